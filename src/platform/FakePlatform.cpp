@@ -1,0 +1,27 @@
+#include "platform/FakePlatform.h"
+
+#include "platform/basic/FakeMessageBoxService.h"
+#include "platform/settings/SettingsStore.h"
+#include "platform/shell/InstanceGuard.h"
+
+FakePlatform::FakePlatform()
+{
+    platform.programFolder = dir.path();
+    platform.programName = QStringLiteral("kadentor");
+    platform.boxes = std::make_unique<FakeMessageBoxService>();
+    platform.settings =
+        std::make_unique<SettingsStore>(dir.path() + QStringLiteral("/settings.reg"));
+    platform.instance = std::make_unique<FakeInstanceGuard>();
+}
+
+FakePlatform::~FakePlatform() = default;
+
+FakeMessageBoxService& FakePlatform::boxes()
+{
+    return static_cast<FakeMessageBoxService&>(*platform.boxes);
+}
+
+FakeInstanceGuard& FakePlatform::instance()
+{
+    return static_cast<FakeInstanceGuard&>(*platform.instance);
+}

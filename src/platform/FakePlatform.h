@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QTemporaryDir>
+
+class FakeMessageBoxService;
+class FakeInstanceGuard;
+
+// A platform for tests: the program folder and the settings file in a temporary folder that
+// goes away with it, boxes answered from a script, and every device a recording fake.
+struct FakePlatform
+{
+    FakePlatform();
+    ~FakePlatform();
+
+    QTemporaryDir dir;
+    Platform platform;
+
+    // Typed views of the fakes inside `platform`.
+    FakeMessageBoxService& boxes();
+    FakeInstanceGuard& instance();
+};

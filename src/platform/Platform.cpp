@@ -1,0 +1,24 @@
+#include "platform/Platform.h"
+
+#include "platform/basic/MessageBoxService.h"
+#include "platform/settings/SettingsStore.h"
+#include "platform/shell/InstanceGuard.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+Platform::Platform() = default;
+
+Platform::~Platform() = default;
+
+std::unique_ptr<Platform> makeRealPlatform()
+{
+    auto platform = std::make_unique<Platform>();
+    platform->programFolder = QCoreApplication::applicationDirPath();
+    platform->programName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    platform->boxes = std::make_unique<QtMessageBoxService>();
+    platform->settings = std::make_unique<SettingsStore>(SettingsStore::defaultFilePath());
+    platform->instance =
+        std::make_unique<LockFileInstanceGuard>(LockFileInstanceGuard::defaultLockPath());
+    return platform;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <memory>
+
+#include <QString>
+
+class MessageBoxService;
+class SettingsStore;
+class InstanceGuard;
+
+// Every operating-system service the program reaches, in one object: built once in main by
+// makeRealPlatform(), or from fakes by makeFakePlatform() in tests, and handed to each window.
+// The program never calls the services' libraries any other way.
+struct Platform
+{
+    Platform();
+    ~Platform();
+    Platform(const Platform&) = delete;
+    Platform& operator=(const Platform&) = delete;
+
+    // The folder of the executable: data files beside it (pattern file, reference notes).
+    QString programFolder;
+    // The executable's name without extension, as messages show it.
+    QString programName;
+
+    std::unique_ptr<MessageBoxService> boxes;
+    std::unique_ptr<SettingsStore> settings;
+    std::unique_ptr<InstanceGuard> instance;
+};
+
+// The real services. Needs a QApplication.
+std::unique_ptr<Platform> makeRealPlatform();

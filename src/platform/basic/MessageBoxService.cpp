@@ -1,0 +1,138 @@
+#include "platform/basic/MessageBoxService.h"
+
+#include "platform/basic/FakeMessageBoxService.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+MsgResult MessageBoxService::msgBox(
+    const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title)
+{
+    BoxRequest request;
+    request.kind = BoxRequest::Kind::Message;
+    request.text = text;
+    request.title = title.isEmpty() ? kAppTitle : title;
+    request.icon = icon;
+    request.buttons = buttons;
+    return showMessage(request);
+}
+
+QString MessageBoxService::inputBox(
+    const QString& prompt, const QString& title, const QString& defaultText)
+{
+    BoxRequest request;
+    request.kind = BoxRequest::Kind::Input;
+    request.text = prompt;
+    request.title = title.isEmpty() ? kAppTitle : title;
+    request.defaultText = defaultText;
+    return showInput(request);
+}
+
+namespace {
+
+QMessageBox::StandardButtons qtButtons(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::OK:
+        return QMessageBox::Ok;
+    case MsgButtons::OKCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MsgButtons::AbortRetryIgnore:
+        return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case MsgButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MsgButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MsgButtons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon qtIcon(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::None:
+        return QMessageBox::NoIcon;
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+MsgResult firstButton(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::AbortRetryIgnore:
+        return MsgResult::Abort;
+    case MsgButtons::YesNoCancel:
+    case MsgButtons::YesNo:
+        return MsgResult::Yes;
+    case MsgButtons::RetryCancel:
+        return MsgResult::Retry;
+    default:
+        return MsgResult::OK;
+    }
+}
+
+} // namespace
+
+MsgResult QtMessageBoxService::showMessage(const BoxRequest& request)
+{
+    QMessageBox box(qtIcon(request.icon), request.title, request.text, qtButtons(request.buttons),
+        QApplication::activeWindow());
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return MsgResult::OK;
+    case QMessageBox::Cancel:
+        return MsgResult::Cancel;
+    case QMessageBox::Abort:
+        return MsgResult::Abort;
+    case QMessageBox::Retry:
+        return MsgResult::Retry;
+    case QMessageBox::Ignore:
+        return MsgResult::Ignore;
+    case QMessageBox::Yes:
+        return MsgResult::Yes;
+    case QMessageBox::No:
+        return MsgResult::No;
+    default:
+        // Closing the box by its frame or Escape counts as its cancelling button.
+        return request.buttons == MsgButtons::OK ? MsgResult::OK : MsgResult::Cancel;
+    }
+}
+
+QString QtMessageBoxService::showInput(const BoxRequest& request)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), request.title,
+        request.text, QLineEdit::Normal, request.defaultText, &ok);
+    return ok ? text : QString();
+}
+
+MsgResult FakeMessageBoxService::showMessage(const BoxRequest& request)
+{
+    m_shown.push_back(request);
+    if (m_answers.empty())
+        return firstButton(request.buttons);
+    const MsgResult answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
+}
+
+QString FakeMessageBoxService::showInput(const BoxRequest& request)
+{
+    m_shown.push_back(request);
+    if (m_inputs.empty())
+        return {};
+    QString answer = m_inputs.front();
+    m_inputs.pop_front();
+    return answer;
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include <QString>
+#include <QVariant>
+
+// The program's persistent settings: named values in a tree of keys ("Software\Taktovia\Gitara"),
+// kept in one per-user text file in place of a registry. Values are plain text, expandable text
+// (returned as stored) or 32-bit numbers; the program writes only text. Key and value names match
+// regardless of case and keep the case of their first write.
+//
+// Every call reads the file afresh and every write replaces the whole file atomically (written
+// beside it, then renamed over it), so a failure half-way leaves the old values intact. A file
+// that cannot be parsed yields defaults for what it cannot read and is never changed by a read.
+// UI thread only.
+//
+// The file, one section per key:
+//   [Software\Taktovia\Gitara]
+//   "Zv1"="103"
+//   "Count"=dword:0000002a
+//   "Path"=expand:"~/music"
+class SettingsStore
+{
+public:
+    // The only root the store keeps; other roots read as missing and refuse writes.
+    static constexpr std::uint32_t kCurrentUser = 0x80000001u;
+
+    // Status codes as the callers know them.
+    static constexpr std::int32_t kSuccess = 0;
+    static constexpr std::int32_t kFileNotFound = 2;
+    static constexpr std::int32_t kAccessDenied = 5;
+    static constexpr std::int32_t kInvalidHandle = 6;
+    static constexpr std::int32_t kUnsupportedType = -1;
+
+    static constexpr std::int32_t kTypeString = 1;
+    static constexpr std::int32_t kTypeExpandString = 2;
+    static constexpr std::int32_t kTypeNumber = 4;
+
+    // An opened key: 0 when the key could not be opened.
+    struct Key
+    {
+        QString path;
+        bool open = false;
+    };
+
+    explicit SettingsStore(QString filePath);
+
+    // $XDG_CONFIG_HOME/kadentor/settings.reg, or ~/.config/kadentor/settings.reg.
+    static QString defaultFilePath();
+
+    const QString& filePath() const { return m_filePath; }
+
+    // Prefix, AppKey and Section joined by "\", empty parts skipped.
+    static QString keyPath(const QString& Prefix, const QString& AppKey, const QString& Section);
+
+    // The stored text or number, else Default as text. Never creates anything.
+    QVariant GetRegValue(const QString& AppKey,
+        const QString& Section,
+        const QString& ValueName,
+        const QString& Default,
+        std::uint32_t RootKey = kCurrentUser,
+        const QString& Prefix = QStringLiteral("Software"));
+
+    // Writes Value as text, creating the key as needed. True only when the file was written.
+    bool SaveRegValue(const QString& AppKey,
+        const QString& Section,
+        const QString& ValueName,
+        const QString& Value,
+        std::uint32_t RootKey = kCurrentUser,
+        const QString& Prefix = QStringLiteral("Software"));
+
+    // Opens an existing key (never creates one).
+    Key openKey(std::uint32_t RootKey, const QString& path) const;
+
+    // Reads a value into Value (a QString or a qint32); Value is untouched unless the read
+    // succeeds. Returns a status code.
+    std::int32_t QueryValueEx(
+        const Key& KeyHandle, const QString& ValueName, QVariant& Value) const;
+
+    // Writes a value of type kTypeString or kTypeNumber, creating the key. Any other type writes
+    // nothing and returns kSuccess. Returns a status code.
+    std::int32_t SetValueEx(
+        const Key& KeyHandle, const QString& ValueName, std::int32_t Type, const QVariant& Value);
+
+    // For tests of a write killed half-way: when set, a write stops after the new file is written
+    // beside the old one and before it is renamed over it.
+    void setFailBeforeRename(bool fail) { m_failBeforeRename = fail; }
+
+private:
+    QString m_filePath;
+    bool m_failBeforeRename = false;
+};

@@ -1,0 +1,214 @@
+#include "platform/settings/SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kApp = QStringLiteral("Taktovia");
+const QString kGitara = QStringLiteral("Gitara");
+
+class SettingsStoreTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir m_dir;
+    QString m_path = m_dir.path() + QStringLiteral("/cfg/kadentor/settings.reg");
+    SettingsStore m_store { m_path };
+
+    QString read(const QString& name, const QString& def = QStringLiteral("dflt"))
+    {
+        return m_store.GetRegValue(kApp, kGitara, name, def).toString();
+    }
+
+    void writeFile(const QByteArray& bytes)
+    {
+        QDir().mkpath(QFileInfo(m_path).absolutePath());
+        QFile f(m_path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
+    QByteArray fileBytes()
+    {
+        QFile f(m_path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+TEST_F(SettingsStoreTest, FirstRunGivesDefaultsAndCreatesNothing)
+{
+    EXPECT_EQ(read(QStringLiteral("Zv1"), QStringLiteral("103")), QStringLiteral("103"));
+    EXPECT_EQ(read(QStringLiteral("Volme"), QStringLiteral("99")), QStringLiteral("99"));
+    EXPECT_FALSE(QFileInfo::exists(m_path));
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(m_path).absolutePath()));
+}
+
+TEST_F(SettingsStoreTest, ValuesRoundTripWithEmptyTextAndAnyCase)
+{
+    ASSERT_TRUE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("110")));
+    ASSERT_TRUE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("WaveFileName"), QString()));
+    ASSERT_TRUE(m_store.SaveRegValue(kApp, QStringLiteral("Izlaz"), QStringLiteral("direkt"),
+        QStringLiteral("/home/a \"b\"\\c")));
+
+    EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("110"));
+    EXPECT_EQ(read(QStringLiteral("zV1")), QStringLiteral("110"));
+    EXPECT_EQ(m_store
+                  .GetRegValue(QStringLiteral("TAKTOVIA"), QStringLiteral("gitara"),
+                      QStringLiteral("ZV1"), QString())
+                  .toString(),
+        QStringLiteral("110"));
+    // Present but empty is a value of its own, not the default.
+    EXPECT_EQ(read(QStringLiteral("WaveFileName")), QString());
+    EXPECT_EQ(
+        m_store.GetRegValue(kApp, QStringLiteral("Izlaz"), QStringLiteral("direkt"), {}).toString(),
+        QStringLiteral("/home/a \"b\"\\c"));
+
+    // A rewrite under another case replaces the value and keeps the first spelling.
+    ASSERT_TRUE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("ZV1"), QStringLiteral("111")));
+    EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("111"));
+    EXPECT_TRUE(fileBytes().contains("\"Zv1\"=\"111\""));
+    EXPECT_FALSE(fileBytes().contains("ZV1"));
+}
+
+TEST_F(SettingsStoreTest, ValuesPlacedByHandReadByType)
+{
+    writeFile("; edited by hand\n"
+              "[Software\\Taktovia\\Gitara]\n"
+              "\"Volme\"=dword:00000050\n"
+              "\"Neg\"=dword:ffffffff\n"
+              "\"Path\"=expand:\"$HOME/x\"\n"
+              "\"Raw\"=hex:01,02\n"
+              "garbage line\n");
+    const QVariant volume = m_store.GetRegValue(kApp, kGitara, QStringLiteral("Volme"), {});
+    EXPECT_EQ(volume.typeId(), QMetaType::Int);
+    EXPECT_EQ(volume.toInt(), 80);
+    EXPECT_EQ(read(QStringLiteral("Neg")), QStringLiteral("-1"));
+    EXPECT_EQ(read(QStringLiteral("Path")), QStringLiteral("$HOME/x"));
+    EXPECT_EQ(read(QStringLiteral("Raw")), QStringLiteral("dflt"));
+
+    QVariant untouched = QStringLiteral("before");
+    const auto key =
+        m_store.openKey(SettingsStore::kCurrentUser, QStringLiteral("Software\\Taktovia\\Gitara"));
+    EXPECT_EQ(m_store.QueryValueEx(key, QStringLiteral("Raw"), untouched),
+        SettingsStore::kUnsupportedType);
+    EXPECT_EQ(untouched.toString(), QStringLiteral("before"));
+    EXPECT_EQ(
+        m_store.QueryValueEx(key, QStringLiteral("Nope"), untouched), SettingsStore::kFileNotFound);
+
+    // Writing text over a number and over raw bytes replaces them; lines the store cannot read
+    // survive the rewrite.
+    ASSERT_TRUE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Volme"), QStringLiteral("70")));
+    ASSERT_TRUE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Raw"), QStringLiteral("t")));
+    EXPECT_EQ(m_store.GetRegValue(kApp, kGitara, QStringLiteral("Volme"), {}).typeId(),
+        QMetaType::QString);
+    EXPECT_EQ(read(QStringLiteral("Volme")), QStringLiteral("70"));
+    EXPECT_EQ(read(QStringLiteral("Raw")), QStringLiteral("t"));
+    EXPECT_TRUE(fileBytes().contains("; edited by hand\n"));
+    EXPECT_TRUE(fileBytes().contains("garbage line\n"));
+}
+
+TEST_F(SettingsStoreTest, NumberWritesAndOtherTypes)
+{
+    const SettingsStore::Key key { QStringLiteral("Software\\Taktovia\\Gitara"), true };
+    EXPECT_EQ(m_store.SetValueEx(key, QStringLiteral("N"), SettingsStore::kTypeNumber, -42),
+        SettingsStore::kSuccess);
+    EXPECT_EQ(m_store.GetRegValue(kApp, kGitara, QStringLiteral("N"), {}).toInt(), -42);
+    EXPECT_EQ(m_store.SetValueEx(key, QStringLiteral("B"), 3, QStringLiteral("x")),
+        SettingsStore::kSuccess);
+    EXPECT_EQ(read(QStringLiteral("B")), QStringLiteral("dflt"));
+    EXPECT_EQ(
+        m_store.SetValueEx(SettingsStore::Key {}, QStringLiteral("N"), 1, QStringLiteral("x")),
+        SettingsStore::kInvalidHandle);
+}
+
+TEST_F(SettingsStoreTest, PathRuleSkipsEmptyParts)
+{
+    const struct
+    {
+        const char *prefix, *app, *section, *path;
+    } cases[] = {
+        { "Software", "Taktovia", "Gitara", "Software\\Taktovia\\Gitara" },
+        { "Software", "Taktovia", "", "Software\\Taktovia" },
+        { "Software", "", "Gitara", "Software\\Gitara" },
+        { "", "Taktovia", "Izlaz", "Taktovia\\Izlaz" },
+        { "", "", "Izlaz", "Izlaz" },
+        { "", "", "", "" },
+    };
+
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(SettingsStore::keyPath(QString::fromLatin1(c.prefix), QString::fromLatin1(c.app),
+                      QString::fromLatin1(c.section)),
+            QString::fromLatin1(c.path));
+    }
+    ASSERT_TRUE(m_store.SaveRegValue(kApp, QString(), QStringLiteral("Top"), QStringLiteral("1")));
+    EXPECT_TRUE(fileBytes().contains("[Software\\Taktovia]\n"));
+    EXPECT_EQ(
+        m_store.GetRegValue(kApp, kGitara, QStringLiteral("Top"), QStringLiteral("d")).toString(),
+        QStringLiteral("d"));
+}
+
+TEST_F(SettingsStoreTest, OtherRootsReadDefaultsAndRefuseWrites)
+{
+    EXPECT_FALSE(m_store.SaveRegValue(
+        kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("1"), 0x80000002u));
+    EXPECT_EQ(
+        m_store
+            .GetRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("103"), 0x80000002u)
+            .toString(),
+        QStringLiteral("103"));
+    EXPECT_FALSE(QFileInfo::exists(m_path));
+}
+
+TEST_F(SettingsStoreTest, KilledWriteLeavesTheOldValues)
+{
+    ASSERT_TRUE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("110")));
+    ASSERT_TRUE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv2"), QStringLiteral("111")));
+    m_store.setFailBeforeRename(true);
+    EXPECT_FALSE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("0")));
+    m_store.setFailBeforeRename(false);
+    EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("110"));
+    EXPECT_EQ(read(QStringLiteral("Zv2")), QStringLiteral("111"));
+    // The next write goes through over the leftover.
+    ASSERT_TRUE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("112")));
+    EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("112"));
+    EXPECT_EQ(read(QStringLiteral("Zv2")), QStringLiteral("111"));
+}
+
+TEST_F(SettingsStoreTest, GarbledFileReadsDefaultsAndIsNotTruncatedByReads)
+{
+    QByteArray garbage("\x00\xff\xfe[[[\n\"Zv1\"=\x01\x02", 16);
+    writeFile(garbage);
+    EXPECT_EQ(read(QStringLiteral("Zv1"), QStringLiteral("103")), QStringLiteral("103"));
+    EXPECT_EQ(fileBytes(), garbage);
+}
+
+TEST_F(SettingsStoreTest, UnwritableFolderReportsFailure)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not hold for root";
+    const QString folder = QFileInfo(m_path).absolutePath();
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("110")));
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    EXPECT_FALSE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("1")));
+    EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("110"));
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST_F(SettingsStoreTest, UnreadableFileIsNotReplaced)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not hold for root";
+    ASSERT_TRUE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("110")));
+    QFile::setPermissions(m_path, QFile::WriteOwner);
+    EXPECT_FALSE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv2"), QStringLiteral("1")));
+    QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("110"));
+}
+
+} // namespace
