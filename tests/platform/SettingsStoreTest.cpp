@@ -187,6 +187,25 @@ TEST_F(SettingsStoreTest, GarbledFileReadsDefaultsAndIsNotTruncatedByReads)
     EXPECT_EQ(fileBytes(), garbage);
 }
 
+TEST_F(SettingsStoreTest, BlockedPathsReportFailureAndLeaveNothingBehind)
+{
+    // A folder that cannot be made: a plain file stands where it should be.
+    const QString parent = QFileInfo(m_path).absolutePath();
+    QDir().mkpath(QFileInfo(parent).absolutePath());
+    {
+        QFile blocker(parent);
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
+    EXPECT_FALSE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("1")));
+    QFile::remove(parent);
+
+    // A rename that cannot happen: a folder stands where the file goes; nothing is left behind.
+    ASSERT_TRUE(QDir().mkpath(m_path));
+    EXPECT_FALSE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("1")));
+    EXPECT_FALSE(QFileInfo::exists(m_path + QStringLiteral(".new")));
+    EXPECT_TRUE(QFileInfo(m_path).isDir());
+}
+
 TEST_F(SettingsStoreTest, UnwritableFolderReportsFailure)
 {
     if (::geteuid() == 0)
