@@ -1,5 +1,7 @@
 #include "platform/FakePlatform.h"
 
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/OfflineAudioDevice.h"
 #include "platform/basic/FakeMessageBoxService.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/shell/InstanceGuard.h"
@@ -8,6 +10,7 @@ FakePlatform::FakePlatform()
 {
     platform.programFolder = dir.path();
     platform.programName = QStringLiteral("kadentor");
+    platform.audio = std::make_unique<AudioEngine>(std::make_unique<OfflineAudioDevice>());
     platform.boxes = std::make_unique<FakeMessageBoxService>();
     platform.settings =
         std::make_unique<SettingsStore>(dir.path() + QStringLiteral("/settings.reg"));
@@ -24,4 +27,9 @@ FakeMessageBoxService& FakePlatform::boxes()
 FakeInstanceGuard& FakePlatform::instance()
 {
     return static_cast<FakeInstanceGuard&>(*platform.instance);
+}
+
+OfflineAudioDevice& FakePlatform::audioDevice()
+{
+    return static_cast<OfflineAudioDevice&>(platform.audio->device());
 }

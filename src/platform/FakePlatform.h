@@ -6,6 +6,7 @@
 
 class FakeMessageBoxService;
 class FakeInstanceGuard;
+class OfflineAudioDevice;
 
 // A platform for tests: the program folder and the settings file in a temporary folder that
 // goes away with it, boxes answered from a script, and every device a recording fake.
@@ -20,4 +21,6 @@ struct FakePlatform
     // Typed views of the fakes inside `platform`.
     FakeMessageBoxService& boxes();
     FakeInstanceGuard& instance();
+    // The engine's device: renders on demand, on a virtual clock, and keeps what it rendered.
+    OfflineAudioDevice& audioDevice();
 };

@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/SdlAudioDevice.h"
 #include "platform/basic/MessageBoxService.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/shell/InstanceGuard.h"
@@ -16,6 +18,7 @@ std::unique_ptr<Platform> makeRealPlatform()
     auto platform = std::make_unique<Platform>();
     platform->programFolder = QCoreApplication::applicationDirPath();
     platform->programName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    platform->audio = std::make_unique<AudioEngine>(std::make_unique<SdlAudioDevice>());
     platform->boxes = std::make_unique<QtMessageBoxService>();
     platform->settings = std::make_unique<SettingsStore>(SettingsStore::defaultFilePath());
     platform->instance =

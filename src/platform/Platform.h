@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class AudioEngine;
 class MessageBoxService;
 class SettingsStore;
 class InstanceGuard;
@@ -23,6 +24,9 @@ struct Platform
     // The executable's name without extension, as messages show it.
     QString programName;
 
+    // Declared first so that it is destroyed last: every service and window that places sounds
+    // on it or registers a source with it is gone before the audio engine stops.
+    std::unique_ptr<AudioEngine> audio;
     std::unique_ptr<MessageBoxService> boxes;
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<InstanceGuard> instance;

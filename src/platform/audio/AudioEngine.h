@@ -1,9 +1,15 @@
 #pragma once
 
 #include "platform/audio/AudioSource.h"
+#include "platform/audio/SpscQueue.h"
 
+#include <array>
+#include <atomic>
 #include <cstdint>
+#include <deque>
 #include <memory>
+#include <set>
+#include <vector>
 
 class AudioDevice;
 
@@ -21,9 +27,15 @@ class AudioEngine
 public:
     static constexpr int kSampleRate = 44100;
     static constexpr int kChannels = 2;
+    // Length of the fade that ends a clip cut off by another clip or a purge (about 1.5 ms).
+    static constexpr int kCutRampFrames = 64;
 
+    // Starts the device. When it opens no output at all, the engine runs on a paced silent
+    // device instead, so the clock still advances in real time (silentFallback() is then true).
     explicit AudioEngine(std::unique_ptr<AudioDevice> device);
     ~AudioEngine();
+    AudioEngine(const AudioEngine&) = delete;
+    AudioEngine& operator=(const AudioEngine&) = delete;
 
     // The next sample the device will render: a sound placed at now() starts in the next block.
     std::int64_t now() const;
@@ -31,7 +43,8 @@ public:
     // Places `clip` on the clip voice at sample `at` (a sample already past means at once). When
     // it starts it cuts off the clip then sounding (ramped down over a millisecond or two so the
     // cut makes no click); clips placed for later samples wait their turn in order.
-    void playClip(std::shared_ptr<const AudioClip> clip, std::int64_t at);
+    // Returns a ticket for clipFinished(). A null or empty clip places nothing (ticket 0).
+    std::uint64_t playClip(std::shared_ptr<const AudioClip> clip, std::int64_t at);
 
     // Stops every clip at once: the one sounding and those placed and not yet started.
     void purge();
@@ -47,7 +60,135 @@ public:
     // Samples between a block being rendered and its sound leaving the speakers.
     std::int64_t outputLatency() const;
 
+    // The sample leaving the speakers about now: the last block's start sample and time stamp,
+    // moved on by the time since, less the output latency. For lights, between callbacks.
+    std::int64_t soundingSample() const;
+
+    // True once the clip of `ticket` has rendered its last sample, was cut off or purged (also for
+    // ticket 0). Gives finished clips back for release on this thread.
+    bool clipFinished(std::uint64_t ticket);
+
+    // Releases the clips the audio thread is done with. Every other UI call does it too; call it
+    // from a timer when none of them runs for a long time.
+    void releaseFinishedClips();
+
+    // Where and when clips really started (the first 4096 since the last take; later ones are
+    // dropped until taken). `clip` is for identity only.
+    struct ClipStart
+    {
+        const AudioClip* clip;
+        std::int64_t sample;
+    };
+
+    std::vector<ClipStart> takeClipStarts();
+
+    AudioDevice& device() { return *m_device; }
+
     // Audio thread: mixes the next `frames` frames into `out` (interleaved stereo, overwritten)
     // and advances the clock.
     void render(float* out, int frames);
+
+private:
+    // A placed clip on its way through the audio thread. Made and deleted on the UI thread only,
+    // so the last reference to a clip is never dropped in the callback.
+    struct ClipHandle
+    {
+        std::shared_ptr<const AudioClip> clip;
+        std::uint64_t ticket = 0;
+    };
+
+    struct Command
+    {
+        enum class Kind { PlayClip, AddSource, RemoveSource } kind = Kind::PlayClip;
+        ClipHandle* handle = nullptr;
+        std::int64_t at = 0;
+        AudioSource* source = nullptr;
+        std::uint64_t purges = 0; // purges asked for before this clip was placed
+    };
+
+    struct Voice
+    {
+        ClipHandle* handle = nullptr;
+        const float* samples = nullptr;
+        std::int64_t frames = 0;
+        std::int64_t position = 0;
+        int fadeLeft = 0; // fading voices only: frames of the ramp still to play
+        std::uint64_t purges = 0;
+    };
+
+    struct PendingClip
+    {
+        ClipHandle* handle;
+        std::int64_t at;
+        std::uint64_t purges;
+    };
+
+    static constexpr std::size_t kCommandCapacity = 4096;
+    static constexpr std::size_t kPendingCapacity = 256;
+    static constexpr std::size_t kFadingCapacity = 4;
+    static constexpr std::size_t kSourceCapacity = 32;
+    static constexpr std::size_t kStashCapacity = 64;
+    static constexpr std::size_t kStartLogCapacity = 4096;
+
+    // UI thread.
+    void send(const Command& command);
+    void flushOverflow();
+    void waitUntilProcessed(std::uint64_t count);
+    bool drainHereIfIdle();
+
+    // Audio thread (or the UI thread holding m_gate while the device renders nowhere else).
+    void applyCommands();
+    void applyPurge();
+    void applyCommand(const Command& command);
+    void startClip(const PendingClip& pending, std::int64_t sample);
+    void cutVoice();
+    void mixVoices(float* out, int from, int to);
+    void retire(ClipHandle* handle);
+    void publishSnapshot(std::int64_t sample, std::int64_t nanos, int frames);
+
+    std::unique_ptr<AudioDevice> m_device;
+    bool m_fallback = false;
+    std::int64_t m_latency = 0;
+    int m_blockFrames = 0;
+
+    SpscQueue<Command, kCommandCapacity> m_commands;
+    // Room for every clip that can be on the audio side at once, so a finished clip always fits.
+    SpscQueue<ClipHandle*, 8192> m_finished;
+    SpscQueue<ClipStart, kStartLogCapacity> m_starts;
+
+    // UI thread only.
+    std::deque<Command> m_overflow;
+    std::set<std::uint64_t> m_liveTickets;
+    std::uint64_t m_nextTicket = 1;
+    std::uint64_t m_commandsSent = 0;
+    std::uint64_t m_purgesAsked = 0;
+
+    // Held by whoever renders or applies commands: the audio thread per block, or the UI thread
+    // when no device thread renders (the offline device, a stalled device).
+    std::atomic<bool> m_gate { false };
+    std::atomic<std::uint64_t> m_commandsApplied { 0 };
+    std::atomic<std::int64_t> m_clock { 0 };
+    std::atomic<std::int64_t> m_framesSkipped { 0 };
+    // A purge is a count, not a queued command, so it acts at the next block even when the
+    // command queue is full and clips placed before it still wait on the UI side.
+    std::atomic<std::uint64_t> m_purgeRequests { 0 };
+
+    // Snapshot of the last block's start for the UI, under a sequence lock the writer never waits
+    // on.
+    std::atomic<std::uint64_t> m_snapshotSequence { 0 };
+    std::atomic<std::int64_t> m_snapshotSample { 0 };
+    std::atomic<std::int64_t> m_snapshotNanos { 0 };
+    std::atomic<int> m_snapshotFrames { 0 };
+
+    // Render side: touched only under m_gate.
+    Voice m_voice;
+    std::array<Voice, kFadingCapacity> m_fading {};
+    std::array<PendingClip, kPendingCapacity> m_pending {};
+    std::size_t m_pendingCount = 0;
+    std::uint64_t m_purgesApplied = 0;
+    std::array<AudioSource*, kSourceCapacity> m_sources {};
+    std::size_t m_sourceCount = 0;
+    std::array<ClipHandle*, kStashCapacity> m_stash {};
+    std::size_t m_stashCount = 0;
+    std::atomic<std::uint64_t> m_leaked { 0 };
 };

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+// A sound output that asks for blocks of interleaved stereo float frames at 44100 Hz.
+//
+// Lifecycle: made stopped; start() (UI thread, once) begins the render calls; stop() (UI thread)
+// returns only after the last render call has returned, so the renderer may then be destroyed.
+// The destructor stops. Render calls come one at a time, never concurrently, from the device's
+// own audio thread or, for a device without one, from whoever asks it to render.
+// Errors: start() returns false when no output could be opened; nothing throws.
+class AudioDevice
+{
+public:
+    // Fills `frames` frames of `out` (interleaved stereo, overwritten). Must not block.
+    using RenderFunction = std::function<void(float* out, int frames)>;
+
+    virtual ~AudioDevice() = default;
+
+    virtual bool start(RenderFunction render) = 0;
+    virtual void stop() = 0;
+
+    // True when the output goes nowhere (the paced dummy driver): the program runs silently.
+    virtual bool silentFallback() const = 0;
+
+    // Samples between a block being rendered and its sound leaving the speakers.
+    virtual std::int64_t latencyFrames() const = 0;
+
+    // Frames per render call as opened (the last call of a manual render may be shorter).
+    virtual int blockFrames() const = 0;
+
+    // True while a thread of the device's own calls render; false when render runs only when
+    // asked on the caller's thread (or the device is stopped).
+    virtual bool rendersOnOwnThread() const = 0;
+
+    // Any thread: the clock that render times are stamped with, in nanoseconds. Real devices use
+    // the monotonic clock; the offline device a virtual one that advances with what it renders.
+    virtual std::int64_t clockNanos() const = 0;
+};

@@ -1,0 +1,410 @@
+#include "platform/audio/AudioEngine.h"
+
+#include "platform/audio/AudioClip.h"
+#include "platform/audio/AudioDevice.h"
+#include "platform/audio/OfflineAudioDevice.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+constexpr std::int64_t kNanosPerSecond = 1'000'000'000;
+
+} // namespace
+
+AudioEngine::AudioEngine(std::unique_ptr<AudioDevice> device)
+    : m_device(std::move(device))
+{
+    auto renderer = [this](float* out, int frames) {
+        render(out, frames);
+    };
+    if (!m_device || !m_device->start(renderer)) {
+        // No output at all, not even a dummy driver: keep the clock running in real time so the
+        // program behaves the same, silently.
+        auto paced = std::make_unique<OfflineAudioDevice>(OfflineAudioDevice::kDefaultBlockFrames);
+        paced->setCapture(false);
+        paced->start(renderer);
+        paced->startPaced();
+        m_device = std::move(paced);
+        m_fallback = true;
+    }
+    m_fallback = m_fallback || m_device->silentFallback();
+    m_latency = m_device->latencyFrames();
+    m_blockFrames = m_device->blockFrames();
+}
+
+AudioEngine::~AudioEngine()
+{
+    m_device->stop();
+    // No render runs any more: everything still placed or sounding is released here.
+    while (auto command = m_commands.pop())
+        m_overflow.push_front(*command);
+    for (const Command& command : m_overflow)
+        delete command.handle;
+    m_overflow.clear();
+    while (auto handle = m_finished.pop())
+        delete *handle;
+    delete m_voice.handle;
+    for (Voice& voice : m_fading)
+        delete voice.handle;
+    for (std::size_t i = 0; i < m_pendingCount; ++i)
+        delete m_pending[i].handle;
+    for (std::size_t i = 0; i < m_stashCount; ++i)
+        delete m_stash[i];
+}
+
+std::int64_t AudioEngine::now() const
+{
+    return m_clock.load(std::memory_order_acquire);
+}
+
+std::uint64_t AudioEngine::playClip(std::shared_ptr<const AudioClip> clip, std::int64_t at)
+{
+    releaseFinishedClips();
+    if (!clip || clip->frames() == 0)
+        return 0;
+    auto* handle = new ClipHandle { std::move(clip), m_nextTicket++ };
+    m_liveTickets.insert(handle->ticket);
+    send(Command { Command::Kind::PlayClip, handle, at, nullptr, m_purgesAsked });
+    return handle->ticket;
+}
+
+void AudioEngine::purge()
+{
+    releaseFinishedClips();
+    // Clips still waiting on this side would be purged at once anyway.
+    std::erase_if(m_overflow, [this](const Command& command) {
+        if (command.kind != Command::Kind::PlayClip)
+            return false;
+        m_liveTickets.erase(command.handle->ticket);
+        delete command.handle;
+        return true;
+    });
+    m_purgeRequests.store(++m_purgesAsked, std::memory_order_release);
+}
+
+void AudioEngine::addSource(AudioSource* source)
+{
+    releaseFinishedClips();
+    if (source)
+        send(Command { Command::Kind::AddSource, nullptr, 0, source, 0 });
+}
+
+void AudioEngine::removeSource(AudioSource* source)
+{
+    releaseFinishedClips();
+    if (!source)
+        return;
+    send(Command { Command::Kind::RemoveSource, nullptr, 0, source, 0 });
+    waitUntilProcessed(m_commandsSent);
+}
+
+bool AudioEngine::silentFallback() const
+{
+    return m_fallback;
+}
+
+std::int64_t AudioEngine::outputLatency() const
+{
+    return m_latency;
+}
+
+std::int64_t AudioEngine::soundingSample() const
+{
+    std::uint64_t before = 0;
+    std::int64_t sample = 0;
+    std::int64_t nanos = 0;
+    int frames = 0;
+    do {
+        before = m_snapshotSequence.load(std::memory_order_acquire);
+        sample = m_snapshotSample.load(std::memory_order_relaxed);
+        nanos = m_snapshotNanos.load(std::memory_order_relaxed);
+        frames = m_snapshotFrames.load(std::memory_order_relaxed);
+        std::atomic_thread_fence(std::memory_order_acquire);
+    } while ((before & 1) != 0 || before != m_snapshotSequence.load(std::memory_order_relaxed));
+
+    // Between callbacks the output moves on with the clock, but never past the block rendered.
+    const std::int64_t elapsedNanos =
+        std::clamp<std::int64_t>(m_device->clockNanos() - nanos, 0, 1000 * kNanosPerSecond);
+    const std::int64_t elapsed =
+        (elapsedNanos * kSampleRate + kNanosPerSecond / 2) / kNanosPerSecond;
+    return sample + std::min<std::int64_t>(elapsed, frames) - m_latency;
+}
+
+bool AudioEngine::clipFinished(std::uint64_t ticket)
+{
+    releaseFinishedClips();
+    return ticket == 0 || !m_liveTickets.contains(ticket);
+}
+
+void AudioEngine::releaseFinishedClips()
+{
+    flushOverflow();
+    while (auto handle = m_finished.pop()) {
+        m_liveTickets.erase((*handle)->ticket);
+        delete *handle;
+    }
+}
+
+std::vector<AudioEngine::ClipStart> AudioEngine::takeClipStarts()
+{
+    std::vector<ClipStart> starts;
+    while (auto start = m_starts.pop())
+        starts.push_back(*start);
+    return starts;
+}
+
+void AudioEngine::send(const Command& command)
+{
+    flushOverflow();
+    // Order matters (a purge must follow the clips placed before it): once anything waits on
+    // this side, everything after it waits too.
+    if (!m_overflow.empty() || !m_commands.push(command))
+        m_overflow.push_back(command);
+    ++m_commandsSent;
+}
+
+void AudioEngine::flushOverflow()
+{
+    while (!m_overflow.empty() && m_commands.push(m_overflow.front()))
+        m_overflow.pop_front();
+}
+
+void AudioEngine::waitUntilProcessed(std::uint64_t count)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto since = Clock::now();
+    // A device thread that has not rendered for many blocks is stalled (device lost): then this
+    // thread applies the commands itself, which the gate makes safe.
+    const auto stallLimit = std::max<std::chrono::nanoseconds>(std::chrono::milliseconds(200),
+        std::chrono::nanoseconds(8 * m_blockFrames * kNanosPerSecond / kSampleRate));
+    while (m_commandsApplied.load(std::memory_order_acquire) < count) {
+        flushOverflow();
+        if (!m_device->rendersOnOwnThread() || Clock::now() - since > stallLimit) {
+            if (drainHereIfIdle())
+                continue;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+}
+
+bool AudioEngine::drainHereIfIdle()
+{
+    bool expected = false;
+    if (!m_gate.compare_exchange_strong(expected, true, std::memory_order_acquire))
+        return false;
+    applyCommands();
+    m_gate.store(false, std::memory_order_release);
+    return true;
+}
+
+void AudioEngine::render(float* out, int frames)
+{
+    if (m_gate.exchange(true, std::memory_order_acquire)) {
+        // The UI thread is applying commands because it took this device for stalled: give
+        // silence and account for the time so the clock stays true.
+        std::fill_n(out, frames * kChannels, 0.0f);
+        m_framesSkipped.fetch_add(frames, std::memory_order_relaxed);
+        return;
+    }
+    const std::int64_t blockStart = m_clock.load(std::memory_order_relaxed)
+        + m_framesSkipped.exchange(0, std::memory_order_relaxed);
+    publishSnapshot(blockStart, m_device->clockNanos(), frames);
+
+    // Clips cut or finished in an earlier block that found the return queue full.
+    std::size_t stashed = m_stashCount;
+    m_stashCount = 0;
+    for (std::size_t i = 0; i < stashed; ++i)
+        retire(m_stash[i]);
+
+    applyCommands();
+
+    std::fill_n(out, frames * kChannels, 0.0f);
+    for (std::size_t i = 0; i < m_sourceCount; ++i)
+        m_sources[i]->render(out, frames, blockStart);
+
+    // Each clip starts on its own sample: mix up to it, cut, start, go on.
+    int cursor = 0;
+    while (m_pendingCount > 0) {
+        const std::int64_t offset = std::max<std::int64_t>(m_pending[0].at - blockStart, 0);
+        if (offset >= frames)
+            break;
+        const PendingClip next = m_pending[0];
+        std::move(m_pending.begin() + 1, m_pending.begin() + m_pendingCount, m_pending.begin());
+        --m_pendingCount;
+        mixVoices(out, cursor, static_cast<int>(offset));
+        cursor = static_cast<int>(offset);
+        startClip(next, blockStart + offset);
+    }
+    mixVoices(out, cursor, frames);
+
+    for (int i = 0; i < frames * kChannels; ++i)
+        out[i] = std::clamp(out[i], -1.0f, 1.0f);
+
+    m_clock.store(blockStart + frames, std::memory_order_release);
+    m_gate.store(false, std::memory_order_release);
+}
+
+void AudioEngine::applyCommands()
+{
+    applyPurge();
+    while (auto command = m_commands.pop()) {
+        applyCommand(*command);
+        m_commandsApplied.fetch_add(1, std::memory_order_release);
+    }
+}
+
+void AudioEngine::applyCommand(const Command& command)
+{
+    switch (command.kind) {
+    case Command::Kind::PlayClip: {
+        if (command.purges < m_purgesApplied || m_pendingCount == kPendingCapacity) {
+            retire(command.handle);
+            break;
+        }
+        // Keep the waiting clips ordered by sample; equal samples keep the order they came in.
+        std::size_t index = m_pendingCount;
+        while (index > 0 && m_pending[index - 1].at > command.at) {
+            m_pending[index] = m_pending[index - 1];
+            --index;
+        }
+        m_pending[index] = PendingClip { command.handle, command.at, command.purges };
+        ++m_pendingCount;
+        break;
+    }
+    case Command::Kind::AddSource: {
+        const auto end = m_sources.begin() + m_sourceCount;
+        if (std::find(m_sources.begin(), end, command.source) == end
+            && m_sourceCount < kSourceCapacity)
+            m_sources[m_sourceCount++] = command.source;
+        break;
+    }
+    case Command::Kind::RemoveSource: {
+        const auto end = m_sources.begin() + m_sourceCount;
+        const auto found = std::find(m_sources.begin(), end, command.source);
+        if (found != end) {
+            std::move(found + 1, end, found);
+            --m_sourceCount;
+        }
+        break;
+    }
+    }
+}
+
+void AudioEngine::applyPurge()
+{
+    const std::uint64_t requests = m_purgeRequests.load(std::memory_order_acquire);
+    if (requests == m_purgesApplied)
+        return;
+    m_purgesApplied = requests;
+    // Clips placed after the purge may already be here: they stay.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_pendingCount; ++i) {
+        if (m_pending[i].purges < requests)
+            retire(m_pending[i].handle);
+        else
+            m_pending[kept++] = m_pending[i];
+    }
+    m_pendingCount = kept;
+    if (m_voice.handle && m_voice.purges < requests)
+        cutVoice();
+}
+
+void AudioEngine::startClip(const PendingClip& pending, std::int64_t sample)
+{
+    ClipHandle* handle = pending.handle;
+    cutVoice();
+    m_voice.handle = handle;
+    m_voice.samples = handle->clip->samples.data();
+    m_voice.frames = handle->clip->frames();
+    m_voice.position = 0;
+    m_voice.fadeLeft = 0;
+    m_voice.purges = pending.purges;
+    m_starts.push(ClipStart { handle->clip.get(), sample });
+}
+
+void AudioEngine::cutVoice()
+{
+    if (!m_voice.handle)
+        return;
+    Voice* slot = nullptr;
+    for (Voice& fading : m_fading) {
+        if (!fading.handle) {
+            slot = &fading;
+            break;
+        }
+    }
+    if (!slot) {
+        // Cuts closer together than the ramp: the quietest fade gives way.
+        slot = &*std::min_element(
+            m_fading.begin(), m_fading.end(), [](const Voice& a, const Voice& b) {
+                return a.fadeLeft < b.fadeLeft;
+            });
+        retire(slot->handle);
+    }
+    *slot = m_voice;
+    slot->fadeLeft = kCutRampFrames;
+    m_voice = Voice {};
+}
+
+void AudioEngine::mixVoices(float* out, int from, int to)
+{
+    if (to <= from)
+        return;
+    if (m_voice.handle) {
+        const std::int64_t count =
+            std::min<std::int64_t>(to - from, m_voice.frames - m_voice.position);
+        const float* in = m_voice.samples + m_voice.position * kChannels;
+        float* mix = out + static_cast<std::ptrdiff_t>(from) * kChannels;
+        for (std::int64_t i = 0; i < count * kChannels; ++i)
+            mix[i] += in[i];
+        m_voice.position += count;
+        if (m_voice.position == m_voice.frames) {
+            retire(m_voice.handle);
+            m_voice = Voice {};
+        }
+    }
+    constexpr float kRampStep = 1.0f / (kCutRampFrames + 1);
+    for (Voice& fading : m_fading) {
+        if (!fading.handle)
+            continue;
+        const std::int64_t count =
+            std::min<std::int64_t>({ to - from, fading.frames - fading.position, fading.fadeLeft });
+        const float* in = fading.samples + fading.position * kChannels;
+        float* mix = out + static_cast<std::ptrdiff_t>(from) * kChannels;
+        for (std::int64_t i = 0; i < count; ++i) {
+            const float gain = static_cast<float>(fading.fadeLeft - i) * kRampStep;
+            mix[i * kChannels] += in[i * kChannels] * gain;
+            mix[i * kChannels + 1] += in[i * kChannels + 1] * gain;
+        }
+        fading.position += count;
+        fading.fadeLeft -= static_cast<int>(count);
+        if (fading.fadeLeft == 0 || fading.position == fading.frames) {
+            retire(fading.handle);
+            fading = Voice {};
+        }
+    }
+}
+
+void AudioEngine::retire(ClipHandle* handle)
+{
+    if (m_finished.push(handle))
+        return;
+    if (m_stashCount < kStashCapacity)
+        m_stash[m_stashCount++] = handle;
+    else
+        m_leaked.fetch_add(1, std::memory_order_relaxed); // never freed here; counted instead
+}
+
+void AudioEngine::publishSnapshot(std::int64_t sample, std::int64_t nanos, int frames)
+{
+    const std::uint64_t sequence = m_snapshotSequence.load(std::memory_order_relaxed);
+    m_snapshotSequence.store(sequence + 1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    m_snapshotSample.store(sample, std::memory_order_relaxed);
+    m_snapshotNanos.store(nanos, std::memory_order_relaxed);
+    m_snapshotFrames.store(frames, std::memory_order_relaxed);
+    m_snapshotSequence.store(sequence + 2, std::memory_order_release);
+}

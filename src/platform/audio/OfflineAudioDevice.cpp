@@ -1,0 +1,131 @@
+#include "platform/audio/OfflineAudioDevice.h"
+
+#include "platform/audio/AudioEngine.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+constexpr std::int64_t kNanosPerSecond = 1'000'000'000;
+
+std::int64_t steadyNanos()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+std::int64_t framesToNanos(std::int64_t frames)
+{
+    // Split to stay exact and far from overflow for any length of run.
+    const std::int64_t seconds = frames / AudioEngine::kSampleRate;
+    const std::int64_t rest = frames % AudioEngine::kSampleRate;
+    return seconds * kNanosPerSecond + rest * kNanosPerSecond / AudioEngine::kSampleRate;
+}
+
+} // namespace
+
+OfflineAudioDevice::OfflineAudioDevice(int blockFrames, std::int64_t latencyFrames)
+    : m_blockFrames(std::max(blockFrames, 1))
+    , m_latency(latencyFrames)
+{}
+
+OfflineAudioDevice::~OfflineAudioDevice()
+{
+    stop();
+}
+
+bool OfflineAudioDevice::start(RenderFunction render)
+{
+    if (m_failStart)
+        return false;
+    m_render = std::move(render);
+    m_block.assign(static_cast<std::size_t>(m_blockFrames) * AudioEngine::kChannels, 0.0f);
+    return true;
+}
+
+void OfflineAudioDevice::stop()
+{
+    stopPaced();
+    m_render = nullptr;
+}
+
+bool OfflineAudioDevice::rendersOnOwnThread() const
+{
+    return m_pacing.load(std::memory_order_acquire);
+}
+
+std::int64_t OfflineAudioDevice::clockNanos() const
+{
+    if (m_pacing.load(std::memory_order_acquire))
+        return m_paceStartVirtual.load(std::memory_order_relaxed) + steadyNanos()
+            - m_paceStartSteady.load(std::memory_order_relaxed);
+    return framesToNanos(m_rendered.load(std::memory_order_acquire));
+}
+
+void OfflineAudioDevice::renderFrames(std::int64_t frames)
+{
+    if (!m_render || m_pacing.load())
+        return;
+    while (frames > 0) {
+        const int block = static_cast<int>(std::min<std::int64_t>(frames, m_blockFrames));
+        renderBlock(block);
+        frames -= block;
+    }
+}
+
+void OfflineAudioDevice::startPaced()
+{
+    if (!m_render || m_pacing.load())
+        return;
+    m_paceStartVirtual.store(framesToNanos(m_rendered.load()));
+    m_paceStartSteady.store(steadyNanos());
+    m_pacing.store(true, std::memory_order_release);
+    m_pacer = std::thread([this] {
+        pace();
+    });
+}
+
+void OfflineAudioDevice::stopPaced()
+{
+    m_pacing.store(false, std::memory_order_release);
+    if (m_pacer.joinable())
+        m_pacer.join();
+}
+
+std::vector<float> OfflineAudioDevice::takeCaptured()
+{
+    std::vector<float> taken;
+    taken.swap(m_captured);
+    return taken;
+}
+
+void OfflineAudioDevice::renderBlock(int frames)
+{
+    const std::int64_t first = m_rendered.load(std::memory_order_relaxed);
+    m_render(m_block.data(), frames);
+    const std::size_t values = static_cast<std::size_t>(frames) * AudioEngine::kChannels;
+    if (m_sink)
+        m_sink(m_block.data(), frames, first);
+    else if (m_capture)
+        m_captured.insert(m_captured.end(), m_block.begin(), m_block.begin() + values);
+    m_rendered.store(first + frames, std::memory_order_release);
+}
+
+void OfflineAudioDevice::pace()
+{
+    const std::int64_t startSteady = m_paceStartSteady.load();
+    const std::int64_t startFrame = m_rendered.load();
+    std::int64_t blocks = 0;
+    while (m_pacing.load(std::memory_order_acquire)) {
+        renderBlock(m_blockFrames);
+        ++blocks;
+        // Each deadline from the start and the block count, never by adding up intervals.
+        const std::int64_t deadline = startSteady
+            + framesToNanos(startFrame + blocks * m_blockFrames) - framesToNanos(startFrame);
+        std::this_thread::sleep_until(std::chrono::steady_clock::time_point(
+            std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                std::chrono::nanoseconds(deadline))));
+    }
+}

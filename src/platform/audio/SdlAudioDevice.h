@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/audio/AudioDevice.h"
+
+#include <cstdint>
+#include <memory>
+
+// The real output: one SDL2 audio stream, 44100 Hz stereo float, whose callback renders the mix.
+// When the system's driver opens no device (no sound card), it reopens on SDL's paced "dummy"
+// driver, so the clock still runs in real time, silently. SDL_AUDIODRIVER chooses the driver as
+// usual ("dummy" in tests, "disk" to write the output to the file SDL_DISKAUDIOFILE names).
+class SdlAudioDevice : public AudioDevice
+{
+public:
+    // Frames per callback: about 11.6 ms, short enough for the lights, long enough for PipeWire.
+    static constexpr int kRequestedBlockFrames = 512;
+
+    SdlAudioDevice();
+    ~SdlAudioDevice() override;
+
+    bool start(RenderFunction render) override;
+    void stop() override;
+    bool silentFallback() const override;
+    std::int64_t latencyFrames() const override;
+    int blockFrames() const override;
+    bool rendersOnOwnThread() const override;
+    std::int64_t clockNanos() const override;
+
+    // The SDL driver in use ("pulseaudio", "alsa", "dummy", ...), empty before start().
+    const char* driverName() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
