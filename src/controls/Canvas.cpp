@@ -1,0 +1,241 @@
+#include "controls/Canvas.h"
+
+#include "controls/ControlFonts.h"
+#include "platform/basic/Conversions.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+namespace {
+
+// Pixel coordinates far outside any image are held here, so that rounding and Bresenham's
+// arithmetic stay in range whatever a caller passes (a huge or not-a-number coordinate).
+constexpr double kFarAway = 1 << 24;
+
+int toPixel(double v)
+{
+    if (!(v > -kFarAway))
+        return static_cast<int>(-kFarAway);
+    if (!(v < kFarAway))
+        return static_cast<int>(kFarAway);
+    return static_cast<int>(roundHalfEven(v));
+}
+
+} // namespace
+
+Canvas::Canvas()
+    : m_font(defaultControlFont())
+{}
+
+Canvas::~Canvas() = default;
+
+void Canvas::resizeImage(int width, int height)
+{
+    m_size = QSize(std::max(width, 0), std::max(height, 0));
+    sync();
+}
+
+void Canvas::sync() const
+{
+    const QSize size = targetSize().expandedTo(QSize(0, 0));
+    if (m_image.size() == size)
+        return;
+    QImage next(size, QImage::Format_RGB32);
+    next.fill(toQColor(m_backColor));
+    if (!m_image.isNull() && !next.isNull()) {
+        QPainter painter(&next);
+        painter.drawImage(0, 0, m_image);
+    }
+    m_image = std::move(next);
+}
+
+int Canvas::scaleWidth() const
+{
+    sync();
+    return m_image.width();
+}
+
+int Canvas::scaleHeight() const
+{
+    sync();
+    return m_image.height();
+}
+
+QImage& Canvas::image()
+{
+    sync();
+    return m_image;
+}
+
+const QImage& Canvas::image() const
+{
+    sync();
+    return m_image;
+}
+
+void Canvas::setDrawWidth(int width)
+{
+    m_drawWidth = std::max(width, 1);
+}
+
+void Canvas::setCurrentPoint(double x, double y)
+{
+    m_currentX = x;
+    m_currentY = y;
+}
+
+void Canvas::clear()
+{
+    sync();
+    m_image.fill(toQColor(m_backColor));
+    setCurrentPoint(0, 0);
+}
+
+void Canvas::setPixel(double x, double y, OleColor color)
+{
+    sync();
+    const int px = toPixel(x);
+    const int py = toPixel(y);
+    if (m_image.valid(px, py))
+        m_image.setPixel(px, py, toQColor(color).rgb());
+    setCurrentPoint(x, y);
+}
+
+std::optional<OleColor> Canvas::pixel(double x, double y) const
+{
+    sync();
+    const int px = toPixel(x);
+    const int py = toPixel(y);
+    if (!m_image.valid(px, py))
+        return std::nullopt;
+    return fromQColor(QColor(m_image.pixel(px, py)));
+}
+
+void Canvas::plotLine(int x1, int y1, int x2, int y2, const QColor& color)
+{
+    // Bresenham, stopping one pixel short of the end as GDI does.
+    const QRgb rgb = color.rgb();
+    const int dx = std::abs(x2 - x1);
+    const int dy = -std::abs(y2 - y1);
+    const int sx = x1 < x2 ? 1 : -1;
+    const int sy = y1 < y2 ? 1 : -1;
+    int err = dx + dy;
+    int x = x1;
+    int y = y1;
+    while (x != x2 || y != y2) {
+        if (m_image.valid(x, y))
+            m_image.setPixel(x, y, rgb);
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+}
+
+void Canvas::line(double x1, double y1, double x2, double y2, OleColor color)
+{
+    sync();
+    const QColor c = toQColor(color);
+    if (m_drawWidth == 1) {
+        plotLine(toPixel(x1), toPixel(y1), toPixel(x2), toPixel(y2), c);
+    } else if (!m_image.isNull()) {
+        QPainter painter(&m_image);
+        painter.setPen(QPen(c, m_drawWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.drawLine(QPoint(toPixel(x1), toPixel(y1)), QPoint(toPixel(x2), toPixel(y2)));
+    }
+    setCurrentPoint(x2, y2);
+}
+
+void Canvas::lineTo(double x2, double y2, OleColor color)
+{
+    line(m_currentX, m_currentY, x2, y2, color);
+}
+
+void Canvas::box(double x1, double y1, double x2, double y2, OleColor color, BoxFill fill)
+{
+    sync();
+    int left = toPixel(x1);
+    int top = toPixel(y1);
+    int right = toPixel(x2);
+    int bottom = toPixel(y2);
+    if (left > right)
+        std::swap(left, right);
+    if (top > bottom)
+        std::swap(top, bottom);
+    setCurrentPoint(x2, y2);
+    if (m_image.isNull())
+        return;
+    const QRect all(QPoint(left, top), QPoint(right, bottom));
+    QPainter painter(&m_image);
+    const QColor c = toQColor(color);
+    if (fill == BoxFill::Filled) {
+        painter.fillRect(all, c);
+        return;
+    }
+    if (m_fillStyle == FillStyle::Solid)
+        painter.fillRect(all, toQColor(m_fillColor));
+    // The pen lies inside the box, so a wide border never grows it.
+    const int w = std::min({ m_drawWidth, all.width(), all.height() });
+    painter.fillRect(QRect(left, top, all.width(), w), c);
+    painter.fillRect(QRect(left, bottom - w + 1, all.width(), w), c);
+    painter.fillRect(QRect(left, top, w, all.height()), c);
+    painter.fillRect(QRect(right - w + 1, top, w, all.height()), c);
+}
+
+void Canvas::circle(double centreX, double centreY, double radius, OleColor color)
+{
+    sync();
+    setCurrentPoint(centreX, centreY);
+    if (m_image.isNull() || !(std::abs(radius) < kFarAway))
+        return;
+    QPainter painter(&m_image);
+    QPen pen(toQColor(color), m_drawWidth);
+    painter.setPen(pen);
+    if (m_fillStyle == FillStyle::Solid)
+        painter.setBrush(toQColor(m_fillColor));
+    const double r = std::abs(std::round(radius));
+    painter.drawEllipse(QPointF(toPixel(centreX), toPixel(centreY)), r, r);
+}
+
+QFont Canvas::pixelFont(const QFont& font)
+{
+    if (font.pointSizeF() <= 0)
+        return font;
+    QFont scaled = font;
+    scaled.setPixelSize(
+        std::max(1, static_cast<int>(std::lround(font.pointSizeF() * 96.0 / 72.0))));
+    return scaled;
+}
+
+void Canvas::print(const QString& text)
+{
+    sync();
+    const QFont drawn = pixelFont(m_font);
+    const QFontMetricsF metrics(drawn);
+    if (!m_image.isNull()) {
+        QPainter painter(&m_image);
+        painter.setFont(drawn);
+        painter.setPen(toQColor(m_foreColor));
+        painter.drawText(QPointF(m_currentX, m_currentY + metrics.ascent()), text);
+    }
+    setCurrentPoint(0, m_currentY + metrics.height());
+}
+
+double Canvas::textWidth(const QString& text) const
+{
+    return QFontMetricsF(pixelFont(m_font)).horizontalAdvance(text);
+}
+
+double Canvas::textHeight(const QString&) const
+{
+    return QFontMetricsF(pixelFont(m_font)).height();
+}

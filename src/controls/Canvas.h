@@ -1,0 +1,116 @@
+#pragma once
+
+#include "controls/OleColor.h"
+
+#include <optional>
+
+#include <QFont>
+#include <QImage>
+#include <QString>
+
+// A persistent drawing surface in pixels: what is drawn stays in the image until drawn over, and
+// a widget shows it on its next refresh (DrawSurface). It draws the way the controls were
+// designed against: x grows right and y down; fractional coordinates round to the nearest pixel,
+// halves to even; shapes are not antialiased.
+//
+// - Colours are OleColor numbers, translated when drawn (system colours from the fixed classic
+//   palette).
+// - A one-pixel line leaves its end point out; a filled box covers both corners.
+// - Drawing with the current state: foreColor for text, fillColor and fillStyle for the inside
+//   of outlined boxes and circles, drawWidth for the pen of lines, boxes and circles.
+// - Text is printed with its top-left corner at the current point, which then moves to the start
+//   of the next line (x 0, y + text height).
+// - Fonts are sized in points at 96 pixels per inch whatever the screen says (8.25 pt = 11 px),
+//   so the layouts come out as designed.
+//
+// UI thread only. Nothing here throws; a zero-sized canvas draws nothing and reads no pixel.
+class Canvas
+{
+public:
+    enum class FillStyle { Solid, Transparent };
+    enum class BoxFill { Outline, Filled };
+
+    Canvas();
+    virtual ~Canvas();
+
+    // Grows or shrinks the image; what fits stays, new pixels take backColor.
+    void resizeImage(int width, int height);
+    int scaleWidth() const;
+    int scaleHeight() const;
+    // For composing with QPainter (composition modes stand for raster operations).
+    QImage& image();
+    const QImage& image() const;
+
+    OleColor backColor() const { return m_backColor; }
+
+    // Takes effect at the next clear().
+    void setBackColor(OleColor color) { m_backColor = color; }
+
+    OleColor foreColor() const { return m_foreColor; }
+
+    void setForeColor(OleColor color) { m_foreColor = color; }
+
+    OleColor fillColor() const { return m_fillColor; }
+
+    void setFillColor(OleColor color) { m_fillColor = color; }
+
+    FillStyle fillStyle() const { return m_fillStyle; }
+
+    void setFillStyle(FillStyle style) { m_fillStyle = style; }
+
+    int drawWidth() const { return m_drawWidth; }
+
+    // Widths below 1 are taken as 1.
+    void setDrawWidth(int width);
+
+    const QFont& font() const { return m_font; }
+
+    void setFont(const QFont& font) { m_font = font; }
+
+    double currentX() const { return m_currentX; }
+
+    double currentY() const { return m_currentY; }
+
+    void setCurrentPoint(double x, double y);
+
+    // Fills everything with backColor; the current point goes to (0, 0).
+    void clear();
+    void setPixel(double x, double y, OleColor color);
+    // The &H00BBGGRR colour of a pixel; nullopt outside the image.
+    std::optional<OleColor> pixel(double x, double y) const;
+    // From (x1, y1) to (x2, y2), which becomes the current point.
+    void line(double x1, double y1, double x2, double y2, OleColor color);
+    // From the current point on.
+    void lineTo(double x2, double y2, OleColor color);
+    // Outline: the border in `color`, the inside by fillStyle/fillColor. Filled: all in `color`.
+    void box(double x1, double y1, double x2, double y2, OleColor color, BoxFill fill);
+    // The outline in `color`, the inside by fillStyle/fillColor.
+    void circle(double centreX, double centreY, double radius, OleColor color);
+    void print(const QString& text);
+    double textWidth(const QString& text) const;
+    double textHeight(const QString& text) const;
+
+    // The font as it is drawn: the point size turned into whole pixels at 96 per inch.
+    static QFont pixelFont(const QFont& font);
+
+protected:
+    // The size the image must have; a widget gives its own size, which Qt changes at once even
+    // while the widget is hidden and its resize event is still pending.
+    virtual QSize targetSize() const { return m_size; }
+
+private:
+    void plotLine(int x1, int y1, int x2, int y2, const QColor& color);
+    // Brings the image to targetSize() before it is drawn on or read.
+    void sync() const;
+
+    QSize m_size { 0, 0 };
+    mutable QImage m_image;
+    OleColor m_backColor = SystemColor::kButtonFace;
+    OleColor m_foreColor = SystemColor::kButtonText;
+    OleColor m_fillColor = 0;
+    FillStyle m_fillStyle = FillStyle::Transparent;
+    int m_drawWidth = 1;
+    QFont m_font;
+    double m_currentX = 0;
+    double m_currentY = 0;
+};
