@@ -1,0 +1,90 @@
+#include "platform/audio/WavFilePlayer.h"
+
+#include "WavBytes.h"
+#include "platform/audio/AudioClip.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/OfflineAudioDevice.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace wavbytes;
+
+namespace {
+
+constexpr std::int64_t kLatency = 256;
+
+// A paced engine (the waits need a clock that runs on its own) with a WAV file of `frames`
+// frames of a steady level.
+struct Fixture
+{
+    explicit Fixture(std::int64_t frames)
+    {
+        auto owned = std::make_unique<OfflineAudioDevice>(64, kLatency);
+        device = owned.get();
+        engine = std::make_unique<AudioEngine>(std::move(owned));
+        device->startPaced();
+
+        Bytes pcm;
+        for (std::int64_t i = 0; i < frames; ++i)
+            put16(pcm, 8192);
+        const Bytes file = riff({ chunk("fmt ", formatBody(1, 1, 44100, 16)), chunk("data", pcm) });
+        path = dir.filePath(QStringLiteral("sound.wav"));
+        QFile out(path);
+        if (out.open(QIODevice::WriteOnly))
+            out.write(reinterpret_cast<const char*>(file.data()), static_cast<qint64>(file.size()));
+    }
+
+    ~Fixture() { device->stopPaced(); }
+
+    QTemporaryDir dir;
+    QString path;
+    OfflineAudioDevice* device;
+    std::unique_ptr<AudioEngine> engine;
+};
+
+} // namespace
+
+TEST(WavFilePlayerTest, WaitingPlayReturnsOnceTheFileHasBeenHeard)
+{
+    Fixture fixture(4410);
+    WavFilePlayer player(*fixture.engine);
+    const std::int64_t before = fixture.engine->now();
+    ASSERT_TRUE(player.playAndWait(fixture.path));
+    const std::int64_t after = fixture.engine->now();
+
+    const auto starts = fixture.engine->takeClipStarts();
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_GE(starts[0].sample, before);
+    EXPECT_GE(after, starts[0].sample + 4410 + kLatency);
+}
+
+TEST(WavFilePlayerTest, WaitingPlayEndsEarlyWhenTheSoundIsPurged)
+{
+    Fixture fixture(44100 * 5);
+    WavFilePlayer player(*fixture.engine);
+    // The purge comes from the event loop the wait keeps running.
+    QTimer::singleShot(30, [&] {
+        fixture.engine->purge();
+    });
+    ASSERT_TRUE(player.playAndWait(fixture.path));
+    EXPECT_LT(fixture.engine->now(), 44100 * 4);
+    EXPECT_EQ(fixture.engine->takeClipStarts().size(), 1u);
+}
+
+TEST(WavFilePlayerTest, UnreadableFilesPlayNothing)
+{
+    Fixture fixture(100);
+    WavFilePlayer player(*fixture.engine);
+    EXPECT_FALSE(player.play(fixture.dir.filePath(QStringLiteral("missing.wav"))));
+    EXPECT_FALSE(player.playAndWait(fixture.dir.filePath(QStringLiteral("missing.wav"))));
+    QFile junk(fixture.path);
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    junk.write("RIFF....WAVEjunk");
+    junk.close();
+    EXPECT_FALSE(player.play(fixture.path));
+    EXPECT_TRUE(fixture.engine->takeClipStarts().empty());
+}
