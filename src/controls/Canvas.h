@@ -63,9 +63,10 @@ public:
     // Widths below 1 are taken as 1.
     void setDrawWidth(int width);
 
-    const QFont& font() const { return m_font; }
+    // Named apart from QWidget's font: a DrawSurface is both.
+    const QFont& textFont() const { return m_font; }
 
-    void setFont(const QFont& font) { m_font = font; }
+    void setTextFont(const QFont& font) { m_font = font; }
 
     double currentX() const { return m_currentX; }
 

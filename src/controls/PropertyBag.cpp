@@ -207,3 +207,63 @@ void PropertyBag::writeFont(const QString& name, const QFont& value, const QFont
 {
     store(name, value, value == defaultValue);
 }
+
+void PropertyReader::operator()(const char* key, bool& field, bool def) const
+{
+    field = bag.readBool(QString::fromLatin1(key), def);
+}
+
+void PropertyReader::operator()(const char* key, std::int16_t& field, std::int16_t def) const
+{
+    field = bag.readInt16(QString::fromLatin1(key), def);
+}
+
+void PropertyReader::operator()(const char* key, std::int32_t& field, std::int32_t def) const
+{
+    field = bag.readInt32(QString::fromLatin1(key), def);
+}
+
+void PropertyReader::operator()(const char* key, OleColor& field, OleColor def) const
+{
+    field = bag.readColor(QString::fromLatin1(key), def);
+}
+
+void PropertyReader::operator()(const char* key, QString& field, const QString& def) const
+{
+    field = bag.readString(QString::fromLatin1(key), def);
+}
+
+void PropertyReader::operator()(const char* key, QFont& field, const QFont& def) const
+{
+    field = bag.readFont(QString::fromLatin1(key), def);
+}
+
+void PropertyWriter::operator()(const char* key, bool field, bool def) const
+{
+    bag.writeBool(QString::fromLatin1(key), field, def);
+}
+
+void PropertyWriter::operator()(const char* key, std::int16_t field, std::int16_t def) const
+{
+    bag.writeInt16(QString::fromLatin1(key), field, def);
+}
+
+void PropertyWriter::operator()(const char* key, std::int32_t field, std::int32_t def) const
+{
+    bag.writeInt32(QString::fromLatin1(key), field, def);
+}
+
+void PropertyWriter::operator()(const char* key, OleColor field, OleColor def) const
+{
+    bag.writeColor(QString::fromLatin1(key), field, def);
+}
+
+void PropertyWriter::operator()(const char* key, const QString& field, const QString& def) const
+{
+    bag.writeString(QString::fromLatin1(key), field, def);
+}
+
+void PropertyWriter::operator()(const char* key, const QFont& field, const QFont& def) const
+{
+    bag.writeFont(QString::fromLatin1(key), field, def);
+}

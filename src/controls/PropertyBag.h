@@ -63,3 +63,28 @@ private:
 
     std::vector<Entry> m_entries;
 };
+
+// A control lists its stored keys once, as calls io(key, field, default) in reading and writing
+// order, and runs that list with a PropertyReader to load and a PropertyWriter to save, so the
+// keys, their order and their defaults cannot drift apart between the two.
+struct PropertyReader
+{
+    const PropertyBag& bag;
+    void operator()(const char* key, bool& field, bool def) const;
+    void operator()(const char* key, std::int16_t& field, std::int16_t def) const;
+    void operator()(const char* key, std::int32_t& field, std::int32_t def) const;
+    void operator()(const char* key, OleColor& field, OleColor def) const;
+    void operator()(const char* key, QString& field, const QString& def) const;
+    void operator()(const char* key, QFont& field, const QFont& def) const;
+};
+
+struct PropertyWriter
+{
+    PropertyBag& bag;
+    void operator()(const char* key, bool field, bool def) const;
+    void operator()(const char* key, std::int16_t field, std::int16_t def) const;
+    void operator()(const char* key, std::int32_t field, std::int32_t def) const;
+    void operator()(const char* key, OleColor field, OleColor def) const;
+    void operator()(const char* key, const QString& field, const QString& def) const;
+    void operator()(const char* key, const QFont& field, const QFont& def) const;
+};

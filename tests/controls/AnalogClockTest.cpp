@@ -1,0 +1,194 @@
+#include "DialFixture.h"
+
+#include <limits>
+
+#include <gtest/gtest.h>
+
+TEST(AnalogClock, ValueRaisesChangeOnEveryAssignmentTimeNever)
+{
+    Dial dial;
+    dial.changes = 0;
+    dial.clock.setValue(0);
+    dial.clock.setValue(0);
+    EXPECT_EQ(dial.changes, 2);
+    dial.clock.setTime(0);
+    dial.clock.setTime(timeOf(1, 2, 3));
+    EXPECT_EQ(dial.changes, 2);
+    EXPECT_EQ(dial.clock.ValueText(), QStringLiteral("01:02:03"));
+    // Not drawing is no reason to stay silent.
+    dial.clock.setRedraw(false);
+    dial.clock.setValue(timeOf(3, 0, 0));
+    EXPECT_EQ(dial.changes, 3);
+    EXPECT_TRUE(dial.keys.isEmpty()) << "the time is never a stored property";
+}
+
+TEST(AnalogClock, KeepsOnlyTheTimeOfDayAndRefusesNonDates)
+{
+    Dial dial;
+    dial.clock.setValue(36527 + timeOf(10, 20, 30)); // 2 January 2000
+    EXPECT_EQ(dial.clock.ValueText(), QStringLiteral("10:20:30"));
+    EXPECT_DOUBLE_EQ(dial.clock.Value(), timeOf(10, 20, 30));
+    dial.changes = 0;
+    dial.clock.setValue(std::numeric_limits<double>::quiet_NaN());
+    dial.clock.setValue(1e300);
+    EXPECT_EQ(dial.changes, 0);
+    EXPECT_EQ(dial.clock.ValueText(), QStringLiteral("10:20:30"));
+}
+
+TEST(AnalogClock, ClockBackColorIsAPlainStoreThatRepaintsWithoutChange)
+{
+    Dial dial;
+    dial.changes = 0;
+    dial.clock.setClockBackColor(SystemColor::kButtonFace);
+    EXPECT_EQ(dial.clock.ClockBackColor(), SystemColor::kButtonFace);
+    EXPECT_EQ(dial.changes, 0);
+    EXPECT_EQ(dial.keys, QStringList { QStringLiteral("ClockBackColor") });
+    // The face takes the translated colour; the number stays untranslated.
+    const DialGeometry g = dial.clock.geometry();
+    EXPECT_EQ(dial.shownPixel(g.centreX - 20, g.centreY + 20), rgbColor(212, 208, 200));
+    dial.clock.setClockBackColor(0);
+    EXPECT_EQ(dial.shownPixel(g.centreX - 20, g.centreY + 20), 0u);
+}
+
+TEST(AnalogClock, AChangeHandlerMaySetPropertiesAgain)
+{
+    // As its window does: read the value and clear the custom-tempo flag inside Change.
+    Dial dial;
+    dial.clock.setClockBackColor(SystemColor::kButtonFace);
+    QString seen;
+    QObject::connect(&dial.clock, &AnalogClock::Change, [&] {
+        seen = dial.clock.ValueText();
+        if (dial.clock.ClockBackColor() == SystemColor::kButtonFace)
+            dial.clock.setClockBackColor(0);
+    });
+    dial.changes = 0;
+    dial.clock.setValue(timeOf(0, 45, 0));
+    EXPECT_EQ(seen, QStringLiteral("00:45:00"));
+    EXPECT_EQ(dial.changes, 1);
+    EXPECT_EQ(dial.clock.ClockBackColor(), 0u);
+    const DialGeometry g = dial.clock.geometry();
+    EXPECT_EQ(dial.shownPixel(g.centreX - 20, g.centreY), 0xFFFFFFu) << "hand at 45 minutes";
+}
+
+TEST(AnalogClock, RefusedSizesChangeNothingAndReportNothing)
+{
+    Dial dial;
+    dial.clock.setTitleBevelWidth(-1);
+    dial.clock.setHandMinuteWidth(0);
+    dial.clock.setAMPMWidth(60); // 4 pixels, below 2 x 2 + 1
+    dial.clock.setTitleHeight(1'000'000); // 66667 pixels do not fit
+    EXPECT_TRUE(dial.keys.isEmpty());
+    EXPECT_EQ(dial.clock.TitleBevelWidth(), 2);
+    EXPECT_EQ(dial.clock.HandMinuteWidth(), 2);
+    EXPECT_EQ(dial.clock.AMPMWidth(), 450);
+    EXPECT_EQ(dial.clock.TitleHeight(), 345);
+
+    dial.changes = 0;
+    dial.clock.setAMPMWidth(75);
+    dial.clock.setHandMinuteWidth(1);
+    EXPECT_EQ(dial.clock.AMPMWidth(), 75);
+    EXPECT_EQ(dial.keys, (QStringList { "AMPMWidth", "HandMinuteWidth" }));
+    EXPECT_EQ(dial.changes, 1) << "a hand width redraws the hand and raises Change";
+}
+
+TEST(AnalogClock, StoredKeysRoundTripAndMissingOnesLoadDefaults)
+{
+    PropertyBag stored;
+    stored.set(QStringLiteral("clockbevelwidth"), 7);
+    stored.set(QStringLiteral("HOURCOLOR"), 0xFF);
+    stored.set(QStringLiteral("AMText"), QStringLiteral("vorm."));
+    Dial dial(stored);
+    EXPECT_EQ(dial.clock.ClockBevelWidth(), 7);
+    EXPECT_EQ(dial.clock.HoursColor(), 0xFFu);
+    EXPECT_EQ(dial.clock.ClockBackColor(), SystemColor::kButtonFace);
+    EXPECT_EQ(dial.clock.HighliteForeColor(), SystemColor::kHighlightText);
+    EXPECT_EQ(dial.clock.TitleFormat(), QStringLiteral("h:nn am/pm"));
+    EXPECT_TRUE(dial.clock.TitleShow());
+    EXPECT_EQ(dial.clock.TitleHeight(), 23 * 15);
+    EXPECT_EQ(dial.clock.AMPMHeight(), 23 * 15);
+
+    PropertyBag saved;
+    dial.clock.save(saved);
+    // TitleWidth's default is the surface's width at the time, which grew from its creation
+    // size to 203 between loading and saving.
+    EXPECT_EQ(
+        saved.names(), (QStringList { "TitleWidth", "ClockBevelWidth", "HourColor", "AMText" }));
+
+    Dial main; // the main window's values survive a save and a load
+    PropertyBag again;
+    main.clock.save(again);
+    Dial reloaded(again);
+    EXPECT_EQ(reloaded.clock.ClockBevelWidth(), 7);
+    EXPECT_EQ(reloaded.clock.HighliteForeColor(), 0xC0u);
+    EXPECT_FALSE(reloaded.clock.AMPMShow());
+    EXPECT_EQ(reloaded.clock.ClockFont().family(), QStringLiteral("Tahoma"));
+}
+
+TEST(AnalogClock, GarbageInTheBagLoadsDefaults)
+{
+    PropertyBag garbage;
+    garbage.set(QStringLiteral("ClockBevelWidth"), QStringLiteral("wide"));
+    garbage.set(QStringLiteral("TitleHeight"), 1e9);
+    garbage.set(QStringLiteral("ClockBackColor"), QStringLiteral("black"));
+    garbage.set(QStringLiteral("ClockFont"), QStringLiteral("Tahoma,-3"));
+    garbage.set(QStringLiteral("TitleShow"), QVariant::fromValue(QFont()));
+    Dial dial(garbage);
+    EXPECT_EQ(dial.clock.ClockBevelWidth(), 2);
+    EXPECT_EQ(dial.clock.TitleHeight(), 345);
+    EXPECT_EQ(dial.clock.ClockBackColor(), SystemColor::kButtonFace);
+    EXPECT_GT(dial.clock.ClockFont().pointSizeF(), 0);
+    EXPECT_TRUE(dial.clock.TitleShow());
+}
+
+TEST(AnalogClock, FontsAreTheControlsOwnObjects)
+{
+    Dial dial;
+    dial.clock.ClockFont().setPointSizeF(6);
+    dial.clock.setRedraw(true);
+    EXPECT_EQ(dial.clock.ClockFont().pointSizeF(), 6);
+    PropertyBag saved;
+    dial.clock.save(saved);
+    EXPECT_EQ(saved.readFont(QStringLiteral("ClockFont"), QFont()).pointSizeF(), 6);
+}
+
+TEST(AnalogClock, AutoUpdateTakesTheSystemTimeAtOnceAndLocksTheMouse)
+{
+    PropertyBag stored;
+    stored.set(QStringLiteral("HandSecondShow"), true);
+    stored.set(QStringLiteral("AMPMShow"), false);
+    Dial dial(stored);
+    dial.clock.setClock([] {
+        return QDateTime(QDate(2024, 5, 1), QTime(10, 42, 5));
+    });
+    dial.changes = 0;
+    dial.clock.setAutoUpdate(true);
+    EXPECT_EQ(dial.clock.ValueText(), QStringLiteral("10:42:05"));
+    EXPECT_EQ(dial.changes, 1);
+    EXPECT_EQ(dial.keys, QStringList { QStringLiteral("AutoUpdate") });
+    QTest::mousePress(dial.face, Qt::LeftButton, {}, dial.atMinute(20));
+    QTest::mouseMove(dial.face, dial.atMinute(25));
+    QTest::mouseRelease(dial.face, Qt::LeftButton, {}, dial.atMinute(25));
+    EXPECT_EQ(dial.clock.ValueText(), QStringLiteral("10:42:05"));
+    EXPECT_EQ(dial.changes, 1);
+
+    // Following minutes only: the same minute is no news.
+    dial.clock.setAutoUpdate(false);
+    dial.clock.setHandSecondShow(false);
+    dial.clock.setTime(timeOf(10, 42, 59));
+    dial.changes = 0;
+    dial.clock.setAutoUpdate(true);
+    EXPECT_EQ(dial.changes, 0);
+    EXPECT_EQ(dial.clock.ValueText(), QStringLiteral("10:42:59"));
+}
+
+TEST(AnalogClock, TitleShowsTheTimeByItsPicture)
+{
+    PropertyBag stored; // default look: title "h:nn am/pm"
+    Dial dial(stored);
+    dial.clock.setValue(timeOf(15, 5, 0));
+    const QImage before = dial.face->grab().toImage().copy(0, 0, 203, 23);
+    dial.clock.setTitleFormat(QStringLiteral("h:nn"));
+    const QImage after = dial.face->grab().toImage().copy(0, 0, 203, 23);
+    EXPECT_NE(before, after) << "\"3:05 pm\" and \"15:05\" print differently";
+    EXPECT_EQ(dial.clock.geometry().centreY, 103);
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "controls/AnalogClock.h"
+#include "controls/ControlFonts.h"
+#include "controls/DrawSurface.h"
+#include "controls/PropertyBag.h"
+
+#include <cmath>
+#include <ostream>
+
+#include <QTest>
+
+// The tempo dial as the main window stores it (everything else default), loaded, sized and
+// shown; counts Change and the reported keys.
+struct Dial
+{
+    static PropertyBag mainWindowBag()
+    {
+        PropertyBag bag;
+        bag.set(QStringLiteral("TitleShow"), false);
+        bag.set(QStringLiteral("TitleFormat"), QStringLiteral("h:nn"));
+        bag.set(QStringLiteral("TitleWidth"), 165);
+        bag.set(QStringLiteral("ClockBoxStyle"), 1);
+        bag.set(QStringLiteral("ClockBevelWidth"), 7);
+        bag.set(QStringLiteral("ClockBackColor"), 0);
+        bag.set(QStringLiteral("ClockForeColor"), 0xFFFFFF);
+        bag.set(QStringLiteral("ClockFont"),
+            QVariant::fromValue(controlFont(QStringLiteral("Tahoma"), 8.25)));
+        bag.set(QStringLiteral("HandMinuteColor"), 0xFFFFFF);
+        bag.set(QStringLiteral("HandSecondShow"), true);
+        bag.set(QStringLiteral("HLForeColor"), 0xC0);
+        bag.set(QStringLiteral("AMPMShow"), false);
+        return bag;
+    }
+
+    AnalogClock clock;
+    DrawSurface* face = nullptr;
+    int changes = 0;
+    QStringList keys;
+
+    explicit Dial(const PropertyBag& bag = mainWindowBag(), QSize size = { 203, 183 })
+    {
+        clock.load(bag);
+        clock.resize(size);
+        clock.show();
+        face = clock.findChild<DrawSurface*>();
+        QObject::connect(&clock, &AnalogClock::Change, [this] {
+            ++changes;
+        });
+        QObject::connect(&clock, &CustomControl::propertyChanged, [this](const QString& k) {
+            keys << k;
+        });
+    }
+
+    // The point at `radius` pixels from the centre in the direction of a minute.
+    QPoint atMinute(double minute, double radius = 40) const
+    {
+        const DialGeometry g = clock.geometry();
+        const double a = (90 - minute * 6) * 3.14159265358979 / 180;
+        return QPoint(static_cast<int>(std::lround(g.centreX + radius * std::cos(a))),
+            static_cast<int>(std::lround(g.centreY - radius * std::sin(a))));
+    }
+
+    OleColor shownPixel(int x, int y) const
+    {
+        return fromQColor(QColor(face->grab().toImage().pixel(x, y)));
+    }
+};
+
+inline double timeOf(int h, int m, int s)
+{
+    return (h * 3600 + m * 60 + s) / 86400.0;
+}
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
