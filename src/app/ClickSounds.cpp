@@ -1,0 +1,107 @@
+#include "app/ClickSounds.h"
+
+#include "platform/Platform.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/WavFilePlayer.h"
+#include "platform/audio/WavReader.h"
+#include "platform/basic/Conversions.h"
+#include "platform/settings/SettingsStore.h"
+
+namespace {
+
+// The sound flags as callers pass them; only the asynchronous bit changes what happens here.
+constexpr std::int32_t kSndAsync = 0x1;
+constexpr std::int32_t kSndNoDefault = 0x2;
+
+const QString kResType = QStringLiteral("RESTYPE");
+
+} // namespace
+
+const std::array<const char*, ClickSounds::kClipCount>& ClickSounds::clipNames()
+{
+    static const std::array<const char*, kClipCount> names { "ACCENT1", "ACCENT2", "BONGO",
+        "COWBALL1", "COWBALL2", "GLASS", "HANDCLAP1", "HANDCLAP2", "HANDCLAP3", "HANDCLAP4",
+        "HATTITE", "HIHAT1", "HIHAT2", "HIHAT3", "KICK", "PAUSE", "SIDE", "SNAP", "SNARE1",
+        "SNARE2", "SNARE3", "SOFTTAMB", "STICKS", "TAMBOURIN" };
+    return names;
+}
+
+ClickSounds::ClickSounds(Platform& platform, QString clipFolder)
+    : m_platform(platform)
+    , m_clipFolder(std::move(clipFolder))
+{}
+
+ClickSounds::~ClickSounds() = default;
+
+void ClickSounds::LoadClickSoundIds()
+{
+    struct Choice
+    {
+        const char* valueName;
+        const char* defaultText;
+        std::optional<double>& variable;
+    };
+
+    const std::array<Choice, 4> choices { {
+        { "Zv1", "103", FirstBeatSound },
+        { "Zv2", "106", UpBeatSound },
+        { "Zv3", "118", DownBeatSound },
+        { "Zv4", "101", AccentBeatSound },
+    } };
+    // Each value on its own: one that is not a number must not leave the others unloaded.
+    for (const Choice& choice : choices) {
+        const QString defaultText = QString::fromLatin1(choice.defaultText);
+        const QString text = m_platform.settings
+                                 ->GetRegValue(QStringLiteral("Taktovia"), QStringLiteral("Gitara"),
+                                     QString::fromLatin1(choice.valueName), defaultText)
+                                 .toString();
+        choice.variable = Val(IsNumeric(text) ? text : defaultText);
+    }
+}
+
+std::shared_ptr<const AudioClip> ClickSounds::clip(int id)
+{
+    const int index = id - kFirstClipId;
+    if (index < 0 || index >= kClipCount || m_clipFailed[index])
+        return nullptr;
+    if (!m_clips[index]) {
+        const auto read = WavReader::readFile(
+            m_clipFolder + u'/' + QString::fromLatin1(clipNames()[index]) + QStringLiteral(".wav"));
+        // A clip that cannot be read stays silent for the rest of the run instead of being
+        // read again at every step.
+        m_clipFailed[index] = !read;
+        m_clips[index] = read.clip;
+    }
+    return m_clips[index];
+}
+
+void ClickSounds::PlayResWav(
+    std::optional<double> Id, const QString& ResType, std::optional<std::int64_t> at)
+{
+    if (!Id || ResType != kResType)
+        return;
+    const auto id = CInt(*Id);
+    if (!id)
+        return;
+    auto sound = clip(*id);
+    if (!sound)
+        return;
+    AudioEngine& engine = *m_platform.audio;
+    engine.playClip(std::move(sound), at.value_or(engine.now()));
+}
+
+void ClickSounds::StopSound()
+{
+    m_platform.audio->purge();
+}
+
+bool ClickSounds::PlayWavFile(
+    const QString& FileName, bool Async, std::int32_t Flags1, std::int32_t Flags2)
+{
+    const std::int32_t flags =
+        (Async ? kSndAsync | kSndNoDefault : kSndNoDefault) | Flags1 | Flags2;
+    WavFilePlayer player(*m_platform.audio);
+    if (flags & kSndAsync)
+        return player.play(FileName);
+    return player.playAndWait(FileName);
+}

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "app/ClickRate.h"
+#include "app/StepTimer.h"
+#include "app/WakeTimer.h"
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+
+#include <QObject>
+#include <QString>
+
+class BeatLights;
+class ClickSounds;
+struct Platform;
+
+// The hidden engine form: two step players that walk a pattern of letters, one letter per step,
+// and place a click for each on the audio clock. `Timer2` drives the metronome player, which
+// also moves the main window's beat lights; `Timer1` drives the pattern player, which knows the
+// letters "F" and "P" too and moves no light. `Timer3` has no steps; the main window's stop
+// disables it with the others.
+//
+// Letters (case-sensitive; any other character is a silent step):
+//   letter  pattern player           metronome player  lights (metronome player)
+//   "F"     FirstBeatSound           silent            unchanged
+//   "U"     UpBeatSound              UpBeatSound       Image5 shown, imz and Image4 hidden
+//   "D"     DownBeatSound            DownBeatSound     Image5 hidden, then zeleno
+//   "A"     AccentBeatSound          AccentBeatSound   as "U"
+//   "P"     the pause clip (116)     silent            unchanged
+//
+// The main window writes the click rate into Label3 and the pattern player's inputs into txtRit
+// and txtBB, hands over the pattern with Flamenko or SvirajNormal and enables the timers. Each
+// step's click is placed at its exact due sample (see StepTimer); its lights change when that
+// sample leaves the speakers, polled from a UI timer. UI thread only.
+class frmFlam : public QObject
+{
+    Q_OBJECT
+
+public:
+    frmFlam(Platform& platform,
+        BeatLights& lights,
+        ClickSounds& sounds,
+        const WakeTimerFactory& timers = makeQtWakeTimer,
+        QObject* parent = nullptr);
+    ~frmFlam() override;
+
+    // The program's one engine form: made by load() while the main window loads, reached through
+    // instance() from then on, gone after unload().
+    static frmFlam& load(Platform& platform, BeatLights& lights, ClickSounds& sounds);
+    static frmFlam& instance();
+    static bool isLoaded();
+    static void unload();
+
+    StepTimer Timer1;
+    StepTimer Timer2;
+    StepTimer Timer3;
+
+    // The click rate in steps per minute as text (Val reads it). A change of text sets the step
+    // interval; a rate the engine cannot time (0, not a number, outside kMinClickRate to
+    // kMaxClickRate) keeps the previous one. Writing the same text again does nothing.
+    const QString& Label3() const { return m_Label3; }
+
+    void setLabel3(const QString& caption);
+
+    // The pattern player's pattern: a new text disables Timer1 until Flamenko starts it again.
+    const QString& txtRit() const { return m_txtRit; }
+
+    void setTxtRit(const QString& text);
+
+    // The pattern player's start position as text: a new text is clamped, once, to 1 up to the
+    // length of txtRit (1 when txtRit is empty).
+    const QString& txtBB() const { return m_txtBB; }
+
+    void setTxtBB(const QString& text);
+
+    // Starts the pattern player on `Pattern` from the position in txtBB.
+    void Flamenko(const QString& Pattern);
+    // Hands `Pattern` to the metronome player from its first step; the caller enables Timer2.
+    void SvirajNormal(const QString& Pattern);
+
+private:
+    Platform& m_platform;
+    BeatLights& m_lights;
+    ClickSounds& m_sounds;
+
+    QString m_Label3;
+    QString m_txtRit;
+    QString m_txtBB;
+    bool m_clampingTxtBB = false;
+
+    // The pattern being stepped, the 1-based position of the next step, and the distance
+    // between steps (empty until a timeable rate first arrives).
+    QString StepPattern;
+    std::int16_t StepPosition = 0;
+    std::optional<ExactInterval> StepInterval;
+
+    struct LightStep
+    {
+        std::int64_t due;
+        QChar letter;
+    };
+
+    void Label3_Change();
+    void txtRit_Change();
+    void txtBB_Change();
+
+    void Timer1_Timer(std::int64_t due);
+    void Timer2_Timer(std::int64_t due);
+    void Play(std::int16_t& Position, std::int64_t due);
+    void PlayNormal(std::int16_t& Position, std::int64_t due);
+    QChar letterAt(std::int16_t Position) const;
+    void wrapAfterStep(std::int16_t& Position) const;
+
+    void timerDisabled(bool stepsAhead, bool withLights);
+    void showDueLights();
+
+    std::deque<LightStep> m_pendingLights;
+    std::unique_ptr<WakeTimer> m_lightWake;
+};

@@ -1,0 +1,138 @@
+#include "app/ClickSounds.h"
+
+#include "StepEngineRig.h"
+#include "platform/FakePlatform.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/OfflineAudioDevice.h"
+#include "platform/settings/SettingsStore.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void store(FakePlatform& fake, const char* name, const char* value)
+{
+    ASSERT_TRUE(fake.platform.settings->SaveRegValue(QStringLiteral("Taktovia"),
+        QStringLiteral("Gitara"), QString::fromLatin1(name), QString::fromLatin1(value)));
+}
+
+} // namespace
+
+TEST(ClickSoundsTest, EachStoredChoiceFallsBackToItsOwnDefault)
+{
+    struct Case
+    {
+        std::vector<std::pair<const char*, const char*>> stored;
+        double first, up, down, accent;
+    };
+
+    const std::vector<Case> cases {
+        { {}, 103, 106, 118, 101 },
+        { { { "Zv1", "115" }, { "Zv2", "x" }, { "Zv3", "119" }, { "Zv4", "124" } }, 115, 106, 119,
+            124 },
+        { { { "Zv1", "" }, { "Zv4", " 102 " } }, 103, 106, 118, 102 },
+        { { { "Zv2", "1 2" }, { "Zv3", "999" } }, 103, 106, 999, 101 },
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "case " << i);
+        FakePlatform fake;
+        for (const auto& [name, value] : cases[i].stored)
+            store(fake, name, value);
+        ClickSounds sounds(fake.platform);
+        sounds.LoadClickSoundIds();
+        EXPECT_EQ(sounds.FirstBeatSound, cases[i].first);
+        EXPECT_EQ(sounds.UpBeatSound, cases[i].up);
+        EXPECT_EQ(sounds.DownBeatSound, cases[i].down);
+        EXPECT_EQ(sounds.AccentBeatSound, cases[i].accent);
+    }
+}
+
+TEST(ClickSoundsTest, PlayResWavPlacesOnlyClipsOfTheTable)
+{
+    struct Case
+    {
+        std::optional<double> id;
+        const char* type;
+        int played; // 0: nothing
+    };
+
+    const Case cases[] = {
+        { 101, "RESTYPE", 101 },
+        { 124, "RESTYPE", 124 },
+        { 116.4, "RESTYPE", 116 },
+        { 102.5, "RESTYPE", 102 }, // halves go to even
+        { std::nullopt, "RESTYPE", 0 },
+        { 0, "RESTYPE", 0 },
+        { 100, "RESTYPE", 0 },
+        { 125, "RESTYPE", 0 },
+        { 1e9, "RESTYPE", 0 },
+        { 101, "restype", 0 },
+        { 101, "WAVE", 0 },
+    };
+    StepEngineRig rig;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.id.value_or(-1) << " " << c.type);
+        const std::int64_t at = rig.engine().now() + 1000;
+        rig.sounds->PlayResWav(c.id, QString::fromLatin1(c.type), at);
+        rig.device().renderFrames(2000);
+        const auto starts = rig.takeStarts();
+        if (c.played == 0) {
+            EXPECT_TRUE(starts.empty());
+        } else {
+            const std::vector<StepEngineRig::Start> wanted { { c.played, at } };
+            EXPECT_EQ(starts, wanted);
+        }
+    }
+}
+
+TEST(ClickSoundsTest, ClipsAreReadOnceAndAMissingOneStaysSilent)
+{
+    StepEngineRig rig;
+    ASSERT_TRUE(rig.sounds->clip(118));
+    const auto captured = rig.device().captured().size();
+    // Gone from the folder after the first read: the kept clip still plays, at its level.
+    ASSERT_TRUE(QFile::remove(rig.clipFolder.path() + QStringLiteral("/SNAP.wav")));
+    rig.sounds->PlayResWav(118, QStringLiteral("RESTYPE"));
+    rig.device().renderFrames(512);
+    EXPECT_FLOAT_EQ(rig.device().captured()[captured], clipLevel(118));
+
+    ASSERT_TRUE(QFile::remove(rig.clipFolder.path() + QStringLiteral("/KICK.wav")));
+    rig.sounds->PlayResWav(115, QStringLiteral("RESTYPE"));
+    rig.sounds->PlayResWav(115, QStringLiteral("RESTYPE"));
+    rig.device().renderFrames(512);
+    EXPECT_EQ(rig.takeStarts().size(), 1u); // the SNAP above only
+}
+
+TEST(ClickSoundsTest, StopSoundSilencesTheClickSoundingAndThosePlacedAhead)
+{
+    StepEngineRig rig;
+    writeTestClips(rig.clipFolder.path(), 44100);
+    ClickSounds longClips(rig.fake.platform, rig.clipFolder.path());
+    longClips.PlayResWav(109, QStringLiteral("RESTYPE"));
+    longClips.PlayResWav(110, QStringLiteral("RESTYPE"), rig.engine().now() + 20000);
+    rig.device().renderFrames(4096);
+    const auto sounding = rig.device().captured().size();
+    ASSERT_NE(rig.device().captured()[sounding - 2], 0.0f);
+    longClips.StopSound();
+    rig.device().renderFrames(30000);
+    const auto& out = rig.device().captured();
+    // After the cut's short ramp, nothing more.
+    for (std::size_t i = sounding + 2 * AudioEngine::kCutRampFrames + 2 * 512; i < out.size(); ++i)
+        ASSERT_EQ(out[i], 0.0f) << "frame " << i / 2;
+}
+
+TEST(ClickSoundsTest, PlayWavFileReportsWhetherTheFileCouldPlay)
+{
+    StepEngineRig rig;
+    const QString path = rig.clipFolder.path() + QStringLiteral("/GLASS.wav");
+    EXPECT_FALSE(rig.sounds->PlayWavFile(
+        rig.clipFolder.path() + QStringLiteral("/440.wav"), true, 0x20000, 0));
+    EXPECT_TRUE(rig.sounds->PlayWavFile(path, true, 0x20000, 0));
+    const std::int64_t placedAt = rig.engine().now();
+    rig.device().renderFrames(512);
+    const auto starts = rig.engine().takeClipStarts();
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].sample, placedAt);
+}
