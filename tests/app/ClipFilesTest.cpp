@@ -1,0 +1,191 @@
+#include "platform/audio/AudioClip.h"
+#include "platform/audio/WavReader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+// The click clips compiled into the program: each must decode, have exactly its length, start
+// at its attack (the metronome places a clip's first sample on the beat) and end in silence
+// (a clip that is cut at its end must not click).
+namespace {
+
+struct ClipSpec
+{
+    const char* name;
+    int ms;
+    int channels;
+};
+
+const ClipSpec kClips[] = {
+    { "ACCENT1", 62, 1 },
+    { "ACCENT2", 62, 1 },
+    { "BONGO", 177, 1 },
+    { "COWBALL1", 148, 1 },
+    { "COWBALL2", 149, 1 },
+    { "GLASS", 52, 1 },
+    { "HANDCLAP1", 138, 1 },
+    { "HANDCLAP2", 129, 1 },
+    { "HANDCLAP3", 2000, 1 },
+    { "HANDCLAP4", 826, 2 },
+    { "HATTITE", 42, 1 },
+    { "HIHAT1", 120, 1 },
+    { "HIHAT2", 92, 1 },
+    { "HIHAT3", 62, 1 },
+    { "KICK", 167, 1 },
+    { "PAUSE", 8, 1 },
+    { "SIDE", 586, 1 },
+    { "SNAP", 15, 1 },
+    { "SNARE1", 134, 1 },
+    { "SNARE2", 157, 1 },
+    { "SNARE3", 165, 1 },
+    { "SOFTTAMB", 157, 1 },
+    { "STICKS", 30, 1 },
+    { "TAMBOURIN", 141, 1 },
+};
+
+constexpr int kRate = 44100;
+constexpr int kTwoMs = 88; // frames
+
+// 44.1 frames per millisecond, halves rounded up (15 ms is 662 frames, 165 ms is 7277).
+int framesForMs(int ms)
+{
+    return (ms * 441 + 5) / 10;
+}
+
+std::uint32_t u32(const QByteArray& b, int at)
+{
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = v << 8 | static_cast<std::uint8_t>(b[at + i]);
+    return v;
+}
+
+std::uint16_t u16(const QByteArray& b, int at)
+{
+    return static_cast<std::uint16_t>(
+        static_cast<std::uint8_t>(b[at]) | static_cast<std::uint8_t>(b[at + 1]) << 8);
+}
+
+std::string tag(const QByteArray& b, int at)
+{
+    return b.mid(at, 4).toStdString();
+}
+
+// Samples as the 16-bit values stored, both sides; the reader scales by 1/32768.
+std::vector<int> side(const AudioClip& clip, int channel)
+{
+    std::vector<int> out(static_cast<std::size_t>(clip.frames()));
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<int>(std::lround(clip.samples[2 * i + channel] * 32768.0f));
+    return out;
+}
+
+int peakOf(const std::vector<int>& s, std::size_t from = 0)
+{
+    int peak = 0;
+    for (std::size_t i = from; i < s.size(); ++i)
+        peak = std::max(peak, std::abs(s[i]));
+    return peak;
+}
+
+void PrintTo(const ClipSpec& spec, std::ostream* out)
+{
+    *out << spec.name;
+}
+
+class ClipFilesTest : public testing::TestWithParam<ClipSpec>
+{
+};
+
+TEST_P(ClipFilesTest, IsPcmOfItsExactLengthStartingAtTheAttackAndEndingFaded)
+{
+    const ClipSpec spec = GetParam();
+    const QString path = QStringLiteral(":/clips/%1.wav").arg(spec.name);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    const QByteArray bytes = file.readAll();
+    const int frames = framesForMs(spec.ms);
+    const int dataBytes = frames * spec.channels * 2;
+
+    // A plain RIFF file: 'fmt ' then 'data', nothing else, sizes that add up.
+    ASSERT_EQ(bytes.size(), 44 + dataBytes);
+    EXPECT_EQ(tag(bytes, 0), "RIFF");
+    EXPECT_EQ(u32(bytes, 4), static_cast<std::uint32_t>(bytes.size() - 8));
+    EXPECT_EQ(tag(bytes, 8), "WAVE");
+    EXPECT_EQ(tag(bytes, 12), "fmt ");
+    EXPECT_EQ(u32(bytes, 16), 16u);
+    EXPECT_EQ(u16(bytes, 20), 1) << "PCM";
+    EXPECT_EQ(u16(bytes, 22), spec.channels);
+    EXPECT_EQ(u32(bytes, 24), static_cast<std::uint32_t>(kRate));
+    EXPECT_EQ(u32(bytes, 28), static_cast<std::uint32_t>(kRate * spec.channels * 2));
+    EXPECT_EQ(u16(bytes, 32), spec.channels * 2);
+    EXPECT_EQ(u16(bytes, 34), 16);
+    EXPECT_EQ(tag(bytes, 36), "data");
+    EXPECT_EQ(u32(bytes, 40), static_cast<std::uint32_t>(dataBytes));
+
+    const WavReader::Result decoded = WavReader::readFile(path);
+    ASSERT_TRUE(decoded) << decoded.error;
+    ASSERT_EQ(decoded.clip->frames(), frames);
+    const std::vector<int> left = side(*decoded.clip, 0);
+    const std::vector<int> right = side(*decoded.clip, 1);
+    if (spec.channels == 2) {
+        EXPECT_NE(left, right) << "a stereo clip whose sides are the same";
+    }
+
+    const int peak = std::max(peakOf(left), peakOf(right));
+    if (std::strcmp(spec.name, "PAUSE") == 0) {
+        // The pause letter's clip: a tick far below the others, but not an empty file.
+        EXPECT_GT(peak, 50);
+        EXPECT_LT(peak, 300);
+    } else {
+        // Near -3 dBFS; the upper bound also keeps every sample off full scale.
+        const double dbfs = 20 * std::log10(peak / 32768.0);
+        EXPECT_GT(dbfs, -4.5);
+        EXPECT_LT(dbfs, -1.5);
+    }
+
+    // The attack: from (near) silence to a tenth of the peak within 2 ms.
+    std::size_t onset = left.size();
+    for (const auto* s : { &left, &right }) {
+        const auto loud = std::find_if(s->begin(), s->end(), [&](int v) {
+            return std::abs(v) * 10 >= peak;
+        });
+        onset = std::min(onset, static_cast<std::size_t>(loud - s->begin()));
+        EXPECT_LE(std::abs(s->front()) * 100, peak) << "the first sample is a step";
+    }
+    EXPECT_LT(onset, static_cast<std::size_t>(kTwoMs)) << "onset at frame " << onset;
+
+    // The fade: the last 2 ms at least 30 dB below the peak.
+    const std::size_t tail = left.size() - kTwoMs;
+    const int tailPeak = std::max(peakOf(left, tail), peakOf(right, tail));
+    EXPECT_LT(tailPeak, peak / 31.6) << "last 2 ms peak " << tailPeak << " of " << peak;
+}
+
+INSTANTIATE_TEST_SUITE_P(AllClips,
+    ClipFilesTest,
+    testing::ValuesIn(kClips),
+    [](const testing::TestParamInfo<ClipSpec>& info) {
+        return std::string(info.param.name);
+    });
+
+TEST(ClipResourcesTest, HoldExactlyTheTwentyFourClips)
+{
+    QStringList expected;
+    for (const ClipSpec& spec : kClips)
+        expected << QStringLiteral("%1.wav").arg(spec.name);
+    QStringList present = QDir(QStringLiteral(":/clips")).entryList(QDir::Files);
+    present.sort();
+    EXPECT_EQ(present, expected);
+}
+
+} // namespace
