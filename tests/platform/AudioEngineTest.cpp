@@ -337,6 +337,31 @@ TEST(AudioEngineTest, AnEngineWhoseDeviceFailsRunsSilentlyInRealTime)
     EXPECT_GE(engine.now(), 4410);
 }
 
+TEST(AudioEngineTest, ALostDeviceIsReplacedAndTheClockAndClipsCarryOn)
+{
+    OfflineEngine fixture(100);
+    auto clip = constantClip(10, 0.5f, 0.5f);
+    fixture.device->renderFrames(1000);
+    fixture.engine->playClip(clip, 3000);
+    EXPECT_FALSE(fixture.engine->checkDevice());
+
+    fixture.device->setLost(true);
+    fixture.device->setFailStart(true); // and it will not open again
+    fixture.device->renderFrames(500);
+    EXPECT_EQ(fixture.engine->now(), 1000) << "a lost device renders nothing";
+    ASSERT_TRUE(fixture.engine->checkDevice());
+    fixture.device = nullptr; // replaced by the paced fallback
+    EXPECT_TRUE(fixture.engine->silentFallback());
+    EXPECT_FALSE(fixture.engine->checkDevice());
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (fixture.engine->now() < 3100 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    const auto starts = fixture.engine->takeClipStarts();
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].sample, 3000);
+}
+
 TEST(AudioEngineTest, FakePlatformRendersThroughItsOfflineDevice)
 {
     FakePlatform fake;

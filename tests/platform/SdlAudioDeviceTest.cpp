@@ -1,36 +1,45 @@
 #include "platform/audio/SdlAudioDevice.h"
 
+#include "platform/audio/AudioClip.h"
 #include "platform/audio/AudioEngine.h"
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
+#include <vector>
+
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
 // Restores SDL_AUDIODRIVER when the scenario ends.
-class DriverOverride
+// Sets an environment variable for the length of a scenario.
+class EnvironmentOverride
 {
 public:
-    explicit DriverOverride(const char* driver)
+    EnvironmentOverride(const char* name, const QString& value)
+        : m_name(name)
     {
-        if (const char* old = std::getenv("SDL_AUDIODRIVER"))
+        if (const char* old = std::getenv(name))
             m_old = old;
-        setenv("SDL_AUDIODRIVER", driver, 1);
+        setenv(name, value.toLocal8Bit().constData(), 1);
     }
 
-    ~DriverOverride()
+    ~EnvironmentOverride()
     {
         if (m_old.empty())
-            unsetenv("SDL_AUDIODRIVER");
+            unsetenv(m_name);
         else
-            setenv("SDL_AUDIODRIVER", m_old.c_str(), 1);
+            setenv(m_name, m_old.c_str(), 1);
     }
 
 private:
+    const char* m_name;
     std::string m_old;
 };
 
@@ -48,7 +57,7 @@ TEST(SdlAudioDeviceTest, NoUsableDriverFallsBackToTheSilentPacedDummy)
 {
     for (const char* driver : { "dummy", "no-such-driver" }) {
         SCOPED_TRACE(driver);
-        DriverOverride override(driver);
+        EnvironmentOverride override("SDL_AUDIODRIVER", QString::fromLatin1(driver));
         auto device = std::make_unique<SdlAudioDevice>();
         SdlAudioDevice* sdl = device.get();
         AudioEngine engine(std::move(device));
@@ -57,4 +66,65 @@ TEST(SdlAudioDeviceTest, NoUsableDriverFallsBackToTheSilentPacedDummy)
         EXPECT_GT(engine.outputLatency(), 0);
         EXPECT_TRUE(clockReaches(engine, AudioEngine::kSampleRate / 10));
     }
+}
+
+TEST(SdlAudioDeviceTest, TheDiskDriverRecordsClipsOnTheirExactSamples)
+{
+    // SDL's disk driver writes every buffer to a file in order. Until the stream is unpaused SDL
+    // writes whole blocks of silence without calling back, so the file may lead the engine's
+    // clock by a few whole blocks; past that, frame for frame is sample for sample.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.raw"));
+    EnvironmentOverride driver("SDL_AUDIODRIVER", QStringLiteral("disk"));
+    EnvironmentOverride file("SDL_DISKAUDIOFILE", path);
+
+    auto first = std::make_shared<AudioClip>();
+    auto second = std::make_shared<AudioClip>();
+    for (int i = 0; i < 300; ++i) {
+        first->samples.insert(first->samples.end(), { 0.5f, -0.25f });
+        second->samples.insert(second->samples.end(), { -0.5f, 0.75f });
+    }
+    constexpr std::int64_t kApart = 1003;
+    std::int64_t at = 0;
+    std::int64_t block = 0;
+    {
+        auto device = std::make_unique<SdlAudioDevice>();
+        SdlAudioDevice* sdl = device.get();
+        AudioEngine engine(std::move(device));
+        ASSERT_EQ(std::string(sdl->driverName()), "disk");
+        EXPECT_FALSE(engine.silentFallback());
+        block = sdl->blockFrames();
+        ASSERT_TRUE(clockReaches(engine, 1000));
+        // Odd samples a few blocks ahead, off the block edges.
+        at = engine.now() + 3 * block + 77;
+        engine.playClip(first, at);
+        engine.playClip(second, at + kApart);
+        ASSERT_TRUE(clockReaches(engine, at + kApart + 300 + 4 * block));
+    }
+
+    QFile raw(path);
+    ASSERT_TRUE(raw.open(QIODevice::ReadOnly));
+    const QByteArray bytes = raw.readAll();
+    std::vector<float> out(static_cast<std::size_t>(bytes.size()) / sizeof(float));
+    std::memcpy(out.data(), bytes.constData(), out.size() * sizeof(float));
+    auto frame = [&](std::int64_t index) {
+        return std::make_pair(out.at(static_cast<std::size_t>(index) * 2),
+            out.at(static_cast<std::size_t>(index) * 2 + 1));
+    };
+    std::int64_t onset = -1;
+    for (std::int64_t index = 0; index < static_cast<std::int64_t>(out.size() / 2); ++index) {
+        if (frame(index) != std::make_pair(0.0f, 0.0f)) {
+            onset = index;
+            break;
+        }
+    }
+    ASSERT_GE(onset, at);
+    EXPECT_EQ((onset - at) % block, 0) << "the file leads by whole silent blocks only";
+    EXPECT_EQ(frame(onset), std::make_pair(0.5f, -0.25f));
+    EXPECT_EQ(frame(onset + 299), std::make_pair(0.5f, -0.25f));
+    EXPECT_EQ(frame(onset + 300), std::make_pair(0.0f, 0.0f));
+    EXPECT_EQ(frame(onset + kApart - 1), std::make_pair(0.0f, 0.0f));
+    EXPECT_EQ(frame(onset + kApart), std::make_pair(-0.5f, 0.75f));
+    EXPECT_EQ(frame(onset + kApart + 299), std::make_pair(-0.5f, 0.75f));
+    EXPECT_EQ(frame(onset + kApart + 300), std::make_pair(0.0f, 0.0f));
 }

@@ -9,7 +9,8 @@
 // returns only after the last render call has returned, so the renderer may then be destroyed.
 // The destructor stops. Render calls come one at a time, never concurrently, from the device's
 // own audio thread or, for a device without one, from whoever asks it to render.
-// Errors: start() returns false when no output could be opened; nothing throws.
+// Errors: start() returns false when no output could be opened, lost() tells of a failure while
+// running; nothing throws. After stop() a device may be started again.
 class AudioDevice
 {
 public:
@@ -33,6 +34,10 @@ public:
     // True while a thread of the device's own calls render; false when render runs only when
     // asked on the caller's thread (or the device is stopped).
     virtual bool rendersOnOwnThread() const = 0;
+
+    // UI thread: true once a started output has failed for good (a device unplugged or taken
+    // away): render calls have stopped and will not come back by themselves.
+    virtual bool lost() const { return false; }
 
     // Any thread: the clock that render times are stamped with, in nanoseconds. Real devices use
     // the monotonic clock; the offline device a virtual one that advances with what it renders.

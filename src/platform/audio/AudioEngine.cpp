@@ -16,23 +16,41 @@ constexpr std::int64_t kNanosPerSecond = 1'000'000'000;
 
 AudioEngine::AudioEngine(std::unique_ptr<AudioDevice> device)
     : m_device(std::move(device))
-{
-    auto renderer = [this](float* out, int frames) {
+    , m_renderer([this](float* out, int frames) {
         render(out, frames);
-    };
-    if (!m_device || !m_device->start(renderer)) {
+    })
+{
+    openDevice();
+}
+
+void AudioEngine::openDevice()
+{
+    m_fallback = false;
+    if (!m_device || !m_device->start(m_renderer)) {
         // No output at all, not even a dummy driver: keep the clock running in real time so the
         // program behaves the same, silently.
         auto paced = std::make_unique<OfflineAudioDevice>(OfflineAudioDevice::kDefaultBlockFrames);
-        paced->setCapture(false);
-        paced->start(renderer);
-        paced->startPaced();
+        OfflineAudioDevice* pacer = paced.get();
+        // In place before its thread runs: render() asks the device for the time.
         m_device = std::move(paced);
+        pacer->setCapture(false);
+        pacer->start(m_renderer);
+        pacer->startPaced();
         m_fallback = true;
     }
     m_fallback = m_fallback || m_device->silentFallback();
     m_latency = m_device->latencyFrames();
     m_blockFrames = m_device->blockFrames();
+}
+
+bool AudioEngine::checkDevice()
+{
+    if (!m_device->lost())
+        return false;
+    // stop() waits out any render call, so the device may be swapped under the render state.
+    m_device->stop();
+    openDevice();
+    return true;
 }
 
 AudioEngine::~AudioEngine()

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <set>
 #include <vector>
@@ -56,6 +57,11 @@ public:
 
     // True when no real device opened and the engine runs on the silent, paced fallback.
     bool silentFallback() const;
+
+    // Call from a timer: when the output has failed while running, reopens it (the system's
+    // default output, else the silent paced fallback) and returns true so the caller can say so.
+    // The clock, the placed clips and the sources carry on from where they were.
+    bool checkDevice();
 
     // Samples between a block being rendered and its sound leaving the speakers.
     std::int64_t outputLatency() const;
@@ -131,6 +137,7 @@ private:
     static constexpr std::size_t kStartLogCapacity = 4096;
 
     // UI thread.
+    void openDevice();
     void send(const Command& command);
     void flushOverflow();
     void waitUntilProcessed(std::uint64_t count);
@@ -147,6 +154,7 @@ private:
     void publishSnapshot(std::int64_t sample, std::int64_t nanos, int frames);
 
     std::unique_ptr<AudioDevice> m_device;
+    std::function<void(float*, int)> m_renderer;
     bool m_fallback = false;
     std::int64_t m_latency = 0;
     int m_blockFrames = 0;

@@ -40,6 +40,7 @@ bool OfflineAudioDevice::start(RenderFunction render)
 {
     if (m_failStart)
         return false;
+    m_lost = false;
     m_render = std::move(render);
     m_block.assign(static_cast<std::size_t>(m_blockFrames) * AudioEngine::kChannels, 0.0f);
     return true;
@@ -66,7 +67,7 @@ std::int64_t OfflineAudioDevice::clockNanos() const
 
 void OfflineAudioDevice::renderFrames(std::int64_t frames)
 {
-    if (!m_render || m_pacing.load())
+    if (!m_render || m_lost || m_pacing.load())
         return;
     while (frames > 0) {
         const int block = static_cast<int>(std::min<std::int64_t>(frames, m_blockFrames));
@@ -92,6 +93,13 @@ void OfflineAudioDevice::stopPaced()
     m_pacing.store(false, std::memory_order_release);
     if (m_pacer.joinable())
         m_pacer.join();
+}
+
+void OfflineAudioDevice::setLost(bool lost)
+{
+    if (lost)
+        stopPaced();
+    m_lost = lost;
 }
 
 std::vector<float> OfflineAudioDevice::takeCaptured()

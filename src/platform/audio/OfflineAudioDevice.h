@@ -35,6 +35,9 @@ public:
     int blockFrames() const override { return m_blockFrames; }
 
     bool rendersOnOwnThread() const override;
+
+    bool lost() const override { return m_lost; }
+
     std::int64_t clockNanos() const override;
 
     // Renders `frames` more frames in blocks of blockFrames() (the last one shorter). Not while
@@ -61,6 +64,9 @@ public:
     // Makes start() fail, as a device that cannot open.
     void setFailStart(bool fail) { m_failStart = fail; }
 
+    // Acts as an output that failed while running: lost() turns true and rendering stops.
+    void setLost(bool lost);
+
     // Reports itself as a silent fallback, as the dummy driver does.
     void setSilent(bool silent) { m_silent = silent; }
 
@@ -74,6 +80,7 @@ private:
     std::int64_t m_latency;
     bool m_failStart = false;
     bool m_silent = false;
+    bool m_lost = false;
     bool m_capture = true;
     RenderFunction m_render;
     Sink m_sink;

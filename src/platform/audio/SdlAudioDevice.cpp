@@ -111,6 +111,12 @@ bool SdlAudioDevice::rendersOnOwnThread() const
     return m_state->running;
 }
 
+bool SdlAudioDevice::lost() const
+{
+    // SDL stops calling back once the device is gone, and reports the stream stopped.
+    return m_state->running && SDL_GetAudioDeviceStatus(m_state->device) == SDL_AUDIO_STOPPED;
+}
+
 std::int64_t SdlAudioDevice::clockNanos() const
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(

@@ -24,6 +24,7 @@ public:
     std::int64_t latencyFrames() const override;
     int blockFrames() const override;
     bool rendersOnOwnThread() const override;
+    bool lost() const override;
     std::int64_t clockNanos() const override;
 
     // The SDL driver in use ("pulseaudio", "alsa", "dummy", ...), empty before start().
