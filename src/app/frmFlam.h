@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ClickRate.h"
+#include "app/FlamMenus.h"
 #include "app/StepTimer.h"
 #include "app/WakeTimer.h"
 
@@ -80,6 +81,9 @@ public:
     // Hands `Pattern` to the metronome player from its first step; the caller enables Timer2.
     void SvirajNormal(const QString& Pattern);
 
+    // Every menu of the application; the windows that use them show them as popups.
+    FlamMenus& menus() { return m_menus; }
+
 private:
     Platform& m_platform;
     BeatLights& m_lights;
@@ -118,4 +122,5 @@ private:
 
     std::deque<LightStep> m_pendingLights;
     std::unique_ptr<WakeTimer> m_lightWake;
+    FlamMenus m_menus;
 };
