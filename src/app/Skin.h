@@ -22,11 +22,11 @@ struct SkinPicture
 
 inline constexpr std::array<SkinPicture, 22> kSkinPictures { {
     { "Picture1", 236, 423 }, // the background
-    { "Image1", 30, 30 }, // accent light, playing
-    { "Image2", 30, 30 }, // accent light, at rest
-    { "Image3", 22, 22 }, // beat light, lit
-    { "playg", 32, 32 },
-    { "stopg", 32, 32 },
+    { "Image1", 48, 48 }, // accent light, playing
+    { "Image2", 48, 48 }, // accent light, at rest
+    { "Image3", 36, 36 }, // beat light, lit
+    { "playg", 36, 36 },
+    { "stopg", 36, 36 },
     { "cg", 18, 18 }, // 1/4: normal, hover, selected
     { "cd", 18, 18 },
     { "cb", 18, 18 },
@@ -59,10 +59,11 @@ struct SkinPlace
 
 inline constexpr std::array<SkinPlace, 24> kSkinPlaces { {
     { "Picture1", QRect(0, 0, 236, 423), { "Picture1" } },
-    // The display: tempo (large), mode word, marking or name of what plays.
-    { "Text2", QRect(17, 8, 120, 20), {} },
-    { "lblcd", QRect(166, 9, 54, 12), {} },
-    { "lblTempo", QRect(17, 28, 203, 13), {} },
+    // The display across the top: tempo (large) with the mode word, under them the marking or the
+    // name of what plays.
+    { "Text2", QRect(17, 5, 140, 18), {} },
+    { "lblcd", QRect(166, 6, 54, 13), {} },
+    { "lblTempo", QRect(17, 23, 203, 13), {} },
     // Left column.
     { "GGCommand1", QRect(16, 48, 28, 15), {} },
     { "GGCommand2", QRect(16, 68, 28, 15), {} },
@@ -71,22 +72,23 @@ inline constexpr std::array<SkinPlace, 24> kSkinPlaces { {
     { "GGCommand5", QRect(16, 140, 28, 15), {} },
     { "GGCommand6", QRect(16, 160, 28, 15), {} },
     { "imKlavir", QRect(16, 196, 28, 15), { "Image24", "Image25" } },
-    // The light window, under the drag area.
+    // The tempo dial draws its own face; the drag area lies exactly over it.
+    { "AnalogClock1", QRect(51, 45, 123, 144), {} },
     { "Image17", QRect(51, 45, 123, 144), {} },
-    { "Image5", QRect(98, 58, 30, 30), { "Image2", "Image1" } },
-    { "imz", QRect(64, 113, 22, 22), { "Image3" } },
-    { "Image4", QRect(140, 113, 22, 22), { "Image3" } },
     // Right column.
-    { "imstop", QRect(185, 52, 32, 32), { "playg", "stopg" } },
+    { "imstop", QRect(183, 50, 36, 36), { "playg", "stopg" } },
     { "Image10", QRect(192, 96, 18, 18), { "cg", "cd", "cb" } },
     { "Image11", QRect(192, 120, 18, 18), { "og", "od", "ob" } },
     { "Image12", QRect(192, 144, 18, 18), { "sg", "sd", "sb" } },
     { "GGCommand8", QRect(188, 204, 13, 13), { "minimize" } },
     { "GGCommand7", QRect(204, 204, 13, 13), { "close" } },
+    // The light window in the lower half: the accent on top of the pendulum's arc, the two beat
+    // lights at its ends.
+    { "Image5", QRect(94, 236, 48, 48), { "Image2", "Image1" } },
+    { "imz", QRect(26, 290, 36, 36), { "Image3" } },
+    { "Image4", QRect(174, 290, 36, 36), { "Image3" } },
     // Volume: the control's size follows from its pictures (track + pointer wide, pointer high).
-    { "SliderPic1", QRect(60, 196, 106, 15), { "ImageSlider", "ImageLeft", "ImagePointer" } },
-    // The tempo dial draws its own face over this rectangle.
-    { "AnalogClock1", QRect(16, 229, 203, 183), {} },
+    { "SliderPic1", QRect(69, 384, 106, 15), { "ImageSlider", "ImageLeft", "ImagePointer" } },
     // Invisible about hot spot in the lower left corner (it reaches 2 pixels past the window).
     { "Image23", QRect(0, 408, 9, 17), {} },
 } };

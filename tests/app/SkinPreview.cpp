@@ -12,6 +12,7 @@
 #include <string>
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -58,14 +59,16 @@ void drawGradientButton(QPainter& painter,
     painter.drawText(r.adjusted(1, 0, -2, 0), int(align), caption);
 }
 
-// A sketch of the tempo dial's face: black, sunken 7-pixel bevel, dots, markers, labels, hand.
+// A sketch of the tempo dial's face as the control lays it out for its size: black, sunken 7-pixel
+// bevel in the classic grey palette, minute dots and hour markers on the radius r, tempo labels
+// 12 pixels further out, one hand.
 void drawDial(QPainter& painter, int minute)
 {
     const QRect r = place("AnalogClock1").rect;
     painter.fillRect(r, Qt::black);
     for (int i = 0; i < 7; ++i) {
-        const QColor dark = i < 6 ? QColor(160, 160, 160) : QColor(105, 105, 105);
-        const QColor light = i < 6 ? QColor(255, 255, 255) : QColor(227, 227, 227);
+        const QColor dark = i < 6 ? QColor(128, 128, 128) : QColor(64, 64, 64);
+        const QColor light = i < 6 ? QColor(255, 255, 255) : QColor(212, 208, 200);
         painter.setPen(dark);
         painter.drawLine(r.left() + i, r.top() + i, r.right() - i, r.top() + i);
         painter.drawLine(r.left() + i, r.top() + i, r.left() + i, r.bottom() - i);
@@ -73,8 +76,13 @@ void drawDial(QPainter& painter, int minute)
         painter.drawLine(r.left() + i, r.bottom() - i, r.right() - i, r.bottom() - i);
         painter.drawLine(r.right() - i, r.top() + i, r.right() - i, r.bottom() - i);
     }
-    const double cx = r.left() + 102, cy = r.top() + 92, radius = 66;
-    painter.setRenderHint(QPainter::Antialiasing);
+    const int centerX = int(std::nearbyint(r.width() / 2.0));
+    const int centerY = int(std::nearbyint(r.height() / 2.0));
+    const double big = r.height() / 2.0 > centerX ? centerX : centerY;
+    const double radius = std::nearbyint(big - big * 0.28);
+    const double cx = r.left() + centerX, cy = r.top() + centerY;
+    painter.save();
+    painter.setClipRect(r);
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSizeF(8.25);
     painter.setFont(font);
@@ -86,17 +94,23 @@ void drawDial(QPainter& painter, int minute)
     for (int a = 0; a < 360; a += 30) {
         const double t = a * M_PI / 180;
         const double x = cx + radius * std::cos(t), y = cy - radius * std::sin(t);
-        painter.fillRect(QRectF(x - 3, y - 3, 7, 7), QColor(192, 192, 192));
+        painter.fillRect(QRectF(std::nearbyint(x - 3), std::nearbyint(y - 3), 7, 7),
+            QColor(192, 192, 192));
         const int label = (a <= 90 ? 90 - a : 450 - a) / 30 * 15;
         const double lx = cx + (radius + 12) * std::cos(t), ly = cy - (radius + 12) * std::sin(t);
+        const QString text = QLatin1Char(' ') + QString::number(label);
+        const QFontMetricsF metrics(font);
         painter.setPen(Qt::white);
-        painter.drawText(QRectF(lx - 20, ly - 8, 40, 16), Qt::AlignCenter, QString::number(label));
+        painter.drawText(QPointF(std::nearbyint(lx) - 1.5 - metrics.horizontalAdvance(text) / 2,
+                             std::nearbyint(ly) - metrics.height() / 2 + metrics.ascent()),
+            text);
     }
-    const double ha = (minute <= 15 ? 15 - minute : std::abs(minute - 75)) * 6 * M_PI / 180;
+    const double ha = (minute >= 1 && minute <= 15 ? 15 - minute : std::abs(minute - 75)) * M_PI / 30;
+    painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(Qt::white, 1));
     painter.drawLine(QPointF(cx, cy),
         QPointF(cx + std::cos(ha) * (radius - 8), cy - std::sin(ha) * (radius - 8)));
-    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.restore();
 }
 
 void drawLabel(QPainter& painter,

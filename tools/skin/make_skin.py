@@ -3,39 +3,78 @@
 
 Run by hand after a change (python3, standard library only):
     python3 tools/skin/make_skin.py
-The places below must match src/app/Skin.h (pixels on the 236 x 423 background); the
-app tests check every picture's size against that table, and tests/app/SkinPreview.cpp composes
-the whole window to look at.
+The places come from the layout table in src/app/Skin.h (pixels on the background), so the
+frames follow it; the app tests check every picture's size against that table, and
+tests/app/SkinPreview.cpp composes the whole window to look at.
 """
 
 import math
 import pathlib
 import random
+import re
 
-OUT = pathlib.Path(__file__).resolve().parents[2] / "resources" / "skin"
-
-W, H = 236, 423
+ROOT = pathlib.Path(__file__).resolve().parents[2]
+OUT = ROOT / "resources" / "skin"
+LAYOUT = ROOT / "src" / "app" / "Skin.h"
 
 # The slider's see-through colour (its default MaskColor, &HC0C0C0).
 MASK = "#c0c0c0"
 
 FONT = "DejaVu Sans"
 
-# Places of the controls the background frames (x, y, w, h), as in Skin.h.
-DISPLAY = (12, 6, 212, 36)  # glass of the display: Text2, lblcd, lblTempo lie on it
-LIGHT_WINDOW = (55, 48, 116, 138)  # under the drag area Image17 (51, 45, 123, 144)
-ACCENT = (98, 58, 30, 30)  # Image5
-BEAT_LEFT = (64, 113, 22, 22)  # imz
-BEAT_RIGHT = (140, 113, 22, 22)  # Image4
-IMSTOP = (185, 52, 32, 32)
-SUBDIV = [(192, 96, 18, 18), (192, 120, 18, 18), (192, 144, 18, 18)]  # Image10..12
-BUTTON_GROUPS = [(16, 48, 28, 75), (16, 140, 28, 35), (16, 196, 28, 15)]  # GGCommand1-4, 5-6, imKlavir
-SLIDER = (60, 196, 106, 15)  # SliderPic1: track 100 x 4 at (3, 6), pointer 6 x 15
-WINDOW_BUTTONS = (188, 204, 29, 13)  # GGCommand8 and GGCommand7
-DIAL = (16, 229, 203, 183)  # AnalogClock1
 
-ACCENT_RING, ACCENT_GLASS = 14.5, 10.5
-BEAT_RING, BEAT_GLASS = 10.5, 7.5
+def read_layout():
+    """The places and picture sizes of src/app/Skin.h, so that the frames follow the table."""
+    source = LAYOUT.read_text()
+    places = {
+        name: tuple(int(v) for v in rect)
+        for name, *rect in re.findall(
+            r'\{\s*"(\w+)",\s*QRect\((\d+),\s*(\d+),\s*(\d+),\s*(\d+)\)', source)
+    }
+    sizes = {
+        name: (int(w), int(h))
+        for name, w, h in re.findall(r'\{\s*"(\w+)",\s*(\d+),\s*(\d+)\s*\}', source)
+    }
+    return places, sizes
+
+
+PLACES, SIZES = read_layout()
+W, H = SIZES["Picture1"]
+
+
+def union(*names):
+    rects = [PLACES[n] for n in names]
+    x0 = min(r[0] for r in rects)
+    y0 = min(r[1] for r in rects)
+    x1 = max(r[0] + r[2] for r in rects)
+    y1 = max(r[1] + r[3] for r in rects)
+    return x0, y0, x1 - x0, y1 - y0
+
+
+def centre(name):
+    x, y, w, h = PLACES[name]
+    return x + w / 2, y + h / 2
+
+
+# What the background frames, derived from the places (x, y, w, h).
+DISPLAY = (12, 4, 212, 32)  # glass of the display: Text2, lblcd, lblTempo lie on it
+DIAL = PLACES["AnalogClock1"]
+DIAL_BEZEL = 3
+ACCENT = PLACES["Image5"]
+BEAT_LEFT = PLACES["imz"]
+BEAT_RIGHT = PLACES["Image4"]
+LIGHT_WINDOW = (14, 226, 208, 140)
+IMSTOP = PLACES["imstop"]
+SUBDIV = [PLACES[n] for n in ("Image10", "Image11", "Image12")]
+BUTTON_GROUPS = [union("GGCommand1", "GGCommand4"), union("GGCommand5", "GGCommand6"), PLACES["imKlavir"]]
+SLIDER = PLACES["SliderPic1"]  # track 100 x 4 at (3, 6), pointer 6 x 15
+WINDOW_BUTTONS = union("GGCommand8", "GGCommand7")
+
+# Lamps: a turned ring out to the picture's edge, the glass inside it.
+ACCENT_RING = SIZES["Image1"][0] / 2 - 0.5
+ACCENT_GLASS = ACCENT_RING - 4.5
+BEAT_RING = SIZES["Image3"][0] / 2 - 0.5
+BEAT_GLASS = BEAT_RING - 3.5
 
 
 def svg(width, height, body, defs=""):
@@ -203,6 +242,49 @@ def brushed(p, rng, x0, y0, w, h):
     p.add("".join(out))
 
 
+def pendulum(p):
+    """The light window: an arc through the three lamps, a pendulum hung from a pivot below."""
+    x, y, w, h = LIGHT_WINDOW
+    p.well(x, y, w, h, 6, ("#101214", "#1a1d21"))
+    left, right, top = centre("imz"), centre("Image4"), centre("Image5")
+    # The pivot lies below the accent, as far from it as from the beat lamps.
+    half = (right[0] - left[0]) / 2
+    pivot_y = (half * half + left[1] ** 2 - top[1] ** 2) / (2 * (left[1] - top[1]))
+    pivot = (top[0], pivot_y)
+    r = pivot_y - top[1]
+    line = ' stroke="#c9cdd3" stroke-opacity="{}" stroke-width="1" fill="none"'
+    p.add(f'<path d="M {left[0]:.2f} {left[1]:.2f} A {r:.2f} {r:.2f} 0 0 1 {right[0]:.2f} {right[1]:.2f}"'
+          + line.format(0.35) + "/>\n")
+    swing = math.degrees(math.asin((pivot[0] - left[0]) / r))
+    for i in range(-8, 9):
+        a = math.radians(swing * i / 8)
+        r1, r2 = (r - 4, r + 4) if i % 2 == 0 else (r - 2, r + 2)
+        p.add(f'<line x1="{pivot[0] + r1 * math.sin(a):.2f}" y1="{pivot[1] - r1 * math.cos(a):.2f}" '
+              f'x2="{pivot[0] + r2 * math.sin(a):.2f}" y2="{pivot[1] - r2 * math.cos(a):.2f}"'
+              + line.format(0.45) + "/>\n")
+    for end, lamp_r in [(left, BEAT_RING), (right, BEAT_RING), (top, ACCENT_RING)]:
+        d = math.dist(pivot, end) - lamp_r - 1.5
+        a = math.atan2(end[0] - pivot[0], pivot[1] - end[1])
+        p.add(f'<line x1="{pivot[0]:.2f}" y1="{pivot[1]:.2f}" x2="{pivot[0] + d * math.sin(a):.2f}" '
+              f'y2="{pivot[1] - d * math.cos(a):.2f}"' + line.format(0.16) + "/>\n")
+    p.screw(*pivot, 1.9)
+    lamp(p, *ACCENT[:2], ACCENT[2], ACCENT_RING, ACCENT_GLASS, "accent_off")
+    lamp(p, *BEAT_LEFT[:2], BEAT_LEFT[2], BEAT_RING, BEAT_GLASS, "beat_off")
+    lamp(p, *BEAT_RIGHT[:2], BEAT_RIGHT[2], BEAT_RING, BEAT_GLASS, "beat_off")
+
+
+def speaker(p, x, cy):
+    """An engraved loudspeaker with its sound waves, read as 'volume'."""
+    body = (f"M {x} {cy - 2} H {x + 2.5} L {x + 6} {cy - 5.5} V {cy + 5.5} L {x + 2.5} {cy + 2} H {x} Z")
+    waves = "".join(
+        f"M {x + 8 + i * 2.6} {cy - 2.5 - i * 1.6} Q {x + 10 + i * 3.2} {cy} {x + 8 + i * 2.6} {cy + 2.5 + i * 1.6} "
+        for i in range(2))
+    for dy, colour, alpha in [(-0.6, "#000000", 0.7), (0.6, "#ffffff", 0.1), (0, "#c9cdd3", 1)]:
+        p.add(f'<g transform="translate(0,{dy})"><path d="{body}" fill="{colour}" fill-opacity="{alpha}"/>'
+              f'<path d="{waves}" fill="none" stroke="{colour}" stroke-opacity="{alpha}" stroke-width="1.1" '
+              f'stroke-linecap="round"/></g>\n')
+
+
 def background():
     p = Panel()
     rng = random.Random(7)
@@ -227,42 +309,18 @@ def background():
     p.defs.append(linear(rf, [(0, "#ffffff", 0.07), (1, "#ffffff", 0.0)]))
     p.add(f'<path d="M {x} {y} H {x + w} V {y + 9} Q {x + w / 2} {y + 14} {x} {y + 11} Z" fill="url(#{rf})"/>\n')
 
+    # The tempo dial paints its own face and bevel; the panel holds it in a metal frame.
+    x, y, w, h = DIAL
+    p.bezel(x, y, w, h, DIAL_BEZEL, 3)
+
     # The button column: one recess per group.
     for bx, by, bw, bh in BUTTON_GROUPS:
-        p.well(bx - 4, by - 4, bw + 8, bh + 8, 3)
-
-    # The light window: the accent lamp above, the two beat lamps on the pendulum's arc.
-    x, y, w, h = LIGHT_WINDOW
-    p.well(x, y, w, h, 6, ("#101214", "#1a1d21"))
-    # A pendulum drawn in faint lines: its swing ends at the beat lamps, its weight is the accent.
-    pivot = (113, 152)
-    left = (BEAT_LEFT[0] + BEAT_LEFT[2] / 2, BEAT_LEFT[1] + BEAT_LEFT[3] / 2)
-    right = (BEAT_RIGHT[0] + BEAT_RIGHT[2] / 2, BEAT_RIGHT[1] + BEAT_RIGHT[3] / 2)
-    r = math.dist(pivot, left)
-    line = ' stroke="#c9cdd3" stroke-opacity="{}" stroke-width="1" fill="none"'
-    p.add(f'<path d="M {left[0]:.2f} {left[1]:.2f} A {r:.2f} {r:.2f} 0 0 1 {right[0]:.2f} {right[1]:.2f}"'
-          + line.format(0.4) + "/>\n")
-    swing = math.degrees(math.asin((pivot[0] - left[0]) / r))
-    for i in range(-4, 5):
-        a = math.radians(swing * i / 4)
-        r1, r2 = (r - 3.5, r + 3.5) if i % 2 == 0 else (r - 2, r + 2)
-        p.add(f'<line x1="{pivot[0] + r1 * math.sin(a):.2f}" y1="{pivot[1] - r1 * math.cos(a):.2f}" '
-              f'x2="{pivot[0] + r2 * math.sin(a):.2f}" y2="{pivot[1] - r2 * math.cos(a):.2f}"'
-              + line.format(0.5) + "/>\n")
-    accent_bottom = ACCENT[1] + ACCENT[3]
-    for end in [left, right, (pivot[0], accent_bottom)]:
-        p.add(f'<line x1="{pivot[0]}" y1="{pivot[1]}" x2="{end[0]:.2f}" y2="{end[1]:.2f}"'
-              + line.format(0.14) + "/>\n")
-    p.screw(*pivot, 1.9)
-    lamp(p, *ACCENT[:2], ACCENT[2], ACCENT_RING, ACCENT_GLASS, "accent_off")
-    lamp(p, *BEAT_LEFT[:2], BEAT_LEFT[2], BEAT_RING, BEAT_GLASS, "beat_off")
-    lamp(p, *BEAT_RIGHT[:2], BEAT_RIGHT[2], BEAT_RING, BEAT_GLASS, "beat_off")
-    p.add(engraved(113, 171, "KADENTOR", 9))
+        p.well(bx - 2, by - 2, bw + 4, bh + 4, 2)
 
     # Socket of the play/stop button: empty while no tempo is set.
     x, y, s, _ = IMSTOP
-    p.ring(x + s / 2, y + s / 2, 15.5, 12.5)
-    p.add(circle(x + s / 2, y + s / 2, 12.5, "#0c0d0f"))
+    p.ring(x + s / 2, y + s / 2, s / 2 - 0.5, s / 2 - 3.5)
+    p.add(circle(x + s / 2, y + s / 2, s / 2 - 3.5, "#0c0d0f"))
 
     # The subdivision keys sit in one recess; their values are engraved beside them.
     x, y = SUBDIV[0][:2]
@@ -270,18 +328,20 @@ def background():
     for (sx, sy, sw, sh), label in zip(SUBDIV, ["1/4", "1/8", "1/16"]):
         p.add(engraved(sx + sw + 12.5, sy + 12, label, 6.5))
 
-    # The volume slider: its see-through parts show a groove and the volume wedge.
-    x, y, w, h = SLIDER
-    p.well(x - 4, y - 3, w + 8, h + 6, 3)
-    p.add(f'<path d="M {x + 3} {y + 14} L {x + 103} {y + 10.5} L {x + 103} {y + 14} Z" fill="#c9cdd3" fill-opacity="0.55"/>\n')
-
     # The window buttons.
     x, y, w, h = WINDOW_BUTTONS
     p.well(x - 3, y - 3, w + 6, h + 6, 3)
 
-    # The tempo dial draws its own face; the panel gives it a frame.
-    x, y, w, h = DIAL
-    p.bezel(x, y, w, h, 5, 5)
+    # The maker's name between the piano key and the window buttons.
+    p.add(engraved(W / 2, 211, "KADENTOR", 9))
+
+    pendulum(p)
+
+    # The volume slider: its see-through parts show a groove and the volume wedge.
+    x, y, w, h = SLIDER
+    p.well(x - 4, y - 3, w + 8, h + 6, 3)
+    p.add(f'<path d="M {x + 3} {y + 14} L {x + 103} {y + 10.5} L {x + 103} {y + 14} Z" fill="#c9cdd3" fill-opacity="0.55"/>\n')
+    speaker(p, x - 14, y + h / 2)
 
     return svg(W, H, "".join(p.body), "".join(p.defs))
 
@@ -296,22 +356,27 @@ def lamp_picture(size, ring, glass, kind):
 
 
 def play_stop(kind):
+    size = SIZES["playg"][0]
     p = Panel()
-    c = 16
-    p.ring(c, c, 15.5, 12.5)
+    c = size / 2
+    ring, cap = c - 0.5, c - 3.5
+    k = cap / 12.5  # the glyphs were drawn for a cap of radius 12.5
+    p.ring(c, c, ring, cap)
     g = p.gid("cap")
-    p.defs.append(radial(g, [(0, "#5c626a"), (0.7, "#2e3237"), (1, "#1a1c20")], c - 3, c - 4, 15))
-    p.add(circle(c, c, 12.5, f"url(#{g})"))
-    p.add(circle(c, c, 12, "none", ' stroke="#ffffff" stroke-opacity="0.12" stroke-width="1"'))
+    p.defs.append(radial(g, [(0, "#5c626a"), (0.7, "#2e3237"), (1, "#1a1c20")], c - 3 * k, c - 4 * k, cap + 2.5))
+    p.add(circle(c, c, cap, f"url(#{g})"))
+    p.add(circle(c, c, cap - 0.5, "none", ' stroke="#ffffff" stroke-opacity="0.12" stroke-width="1"'))
     if kind == "play":
-        p.add(f'<path d="M {c - 4} {c - 6.5} L {c + 7} {c} L {c - 4} {c + 6.5} Z" fill="#0c2a14" transform="translate(0.6,0.8)"/>\n')
-        p.add(f'<path d="M {c - 4} {c - 6.5} L {c + 7} {c} L {c - 4} {c + 6.5} Z" fill="#46e070"/>\n')
+        tri = f"M {c - 4 * k:.2f} {c - 6.5 * k:.2f} L {c + 7 * k:.2f} {c} L {c - 4 * k:.2f} {c + 6.5 * k:.2f} Z"
+        p.add(f'<path d="{tri}" fill="#0c2a14" transform="translate(0.6,0.8)"/>\n')
+        p.add(f'<path d="{tri}" fill="#46e070"/>\n')
     else:
         # While running the ring glows: the button that stops is the one that is alive.
-        p.add(circle(c, c, 13.6, "none", ' stroke="#ff5a3a" stroke-opacity="0.65" stroke-width="1.2"'))
-        p.add(rect(c - 5.5 + 0.6, c - 5.5 + 0.8, 11, 11, "#2a0806", 1.2))
-        p.add(rect(c - 5.5, c - 5.5, 11, 11, "#ff4b33", 1.2))
-    return svg(32, 32, "".join(p.body), "".join(p.defs))
+        p.add(circle(c, c, cap + 1.1, "none", ' stroke="#ff5a3a" stroke-opacity="0.65" stroke-width="1.2"'))
+        s = 5.5 * k
+        p.add(rect(c - s + 0.6, c - s + 0.8, 2 * s, 2 * s, "#2a0806", 1.2))
+        p.add(rect(c - s, c - s, 2 * s, 2 * s, "#ff4b33", 1.2))
+    return svg(size, size, "".join(p.body), "".join(p.defs))
 
 
 def note(value, colour):
@@ -413,9 +478,9 @@ def main():
     OUT.mkdir(parents=True, exist_ok=True)
     files = {
         "Picture1": background(),
-        "Image1": lamp_picture(30, ACCENT_RING, ACCENT_GLASS, "accent_on"),
-        "Image2": lamp_picture(30, ACCENT_RING, ACCENT_GLASS, "accent_rest"),
-        "Image3": lamp_picture(22, BEAT_RING, BEAT_GLASS, "beat_on"),
+        "Image1": lamp_picture(SIZES["Image1"][0], ACCENT_RING, ACCENT_GLASS, "accent_on"),
+        "Image2": lamp_picture(SIZES["Image1"][0], ACCENT_RING, ACCENT_GLASS, "accent_rest"),
+        "Image3": lamp_picture(SIZES["Image3"][0], BEAT_RING, BEAT_GLASS, "beat_on"),
         "playg": play_stop("play"),
         "stopg": play_stop("stop"),
         "Image24": piano(False),
