@@ -8,9 +8,10 @@
 #include <QString>
 
 // The main window's skin: the pictures drawn for it and where each control lies on the 236 x 423
-// background, in pixels (the layout's twips divided by 15). tools/skin/make_skin.py draws the
-// frames of the background around these same places; the pictures carry alpha outside their
-// round shapes, except the slider's, which are opaque and see through by colour only.
+// background, in pixels (the layout's twips divided by 15). tools/skin/make_skin.py reads both
+// tables below (keep their entries in this form) and draws the frames of the background around
+// these places; the pictures carry alpha outside their round shapes, except the slider's, which
+// are opaque and see through by colour only.
 
 // One picture, compiled in as ":/skin/<name>.svg"; its SVG size is exactly this.
 struct SkinPicture
@@ -62,8 +63,8 @@ inline constexpr std::array<SkinPlace, 24> kSkinPlaces { {
     // The display across the top: tempo (large) with the mode word, under them the marking or the
     // name of what plays.
     { "Text2", QRect(17, 5, 140, 18), {} },
-    { "lblcd", QRect(166, 6, 54, 13), {} },
-    { "lblTempo", QRect(17, 23, 203, 13), {} },
+    { "lblcd", QRect(165, 6, 54, 13), {} },
+    { "lblTempo", QRect(17, 23, 202, 13), {} },
     // Left column.
     { "GGCommand1", QRect(16, 48, 28, 15), {} },
     { "GGCommand2", QRect(16, 68, 28, 15), {} },

@@ -1,19 +1,19 @@
-// Composes the main window from its skin pictures at their places, with stand-ins for the controls
-// that draw themselves, and writes it as a PNG to look at:
+// Composes the main window from its skin pictures at their places, with the tempo dial itself and
+// stand-ins for the other controls that draw themselves, and writes it as a PNG to look at:
 //     skin_preview OUT.png [rest|accent|beat|start] [SCALE]
 // "rest": stopped with a tempo set; "accent" and "beat": running, on an accented step and on a
 // plain step; "start": just after start-up (no tempo, no play/stop button); "sheet": every picture
 // but the background side by side on a mid grey.
 
+#include "../controls/DialFixture.h"
 #include "app/Skin.h"
 
 #include <cmath>
 #include <cstdio>
 #include <string>
 
+#include <QApplication>
 #include <QFont>
-#include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -59,58 +59,13 @@ void drawGradientButton(QPainter& painter,
     painter.drawText(r.adjusted(1, 0, -2, 0), int(align), caption);
 }
 
-// A sketch of the tempo dial's face as the control lays it out for its size: black, sunken 7-pixel
-// bevel in the classic grey palette, minute dots and hour markers on the radius r, tempo labels
-// 12 pixels further out, one hand.
+// The tempo dial itself, stored as the main window stores it, at its place and minute.
 void drawDial(QPainter& painter, int minute)
 {
     const QRect r = place("AnalogClock1").rect;
-    painter.fillRect(r, Qt::black);
-    for (int i = 0; i < 7; ++i) {
-        const QColor dark = i < 6 ? QColor(128, 128, 128) : QColor(64, 64, 64);
-        const QColor light = i < 6 ? QColor(255, 255, 255) : QColor(212, 208, 200);
-        painter.setPen(dark);
-        painter.drawLine(r.left() + i, r.top() + i, r.right() - i, r.top() + i);
-        painter.drawLine(r.left() + i, r.top() + i, r.left() + i, r.bottom() - i);
-        painter.setPen(light);
-        painter.drawLine(r.left() + i, r.bottom() - i, r.right() - i, r.bottom() - i);
-        painter.drawLine(r.right() - i, r.top() + i, r.right() - i, r.bottom() - i);
-    }
-    const int centerX = int(std::nearbyint(r.width() / 2.0));
-    const int centerY = int(std::nearbyint(r.height() / 2.0));
-    const double big = r.height() / 2.0 > centerX ? centerX : centerY;
-    const double radius = std::nearbyint(big - big * 0.28);
-    const double cx = r.left() + centerX, cy = r.top() + centerY;
-    painter.save();
-    painter.setClipRect(r);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPointSizeF(8.25);
-    painter.setFont(font);
-    for (int a = 0; a < 360; a += 6) {
-        const double t = a * M_PI / 180;
-        painter.fillRect(
-            QRectF(cx + radius * std::cos(t), cy + radius * std::sin(t), 1, 1), Qt::white);
-    }
-    for (int a = 0; a < 360; a += 30) {
-        const double t = a * M_PI / 180;
-        const double x = cx + radius * std::cos(t), y = cy - radius * std::sin(t);
-        painter.fillRect(QRectF(std::nearbyint(x - 3), std::nearbyint(y - 3), 7, 7),
-            QColor(192, 192, 192));
-        const int label = (a <= 90 ? 90 - a : 450 - a) / 30 * 15;
-        const double lx = cx + (radius + 12) * std::cos(t), ly = cy - (radius + 12) * std::sin(t);
-        const QString text = QLatin1Char(' ') + QString::number(label);
-        const QFontMetricsF metrics(font);
-        painter.setPen(Qt::white);
-        painter.drawText(QPointF(std::nearbyint(lx) - 1.5 - metrics.horizontalAdvance(text) / 2,
-                             std::nearbyint(ly) - metrics.height() / 2 + metrics.ascent()),
-            text);
-    }
-    const double ha = (minute >= 1 && minute <= 15 ? 15 - minute : std::abs(minute - 75)) * M_PI / 30;
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Qt::white, 1));
-    painter.drawLine(QPointF(cx, cy),
-        QPointF(cx + std::cos(ha) * (radius - 8), cy - std::sin(ha) * (radius - 8)));
-    painter.restore();
+    Dial dial(Dial::mainWindowBag(), r.size());
+    dial.clock.setValue(timeOf(0, minute, 0));
+    painter.drawImage(r.topLeft(), dial.clock.grab().toImage());
 }
 
 void drawLabel(QPainter& painter,
@@ -181,7 +136,7 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
+    QApplication application(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: skin_preview OUT.png [rest|accent|beat|start] [SCALE]\n");
         return 2;

@@ -97,12 +97,9 @@ TEST(Skin, controlsLieOnTheBackgroundWithoutCoveringEachOther)
 {
     const QRect background = findPlace("Picture1")->rect;
     EXPECT_EQ(background.size(), QSize(236, 423));
-    // The drag area lies over the lamps, which take no mouse input.
-    const auto overlapAllowed = [](std::string_view a, std::string_view b) {
-        const auto isLamp = [](std::string_view c) {
-            return c == "Image5" || c == "imz" || c == "Image4";
-        };
-        return (a == "Image17" && isLamp(b)) || (b == "Image17" && isLamp(a));
+    // The drag area lies exactly over the tempo dial; nothing else may cover anything.
+    const auto isDialAndDragArea = [](std::string_view a, std::string_view b) {
+        return (a == "Image17" && b == "AnalogClock1") || (a == "AnalogClock1" && b == "Image17");
     };
     for (std::size_t i = 1; i < kSkinPlaces.size(); ++i) {
         const SkinPlace& a = kSkinPlaces[i];
@@ -113,11 +110,48 @@ TEST(Skin, controlsLieOnTheBackgroundWithoutCoveringEachOther)
         EXPECT_TRUE(background.contains(inside)) << inside.x() << "," << inside.y();
         for (std::size_t j = i + 1; j < kSkinPlaces.size(); ++j) {
             const SkinPlace& b = kSkinPlaces[j];
-            if (overlapAllowed(a.control, b.control))
+            if (isDialAndDragArea(a.control, b.control)) {
+                EXPECT_EQ(a.rect, b.rect);
                 continue;
+            }
             EXPECT_FALSE(a.rect.intersects(b.rect)) << "covers " << b.control;
         }
     }
+}
+
+TEST(Skin, backgroundFramesTheDialAndTheSocketsWhereTheTableSaysTheyAre)
+{
+    // A background drawn for an older table would frame a dial that is no longer there.
+    const QImage background = renderSkinPicture("Picture1");
+    ASSERT_FALSE(background.isNull());
+    const QRect dial = findPlace("AnalogClock1")->rect;
+    const QPoint mid = dial.center();
+
+    struct Edge
+    {
+        const char* side;
+        QPoint rim; // the dark line hugging the dial
+        QPoint bezel; // the metal frame beyond it
+    };
+
+    for (const Edge& edge : {
+             Edge { "left", QPoint(dial.left() - 1, mid.y()), QPoint(dial.left() - 2, mid.y()) },
+             Edge { "right", QPoint(dial.right() + 1, mid.y()), QPoint(dial.right() + 2, mid.y()) },
+             Edge { "top", QPoint(mid.x(), dial.top() - 1), QPoint(mid.x(), dial.top() - 2) },
+             Edge {
+                 "bottom", QPoint(mid.x(), dial.bottom() + 1), QPoint(mid.x(), dial.bottom() + 2) },
+         }) {
+        SCOPED_TRACE(edge.side);
+        const double rim = luma(background.pixel(edge.rim));
+        EXPECT_LT(rim, 20);
+        EXPECT_GT(luma(background.pixel(edge.bezel)), rim + 20);
+    }
+    // The play/stop button is hidden until a tempo is set: its place shows an empty dark socket
+    // inside a lighter ring.
+    const QRect stop = findPlace("imstop")->rect;
+    EXPECT_LT(luma(background.pixel(stop.center())), 30);
+    EXPECT_GT(luma(background.pixel(stop.center().x(), stop.top() + 1)),
+        luma(background.pixel(stop.center())) + 30);
 }
 
 TEST(Skin, sliderPicturesSeeThroughByMaskColourOnly)

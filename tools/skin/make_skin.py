@@ -51,19 +51,24 @@ def union(*names):
     return x0, y0, x1 - x0, y1 - y0
 
 
+def around(rect, left, top, right, bottom):
+    x, y, w, h = rect
+    return x - left, y - top, w + left + right, h + top + bottom
+
+
 def centre(name):
     x, y, w, h = PLACES[name]
     return x + w / 2, y + h / 2
 
 
 # What the background frames, derived from the places (x, y, w, h).
-DISPLAY = (12, 4, 212, 32)  # glass of the display: Text2, lblcd, lblTempo lie on it
+DISPLAY = around(union("Text2", "lblcd", "lblTempo"), 5, 1, 5, 0)  # the glass they lie on
 DIAL = PLACES["AnalogClock1"]
 DIAL_BEZEL = 3
 ACCENT = PLACES["Image5"]
 BEAT_LEFT = PLACES["imz"]
 BEAT_RIGHT = PLACES["Image4"]
-LIGHT_WINDOW = (14, 226, 208, 140)
+LIGHT_WINDOW = around(union("Image5", "imz", "Image4"), 12, 10, 12, 40)  # room for the pivot
 IMSTOP = PLACES["imstop"]
 SUBDIV = [PLACES[n] for n in ("Image10", "Image11", "Image12")]
 BUTTON_GROUPS = [union("GGCommand1", "GGCommand4"), union("GGCommand5", "GGCommand6"), PLACES["imKlavir"]]
