@@ -2,6 +2,7 @@
 
 #include "platform/audio/AudioClip.h"
 #include "platform/audio/AudioEngine.h"
+#include "platform/audio/OfflineAudioDevice.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -53,17 +54,16 @@ bool clockReaches(const AudioEngine& engine, std::int64_t sample)
 
 } // namespace
 
-TEST(SdlAudioDeviceTest, NoUsableDriverFallsBackToTheSilentPacedDummy)
+TEST(SdlAudioDeviceTest, NoUsableDriverFallsBackToTheSilentPacedDevice)
 {
+    // SDL's own dummy driver counts as no output: its clock runs fast.
     for (const char* driver : { "dummy", "no-such-driver" }) {
         SCOPED_TRACE(driver);
         EnvironmentOverride override("SDL_AUDIODRIVER", QString::fromLatin1(driver));
-        auto device = std::make_unique<SdlAudioDevice>();
-        SdlAudioDevice* sdl = device.get();
-        AudioEngine engine(std::move(device));
-        EXPECT_EQ(std::string(sdl->driverName()), "dummy");
+        AudioEngine engine(std::make_unique<SdlAudioDevice>());
         EXPECT_TRUE(engine.silentFallback());
-        EXPECT_GT(engine.outputLatency(), 0);
+        EXPECT_NE(dynamic_cast<OfflineAudioDevice*>(&engine.device()), nullptr);
+        EXPECT_TRUE(engine.device().rendersOnOwnThread());
         EXPECT_TRUE(clockReaches(engine, AudioEngine::kSampleRate / 10));
     }
 }

@@ -6,9 +6,9 @@
 #include <memory>
 
 // The real output: one SDL2 audio stream, 44100 Hz stereo float, whose callback renders the mix.
-// When the system's driver opens no device (no sound card), it reopens on SDL's paced "dummy"
-// driver, so the clock still runs in real time, silently. SDL_AUDIODRIVER chooses the driver as
-// usual ("dummy" in tests, "disk" to write the output to the file SDL_DISKAUDIOFILE names).
+// SDL_AUDIODRIVER chooses the driver as usual ("disk" writes the output to the file that
+// SDL_DISKAUDIOFILE names). start() fails when no device opens (no sound card) and also on SDL's
+// "dummy" driver, whose clock runs fast: the engine then runs on its own paced silent device.
 class SdlAudioDevice : public AudioDevice
 {
 public:
@@ -27,7 +27,7 @@ public:
     bool lost() const override;
     std::int64_t clockNanos() const override;
 
-    // The SDL driver in use ("pulseaudio", "alsa", "dummy", ...), empty before start().
+    // The SDL driver in use ("pulseaudio", "alsa", "disk", ...), empty before start().
     const char* driverName() const;
 
 private:
