@@ -1,0 +1,301 @@
+// Measures the metronome's timing end to end: the real step engine with its Qt timers, the audio
+// engine on a device that renders in real time, and the clicks found again in the rendered sound
+// (never from the engine's own bookkeeping). Per case it prints the clicks heard, the largest
+// distance of an onset from the exact grid, the tempo measured from the first to the last onset,
+// the CPU time per minute of playing and the lights' largest lag behind their click.
+//
+//   click_timing [--seconds S] [--jobs J]   every case, J at a time in child processes
+//   click_timing --case TEMPO MULT S          one case on the paced capture device
+//   click_timing --sdl TEMPO MULT S           one case on the SDL device; with
+//                                             SDL_AUDIODRIVER=disk the file SDL_DISKAUDIOFILE
+//                                             (default sdlaudio.raw) is read back and measured
+
+#include "../tests/platform/WavBytes.h"
+#include "app/BeatLights.h"
+#include "app/ClickSounds.h"
+#include "app/frmFlam.h"
+#include "platform/Platform.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/OfflineAudioDevice.h"
+#include "platform/audio/SdlAudioDevice.h"
+#include "platform/basic/Conversions.h"
+#include "platform/settings/SettingsStore.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+namespace {
+
+constexpr int kRate = AudioEngine::kSampleRate;
+// A click is a 10 ms burst that starts at full level, so its first sample is its onset.
+constexpr int kClipFrames = 441;
+constexpr float kOnsetThreshold = 0.05f;
+// Onsets are at least this far apart (the fastest timeable step is 1323 samples).
+constexpr std::int64_t kMinGap = 800;
+
+void writeBenchClips(const QString& folder)
+{
+    for (int i = 0; i < ClickSounds::kClipCount; ++i) {
+        wavbytes::Bytes data;
+        const double level = 12000 + 600 * i;
+        for (int n = 0; n < kClipFrames; ++n) {
+            const double v = level * std::exp(-n / 90.0) * std::cos(2 * M_PI * 1500 * n / kRate);
+            wavbytes::put16(data, static_cast<std::uint16_t>(static_cast<std::int16_t>(v)));
+        }
+        const auto bytes =
+            wavbytes::riff({ wavbytes::chunk("fmt ", wavbytes::formatBody(1, 1, kRate, 16)),
+                wavbytes::chunk("data", data) });
+        QFile file(folder + u'/' + QString::fromLatin1(ClickSounds::clipNames()[i]) + ".wav");
+        if (!file.open(QIODevice::WriteOnly))
+            std::abort();
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    }
+}
+
+// The whole process (the device's thread included), or only the calling thread.
+double cpuSeconds(int who = RUSAGE_SELF)
+{
+    rusage usage {};
+    getrusage(who, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Records, once per step, the sample leaving the speakers when the accent light was set.
+class StampingLights : public BeatLights
+{
+public:
+    explicit StampingLights(const AudioEngine& engine)
+        : m_engine(engine)
+    {}
+
+    void setImage5Visible(bool) override { stamps.push_back(m_engine.soundingSample()); }
+
+    void setImzVisible(bool visible) override { m_imz = visible; }
+
+    void setImage4Visible(bool) override {}
+
+    bool imzVisible() const override { return m_imz; }
+
+    std::vector<std::int64_t> stamps;
+
+private:
+    const AudioEngine& m_engine;
+    bool m_imz = false;
+};
+
+// Onsets in the left channel: the first sample over the threshold after a quiet gap.
+std::vector<std::int64_t> findOnsets(const std::vector<float>& stereo)
+{
+    std::vector<std::int64_t> onsets;
+    std::int64_t lastLoud = -kMinGap - 1;
+    const auto frames = static_cast<std::int64_t>(stereo.size() / 2);
+    for (std::int64_t n = 0; n < frames; ++n) {
+        if (std::fabs(stereo[static_cast<std::size_t>(2 * n)]) < kOnsetThreshold)
+            continue;
+        if (n - lastLoud > kMinGap)
+            onsets.push_back(n);
+        lastLoud = n;
+    }
+    return onsets;
+}
+
+struct Result
+{
+    int clicks = 0;
+    std::int64_t maxDeviation = 0; // from the exact grid, in samples
+    std::int64_t missing = 0; // grid steps between the first and last onset with no onset
+    double tempo = 0;
+    double cpuPercent = 0; // of one core, while playing
+    double uiCpuPercent = 0; // the UI thread's share: timers, steps, lights
+    double lightLagMs = 0; // largest lag of a light behind its click (negative: ahead)
+    double meanLightLagMs = 0;
+};
+
+Result measure(const std::vector<float>& stereo,
+    int tempo,
+    int mult,
+    double cpu,
+    double wallSeconds,
+    const std::vector<std::int64_t>& lightStamps)
+{
+    Result result;
+    const auto onsets = findOnsets(stereo);
+    result.clicks = static_cast<int>(onsets.size());
+    result.cpuPercent = 100.0 * cpu / wallSeconds;
+    if (onsets.size() < 2)
+        return result;
+    const std::int64_t rate = std::int64_t { tempo } * mult;
+    const std::int64_t first = onsets.front();
+    std::int64_t expectedStep = 0;
+    for (std::int64_t onset : onsets) {
+        // The nearest grid step, then the distance from its exact sample.
+        const std::int64_t k = ((onset - first) * rate + kRate * 30) / (kRate * 60);
+        const std::int64_t grid = first + k * kRate * 60 / rate;
+        result.maxDeviation = std::max<std::int64_t>(result.maxDeviation, std::llabs(onset - grid));
+        result.missing += k - expectedStep;
+        expectedStep = k + 1;
+    }
+    const double minutes = static_cast<double>(onsets.back() - first) / kRate / 60.0;
+    result.tempo = static_cast<double>(onsets.size() - 1) / minutes / mult;
+    const std::size_t lit = std::min(lightStamps.size(), onsets.size());
+    for (std::size_t i = 0; i < lit; ++i) {
+        const double lag = static_cast<double>(lightStamps[i] - onsets[i]) * 1000.0 / kRate;
+        if (i == 0 || std::fabs(lag) > std::fabs(result.lightLagMs))
+            result.lightLagMs = lag;
+        result.meanLightLagMs += lag / static_cast<double>(lit);
+    }
+    return result;
+}
+
+std::vector<float> readRawFloats(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    std::vector<float> out(static_cast<std::size_t>(bytes.size()) / sizeof(float));
+    std::memcpy(out.data(), bytes.constData(), out.size() * sizeof(float));
+    return out;
+}
+
+int runCase(int tempo, int mult, int seconds, bool sdl)
+{
+    QTemporaryDir dir;
+    writeBenchClips(dir.path());
+    Platform platform;
+    platform.settings = std::make_unique<SettingsStore>(dir.filePath(QStringLiteral("s.reg")));
+
+    std::vector<float> captured;
+    OfflineAudioDevice* offline = nullptr;
+    if (sdl) {
+        platform.audio = std::make_unique<AudioEngine>(std::make_unique<SdlAudioDevice>());
+    } else {
+        captured.reserve(static_cast<std::size_t>(seconds + 2) * kRate * 2);
+        auto device = std::make_unique<OfflineAudioDevice>();
+        offline = device.get();
+        device->setSink([&captured](const float* block, int frames, std::int64_t) {
+            captured.insert(captured.end(), block, block + 2 * frames);
+        });
+        platform.audio = std::make_unique<AudioEngine>(std::move(device));
+        offline->startPaced();
+    }
+
+    Result result;
+    {
+        ClickSounds sounds(platform, dir.path());
+        sounds.LoadClickSoundIds();
+        StampingLights lights(*platform.audio);
+        frmFlam flam(platform, lights, sounds);
+        flam.setLabel3(NumText(tempo * mult));
+        flam.SvirajNormal(QStringLiteral("UDDD"));
+
+        const double cpuStart = cpuSeconds();
+        const double uiCpuStart = cpuSeconds(RUSAGE_THREAD);
+        const auto wallStart = std::chrono::steady_clock::now();
+        flam.Timer2.setEnabled(true);
+        QTimer::singleShot(seconds * 1000, QCoreApplication::instance(), &QCoreApplication::quit);
+        QCoreApplication::exec();
+        flam.Timer2.setEnabled(false);
+        const double cpu = cpuSeconds() - cpuStart;
+        const double uiCpu = cpuSeconds(RUSAGE_THREAD) - uiCpuStart;
+        const double wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+
+        if (offline)
+            offline->stopPaced();
+        else
+            platform.audio.reset(); // closes the device, so the disk driver's file is complete
+        if (sdl) {
+            const QByteArray name = qgetenv("SDL_DISKAUDIOFILE");
+            captured = readRawFloats(
+                name.isEmpty() ? QStringLiteral("sdlaudio.raw") : QString::fromLocal8Bit(name));
+        }
+        result = measure(captured, tempo, mult, cpu, wall, lights.stamps);
+        result.uiCpuPercent = 100.0 * uiCpu / wall;
+    }
+    std::printf("RESULT %d %d %d %lld %lld %.4f %.3f %.3f %.1f %.1f %lld\n", tempo, mult,
+        result.clicks, static_cast<long long>(result.maxDeviation),
+        static_cast<long long>(result.missing), result.tempo, result.cpuPercent,
+        result.uiCpuPercent, result.meanLightLagMs, result.lightLagMs,
+        static_cast<long long>(captured.size() / 2));
+    return 0;
+}
+
+int runAll(int seconds, int jobs)
+{
+    struct Case
+    {
+        int tempo;
+        int mult;
+    };
+
+    std::vector<Case> cases;
+    for (int tempo : { 40, 120, 351 })
+        for (int mult : { 1, 2, 4 })
+            cases.push_back({ tempo, mult });
+
+    std::printf("%-7s %-5s %6s %7s %11s %8s %14s %14s %13s\n", "tempo", "note", "rate", "clicks",
+        "max dev", "missing", "tempo heard", "CPU %: all / UI", "light lag ms mean/max");
+    std::size_t next = 0;
+    while (next < cases.size()) {
+        std::vector<std::unique_ptr<QProcess>> running;
+        for (int j = 0; j < jobs && next < cases.size(); ++j, ++next) {
+            auto process = std::make_unique<QProcess>();
+            process->start(QCoreApplication::applicationFilePath(),
+                { QStringLiteral("--case"), QString::number(cases[next].tempo),
+                    QString::number(cases[next].mult), QString::number(seconds) });
+            running.push_back(std::move(process));
+        }
+        for (auto& process : running) {
+            process->waitForFinished(-1);
+            int tempo = 0, mult = 0, clicks = 0;
+            long long deviation = 0, missing = 0, frames = 0;
+            double heard = 0, cpu = 0, uiCpu = 0, meanLag = 0, lag = 0;
+            const QByteArray out = process->readAllStandardOutput();
+            if (std::sscanf(out.constData(), "RESULT %d %d %d %lld %lld %lf %lf %lf %lf %lf %lld",
+                    &tempo, &mult, &clicks, &deviation, &missing, &heard, &cpu, &uiCpu, &meanLag,
+                    &lag, &frames)
+                != 11) {
+                std::printf("a case failed: %s\n", out.constData());
+                continue;
+            }
+            const char* note = mult == 1 ? "1/4" : mult == 2 ? "1/8" : "1/16";
+            std::printf("%-7d %-5s %6d %7d %7lld smp %8lld %14.4f %8.3f / %5.3f %10.1f /%5.1f\n",
+                tempo, note, tempo * mult, clicks, deviation, missing, heard, cpu, uiCpu, meanLag,
+                lag);
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 5 && (args[1] == "--case" || args[1] == "--sdl"))
+        return runCase(args[2].toInt(), args[3].toInt(), args[4].toInt(), args[1] == "--sdl");
+    int seconds = 20;
+    int jobs = 3;
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == "--seconds")
+            seconds = args[i + 1].toInt();
+        else if (args[i] == "--jobs")
+            jobs = std::max(1, args[i + 1].toInt());
+    }
+    return runAll(seconds, jobs);
+}
