@@ -3,6 +3,8 @@
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/OfflineAudioDevice.h"
 #include "platform/basic/FakeMessageBoxService.h"
+#include "platform/media/FakeMediaEngine.h"
+#include "platform/mixer/FakeMixerService.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/shell/InstanceGuard.h"
 
@@ -15,6 +17,8 @@ FakePlatform::FakePlatform()
     platform.settings =
         std::make_unique<SettingsStore>(dir.path() + QStringLiteral("/settings.reg"));
     platform.instance = std::make_unique<FakeInstanceGuard>();
+    platform.mixer = std::make_unique<FakeMixerService>();
+    platform.media = std::make_unique<FakeMediaEngine>();
 }
 
 FakePlatform::~FakePlatform() = default;
@@ -32,4 +36,14 @@ FakeInstanceGuard& FakePlatform::instance()
 OfflineAudioDevice& FakePlatform::audioDevice()
 {
     return static_cast<OfflineAudioDevice&>(platform.audio->device());
+}
+
+FakeMixerService& FakePlatform::mixer()
+{
+    return static_cast<FakeMixerService&>(*platform.mixer);
+}
+
+FakeMediaEngine& FakePlatform::media()
+{
+    return static_cast<FakeMediaEngine&>(*platform.media);
 }

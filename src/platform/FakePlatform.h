@@ -7,6 +7,8 @@
 class FakeMessageBoxService;
 class FakeInstanceGuard;
 class OfflineAudioDevice;
+class FakeMixerService;
+class FakeMediaEngine;
 
 // A platform for tests: the program folder and the settings file in a temporary folder that
 // goes away with it, boxes answered from a script, and every device a recording fake.
@@ -23,4 +25,6 @@ struct FakePlatform
     FakeInstanceGuard& instance();
     // The engine's device: renders on demand, on a virtual clock, and keeps what it rendered.
     OfflineAudioDevice& audioDevice();
+    FakeMixerService& mixer();
+    FakeMediaEngine& media();
 };

@@ -3,6 +3,8 @@
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/SdlAudioDevice.h"
 #include "platform/basic/MessageBoxService.h"
+#include "platform/media/MpvMediaEngine.h"
+#include "platform/mixer/AlsaMixerService.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/shell/InstanceGuard.h"
 
@@ -23,5 +25,7 @@ std::unique_ptr<Platform> makeRealPlatform()
     platform->settings = std::make_unique<SettingsStore>(SettingsStore::defaultFilePath());
     platform->instance =
         std::make_unique<LockFileInstanceGuard>(LockFileInstanceGuard::defaultLockPath());
+    platform->mixer = std::make_unique<AlsaMixerService>();
+    platform->media = std::make_unique<MpvMediaEngine>();
     return platform;
 }

@@ -8,6 +8,8 @@ class AudioEngine;
 class MessageBoxService;
 class SettingsStore;
 class InstanceGuard;
+class MixerService;
+class MediaEngine;
 
 // Every operating-system service the program reaches, in one object: built once in main by
 // makeRealPlatform(), or from fakes by makeFakePlatform() in tests, and handed to each window.
@@ -30,6 +32,10 @@ struct Platform
     std::unique_ptr<MessageBoxService> boxes;
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<InstanceGuard> instance;
+    // The system's master volume.
+    std::unique_ptr<MixerService> mixer;
+    // Audio and video files for the media player class.
+    std::unique_ptr<MediaEngine> media;
 };
 
 // The real services. Needs a QApplication.
