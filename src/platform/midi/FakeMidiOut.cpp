@@ -1,0 +1,79 @@
+#include "platform/midi/FakeMidiOut.h"
+
+class FakeMidiOut::Port : public MidiPort
+{
+public:
+    Port(int device, QString name, std::shared_ptr<State> state)
+        : m_device(device)
+        , m_name(std::move(name))
+        , m_state(std::move(state))
+    {
+    }
+
+    QString name() const override { return m_name; }
+
+    MidiResult open() override
+    {
+        const auto failure = m_state->failures.find(m_device);
+        if (failure != m_state->failures.end() && failure->second != MidiResult::NoError)
+            return failure->second;
+        m_state->log.push_back({ FakeMidiEvent::Kind::Open, m_device, 0, std::nullopt, 0 });
+        return MidiResult::NoError;
+    }
+
+    void close() override
+    {
+        m_state->log.push_back({ FakeMidiEvent::Kind::Close, m_device, 0, std::nullopt, 0 });
+    }
+
+    MidiResult send(std::uint32_t message, std::optional<std::int64_t> at, MidiHandle handle) override
+    {
+        m_state->log.push_back({ FakeMidiEvent::Kind::Send, m_device, message, at, handle });
+        return MidiResult::NoError;
+    }
+
+    void purge(MidiHandle handle) override
+    {
+        m_state->log.push_back({ FakeMidiEvent::Kind::Purge, m_device, 0, std::nullopt, handle });
+    }
+
+private:
+    int m_device;
+    QString m_name;
+    std::shared_ptr<State> m_state;
+};
+
+FakeMidiOut::FakeMidiOut(const QStringList& names)
+    : FakeMidiOut(names, std::make_shared<State>())
+{
+}
+
+FakeMidiOut::FakeMidiOut(const QStringList& names, std::shared_ptr<State> state)
+    : MidiOut(makePorts(names, state))
+    , m_state(std::move(state))
+{
+}
+
+std::vector<std::unique_ptr<MidiPort>> FakeMidiOut::makePorts(
+    const QStringList& names, const std::shared_ptr<State>& state)
+{
+    std::vector<std::unique_ptr<MidiPort>> ports;
+    for (int device = 0; device < names.size(); ++device)
+        ports.push_back(std::make_unique<Port>(device, names[device], state));
+    return ports;
+}
+
+void FakeMidiOut::failOpen(int device, MidiResult result)
+{
+    m_state->failures[device] = result;
+}
+
+std::vector<std::uint32_t> FakeMidiOut::messages() const
+{
+    std::vector<std::uint32_t> sent;
+    for (const FakeMidiEvent& event : m_state->log) {
+        if (event.kind == FakeMidiEvent::Kind::Send)
+            sent.push_back(event.message);
+    }
+    return sent;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include <QString>
+
+// A channel message of a MIDI file at its sample, counted from the start of the file at the
+// sound engine's rate.
+struct TimedMessage
+{
+    std::int64_t sample = 0;
+    std::uint32_t message = 0; // status in the lowest byte, then the data bytes
+
+    bool operator==(const TimedMessage&) const = default;
+};
+
+// A MIDI file ready to play: its channel messages in time order, with the tempo map applied,
+// and its length (the time of its last event). Meta events and system exclusive messages are
+// not kept.
+struct MidiSequence
+{
+    std::vector<TimedMessage> events;
+    std::int64_t lengthSamples = 0;
+};
+
+enum class MidiFileError { None, NotFound, Unreadable, Malformed };
+
+// Reads Standard MIDI Files (formats 0, 1 and 2, ticks per quarter note). Every file comes from
+// outside, so its structure is checked byte by byte before the MIDI library sees it: chunk
+// sizes, track count, every event's length, running status, tempo events, end-of-track markers.
+// A file that fails a check is Malformed; nothing here reads outside the bytes it was given.
+class MidiFile
+{
+public:
+    static constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+
+    static MidiFileError read(const QString& path, MidiSequence& sequence);
+    static MidiFileError parse(const std::uint8_t* data, std::size_t size, MidiSequence& sequence);
+
+    // The structure check alone: the number of bytes the library may read (the header and the
+    // declared tracks, trailing chunks and bytes left out), or 0 when the file is malformed.
+    static std::size_t checkedSize(const std::uint8_t* data, std::size_t size);
+};

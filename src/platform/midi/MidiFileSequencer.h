@@ -1,0 +1,73 @@
+#pragma once
+
+#include "platform/audio/AudioSource.h"
+#include "platform/midi/MidiFile.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+class MidiSynth;
+
+// Plays a MidiSequence on a synth of its own, inside the sound engine's callback: each message
+// reaches the synth on its sample, and the position advances with the samples rendered.
+//
+// Threads: load() on the UI thread while the sequencer is not mixed (before addSource or after
+// removeSource), since the audio thread walks the sequence without a lock. play(), pause(),
+// seek() and the position are for the UI thread at any time: they pass through atomics and
+// take effect at the start of the next block. render() runs on the audio thread.
+// Units: samples at the engine's rate, counted from the start of the file.
+class MidiFileSequencer : public AudioSource
+{
+public:
+    explicit MidiFileSequencer(std::unique_ptr<MidiSynth> synth);
+    ~MidiFileSequencer() override;
+
+    // Stopped at the start of `sequence`, with the synth reset.
+    void load(std::shared_ptr<const MidiSequence> sequence);
+
+    void play();
+    // Stops the sequence where it is and releases its notes.
+    void pause();
+    // Moves to `sample` (kept within the file); the synth is reset and the programs and
+    // controllers set before that point are sent again, so the music goes on as it would have.
+    void seek(std::int64_t sample);
+
+    bool playing() const;
+    std::int64_t position() const;
+    std::int64_t length() const;
+
+    void render(float* mix, int frames, std::int64_t firstSample) override;
+
+private:
+    // The renderTimed() view of the events ahead of the cursor, on the engine's clock.
+    struct Cursor
+    {
+        const MidiSequence* sequence = nullptr;
+        std::size_t index = 0;
+        std::int64_t offset = 0; // engine sample of the file's sample 0
+
+        bool next(std::int64_t before, std::uint32_t& message);
+        std::int64_t nextTime() const;
+    };
+
+    void applyRequests();
+    void moveTo(std::int64_t sample);
+
+    std::unique_ptr<MidiSynth> m_synth;
+    std::shared_ptr<const MidiSequence> m_sequence;
+
+    // UI to audio: the wanted state, and a count that changes with every request.
+    std::atomic<bool> m_wantPlaying { false };
+    std::atomic<std::int64_t> m_wantSeek { -1 };
+    std::atomic<std::uint32_t> m_requests { 0 };
+    // Audio to UI: where the file is, whether it plays, and the last request taken in.
+    std::atomic<std::int64_t> m_position { 0 };
+    std::atomic<bool> m_playing { false };
+    std::atomic<std::uint32_t> m_handled { 0 };
+
+    // Audio thread only (and load(), while the audio thread does not use the sequencer).
+    std::int64_t m_at = 0;
+    bool m_running = false;
+    Cursor m_cursor;
+};
