@@ -4,6 +4,8 @@
 #include "platform/audio/OfflineAudioDevice.h"
 #include "platform/basic/FakeMessageBoxService.h"
 #include "platform/media/FakeMediaEngine.h"
+#include "platform/midi/FakeMidiFiles.h"
+#include "platform/midi/FakeMidiOut.h"
 #include "platform/mixer/FakeMixerService.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/shell/InstanceGuard.h"
@@ -19,6 +21,8 @@ FakePlatform::FakePlatform()
     platform.instance = std::make_unique<FakeInstanceGuard>();
     platform.mixer = std::make_unique<FakeMixerService>();
     platform.media = std::make_unique<FakeMediaEngine>();
+    platform.midiOut = std::make_unique<FakeMidiOut>();
+    platform.midiFiles = std::make_unique<FakeMidiFiles>();
 }
 
 FakePlatform::~FakePlatform() = default;
@@ -46,4 +50,14 @@ FakeMixerService& FakePlatform::mixer()
 FakeMediaEngine& FakePlatform::media()
 {
     return static_cast<FakeMediaEngine&>(*platform.media);
+}
+
+FakeMidiOut& FakePlatform::midiOut()
+{
+    return static_cast<FakeMidiOut&>(*platform.midiOut);
+}
+
+FakeMidiFiles& FakePlatform::midiFiles()
+{
+    return static_cast<FakeMidiFiles&>(*platform.midiFiles);
 }

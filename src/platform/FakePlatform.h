@@ -9,6 +9,8 @@ class FakeInstanceGuard;
 class OfflineAudioDevice;
 class FakeMixerService;
 class FakeMediaEngine;
+class FakeMidiOut;
+class FakeMidiFiles;
 
 // A platform for tests: the program folder and the settings file in a temporary folder that
 // goes away with it, boxes answered from a script, and every device a recording fake.
@@ -27,4 +29,8 @@ struct FakePlatform
     OfflineAudioDevice& audioDevice();
     FakeMixerService& mixer();
     FakeMediaEngine& media();
+    // MIDI output devices that record what reaches them, and MIDI-file players with scripted
+    // files.
+    FakeMidiOut& midiOut();
+    FakeMidiFiles& midiFiles();
 };

@@ -4,6 +4,8 @@
 #include "platform/audio/SdlAudioDevice.h"
 #include "platform/basic/MessageBoxService.h"
 #include "platform/media/MpvMediaEngine.h"
+#include "platform/midi/BuiltInSynthPort.h"
+#include "platform/midi/MidiFilePlayer.h"
 #include "platform/mixer/AlsaMixerService.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/shell/InstanceGuard.h"
@@ -27,5 +29,8 @@ std::unique_ptr<Platform> makeRealPlatform()
         std::make_unique<LockFileInstanceGuard>(LockFileInstanceGuard::defaultLockPath());
     platform->mixer = std::make_unique<AlsaMixerService>();
     platform->media = std::make_unique<MpvMediaEngine>();
+    const SoundFontSource fonts = sharedSoundFont();
+    platform->midiOut = makeMidiOut(*platform->audio, fonts);
+    platform->midiFiles = std::make_unique<SynthMidiFiles>(*platform->audio, fonts);
     return platform;
 }

@@ -10,6 +10,8 @@ class SettingsStore;
 class InstanceGuard;
 class MixerService;
 class MediaEngine;
+class MidiOut;
+class MidiFiles;
 
 // Every operating-system service the program reaches, in one object: built once in main by
 // makeRealPlatform(), or from fakes by makeFakePlatform() in tests, and handed to each window.
@@ -36,6 +38,10 @@ struct Platform
     std::unique_ptr<MixerService> mixer;
     // Audio and video files for the media player class.
     std::unique_ptr<MediaEngine> media;
+    // MIDI output devices (device 0 the built-in synthesizer) and MIDI-file players; both mix
+    // into `audio`.
+    std::unique_ptr<MidiOut> midiOut;
+    std::unique_ptr<MidiFiles> midiFiles;
 };
 
 // The real services. Needs a QApplication.

@@ -32,6 +32,13 @@ public:
         return *this;
     }
 
+    // Bytes as they are, without a delta time.
+    SmfWriter& raw(std::initializer_list<std::uint8_t> bytes)
+    {
+        m_tracks.back().insert(m_tracks.back().end(), bytes);
+        return *this;
+    }
+
     SmfWriter& tempo(std::uint32_t delta, std::uint32_t microsPerQuarter)
     {
         return event(delta,

@@ -2,6 +2,8 @@
 
 #include "platform/audio/AudioEngine.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 #include <alsa/asoundlib.h>
@@ -9,8 +11,8 @@
 class AlsaSequencerPorts::Port : public MidiPort
 {
 public:
-    Port(AlsaSequencerPorts& owner, int client, int port, QString name)
-        : m_owner(owner)
+    Port(std::shared_ptr<AlsaSequencerPorts> owner, int client, int port, QString name)
+        : m_owner(std::move(owner))
         , m_client(client)
         , m_port(port)
         , m_name(std::move(name))
@@ -22,20 +24,20 @@ public:
     MidiResult open() override
     {
         // The port may have gone since it was listed (a device unplugged).
-        return m_owner.exists(m_client, m_port) ? MidiResult::NoError : MidiResult::Allocated;
+        return m_owner->exists(m_client, m_port) ? MidiResult::NoError : MidiResult::Allocated;
     }
 
     void close() override {}
 
     MidiResult send(std::uint32_t message, std::optional<std::int64_t> at, MidiHandle handle) override
     {
-        return m_owner.send(m_client, m_port, message, at, handle);
+        return m_owner->send(m_client, m_port, message, at, handle);
     }
 
-    void purge(MidiHandle handle) override { m_owner.purge(m_client, m_port, handle); }
+    void purge(MidiHandle handle) override { m_owner->purge(m_client, m_port, handle); }
 
 private:
-    AlsaSequencerPorts& m_owner;
+    std::shared_ptr<AlsaSequencerPorts> m_owner;
     int m_client;
     int m_port;
     QString m_name;
@@ -44,7 +46,9 @@ private:
 AlsaSequencerPorts::AlsaSequencerPorts(std::function<std::int64_t()> now)
     : m_now(std::move(now))
 {
-    if (snd_seq_open(&m_seq, "default", SND_SEQ_OPEN_OUTPUT, SND_SEQ_NONBLOCK) < 0) {
+    // Without the sequencer device the library would log its failure to open it: ask first.
+    if (!QFileInfo::exists(QStringLiteral("/dev/snd/seq"))
+        || snd_seq_open(&m_seq, "default", SND_SEQ_OPEN_OUTPUT, SND_SEQ_NONBLOCK) < 0) {
         m_seq = nullptr;
         return;
     }
@@ -71,29 +75,31 @@ AlsaSequencerPorts::~AlsaSequencerPorts()
         snd_seq_close(m_seq);
 }
 
-std::vector<std::unique_ptr<MidiPort>> AlsaSequencerPorts::ports()
+std::vector<std::unique_ptr<MidiPort>> AlsaSequencerPorts::find(std::function<std::int64_t()> now)
 {
     std::vector<std::unique_ptr<MidiPort>> found;
-    if (!m_seq)
+    auto owner = std::make_shared<AlsaSequencerPorts>(std::move(now));
+    snd_seq_t* seq = owner->m_seq;
+    if (!seq)
         return found;
-    const int self = snd_seq_client_id(m_seq);
+    const int self = snd_seq_client_id(seq);
     snd_seq_client_info_t* client;
     snd_seq_port_info_t* port;
     snd_seq_client_info_alloca(&client);
     snd_seq_port_info_alloca(&port);
     snd_seq_client_info_set_client(client, -1);
-    while (snd_seq_query_next_client(m_seq, client) >= 0) {
+    while (snd_seq_query_next_client(seq, client) >= 0) {
         const int id = snd_seq_client_info_get_client(client);
         if (id == self || id == SND_SEQ_CLIENT_SYSTEM)
             continue;
         snd_seq_port_info_set_client(port, id);
         snd_seq_port_info_set_port(port, -1);
-        while (snd_seq_query_next_port(m_seq, port) >= 0) {
+        while (snd_seq_query_next_port(seq, port) >= 0) {
             const unsigned caps = snd_seq_port_info_get_capability(port);
             const unsigned wanted = SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE;
             if ((caps & wanted) != wanted || (caps & SND_SEQ_PORT_CAP_NO_EXPORT))
                 continue;
-            found.push_back(std::make_unique<Port>(*this, id, snd_seq_port_info_get_port(port),
+            found.push_back(std::make_unique<Port>(owner, id, snd_seq_port_info_get_port(port),
                 QString::fromLocal8Bit(snd_seq_port_info_get_name(port))));
         }
     }

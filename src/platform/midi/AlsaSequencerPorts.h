@@ -18,14 +18,14 @@ struct snd_midi_event;
 class AlsaSequencerPorts
 {
 public:
+    // One MidiPort per writable port found now (none without a sequencer). The ports share one
+    // sequencer connection, closed with the last of them.
+    static std::vector<std::unique_ptr<MidiPort>> find(std::function<std::int64_t()> now);
+
     explicit AlsaSequencerPorts(std::function<std::int64_t()> now);
     ~AlsaSequencerPorts();
     AlsaSequencerPorts(const AlsaSequencerPorts&) = delete;
     AlsaSequencerPorts& operator=(const AlsaSequencerPorts&) = delete;
-
-    // One MidiPort per writable port found now (none without a sequencer). The ports refer to
-    // this object, which must outlive them.
-    std::vector<std::unique_ptr<MidiPort>> ports();
 
 private:
     class Port;

@@ -23,11 +23,13 @@ void BuiltInSynth::render(float* mix, int frames, std::int64_t firstSample)
 
 void BuiltInSynth::drain()
 {
-    Command command;
     for (;;) {
+        Command command;
         if (m_hasHeld) {
             command = m_held;
-        } else if (!m_queue.pop(command)) {
+        } else if (auto popped = m_queue.pop()) {
+            command = *popped;
+        } else {
             return;
         }
         if (command.purge) {

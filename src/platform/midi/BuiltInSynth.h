@@ -2,7 +2,7 @@
 
 #include "platform/audio/AudioSource.h"
 #include "platform/midi/MidiSynth.h"
-#include "platform/midi/SpscQueue.h"
+#include "platform/audio/SpscQueue.h"
 
 #include <array>
 #include <climits>

@@ -24,7 +24,7 @@ struct FakeMidiEvent
 class FakeMidiOut : public MidiOut
 {
 public:
-    explicit FakeMidiOut(const QStringList& names = { QStringLiteral("Built-in Synthesizer") });
+    explicit FakeMidiOut(const QStringList& names = { kBuiltInSynthName });
 
     // Opening `device` (0 and up; the mapper is device 0) fails with `result` from now on;
     // NoError lets it open again.

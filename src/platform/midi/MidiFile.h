@@ -25,7 +25,8 @@ struct MidiSequence
     std::int64_t lengthSamples = 0;
 };
 
-enum class MidiFileError { None, NotFound, Unreadable, Malformed };
+// NoSynth: the file is fine, but no SoundFont could be loaded to play it.
+enum class MidiFileError { None, NotFound, Unreadable, Malformed, NoSynth };
 
 // Reads Standard MIDI Files (formats 0, 1 and 2, ticks per quarter note). Every file comes from
 // outside, so its structure is checked byte by byte before the MIDI library sees it: chunk

@@ -28,6 +28,8 @@ using MidiHandle = std::uint32_t;
 
 // The device id that opens the default device (device 0, the built-in synthesizer).
 inline constexpr int kMidiMapper = -1;
+// The product name of device 0.
+inline const QString kBuiltInSynthName = QStringLiteral("Built-in Synthesizer");
 // Device menus list at most this many devices.
 inline constexpr int kMaxListedDevices = 10;
 // A device name is cut to this many characters (a fixed 32-byte field with its NUL).

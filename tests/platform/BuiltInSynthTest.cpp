@@ -1,0 +1,129 @@
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/OfflineAudioDevice.h"
+#include "platform/midi/BuiltInSynthPort.h"
+#include "platform/midi/MidiFilePlayer.h"
+#include "platform/midi/SoundFontBank.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cmath>
+
+#include "SmfWriter.h"
+#include <gtest/gtest.h>
+
+namespace {
+
+// The real synthesizer and sequencer on the real engine, rendered offline: no sound card.
+struct SynthRig
+{
+    SynthRig()
+    {
+        auto owned = std::make_unique<OfflineAudioDevice>(256);
+        device = owned.get();
+        engine = std::make_unique<AudioEngine>(std::move(owned));
+        midi = makeMidiOut(*engine, fonts);
+    }
+
+    // Root mean square of frames [from, to) of what the device rendered.
+    double rms(std::int64_t from, std::int64_t to) const
+    {
+        const auto& out = device->captured();
+        double sum = 0;
+        for (std::int64_t i = 2 * from; i < 2 * to; ++i)
+            sum += double(out.at(std::size_t(i))) * out.at(std::size_t(i));
+        return std::sqrt(sum / double(2 * (to - from)));
+    }
+
+    std::int64_t firstSound(std::int64_t from) const
+    {
+        const auto& out = device->captured();
+        for (std::size_t i = std::size_t(2 * from); i < out.size(); ++i) {
+            if (std::fabs(out[i]) > 1e-6f)
+                return std::int64_t(i / 2);
+        }
+        return -1;
+    }
+
+    SoundFontSource fonts = sharedSoundFont();
+    OfflineAudioDevice* device;
+    std::unique_ptr<AudioEngine> engine;
+    std::unique_ptr<MidiOut> midi;
+};
+
+TEST(BuiltInSynthTest, TheSmallGeneralMidiFontIsFoundAndABiggerOneWins)
+{
+    EXPECT_FALSE(SoundFontBank::choose().isEmpty()) << "the default font is a dependency";
+    QTemporaryDir dir;
+    auto make = [&](const char* name, int size) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(size, 'x'));
+    };
+    EXPECT_TRUE(SoundFontBank::choose(dir.path()).isEmpty());
+    make("Small_GM.sf2", 10);
+    make("bigger-gm.sf2", 20);
+    make("Strings.sf2", 40); // the biggest, but no General MIDI set
+    EXPECT_EQ(SoundFontBank::choose(dir.path()), dir.filePath(QStringLiteral("bigger-gm.sf2")));
+    EXPECT_EQ(SoundFontBank::load(dir.filePath(QStringLiteral("bigger-gm.sf2"))), nullptr);
+}
+
+TEST(BuiltInSynthTest, ANoteSoundsFromItsPlacedSampleAndCloseSilencesIt)
+{
+    SynthRig rig;
+    MidiHandle handle = 0;
+    ASSERT_EQ(rig.midi->open(handle, kMidiMapper), MidiResult::NoError);
+    const std::int64_t at = rig.engine->now() + 1000;
+    ASSERT_EQ(rig.midi->shortMsgAt(handle, midiMessage(0x90, 60, 127), at), MidiResult::NoError);
+    rig.device->renderFrames(AudioEngine::kSampleRate / 2);
+
+    // FluidSynth starts voices on its own 64-frame blocks: the note begins on the block that
+    // holds its sample, never before.
+    const std::int64_t onset = rig.firstSound(0);
+    EXPECT_GE(onset, at);
+    EXPECT_LT(onset, at + 64);
+    EXPECT_GT(rig.rms(at, at + 20000), 0.01) << "a held note is not silent";
+
+    ASSERT_EQ(rig.midi->close(handle), MidiResult::NoError);
+    const std::int64_t closedAt = rig.engine->now();
+    rig.device->renderFrames(3 * AudioEngine::kSampleRate);
+    EXPECT_LT(rig.rms(closedAt + 2 * AudioEngine::kSampleRate, closedAt + 3 * AudioEngine::kSampleRate),
+        1e-4)
+        << "the note was released at the close";
+}
+
+TEST(BuiltInSynthTest, AGeneratedFileWithATempoChangeHasItsLengthAndPosition)
+{
+    QTemporaryDir dir;
+    SmfWriter song(1, 480);
+    song.track().tempo(0, 500000).tempo(960, 1000000).end(960); // 1 s at 120, 2 s at 60 bpm
+    song.track().event(0, { 0xC0, 0 }).noteOn(0, 0, 64).noteOff(1920, 0, 64).end();
+    const QString path = dir.filePath(QStringLiteral("tempo.mid"));
+    ASSERT_TRUE(song.save(path));
+
+    SynthRig rig;
+    SynthMidiFiles files(*rig.engine, rig.fonts);
+    auto player = files.newPlayer();
+    ASSERT_EQ(player->open(path), MidiFileError::None);
+    EXPECT_EQ(player->lengthMs(), 3000);
+    EXPECT_EQ(player->positionMs(), 0);
+    ASSERT_TRUE(player->play());
+    const std::int64_t started = rig.engine->now();
+    rig.device->renderFrames(AudioEngine::kSampleRate * 3 / 2);
+    EXPECT_EQ(player->positionMs(), 1500);
+    EXPECT_TRUE(player->isPlaying());
+    EXPECT_GT(rig.rms(started, started + AudioEngine::kSampleRate), 0.001) << "the file sounds";
+
+    rig.device->renderFrames(AudioEngine::kSampleRate * 2);
+    EXPECT_FALSE(player->isPlaying());
+    EXPECT_EQ(player->positionMs(), 3000);
+
+    player->seek(1000);
+    EXPECT_EQ(player->positionMs(), 1000);
+    player->close();
+    EXPECT_EQ(player->lengthMs(), 0);
+    EXPECT_FALSE(player->play());
+    EXPECT_EQ(player->open(dir.filePath(QStringLiteral("none.mid"))), MidiFileError::NotFound);
+}
+
+} // namespace

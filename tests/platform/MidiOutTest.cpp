@@ -1,0 +1,128 @@
+#include "platform/midi/FakeMidiOut.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Kind = FakeMidiEvent::Kind;
+
+FakeMidiEvent sent(int device, std::uint32_t message, MidiHandle handle,
+    std::optional<std::int64_t> at = std::nullopt)
+{
+    return { Kind::Send, device, message, at, handle };
+}
+
+FakeMidiEvent marker(Kind kind, int device, MidiHandle handle = 0)
+{
+    return { kind, device, 0, std::nullopt, handle };
+}
+
+TEST(MidiOutTest, ListsAtMostTenDevicesWithNamesCutToTheirField)
+{
+    QStringList names { kBuiltInSynthName, QString(40, QLatin1Char('x')) };
+    for (int i = 2; i < 12; ++i)
+        names << QStringLiteral("Port %1").arg(i);
+    FakeMidiOut midi(names);
+
+    EXPECT_EQ(midi.deviceCount(), 12);
+    const QStringList listed = midi.listedDeviceNames();
+    ASSERT_EQ(listed.size(), kMaxListedDevices);
+    EXPECT_EQ(listed[1], QString(31, QLatin1Char('x')));
+    EXPECT_EQ(listed[9], QStringLiteral("Port 9"));
+
+    QString name;
+    EXPECT_EQ(midi.deviceName(kMidiMapper, name), MidiResult::NoError);
+    EXPECT_EQ(name, kBuiltInSynthName);
+    EXPECT_EQ(midi.deviceName(11, name), MidiResult::NoError);
+    for (int bad : { -2, 12, 1000 }) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(midi.deviceName(bad, name), MidiResult::BadDeviceId);
+        MidiHandle handle = 77;
+        EXPECT_EQ(midi.open(handle, bad), MidiResult::BadDeviceId);
+        EXPECT_EQ(handle, 77u);
+    }
+    EXPECT_TRUE(midi.log().empty());
+}
+
+TEST(MidiOutTest, CloseDropsPlacedMessagesThenSilencesEveryNoteTheHandleMayHold)
+{
+    FakeMidiOut midi;
+    MidiHandle handle = 0;
+    ASSERT_EQ(midi.open(handle, kMidiMapper), MidiResult::NoError);
+    ASSERT_NE(handle, 0u);
+
+    EXPECT_EQ(midi.shortMsg(handle, midiMessage(0x90, 60, 127)), MidiResult::NoError);
+    midi.shortMsg(handle, midiMessage(0x91, 64, 100));
+    midi.shortMsg(handle, midiMessage(0x91, 64, 0)); // velocity 0: released
+    midi.shortMsg(handle, midiMessage(0xB2, 64, 127)); // sustain down on channel 3
+    // A placed note on may have sounded by the close; a placed note off may not have.
+    EXPECT_EQ(midi.shortMsgAt(handle, midiMessage(0x99, 36, 90), 1000), MidiResult::NoError);
+    midi.shortMsgAt(handle, midiMessage(0x89, 36, 0), 2000);
+    midi.clearLog();
+
+    EXPECT_EQ(midi.close(handle), MidiResult::NoError);
+    const std::vector<FakeMidiEvent> expected { marker(Kind::Purge, 0, handle),
+        sent(0, midiMessage(0x80, 60, 0), handle), sent(0, midiMessage(0xB2, 64, 0), handle),
+        sent(0, midiMessage(0x89, 36, 0), handle), marker(Kind::Close, 0) };
+    EXPECT_EQ(midi.log(), expected);
+}
+
+TEST(MidiOutTest, CallsOnClosedHandlesAndMalformedMessagesDoNothing)
+{
+    FakeMidiOut midi;
+    MidiHandle handle = 0;
+    ASSERT_EQ(midi.open(handle, 0), MidiResult::NoError);
+    midi.clearLog();
+
+    EXPECT_EQ(midi.shortMsg(0, midiMessage(0x90, 60, 100)), MidiResult::InvalidHandle);
+    EXPECT_EQ(midi.close(0), MidiResult::InvalidHandle);
+    const std::uint32_t malformed[] = {
+        0x00403C, // no status byte
+        midiMessage(0x90, 128, 100), // a note number past 127 spills into the status' neighbour
+        midiMessage(0x90, 60, 200),
+        midiMessage(0xF0, 1, 2), // system messages are not short channel messages
+        0x01403C90, // a fourth byte
+    };
+    for (std::uint32_t message : malformed) {
+        SCOPED_TRACE(message);
+        EXPECT_EQ(midi.shortMsg(handle, message), MidiResult::InvalidParam);
+        EXPECT_EQ(midi.shortMsgAt(handle, message, 10), MidiResult::InvalidParam);
+    }
+    EXPECT_TRUE(midi.log().empty());
+
+    ASSERT_EQ(midi.close(handle), MidiResult::NoError);
+    midi.clearLog();
+    // A handle, once closed, stays invalid: a new open never gets it back.
+    MidiHandle second = 0;
+    ASSERT_EQ(midi.open(second, 0), MidiResult::NoError);
+    EXPECT_NE(second, handle);
+    EXPECT_EQ(midi.shortMsg(handle, midiMessage(0x90, 60, 100)), MidiResult::InvalidHandle);
+    EXPECT_EQ(midi.close(handle), MidiResult::InvalidHandle);
+    EXPECT_EQ(midi.log(), std::vector<FakeMidiEvent> { marker(Kind::Open, 0) });
+}
+
+TEST(MidiOutTest, ScriptedOpenFailureLeavesNothingOpenAndDevicesShareOnePortOpening)
+{
+    FakeMidiOut midi({ kBuiltInSynthName, QStringLiteral("Keyboard") });
+    midi.failOpen(1, MidiResult::Allocated);
+    MidiHandle handle = 5;
+    EXPECT_EQ(midi.open(handle, 1), MidiResult::Allocated);
+    EXPECT_EQ(handle, 5u);
+    EXPECT_EQ(midi.shortMsg(handle, midiMessage(0x90, 60, 100)), MidiResult::InvalidHandle);
+    EXPECT_TRUE(midi.log().empty());
+
+    midi.failOpen(1, MidiResult::NoError);
+    MidiHandle first = 0;
+    MidiHandle second = 0;
+    ASSERT_EQ(midi.open(first, 1), MidiResult::NoError);
+    ASSERT_EQ(midi.open(second, 1), MidiResult::NoError);
+    midi.shortMsgAt(second, midiMessage(0xC0, 5), 4410);
+    EXPECT_EQ(midi.close(first), MidiResult::NoError);
+    EXPECT_EQ(midi.close(second), MidiResult::NoError);
+    const std::vector<FakeMidiEvent> expected { marker(Kind::Open, 1),
+        sent(1, midiMessage(0xC0, 5), second, 4410), marker(Kind::Purge, 1, first),
+        marker(Kind::Purge, 1, second), marker(Kind::Close, 1) };
+    EXPECT_EQ(midi.log(), expected);
+}
+
+} // namespace
