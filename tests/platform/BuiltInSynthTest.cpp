@@ -1,15 +1,15 @@
+#include "SmfWriter.h"
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/OfflineAudioDevice.h"
 #include "platform/midi/BuiltInSynthPort.h"
 #include "platform/midi/MidiFilePlayer.h"
 #include "platform/midi/SoundFontBank.h"
 
+#include <cmath>
+
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <cmath>
-
-#include "SmfWriter.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -87,7 +87,8 @@ TEST(BuiltInSynthTest, ANoteSoundsFromItsPlacedSampleAndCloseSilencesIt)
     ASSERT_EQ(rig.midi->close(handle), MidiResult::NoError);
     const std::int64_t closedAt = rig.engine->now();
     rig.device->renderFrames(3 * AudioEngine::kSampleRate);
-    EXPECT_LT(rig.rms(closedAt + 2 * AudioEngine::kSampleRate, closedAt + 3 * AudioEngine::kSampleRate),
+    EXPECT_LT(
+        rig.rms(closedAt + 2 * AudioEngine::kSampleRate, closedAt + 3 * AudioEngine::kSampleRate),
         1e-4)
         << "the note was released at the close";
 }

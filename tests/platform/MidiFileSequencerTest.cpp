@@ -25,8 +25,7 @@ class RecordingSynth : public MidiSynth
 public:
     explicit RecordingSynth(SynthLog& log)
         : m_log(log)
-    {
-    }
+    {}
 
     void send(std::uint32_t message) override { m_log.sent.push_back({ m_log.rendered, message }); }
 

@@ -1,13 +1,13 @@
 #include "platform/midi/MidiFile.h"
 
+#include "SmfWriter.h"
 #include "platform/midi/MidiOut.h"
+
+#include <functional>
 
 #include <QDir>
 #include <QTemporaryDir>
 
-#include <functional>
-
-#include "SmfWriter.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -75,6 +75,7 @@ TEST(MidiFileTest, MalformedFilesAreRejectedBeforeTheLibrarySeesThem)
         build(song);
         return song.bytes();
     };
+
     const struct
     {
         const char* what;
@@ -92,27 +93,49 @@ TEST(MidiFileTest, MalformedFilesAreRejectedBeforeTheLibrarySeesThem)
         { "division 0", patched(12, { 0, 0 }) },
         { "chunk longer than the file", patched(18, { 0, 0, 1, 0 }) },
         { "chunk id not a name", patched(14, { 'M', 'T', 'r', 0 }) },
-        { "no end of track", track([](SmfWriter& s) { s.noteOn(0, 0, 60); }) },
-        { "event after end of track", track([](SmfWriter& s) { s.end().noteOn(0, 0, 60); }) },
-        { "running status with none set", track([](SmfWriter& s) { s.event(0, { 60, 1 }).end(); }) },
-        { "running status after a meta event",
-            track([](SmfWriter& s) { s.noteOn(0, 0, 60).tempo(0, 500000).event(0, { 60, 0 }).end(); }) },
-        { "data byte with its top bit", track([](SmfWriter& s) { s.noteOn(0, 0, 60, 200).end(); }) },
-        { "tempo of two bytes", track([](SmfWriter& s) { s.event(0, { 0xFF, 0x51, 2, 1, 2 }).end(); }) },
-        { "meta type with its top bit", track([](SmfWriter& s) { s.event(0, { 0xFF, 0x81, 0 }).end(); }) },
-        { "end of track with data", track([](SmfWriter& s) { s.event(0, { 0xFF, 0x2F, 1, 0 }); }) },
-        { "sysex past the chunk", track([](SmfWriter& s) { s.event(0, { 0xF0, 0x7F, 1 }).end(); }) },
-        { "system common in a track", track([](SmfWriter& s) { s.event(0, { 0xF2, 1, 1 }).end(); }) },
-        { "delta of five bytes",
-            track([](SmfWriter& s) { s.raw({ 0x80, 0x80, 0x80, 0x80, 0x00, 0x90, 60, 1 }).end(); }) },
-        { "fewer tracks than declared", [] {
-             SmfWriter song(1);
-             song.track().end();
-             auto bytes = song.bytes();
-             bytes[11] = 2;
-             return bytes;
-         }() },
+        { "no end of track", track([](SmfWriter& s) {
+             s.noteOn(0, 0, 60);
+         }) },
+        { "event after end of track", track([](SmfWriter& s) {
+             s.end().noteOn(0, 0, 60);
+         }) },
+        { "running status with none set", track([](SmfWriter& s) {
+             s.event(0, { 60, 1 }).end();
+         }) },
+        { "running status after a meta event", track([](SmfWriter& s) {
+             s.noteOn(0, 0, 60).tempo(0, 500000).event(0, { 60, 0 }).end();
+         }) },
+        { "data byte with its top bit", track([](SmfWriter& s) {
+             s.noteOn(0, 0, 60, 200).end();
+         }) },
+        { "tempo of two bytes", track([](SmfWriter& s) {
+             s.event(0, { 0xFF, 0x51, 2, 1, 2 }).end();
+         }) },
+        { "meta type with its top bit", track([](SmfWriter& s) {
+             s.event(0, { 0xFF, 0x81, 0 }).end();
+         }) },
+        { "end of track with data", track([](SmfWriter& s) {
+             s.event(0, { 0xFF, 0x2F, 1, 0 });
+         }) },
+        { "sysex past the chunk", track([](SmfWriter& s) {
+             s.event(0, { 0xF0, 0x7F, 1 }).end();
+         }) },
+        { "system common in a track", track([](SmfWriter& s) {
+             s.event(0, { 0xF2, 1, 1 }).end();
+         }) },
+        { "delta of five bytes", track([](SmfWriter& s) {
+             s.raw({ 0x80, 0x80, 0x80, 0x80, 0x00, 0x90, 60, 1 }).end();
+         }) },
+        { "fewer tracks than declared",
+            [] {
+                SmfWriter song(1);
+                song.track().end();
+                auto bytes = song.bytes();
+                bytes[11] = 2;
+                return bytes;
+            }() },
     };
+
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         MidiSequence sequence;

@@ -6,7 +6,9 @@ namespace {
 
 using Kind = FakeMidiEvent::Kind;
 
-FakeMidiEvent sent(int device, std::uint32_t message, MidiHandle handle,
+FakeMidiEvent sent(int device,
+    std::uint32_t message,
+    MidiHandle handle,
     std::optional<std::int64_t> at = std::nullopt)
 {
     return { Kind::Send, device, message, at, handle };

@@ -15,8 +15,7 @@ public:
     explicit SmfWriter(int format = 0, int division = 480)
         : m_format(format)
         , m_division(division)
-    {
-    }
+    {}
 
     SmfWriter& track()
     {

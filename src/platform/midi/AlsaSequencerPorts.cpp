@@ -2,9 +2,9 @@
 
 #include "platform/audio/AudioEngine.h"
 
-#include <QFileInfo>
-
 #include <algorithm>
+
+#include <QFileInfo>
 
 #include <alsa/asoundlib.h>
 
@@ -16,8 +16,7 @@ public:
         , m_client(client)
         , m_port(port)
         , m_name(std::move(name))
-    {
-    }
+    {}
 
     QString name() const override { return m_name; }
 
@@ -29,7 +28,8 @@ public:
 
     void close() override {}
 
-    MidiResult send(std::uint32_t message, std::optional<std::int64_t> at, MidiHandle handle) override
+    MidiResult send(
+        std::uint32_t message, std::optional<std::int64_t> at, MidiHandle handle) override
     {
         return m_owner->send(m_client, m_port, message, at, handle);
     }
@@ -113,8 +113,8 @@ bool AlsaSequencerPorts::exists(int client, int port) const
     return m_seq && snd_seq_get_any_port_info(m_seq, client, port, info) >= 0;
 }
 
-MidiResult AlsaSequencerPorts::send(int client, int port, std::uint32_t message,
-    std::optional<std::int64_t> at, MidiHandle handle)
+MidiResult AlsaSequencerPorts::send(
+    int client, int port, std::uint32_t message, std::optional<std::int64_t> at, MidiHandle handle)
 {
     const unsigned char bytes[3] = { static_cast<unsigned char>(message & 0xFF),
         static_cast<unsigned char>((message >> 8) & 0xFF),
@@ -142,7 +142,8 @@ MidiResult AlsaSequencerPorts::send(int client, int port, std::uint32_t message,
             return MidiResult::Error;
         const snd_seq_real_time_t* queueNow = snd_seq_queue_status_get_real_time(status);
         const std::int64_t ahead = std::max<std::int64_t>(0, *at - m_now());
-        const std::int64_t nanos = queueNow->tv_nsec + ahead * 1000000000LL / AudioEngine::kSampleRate;
+        const std::int64_t nanos =
+            queueNow->tv_nsec + ahead * 1000000000LL / AudioEngine::kSampleRate;
         snd_seq_real_time_t due;
         due.tv_sec = queueNow->tv_sec + static_cast<unsigned>(nanos / 1000000000LL);
         due.tv_nsec = static_cast<unsigned>(nanos % 1000000000LL);

@@ -30,7 +30,10 @@ public:
 private:
     class Port;
 
-    MidiResult send(int client, int port, std::uint32_t message, std::optional<std::int64_t> at,
+    MidiResult send(int client,
+        int port,
+        std::uint32_t message,
+        std::optional<std::int64_t> at,
         MidiHandle handle);
     void purge(int client, int port, MidiHandle handle);
     bool exists(int client, int port) const;

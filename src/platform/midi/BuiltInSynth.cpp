@@ -2,8 +2,7 @@
 
 BuiltInSynth::BuiltInSynth(std::unique_ptr<MidiSynth> synth)
     : m_synth(std::move(synth))
-{
-}
+{}
 
 bool BuiltInSynth::post(std::uint32_t message, std::int64_t at, std::uint32_t tag)
 {

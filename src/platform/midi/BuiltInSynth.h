@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/audio/AudioSource.h"
-#include "platform/midi/MidiSynth.h"
 #include "platform/audio/SpscQueue.h"
+#include "platform/midi/MidiSynth.h"
 
 #include <array>
 #include <climits>
@@ -54,6 +54,7 @@ private:
 
         // The renderTimed() view.
         bool next(std::int64_t before, std::uint32_t& message);
+
         std::int64_t nextTime() const { return m_count ? m_items[m_count - 1].at : INT64_MAX; }
 
     private:

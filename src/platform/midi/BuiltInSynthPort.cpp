@@ -19,8 +19,7 @@ SoundFontSource sharedSoundFont()
 BuiltInSynthPort::BuiltInSynthPort(AudioEngine& engine, SoundFontSource fonts)
     : m_engine(engine)
     , m_fonts(std::move(fonts))
-{
-}
+{}
 
 BuiltInSynthPort::~BuiltInSynthPort()
 {
@@ -59,7 +58,9 @@ std::unique_ptr<MidiOut> makeMidiOut(AudioEngine& engine, SoundFontSource fonts)
 {
     std::vector<std::unique_ptr<MidiPort>> ports;
     ports.push_back(std::make_unique<BuiltInSynthPort>(engine, std::move(fonts)));
-    for (auto& port : AlsaSequencerPorts::find([&engine] { return engine.now(); }))
+    for (auto& port : AlsaSequencerPorts::find([&engine] {
+             return engine.now();
+         }))
         ports.push_back(std::move(port));
     return std::make_unique<MidiOut>(std::move(ports));
 }

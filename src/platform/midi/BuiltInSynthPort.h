@@ -27,8 +27,11 @@ public:
     QString name() const override { return kBuiltInSynthName; }
 
     MidiResult open() override;
+
     void close() override {}
-    MidiResult send(std::uint32_t message, std::optional<std::int64_t> at, MidiHandle handle) override;
+
+    MidiResult send(
+        std::uint32_t message, std::optional<std::int64_t> at, MidiHandle handle) override;
     void purge(MidiHandle handle) override;
 
 private:

@@ -1,16 +1,15 @@
 #include "platform/midi/FakeMidiFiles.h"
 
-#include <QFileInfo>
-
 #include <algorithm>
+
+#include <QFileInfo>
 
 class FakeMidiFiles::Player : public MidiFilePlayer
 {
 public:
     explicit Player(std::shared_ptr<State> state)
         : m_state(std::move(state))
-    {
-    }
+    {}
 
     MidiFileError open(const QString& path) override
     {
@@ -80,8 +79,7 @@ private:
 
 FakeMidiFiles::FakeMidiFiles()
     : m_state(std::make_shared<State>())
-{
-}
+{}
 
 void FakeMidiFiles::addFile(const QString& fileName, std::int64_t lengthMs)
 {

@@ -7,8 +7,7 @@ public:
         : m_device(device)
         , m_name(std::move(name))
         , m_state(std::move(state))
-    {
-    }
+    {}
 
     QString name() const override { return m_name; }
 
@@ -26,7 +25,8 @@ public:
         m_state->log.push_back({ FakeMidiEvent::Kind::Close, m_device, 0, std::nullopt, 0 });
     }
 
-    MidiResult send(std::uint32_t message, std::optional<std::int64_t> at, MidiHandle handle) override
+    MidiResult send(
+        std::uint32_t message, std::optional<std::int64_t> at, MidiHandle handle) override
     {
         m_state->log.push_back({ FakeMidiEvent::Kind::Send, m_device, message, at, handle });
         return MidiResult::NoError;
@@ -45,14 +45,12 @@ private:
 
 FakeMidiOut::FakeMidiOut(const QStringList& names)
     : FakeMidiOut(names, std::make_shared<State>())
-{
-}
+{}
 
 FakeMidiOut::FakeMidiOut(const QStringList& names, std::shared_ptr<State> state)
     : MidiOut(makePorts(names, state))
     , m_state(std::move(state))
-{
-}
+{}
 
 std::vector<std::unique_ptr<MidiPort>> FakeMidiOut::makePorts(
     const QStringList& names, const std::shared_ptr<State>& state)

@@ -14,7 +14,7 @@ struct FakeMidiEvent
     int device = 0;
     std::uint32_t message = 0;
     std::optional<std::int64_t> at; // Send only: the sample it was placed on
-    MidiHandle handle = 0;          // Send and Purge
+    MidiHandle handle = 0; // Send and Purge
 
     bool operator==(const FakeMidiEvent&) const = default;
 };

@@ -77,8 +77,7 @@ void FluidSynthCore::renderAdd(float* mix, int frames)
 {
     while (frames > 0) {
         const int n = frames < kScratchFrames ? frames : kScratchFrames;
-        fluid_synth_write_float(
-            m_synth, n, m_scratch.data(), 0, 2, m_scratch.data(), 1, 2);
+        fluid_synth_write_float(m_synth, n, m_scratch.data(), 0, 2, m_scratch.data(), 1, 2);
         for (int i = 0; i < 2 * n; ++i)
             mix[i] += m_scratch[i];
         mix += 2 * n;

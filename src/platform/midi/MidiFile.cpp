@@ -2,10 +2,10 @@
 
 #include "platform/audio/AudioEngine.h"
 
+#include <cmath>
+
 #include <QFile>
 #include <QFileInfo>
-
-#include <cmath>
 
 #include <glib.h>
 #include <smf.h>
@@ -22,10 +22,10 @@ public:
         : m_data(data)
         , m_end(end)
         , m_at(at)
-    {
-    }
+    {}
 
     bool atEnd() const { return m_at >= m_end; }
+
     std::size_t offset() const { return m_at; }
 
     bool byte(std::uint8_t& value)
@@ -135,7 +135,8 @@ bool checkTrack(const std::uint8_t* data, std::size_t begin, std::size_t end)
     return false; // no end-of-track event
 }
 
-void quietLibrary(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+void quietLibrary(const gchar*, GLogLevelFlags, const gchar*, gpointer)
+{}
 
 } // namespace
 
@@ -159,8 +160,8 @@ std::size_t MidiFile::checkedSize(const std::uint8_t* data, std::size_t size)
             return 0;
         for (int i = 0; i < 4; ++i) {
             const char c = static_cast<char>(data[at + i]);
-            const bool alnum = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z')
-                || (c >= 'a' && c <= 'z');
+            const bool alnum =
+                (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
             if (!alnum)
                 return 0;
         }
@@ -186,8 +187,7 @@ MidiFileError MidiFile::parse(const std::uint8_t* data, std::size_t size, MidiSe
 
     // The library reports what it dislikes through GLib's log; the caller reports the result.
     static const guint handler = g_log_set_handler("libsmf",
-        static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK & ~G_LOG_LEVEL_ERROR), quietLibrary,
-        nullptr);
+        static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK & ~G_LOG_LEVEL_ERROR), quietLibrary, nullptr);
     (void)handler;
 
     smf_t* smf = smf_load_from_memory(data, static_cast<int>(checked));
@@ -234,6 +234,5 @@ MidiFileError MidiFile::read(const QString& path, MidiSequence& sequence)
     const QByteArray bytes = file.read(kMaxFileSize + 1);
     if (file.error() != QFileDevice::NoError)
         return MidiFileError::Unreadable;
-    return parse(
-        reinterpret_cast<const std::uint8_t*>(bytes.constData()), bytes.size(), sequence);
+    return parse(reinterpret_cast<const std::uint8_t*>(bytes.constData()), bytes.size(), sequence);
 }

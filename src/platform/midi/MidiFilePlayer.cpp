@@ -18,8 +18,7 @@ std::int64_t toMs(std::int64_t samples)
 SynthMidiFiles::SynthMidiFiles(AudioEngine& engine, SoundFontSource fonts)
     : m_engine(engine)
     , m_fonts(std::move(fonts))
-{
-}
+{}
 
 std::unique_ptr<MidiFilePlayer> SynthMidiFiles::newPlayer()
 {
@@ -29,8 +28,7 @@ std::unique_ptr<MidiFilePlayer> SynthMidiFiles::newPlayer()
 SynthMidiFilePlayer::SynthMidiFilePlayer(AudioEngine& engine, SoundFontSource fonts)
     : m_engine(engine)
     , m_fonts(std::move(fonts))
-{
-}
+{}
 
 SynthMidiFilePlayer::~SynthMidiFilePlayer()
 {

@@ -63,7 +63,9 @@ public:
 
     MidiFileError open(const QString& path) override;
     void close() override;
+
     bool isOpen() const override { return m_open; }
+
     bool play() override;
     void pause() override;
     void seek(std::int64_t ms) override;

@@ -16,8 +16,7 @@ bool isNoteMessage(std::uint32_t message)
 
 MidiFileSequencer::MidiFileSequencer(std::unique_ptr<MidiSynth> synth)
     : m_synth(std::move(synth))
-{
-}
+{}
 
 MidiFileSequencer::~MidiFileSequencer() = default;
 

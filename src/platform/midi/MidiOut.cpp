@@ -21,8 +21,7 @@ bool wellFormed(std::uint32_t message)
 MidiOut::MidiOut(std::vector<std::unique_ptr<MidiPort>> ports)
     : m_ports(std::move(ports))
     , m_openCount(m_ports.size(), 0)
-{
-}
+{}
 
 MidiOut::~MidiOut()
 {

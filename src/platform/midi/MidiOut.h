@@ -49,8 +49,8 @@ public:
 
     // A channel message of 2 or 3 bytes (status in the lowest byte), sent now when `at` is
     // empty, else placed at that sample of the sound engine's clock. `handle` names the sender.
-    virtual MidiResult send(std::uint32_t message, std::optional<std::int64_t> at, MidiHandle handle)
-        = 0;
+    virtual MidiResult send(
+        std::uint32_t message, std::optional<std::int64_t> at, MidiHandle handle) = 0;
 
     // Drops the placed messages of `handle` that have not sounded yet.
     virtual void purge(MidiHandle handle) = 0;
@@ -116,6 +116,7 @@ private:
 // The MIDI short message of `status` with its data bytes.
 constexpr std::uint32_t midiMessage(int status, int data1, int data2 = 0)
 {
-    return static_cast<std::uint32_t>(status & 0xFF) | (static_cast<std::uint32_t>(data1 & 0xFF) << 8)
+    return static_cast<std::uint32_t>(status & 0xFF)
+        | (static_cast<std::uint32_t>(data1 & 0xFF) << 8)
         | (static_cast<std::uint32_t>(data2 & 0xFF) << 16);
 }

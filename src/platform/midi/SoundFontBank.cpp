@@ -7,7 +7,8 @@
 
 namespace {
 
-void quiet(int, const char*, void*) {}
+void quiet(int, const char*, void*)
+{}
 
 // FluidSynth logs from inside the render call, which runs on the audio thread: keep it silent
 // there, and let only panics through.
@@ -27,9 +28,9 @@ QString SoundFontBank::choose(const QString& folder)
 {
     QString best;
     qint64 bestSize = -1;
-    const QFileInfoList files = QDir(folder).entryInfoList(
-        { QStringLiteral("*.sf2"), QStringLiteral("*.SF2") }, QDir::Files | QDir::Readable,
-        QDir::Name);
+    const QFileInfoList files =
+        QDir(folder).entryInfoList({ QStringLiteral("*.sf2"), QStringLiteral("*.SF2") },
+            QDir::Files | QDir::Readable, QDir::Name);
     for (const QFileInfo& file : files) {
         if (!file.fileName().contains(QStringLiteral("GM"), Qt::CaseInsensitive))
             continue;
