@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <numbers>
 #include <vector>
 
 #include <QCoreApplication>
@@ -51,7 +52,8 @@ void writeBenchClips(const QString& folder)
         wavbytes::Bytes data;
         const double level = 12000 + 600 * i;
         for (int n = 0; n < kClipFrames; ++n) {
-            const double v = level * std::exp(-n / 90.0) * std::cos(2 * M_PI * 1500 * n / kRate);
+            const double v =
+                level * std::exp(-n / 90.0) * std::cos(2 * std::numbers::pi * 1500 * n / kRate);
             wavbytes::put16(data, static_cast<std::uint16_t>(static_cast<std::int16_t>(v)));
         }
         const auto bytes =

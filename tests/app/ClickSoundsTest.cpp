@@ -2,8 +2,10 @@
 
 #include "StepEngineRig.h"
 #include "platform/FakePlatform.h"
+#include "platform/audio/AudioClip.h"
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/OfflineAudioDevice.h"
+#include "platform/audio/WavReader.h"
 #include "platform/settings/SettingsStore.h"
 
 #include <QFile>
@@ -135,4 +137,32 @@ TEST(ClickSoundsTest, PlayWavFileReportsWhetherTheFileCouldPlay)
     const auto starts = rig.engine().takeClipStarts();
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].sample, placedAt);
+}
+
+TEST(ClickSoundsTest, BuiltInClipsAnswerEveryIdAndTheDefaultsSoundTheirNamedClips)
+{
+    FakePlatform fake;
+    ClickSounds sounds(fake.platform);
+    for (int id = ClickSounds::kFirstClipId;
+         id < ClickSounds::kFirstClipId + ClickSounds::kClipCount; ++id) {
+        SCOPED_TRACE(id);
+        EXPECT_NE(sounds.clip(id), nullptr);
+    }
+
+    // With nothing stored, F U D A sound BONGO, GLASS, SNAP and ACCENT1.
+    sounds.LoadClickSoundIds();
+    const std::pair<std::optional<double>, const char*> letters[] = {
+        { sounds.FirstBeatSound, "BONGO" },
+        { sounds.UpBeatSound, "GLASS" },
+        { sounds.DownBeatSound, "SNAP" },
+        { sounds.AccentBeatSound, "ACCENT1" },
+    };
+    for (const auto& [choice, name] : letters) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(choice.has_value());
+        const auto played = sounds.clip(static_cast<int>(*choice));
+        const auto named = WavReader::readFile(QStringLiteral(":/clips/") + name + ".wav");
+        ASSERT_TRUE(played && named);
+        EXPECT_EQ(played->samples, named.clip->samples);
+    }
 }
