@@ -3,6 +3,8 @@
 #include "platform/media/MpvMediaEngine.h"
 #include "players/clsMusic.h"
 
+#include <algorithm>
+
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -89,6 +91,26 @@ TEST_F(clsMusicMpvTest, ANewFileReplacesAPlayingOne)
     music.setFileName(QString());
     EXPECT_FALSE(music.HasAudio());
     EXPECT_EQ(music.Duration(), 0.0);
+}
+
+TEST_F(clsMusicMpvTest, SpeedAndVolumeReadBackAsTheEngineTookThem)
+{
+    ASSERT_TRUE(writeToneWav(path("one.wav"), 1.0));
+    clsMusic music(fake.platform);
+    music.setFileName(path("one.wav"));
+    EXPECT_EQ(music.Speed(), 1.0);
+    EXPECT_EQ(music.Volume(), 0);
+
+    music.setSpeed(0);
+    EXPECT_DOUBLE_EQ(music.Speed(), 0.1);
+    music.setSpeed(4);
+    EXPECT_DOUBLE_EQ(music.Speed(), 4.0);
+    // Through mpv's cubic volume curve and back.
+    for (const int volume : { -1, -2500, -6000, -9999, -10000, -20000, 500 }) {
+        SCOPED_TRACE(volume);
+        music.setVolume(volume);
+        EXPECT_EQ(music.Volume(), std::clamp(volume, -10000, 0));
+    }
 }
 
 } // namespace
