@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include <QPixmap>
+
 namespace {
 
 // Fonts outside this range are garbage, not a design: they would make every text unusable.
@@ -169,6 +171,19 @@ QFont PropertyBag::readFont(const QString& name, const QFont& defaultValue) cons
     return usableFont(font) ? font : defaultValue;
 }
 
+QImage PropertyBag::readPicture(const QString& name, const QImage& defaultValue) const
+{
+    const Entry* entry = find(name);
+    if (!entry)
+        return defaultValue;
+    const QVariant& v = entry->value;
+    if (v.typeId() == QMetaType::QImage)
+        return v.value<QImage>();
+    if (v.typeId() == QMetaType::QPixmap)
+        return v.value<QPixmap>().toImage();
+    return defaultValue;
+}
+
 void PropertyBag::store(const QString& name, const QVariant& value, bool isDefault)
 {
     if (isDefault)
@@ -204,6 +219,11 @@ void PropertyBag::writeString(
 }
 
 void PropertyBag::writeFont(const QString& name, const QFont& value, const QFont& defaultValue)
+{
+    store(name, value, value == defaultValue);
+}
+
+void PropertyBag::writePicture(const QString& name, const QImage& value, const QImage& defaultValue)
 {
     store(name, value, value == defaultValue);
 }
@@ -266,4 +286,14 @@ void PropertyWriter::operator()(const char* key, const QString& field, const QSt
 void PropertyWriter::operator()(const char* key, const QFont& field, const QFont& def) const
 {
     bag.writeFont(QString::fromLatin1(key), field, def);
+}
+
+void PropertyReader::operator()(const char* key, QImage& field, const QImage& def) const
+{
+    field = bag.readPicture(QString::fromLatin1(key), def);
+}
+
+void PropertyWriter::operator()(const char* key, const QImage& field, const QImage& def) const
+{
+    bag.writePicture(QString::fromLatin1(key), field, def);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QFont>
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -22,7 +23,7 @@
 // text where a number belongs, a number beyond the type's range, a font that does not parse or has
 // an absurd size), gives the default. Numbers may be given as numbers or as numeric text
 // ("&H8000000F", " 23"); fractions round halves to even, as every conversion to a whole number
-// does.
+// does. Pictures are stored as QImage or QPixmap values; a null picture stands for none.
 class PropertyBag
 {
 public:
@@ -40,6 +41,7 @@ public:
     OleColor readColor(const QString& name, OleColor defaultValue) const;
     QString readString(const QString& name, const QString& defaultValue) const;
     QFont readFont(const QString& name, const QFont& defaultValue) const;
+    QImage readPicture(const QString& name, const QImage& defaultValue) const;
 
     // Stores `value` under `name`, or removes the name when the value equals the default.
     void writeBool(const QString& name, bool value, bool defaultValue);
@@ -48,6 +50,7 @@ public:
     void writeColor(const QString& name, OleColor value, OleColor defaultValue);
     void writeString(const QString& name, const QString& value, const QString& defaultValue);
     void writeFont(const QString& name, const QFont& value, const QFont& defaultValue);
+    void writePicture(const QString& name, const QImage& value, const QImage& defaultValue);
 
 private:
     struct Entry
@@ -76,6 +79,7 @@ struct PropertyReader
     void operator()(const char* key, OleColor& field, OleColor def) const;
     void operator()(const char* key, QString& field, const QString& def) const;
     void operator()(const char* key, QFont& field, const QFont& def) const;
+    void operator()(const char* key, QImage& field, const QImage& def) const;
 };
 
 struct PropertyWriter
@@ -87,4 +91,5 @@ struct PropertyWriter
     void operator()(const char* key, OleColor field, OleColor def) const;
     void operator()(const char* key, const QString& field, const QString& def) const;
     void operator()(const char* key, const QFont& field, const QFont& def) const;
+    void operator()(const char* key, const QImage& field, const QImage& def) const;
 };

@@ -2,6 +2,8 @@
 
 #include "controls/ControlFonts.h"
 
+#include <QPixmap>
+
 #include <gtest/gtest.h>
 
 TEST(PropertyBag, NamesMatchRegardlessOfCaseAndKeepTheirFirstSpelling)
@@ -98,4 +100,20 @@ TEST(PropertyBag, BooleansStringsAndFontsFallBackOnGarbage)
         SCOPED_TRACE(key);
         EXPECT_EQ(bag.readFont(QString::fromLatin1(key), fallback), fallback);
     }
+}
+
+TEST(PropertyBag, PicturesAreImagesOrPixmapsAndNoneIsNotStored)
+{
+    QImage picture(3, 2, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    PropertyBag bag;
+    bag.writePicture(QStringLiteral("ImageSlider"), picture, QImage());
+    bag.writePicture(QStringLiteral("ImageLeft"), QImage(), QImage());
+    EXPECT_EQ(bag.names(), QStringList { QStringLiteral("ImageSlider") });
+    EXPECT_EQ(bag.readPicture(QStringLiteral("imageslider"), QImage()), picture);
+
+    bag.set(QStringLiteral("ImagePointer"), QPixmap::fromImage(picture));
+    EXPECT_EQ(bag.readPicture(QStringLiteral("ImagePointer"), QImage()).size(), QSize(3, 2));
+    bag.set(QStringLiteral("ImagePointer"), QStringLiteral("pointer.bmp"));
+    EXPECT_TRUE(bag.readPicture(QStringLiteral("ImagePointer"), QImage()).isNull());
 }
