@@ -29,7 +29,7 @@
 #include <numbers>
 #include <vector>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -271,7 +271,8 @@ int runAll(int seconds, int jobs)
                     &tempo, &mult, &clicks, &deviation, &missing, &heard, &cpu, &uiCpu, &meanLag,
                     &lag, &frames)
                 != 11) {
-                std::printf("a case failed: %s\n", out.constData());
+                std::printf("a case failed (exit %d): %s\n", process->exitCode(),
+                    process->readAllStandardError().constData());
                 continue;
             }
             const char* note = mult == 1 ? "1/4" : mult == 2 ? "1/8" : "1/16";
@@ -287,7 +288,10 @@ int runAll(int seconds, int jobs)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // The engine form holds the menus, which need the widget application; no display is needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 5 && (args[1] == "--case" || args[1] == "--sdl"))
         return runCase(args[2].toInt(), args[3].toInt(), args[4].toInt(), args[1] == "--sdl");
