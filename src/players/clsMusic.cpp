@@ -2,6 +2,8 @@
 
 #include "platform/Platform.h"
 #include "platform/media/MediaEngine.h"
+#include "platform/media/MidiFileGraph.h"
+#include "platform/midi/MidiFilePlayer.h"
 
 #include <algorithm>
 
@@ -51,7 +53,7 @@ void clsMusic::setFileName(const QString& name)
         m_graph->stop();
     release();
 
-    m_graph = m_platform.media->createGraph();
+    m_graph = createGraph(name);
     const bool rendered = m_graph->renderFile(name);
     m_hasAudio = rendered && m_graph->hasAudio();
     m_hasVideo = rendered && m_graph->hasVideo();
@@ -59,6 +61,15 @@ void clsMusic::setFileName(const QString& name)
         showVideoWindow();
         setPosition(0.0);
     }
+}
+
+std::unique_ptr<MediaGraph> clsMusic::createGraph(const QString& name) const
+{
+    // MIDI files play on our own sequencer and synth; the media engine has no MIDI synth.
+    if (name.right(4).toUpper() == QLatin1String(".MID"))
+        return std::make_unique<MidiFileGraph>(
+            m_platform.midiFiles ? m_platform.midiFiles->newPlayer() : nullptr);
+    return m_platform.media->createGraph();
 }
 
 void clsMusic::showVideoWindow()

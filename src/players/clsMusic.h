@@ -37,9 +37,10 @@ public:
 
     QString FileName() const { return m_fileName; }
 
-    // Stops and drops the file in use, then opens `name`, stopped at 0. A file with video gets
-    // its own borderless window at the screen's top left, as large as the owner window, showing
-    // the first picture.
+    // Stops and drops the file in use, then opens `name`, stopped at 0. A name ending in ".mid"
+    // (any case) plays on the program's MIDI-file player, any other through the media engine. A
+    // file with video gets its own borderless window at the screen's top left, as large as the
+    // owner window, showing the first picture.
     void setFileName(const QString& name);
 
     // Plays from the position, or from 0 when the end has been reached. Nothing without a name.
@@ -76,6 +77,7 @@ public:
     bool HasVideo() const { return m_hasVideo; }
 
 private:
+    std::unique_ptr<MediaGraph> createGraph(const QString& name) const;
     void release();
     void showVideoWindow();
 

@@ -1,6 +1,11 @@
+#include "SmfWriter.h"
 #include "TestMedia.h"
 #include "platform/FakePlatform.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/OfflineAudioDevice.h"
 #include "platform/media/MpvMediaEngine.h"
+#include "platform/midi/BuiltInSynthPort.h"
+#include "platform/midi/MidiFilePlayer.h"
 #include "players/clsMusic.h"
 
 #include <algorithm>
@@ -111,6 +116,36 @@ TEST_F(clsMusicMpvTest, SpeedAndVolumeReadBackAsTheEngineTookThem)
         music.setVolume(volume);
         EXPECT_EQ(music.Volume(), std::clamp(volume, -10000, 0));
     }
+}
+
+TEST(clsMusicMidiTest, AMidiFilePlaysOnTheSequencerToItsEnd)
+{
+    FakePlatform fake;
+    fake.platform.midiFiles =
+        std::make_unique<SynthMidiFiles>(*fake.platform.audio, sharedSoundFont());
+    SmfWriter song(0, 480);
+    // One second at 120 beats a minute: a half note.
+    song.track().tempo(0, 500000).noteOn(0, 0, 69).noteOff(960, 0, 69).end(0);
+    const QString file = fake.dir.filePath(QStringLiteral("half.mid"));
+    ASSERT_TRUE(song.save(file));
+
+    clsMusic music(fake.platform);
+    music.setFileName(file);
+    ASSERT_TRUE(music.HasAudio());
+    EXPECT_EQ(music.Duration(), 1.0);
+    music.Play();
+    fake.audioDevice().renderFrames(AudioEngine::kSampleRate * 3 / 2);
+    EXPECT_EQ(music.Position(), music.Duration());
+    EXPECT_EQ(music.State(), 1);
+    const auto& sound = fake.audioDevice().captured();
+    EXPECT_TRUE(std::any_of(sound.begin(), sound.end(), [](float s) {
+        return s > 0.01f;
+    })) << "the note sounds";
+
+    music.Play();
+    EXPECT_EQ(music.Position(), 0.0);
+    fake.audioDevice().renderFrames(AudioEngine::kSampleRate / 2);
+    EXPECT_NEAR(music.Position(), 0.5, 0.05);
 }
 
 } // namespace

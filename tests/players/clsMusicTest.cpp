@@ -2,6 +2,7 @@
 
 #include "platform/FakePlatform.h"
 #include "platform/media/FakeMediaEngine.h"
+#include "platform/midi/FakeMidiFiles.h"
 
 #include <cmath>
 #include <limits>
@@ -264,6 +265,43 @@ TEST_F(clsMusicTest, DestroyingThePlayerClosesTheVideoWindow)
     }
     EXPECT_EQ(graph(0).calls.back(), QStringLiteral("destroyed"));
     EXPECT_TRUE(videoWindows().isEmpty());
+}
+
+TEST_F(clsMusicTest, MidiFilesGoToTheMidiFilePlayer)
+{
+    fake.midiFiles().addFile(QStringLiteral("Song.MID"), 2345);
+    clsMusic music(fake.platform);
+    music.setFileName(QStringLiteral("/music/Song.MID"));
+    EXPECT_TRUE(music.HasAudio());
+    EXPECT_FALSE(music.HasVideo());
+    EXPECT_EQ(music.Duration(), 2.345);
+    EXPECT_TRUE(engine().graphs.empty());
+
+    music.Play();
+    music.setPosition(1.5);
+    // The sequencer takes the seek with its next block; until then the target is the place.
+    EXPECT_EQ(music.Position(), 1.5);
+    music.setVolume(-5000);
+    EXPECT_EQ(music.State(), 1);
+    fake.midiFiles().setPositionMs(2345);
+    EXPECT_EQ(music.Position(), music.Duration());
+    music.Play();
+    music.setFileName(kSong);
+
+    EXPECT_EQ(fake.midiFiles().log(),
+        (QStringList { "open Song.MID", "play", "seek 1500", "seek 0", "play", "pause", "close" }));
+    EXPECT_EQ(engine().graphs.size(), 1u);
+}
+
+TEST_F(clsMusicTest, AMidiFileThatCannotBeReadHasNoAudio)
+{
+    fake.midiFiles().failFile(QStringLiteral("bad.mid"), MidiFileError::Malformed);
+    clsMusic music(fake.platform);
+    music.setFileName(QStringLiteral("/music/bad.mid"));
+    EXPECT_FALSE(music.HasAudio());
+    music.Play();
+    EXPECT_EQ(music.State(), 0);
+    EXPECT_EQ(fake.midiFiles().log(), QStringList { "open bad.mid" });
 }
 
 } // namespace
