@@ -44,6 +44,7 @@ public:
     // Places `clip` on the clip voice at sample `at` (a sample already past means at once). When
     // it starts it cuts off the clip then sounding (ramped down over a millisecond or two so the
     // cut makes no click); clips placed for later samples wait their turn in order.
+    // At most 256 clips wait at once; one placed beyond that is dropped (finished at once).
     // Returns a ticket for clipFinished(). A null or empty clip places nothing (ticket 0).
     std::uint64_t playClip(std::shared_ptr<const AudioClip> clip, std::int64_t at);
 
