@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/basic/Conversions.h"
 #include "platform/basic/MessageBoxService.h"
+#include "players/MasterVolume.h"
 #include "players/TempoLabels.h"
 
 #include <QDir>
@@ -14,6 +15,8 @@ std::unique_ptr<frmCD>& theInstance()
     static std::unique_ptr<frmCD> instance;
     return instance;
 }
+
+constexpr int kVolumeBarMaximum = 100;
 
 const QString kZeroTime = QStringLiteral("00:00");
 // The running time sits four blanks in; the length mirror writes "[1]" or "[0]" and two blanks.
@@ -87,10 +90,28 @@ void frmCD::Form_Load()
     m_txtmidi.clear();
     m_txtTimeRun.clear();
     m_lblDurationValue.clear();
+    m_prgVolume = 0;
+    m_volume = std::make_unique<MasterVolume>(*m_platform.mixer, *m_platform.boxes);
     SetPlayerMode(true);
     m_isCD = true;
-    // TODO(issue 7): open the master-volume mixer here (and show its level in MIDI mode) once
-    // the master-volume service lands.
+    InitMixerVolume();
+}
+
+void frmCD::InitMixerVolume()
+{
+    if (m_volume->OpenMixer())
+        SetPlayerMode(false);
+}
+
+void frmCD::DajJako(std::int32_t Level)
+{
+    touch();
+    m_volume->DajJako(Level);
+}
+
+void frmCD::ShowCDVolume()
+{
+    m_prgVolume = m_volume->volumeBarValue(kVolumeBarMaximum);
 }
 
 void frmCD::unload()
@@ -112,8 +133,11 @@ void frmCD::Form_QueryUnload()
 void frmCD::SetPlayerMode(bool cd)
 {
     m_mmControl1.close();
-    if (!cd)
-        setLblDurationValue(QString());
+    if (cd)
+        return;
+    setLblDurationValue(QString());
+    if (m_isCD)
+        ShowCDVolume();
 }
 
 void frmCD::svirajmidi()

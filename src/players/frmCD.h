@@ -9,6 +9,7 @@
 #include <QString>
 
 struct Platform;
+class MasterVolume;
 class TempoLabels;
 
 // Milliseconds as the player's time text: whole seconds (halves to even), then "mm:ss" with the
@@ -51,6 +52,9 @@ public:
     // stani2, then CD mode and an attempt to load a disc.
     void stani();
 
+    // The main window's volume slider, 0 to 100: the master volume becomes Level x 1000.
+    void DajJako(std::int32_t Level);
+
     // State a window would show.
     bool isCD() const { return m_isCD; }
 
@@ -60,6 +64,9 @@ public:
 
     MultimediaControl& mmControl1() { return m_mmControl1; }
 
+    // The volume bar's value (its maximum is 100), shown in CD mode.
+    float prgVolume() const { return m_prgVolume; }
+
 private:
     void touch();
     void Form_Load();
@@ -68,6 +75,8 @@ private:
     void Form_Unload();
     void cmdStop_Click();
 
+    void InitMixerVolume();
+    void ShowCDVolume();
     void SetPlayerMode(bool cd);
     void OpenMidiFile();
     void ShowMidiTime();
@@ -93,4 +102,6 @@ private:
     QString m_txtmidi;
     QString m_txtTimeRun;
     QString m_lblDurationValue;
+    float m_prgVolume = 0;
+    std::unique_ptr<MasterVolume> m_volume;
 };

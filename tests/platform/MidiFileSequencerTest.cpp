@@ -101,6 +101,24 @@ TEST(MidiFileSequencerTest, EventsReachTheSynthOnTheirSampleWhateverTheBlockSize
     }
 }
 
+TEST(MidiFileSequencerTest, AFileOfLengthZeroStillSendsItsEventsAndReleasesThem)
+{
+    SynthLog log;
+    MidiFileSequencer sequencer(std::make_unique<RecordingSynth>(log));
+    auto sequence = std::make_shared<MidiSequence>();
+    sequence->events = { { 0, midiMessage(0xC0, 5) }, { 0, midiMessage(0x90, 60, 100) } };
+    sequencer.load(sequence);
+    sequencer.play();
+    std::vector<float> mix(2 * 64);
+    sequencer.render(mix.data(), 64, 1000);
+    EXPECT_EQ(log.sent, sequence->events);
+    EXPECT_EQ(log.releases, 1);
+    EXPECT_FALSE(sequencer.playing());
+    sequencer.play();
+    sequencer.render(mix.data(), 64, 1064);
+    EXPECT_EQ(log.sent.size(), 2u) << "played to its end, it sends nothing again";
+}
+
 TEST(MidiFileSequencerTest, PauseHoldsThePositionAndReleasesNotesAndPlayGoesOn)
 {
     Rig rig;

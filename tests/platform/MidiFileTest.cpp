@@ -86,7 +86,7 @@ TEST(MidiFileTest, MalformedFilesAreRejectedBeforeTheLibrarySeesThem)
         { "track cut", std::vector<std::uint8_t>(valid.begin(), valid.end() - 1) },
         { "not a MIDI file", patched(0, { 'R', 'I', 'F', 'F' }) },
         { "header length 7", patched(7, { 7 }) },
-        { "format 3", patched(9, { 3 }) },
+        { "format 2", patched(9, { 2 }) },
         { "no tracks", patched(10, { 0, 0 }) },
         { "format 0 with two tracks", patched(10, { 0, 2 }) },
         { "frames-per-second timing", patched(12, { 0xE7, 0x28 }) },
@@ -140,7 +140,8 @@ TEST(MidiFileTest, MalformedFilesAreRejectedBeforeTheLibrarySeesThem)
         SCOPED_TRACE(c.what);
         MidiSequence sequence;
         sequence.lengthSamples = 99;
-        EXPECT_EQ(MidiFile::checkedSize(c.bytes.data(), c.bytes.size()), 0u);
+        std::vector<std::uint8_t> copy;
+        EXPECT_FALSE(MidiFile::sanitize(c.bytes.data(), c.bytes.size(), copy));
         EXPECT_EQ(parse(c.bytes, sequence), MidiFileError::Malformed);
         EXPECT_EQ(sequence.lengthSamples, 99) << "a failed parse leaves the sequence alone";
     }
@@ -156,10 +157,40 @@ TEST(MidiFileTest, EveryCutOfAValidFileIsMalformedAndTrailingBytesAreLeftOut)
     }
     const std::size_t whole = bytes.size();
     bytes.insert(bytes.end(), { 'J', 'U', 'N', 'K', 0xFF, 0xFF, 0xFF, 0xFF, 0x00 });
-    EXPECT_EQ(MidiFile::checkedSize(bytes.data(), bytes.size()), whole);
+    std::vector<std::uint8_t> copy;
+    ASSERT_TRUE(MidiFile::sanitize(bytes.data(), bytes.size(), copy));
+    EXPECT_EQ(copy, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + whole))
+        << "a file of channel messages, tempo and end of track reaches the library as it is";
     MidiSequence sequence;
     EXPECT_EQ(parse(bytes, sequence), MidiFileError::None);
     EXPECT_EQ(sequence.lengthSamples, 132300);
+}
+
+TEST(MidiFileTest, TheLibraryGetsOnlyChannelMessagesTempoAndEndOfTrackWithTheirTicks)
+{
+    SmfWriter song(0, 96);
+    song.track()
+        .event(0, { 0xFF, 0x03, 4, 'T', 'o', 'n', 'e' })
+        .noteOn(10, 0, 60)
+        .event(5, { 62, 70 }) // running status
+        .event(7, { 0xF0, 2, 0x7E, 0xF7 })
+        .event(0x7F, { 0xF7, 1, 0 }) // an escape the library asserts on
+        .tempo(1, 600000)
+        .event(2, { 0xFF, 0x58, 4, 4, 2, 24, 8 })
+        .end(3);
+    const auto bytes = song.bytes();
+    std::vector<std::uint8_t> copy;
+    ASSERT_TRUE(MidiFile::sanitize(bytes.data(), bytes.size(), copy));
+    SmfWriter expected(0, 96);
+    expected.track()
+        .noteOn(10, 0, 60)
+        .event(5, { 0x90, 62, 70 })
+        .tempo(7 + 0x7F + 1, 600000)
+        .end(2 + 3);
+    EXPECT_EQ(copy, expected.bytes());
+    MidiSequence sequence;
+    EXPECT_EQ(parse(bytes, sequence), MidiFileError::None);
+    EXPECT_EQ(sequence.events.size(), 2u);
 }
 
 TEST(MidiFileTest, ReadTellsMissingFromMalformed)

@@ -7,6 +7,7 @@
 #include "platform/basic/FakeMessageBoxService.h"
 #include "platform/midi/FakeMidiFiles.h"
 #include "platform/midi/MidiFilePlayer.h"
+#include "platform/mixer/FakeMixerService.h"
 #include "players/FakeTempoLabels.h"
 
 #include <climits>
@@ -219,6 +220,38 @@ TEST(frmCDTest, AFileThatCannotOpenShowsOneBoxAndPlayThenDoesNothing)
         EXPECT_FALSE(rig.player.isCD());
         EXPECT_TRUE(rig.labels.writes().empty());
     }
+}
+
+TEST(frmCDTest, TheVolumeSliderSetsTheMasterVolumeAndEachLoadStartsTheBarAtZero)
+{
+    PlayerRig rig;
+    rig.player.DajJako(50);
+    EXPECT_EQ(rig.fake.mixer().valuesSet, std::vector<long> { 50000 });
+    EXPECT_EQ(rig.fake.mixer().openAttempts, 1);
+    rig.launch("D3", "D3.mid");
+    rig.player.stani2(); // a MIDI stop loads the player again
+    EXPECT_EQ(rig.player.prgVolume(), 0.0f);
+    rig.player.DajJako(20);
+    EXPECT_EQ(rig.fake.mixer().valuesSet, (std::vector<long> { 50000, 20000 }));
+    EXPECT_TRUE(rig.boxes().empty());
+}
+
+TEST(frmCDTest, AMixerThatWillNotOpenIsReportedOnceAndThePlayerStillPlays)
+{
+    FakePlatform fake;
+    fake.mixer().failOpen = true;
+    fake.midiFiles().addFile(QStringLiteral("D3.mid"), 95000);
+    FakeTempoLabels labels;
+    frmCD player(fake.platform, labels);
+    player.setTxtmidi(QStringLiteral("D3.mid"));
+    player.svirajmidi();
+    player.sviraj();
+    player.stani2();
+    player.DajJako(50);
+    ASSERT_EQ(fake.boxes().shown().size(), 1u);
+    EXPECT_EQ(fake.boxes().shown()[0].text, QStringLiteral("Couldn't open the mixer."));
+    EXPECT_EQ(labels.lblTempo(), QStringLiteral("01:35"));
+    EXPECT_TRUE(fake.mixer().valuesSet.empty());
 }
 
 TEST(frmCDTest, AGeneratedFilePlaysOnTheRealSequencerAndReportsItsTime)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/midi/MidiFile.h"
+
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
@@ -85,18 +87,7 @@ public:
     }
 
 private:
-    void vlq(std::uint32_t value)
-    {
-        std::uint8_t groups[4];
-        int count = 0;
-        do {
-            groups[count++] = value & 0x7F;
-            value >>= 7;
-        } while (value && count < 4);
-        while (count > 1)
-            m_tracks.back().push_back(groups[--count] | 0x80);
-        m_tracks.back().push_back(groups[0]);
-    }
+    void vlq(std::uint32_t value) { MidiFile::appendVarLength(m_tracks.back(), value); }
 
     static void word(std::vector<std::uint8_t>& out, int value)
     {

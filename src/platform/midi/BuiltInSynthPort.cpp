@@ -6,13 +6,15 @@
 #include "platform/midi/FluidSynthCore.h"
 #include "platform/midi/SoundFontBank.h"
 
+#include <future>
+
 SoundFontSource sharedSoundFont()
 {
-    auto loaded = std::make_shared<std::shared_ptr<SoundFontBank>>();
-    return [loaded]() {
-        if (!*loaded)
-            *loaded = SoundFontBank::load(SoundFontBank::choose());
-        return *loaded;
+    std::shared_future<std::shared_ptr<SoundFontBank>> loading = std::async(std::launch::async, [] {
+        return SoundFontBank::load(SoundFontBank::choose());
+    });
+    return [loading]() {
+        return loading.get();
     };
 }
 

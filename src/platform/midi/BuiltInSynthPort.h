@@ -12,7 +12,9 @@ class SoundFontBank;
 // Gives the SoundFont every built-in synth plays, loading it on first use; null when none loads.
 using SoundFontSource = std::function<std::shared_ptr<SoundFontBank>()>;
 
-// A SoundFontSource that loads the font SoundFontBank::choose() picks, once, and keeps it.
+// A SoundFontSource that loads the font SoundFontBank::choose() picks, once, and keeps it. The
+// load (tens of milliseconds for the small font, a second for a large one) starts at once on a
+// thread of its own, so that the first note or file of a run rarely waits for it.
 SoundFontSource sharedSoundFont();
 
 // MIDI output device 0: the built-in synthesizer, made and mixed into the engine when it is

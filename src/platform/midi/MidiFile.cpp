@@ -12,8 +12,9 @@
 
 namespace {
 
-// Largest tick count a track may reach: the library keeps times in pulses as int.
-constexpr std::uint64_t kMaxTicks = 0x3FFFFFFF;
+// Largest tick count a track may reach: the library keeps times in pulses as int, and ticks
+// carried over left-out events must still fit one four-byte delta.
+constexpr std::uint64_t kMaxTicks = 0x0FFFFFFF;
 
 class Reader
 {
@@ -79,40 +80,58 @@ int dataBytes(std::uint8_t status)
     return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
 }
 
-// One MTrk chunk's events, from `begin` to `end`: true when each event is complete and the
-// track closes with its end-of-track event exactly at the chunk's end.
-bool checkTrack(const std::uint8_t* data, std::size_t begin, std::size_t end)
+void putBigEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes)
 {
+    for (int i = bytes - 1; i >= 0; --i)
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+// Checks one MTrk chunk's events, from `begin` to `end`, and writes the track the library gets
+// into `out`: channel messages with their status byte, tempo events and the end-of-track event,
+// each after the ticks since the previous one kept. True when every event is complete and the
+// track closes with its end-of-track event exactly at the chunk's end.
+bool copyTrack(
+    const std::uint8_t* data, std::size_t begin, std::size_t end, std::vector<std::uint8_t>& out)
+{
+    std::vector<std::uint8_t> track;
     Reader in(data, end, begin);
     std::uint8_t running = 0;
     std::uint64_t ticks = 0;
+    std::uint32_t carried = 0; // ticks of events left out, added to the next one kept
     while (!in.atEnd()) {
         std::uint32_t delta;
         std::uint8_t status;
         if (!in.vlq(delta) || !in.byte(status))
             return false;
         ticks += delta;
+        carried += delta;
         if (ticks > kMaxTicks)
             return false;
+        std::uint8_t bytes[2];
         if (status < 0x80) {
             // Running status: this byte is the first data byte of a repeated channel message.
             if (!running)
                 return false;
-            std::uint8_t data2;
-            if (dataBytes(running) == 2 && (!in.byte(data2) || data2 >= 0x80))
+            bytes[0] = status;
+            status = running;
+            if (dataBytes(status) == 2 && (!in.byte(bytes[1]) || bytes[1] >= 0x80))
                 return false;
-            continue;
-        }
-        if (status < 0xF0) {
+        } else if (status < 0xF0) {
             running = status;
             for (int i = 0; i < dataBytes(status); ++i) {
-                std::uint8_t value;
-                if (!in.byte(value) || value >= 0x80)
+                if (!in.byte(bytes[i]) || bytes[i] >= 0x80)
                     return false;
             }
+        }
+        if (status < 0xF0) {
+            MidiFile::appendVarLength(track, carried);
+            carried = 0;
+            track.push_back(status);
+            track.insert(track.end(), bytes, bytes + dataBytes(status));
             continue;
         }
-        // System exclusive and meta events end running status.
+        // System exclusive and meta events end running status. The system exclusive ones are
+        // left out: the library stumbles over some of their forms, and nothing plays them.
         running = 0;
         std::uint32_t length;
         if (status == 0xF0 || status == 0xF7) {
@@ -125,12 +144,26 @@ bool checkTrack(const std::uint8_t* data, std::size_t begin, std::size_t end)
         std::uint8_t type;
         if (!in.byte(type) || type >= 0x80 || !in.vlq(length))
             return false;
-        if (type == 0x51 && length != 3)
-            return false;
-        if (type == 0x2F)
-            return length == 0 && in.offset() == end;
+        const std::size_t payload = in.offset();
         if (!in.skip(length))
             return false;
+        if (type == 0x51) {
+            if (length != 3)
+                return false;
+            MidiFile::appendVarLength(track, carried);
+            carried = 0;
+            track.insert(track.end(), { 0xFF, 0x51, 0x03 });
+            track.insert(track.end(), data + payload, data + payload + 3);
+        } else if (type == 0x2F) {
+            if (length != 0 || in.offset() != end)
+                return false;
+            MidiFile::appendVarLength(track, carried);
+            track.insert(track.end(), { 0xFF, 0x2F, 0x00 });
+            out.insert(out.end(), { 'M', 'T', 'r', 'k' });
+            putBigEndian(out, static_cast<std::uint32_t>(track.size()), 4);
+            out.insert(out.end(), track.begin(), track.end());
+            return true;
+        }
     }
     return false; // no end-of-track event
 }
@@ -140,49 +173,59 @@ void quietLibrary(const gchar*, GLogLevelFlags, const gchar*, gpointer)
 
 } // namespace
 
-std::size_t MidiFile::checkedSize(const std::uint8_t* data, std::size_t size)
+void MidiFile::appendVarLength(std::vector<std::uint8_t>& out, std::uint32_t value)
 {
+    std::uint8_t groups[4];
+    int count = 0;
+    do {
+        groups[count++] = value & 0x7F;
+        value >>= 7;
+    } while (value && count < 4);
+    while (count > 1)
+        out.push_back(groups[--count] | 0x80);
+    out.push_back(groups[0]);
+}
+
+bool MidiFile::sanitize(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out)
+{
+    out.clear();
     if (!data || size < 14 || size > static_cast<std::size_t>(kMaxFileSize))
-        return 0;
+        return false;
     if (bigEndian(data, 4) != 0x4D546864 /* MThd */ || bigEndian(data + 4, 4) != 6)
-        return 0;
+        return false;
     const std::uint32_t format = bigEndian(data + 8, 2);
     const std::uint32_t tracks = bigEndian(data + 10, 2);
     const std::uint32_t division = bigEndian(data + 12, 2);
-    // Frames-per-second timing (top bit of the division) is not supported by the library.
-    if (format > 2 || tracks == 0 || (format == 0 && tracks != 1) || division == 0
+    // The library reads neither format 2 (independent sequences) nor frames-per-second timing
+    // (top bit of the division), and leaks what it began when it refuses them.
+    if (format > 1 || tracks == 0 || (format == 0 && tracks != 1) || division == 0
         || (division & 0x8000))
-        return 0;
+        return false;
+    out.assign(data, data + 14);
     std::size_t at = 14;
     std::uint32_t found = 0;
+    // Chunks after the declared tracks are left out; other chunks between them are skipped.
     while (found < tracks) {
         if (size - at < 8)
-            return 0;
-        for (int i = 0; i < 4; ++i) {
-            const char c = static_cast<char>(data[at + i]);
-            const bool alnum =
-                (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-            if (!alnum)
-                return 0;
-        }
+            return false;
         const std::uint32_t length = bigEndian(data + at + 4, 4);
         const std::size_t begin = at + 8;
         if (length > size - begin)
-            return 0;
+            return false;
         if (bigEndian(data + at, 4) == 0x4D54726B /* MTrk */) {
-            if (!checkTrack(data, begin, begin + length))
-                return 0;
+            if (!copyTrack(data, begin, begin + length, out))
+                return false;
             ++found;
         }
         at = begin + length;
     }
-    return at;
+    return true;
 }
 
 MidiFileError MidiFile::parse(const std::uint8_t* data, std::size_t size, MidiSequence& sequence)
 {
-    const std::size_t checked = checkedSize(data, size);
-    if (checked == 0)
+    std::vector<std::uint8_t> checked;
+    if (!sanitize(data, size, checked))
         return MidiFileError::Malformed;
 
     // The library reports what it dislikes through GLib's log; the caller reports the result.
@@ -190,7 +233,7 @@ MidiFileError MidiFile::parse(const std::uint8_t* data, std::size_t size, MidiSe
         static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK & ~G_LOG_LEVEL_ERROR), quietLibrary, nullptr);
     (void)handler;
 
-    smf_t* smf = smf_load_from_memory(data, static_cast<int>(checked));
+    smf_t* smf = smf_load_from_memory(checked.data(), static_cast<int>(checked.size()));
     if (!smf)
         return MidiFileError::Malformed;
 

@@ -28,10 +28,11 @@ struct MidiSequence
 // NoSynth: the file is fine, but no SoundFont could be loaded to play it.
 enum class MidiFileError { None, NotFound, Unreadable, Malformed, NoSynth };
 
-// Reads Standard MIDI Files (formats 0, 1 and 2, ticks per quarter note). Every file comes from
+// Reads Standard MIDI Files (formats 0 and 1, ticks per quarter note). Every file comes from
 // outside, so its structure is checked byte by byte before the MIDI library sees it: chunk
 // sizes, track count, every event's length, running status, tempo events, end-of-track markers.
 // A file that fails a check is Malformed; nothing here reads outside the bytes it was given.
+// The library then gets a copy re-encoded from the checked events, with only what it needs.
 class MidiFile
 {
 public:
@@ -40,7 +41,14 @@ public:
     static MidiFileError read(const QString& path, MidiSequence& sequence);
     static MidiFileError parse(const std::uint8_t* data, std::size_t size, MidiSequence& sequence);
 
-    // The structure check alone: the number of bytes the library may read (the header and the
-    // declared tracks, trailing chunks and bytes left out), or 0 when the file is malformed.
-    static std::size_t checkedSize(const std::uint8_t* data, std::size_t size);
+    // The structure check, and the file as the library gets it: the header, then each declared
+    // track with only its channel messages (each with its status byte), tempo events and
+    // end-of-track event; system exclusive and other meta events, other chunks and trailing
+    // bytes left out, their ticks kept. False (and `out` unusable) when the file is malformed.
+    // Appends `value` (below 2^28) as a variable-length quantity: seven bits a byte, the
+    // highest first, every byte but the last with its top bit set.
+    static void appendVarLength(std::vector<std::uint8_t>& out, std::uint32_t value);
+
+    static bool sanitize(
+        const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out);
 };

@@ -82,7 +82,9 @@ void MidiFileSequencer::applyRequests()
         m_position.store(seek);
         m_wantSeek.compare_exchange_strong(seek, -1);
     }
-    const bool wanted = m_wantPlaying.load() && m_at < length();
+    // Events on the end sample itself still go out (a file may be all at time 0).
+    const bool left = m_at < length() || m_cursor.index < m_sequence->events.size();
+    const bool wanted = m_wantPlaying.load() && left;
     if (m_running && !wanted)
         m_synth->releaseAll();
     m_running = wanted;
@@ -118,10 +120,12 @@ void MidiFileSequencer::render(float* mix, int frames, std::int64_t firstSample)
     renderTimed(*m_synth, m_cursor, mix, playing, firstSample);
     m_at += playing;
     if (m_at >= length()) {
-        // The last note offs sit on the end sample itself.
+        // The last note offs sit on the end sample itself; a note the file never ends is
+        // released with the rest.
         std::uint32_t message;
         while (m_cursor.next(INT64_MAX, message))
             m_synth->send(message);
+        m_synth->releaseAll();
         m_running = false;
         m_synth->renderAdd(mix + 2 * playing, frames - playing);
     }
