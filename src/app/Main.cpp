@@ -1,9 +1,9 @@
 #include "app/Main.h"
 
+#include "app/frmMtroNew.h"
 #include "platform/Platform.h"
 
 #include <QApplication>
-#include <QWidget>
 
 int Main(int argc, char** argv)
 {
@@ -11,10 +11,13 @@ int Main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Kadentor"));
     const auto platform = makeRealPlatform();
 
-    // The skin's size: the main window comes with its own issue.
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Kadentor"));
-    window.setFixedSize(236, 423);
-    window.show();
-    return QApplication::exec();
+    frmMtroNew* window = frmMtroNew::load(*platform);
+    if (!window)
+        return 0;
+    window->show();
+    window->focusPicture1();
+    const int status = QApplication::exec();
+    // The windows go before the platform whose services they use.
+    frmMtroNew::unload();
+    return status;
 }

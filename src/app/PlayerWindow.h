@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+
+#include <QString>
+
+// What the main window asks of the hidden MIDI-file player: stop and forget the file it plays,
+// and set the master volume. Touching the player loads it when it is not loaded. UI thread only.
+class PlayerWindow
+{
+public:
+    virtual ~PlayerWindow() = default;
+
+    // Stops and closes whatever plays.
+    virtual void stani2() = 0;
+    // The MIDI file's name relative to the program folder; "" forgets it.
+    virtual void setTxtmidi(const QString& fileName) = 0;
+    // Level: the volume slider's position, 0 to 100.
+    virtual void DajJako(std::int32_t Level) = 0;
+};

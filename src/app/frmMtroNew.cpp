@@ -1,0 +1,484 @@
+#include "app/frmMtroNew.h"
+
+#include "app/ClickSounds.h"
+#include "app/PlayerWindow.h"
+#include "app/Skin.h"
+#include "app/frmFlam.h"
+#include "controls/AnalogClock.h"
+#include "controls/ControlFonts.h"
+#include "controls/DrawSurface.h"
+#include "controls/PropertyBag.h"
+#include "controls/SliderPic.h"
+#include "platform/Platform.h"
+#include "players/MasterVolume.h"
+#include "players/frmCD.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPixmap>
+
+namespace {
+
+std::unique_ptr<frmMtroNew> g_instance;
+
+const SkinPlace& placeOf(std::string_view control)
+{
+    for (const SkinPlace& place : kSkinPlaces) {
+        if (place.control == control)
+            return place;
+    }
+    Q_UNREACHABLE();
+}
+
+QPixmap pixmapOf(ShownPicture picture)
+{
+    if (picture == ShownPicture::None)
+        return {};
+    return QPixmap::fromImage(renderSkinPicture(pictureName(picture)));
+}
+
+// The tempo dial as the window was designed with it: no title, no am/pm boxes, a black face
+// with white tempo labels and hand, and the hand red while it is dragged.
+PropertyBag dialDesign()
+{
+    PropertyBag bag;
+    bag.set(QStringLiteral("TitleShow"), false);
+    bag.set(QStringLiteral("TitleFormat"), QStringLiteral("h:nn"));
+    bag.set(QStringLiteral("TitleWidth"), 165);
+    bag.set(QStringLiteral("ClockBoxStyle"), 1);
+    bag.set(QStringLiteral("ClockBevelWidth"), 7);
+    bag.set(QStringLiteral("ClockBackColor"), 0);
+    bag.set(QStringLiteral("ClockForeColor"), 0xFFFFFF);
+    bag.set(QStringLiteral("ClockFont"),
+        QVariant::fromValue(controlFont(QStringLiteral("Tahoma"), 8.25)));
+    bag.set(QStringLiteral("HandMinuteColor"), 0xFFFFFF);
+    bag.set(QStringLiteral("HandSecondShow"), true);
+    bag.set(QStringLiteral("HLForeColor"), 0xC0);
+    bag.set(QStringLiteral("AMPMShow"), false);
+    return bag;
+}
+
+// The keys as the window's key handler knows them.
+int keyCode(int qtKey)
+{
+    switch (qtKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    default:
+        return 0;
+    }
+}
+
+// The hidden MIDI-file player, with the master volume beside it until the player carries it.
+// TODO(issue 7): DajJako on frmCD, which opens the mixer at each of its loads.
+class FrmCdPlayer : public PlayerWindow
+{
+public:
+    explicit FrmCdPlayer(Platform& platform)
+        : m_volume(*platform.mixer, *platform.boxes)
+    {}
+
+    void stani2() override
+    {
+        openMixerOnce();
+        frmCD::instance().stani2();
+    }
+
+    void setTxtmidi(const QString& fileName) override
+    {
+        openMixerOnce();
+        frmCD::instance().setTxtmidi(fileName);
+    }
+
+    void DajJako(std::int32_t Level) override
+    {
+        openMixerOnce();
+        m_volume.DajJako(Level);
+    }
+
+private:
+    void openMixerOnce()
+    {
+        if (!m_opened) {
+            m_opened = true;
+            m_volume.OpenMixer();
+        }
+    }
+
+    MasterVolume m_volume;
+    bool m_opened = false;
+};
+
+} // namespace
+
+frmMtroNew* frmMtroNew::load(Platform& platform, PlayerWindow* player)
+{
+    if (!g_instance) {
+        g_instance.reset(new frmMtroNew(platform, player));
+        if (!g_instance->m_metronome->Form_Load()) {
+            g_instance->m_unloaded = true;
+            unload();
+            return nullptr;
+        }
+        frmFlam::instance().menus().setTargets({ .mainWindow = []() -> MainWindowCommands* {
+                                                    return g_instance.get();
+                                                },
+            .piano = {},
+            .showAbout = {} });
+    }
+    return g_instance.get();
+}
+
+frmMtroNew& frmMtroNew::instance()
+{
+    Q_ASSERT(g_instance);
+    return *g_instance;
+}
+
+bool frmMtroNew::isLoaded()
+{
+    return g_instance != nullptr;
+}
+
+void frmMtroNew::unload()
+{
+    if (g_instance && !g_instance->m_unloaded)
+        g_instance->Form_Unload();
+    g_instance.reset();
+}
+
+frmMtroNew::frmMtroNew(Platform& platform, PlayerWindow* player)
+    : QWidget(nullptr, Qt::FramelessWindowHint)
+    , m_platform(platform)
+    , m_sounds(std::make_unique<ClickSounds>(platform))
+    , m_ownPlayer(player ? nullptr : std::make_unique<FrmCdPlayer>(platform))
+    , m_player(player ? player : m_ownPlayer.get())
+    , m_metronome(std::make_unique<Metronome>(platform, *m_sounds, *m_player, *this))
+{
+    setObjectName(QStringLiteral("frmMtroNew"));
+    setWindowTitle(platform.programName);
+    if (m_ownPlayer)
+        frmCD::createInstance(platform, *m_metronome);
+    buildControls();
+}
+
+frmMtroNew::~frmMtroNew()
+{
+    // The engine form calls back into the metronome's lights and plays its click sounds; the
+    // player writes into its tempo texts.
+    frmFlam::unload();
+    if (m_ownPlayer)
+        frmCD::destroyInstance();
+}
+
+void frmMtroNew::buildControls()
+{
+    Picture1 = new QLabel(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(placeOf("Picture1").rect);
+    Picture1->setPixmap(QPixmap::fromImage(renderSkinPicture("Picture1")));
+    Picture1->setFocusPolicy(Qt::StrongFocus);
+    Picture1->installEventFilter(this);
+    resize(Picture1->size());
+
+    const QColor amber(255, 180, 70);
+    Text2 = placeLabel("Text2", 18, true, amber, Qt::AlignLeft | Qt::AlignVCenter);
+    lblcd = placeLabel("lblcd", 10, true, QColor(255, 150, 40), Qt::AlignRight | Qt::AlignVCenter);
+    lblTempo = placeLabel("lblTempo", 11, false, amber, Qt::AlignLeft | Qt::AlignVCenter);
+
+    // Pictureless images lie under the controls that draw themselves, as they would on a form.
+    Image17 = new QWidget(Picture1);
+    Image17->setObjectName(QStringLiteral("Image17"));
+    Image17->setGeometry(placeOf("Image17").rect);
+    Image17->setCursor(Qt::SizeAllCursor);
+    Image23 = new QWidget(Picture1);
+    Image23->setObjectName(QStringLiteral("Image23"));
+    Image23->setGeometry(placeOf("Image23").rect);
+
+    AnalogClock1 = new AnalogClock(Picture1);
+    AnalogClock1->setObjectName(QStringLiteral("AnalogClock1"));
+    AnalogClock1->load(dialDesign());
+    AnalogClock1->setGeometry(placeOf("AnalogClock1").rect);
+    connect(AnalogClock1, &AnalogClock::Change, this, [this] {
+        m_metronome->AnalogClock1_Change();
+    });
+
+    SliderPic1 = new SliderPic(Picture1);
+    SliderPic1->setObjectName(QStringLiteral("SliderPic1"));
+    SliderPic1->loadNew();
+    SliderPic1->setImageSlider(renderSkinPicture("ImageSlider"));
+    SliderPic1->setImageLeft(renderSkinPicture("ImageLeft"));
+    SliderPic1->setImagePointer(renderSkinPicture("ImagePointer"));
+    (void)SliderPic1->setMax(100);
+    (void)SliderPic1->setBackStyle(0);
+    SliderPic1->move(placeOf("SliderPic1").rect.topLeft());
+    connect(SliderPic1, &SliderPic::PositionChanged, this,
+        [this](std::int32_t& oldPosition, std::int32_t& newPosition) {
+            m_metronome->SliderPic1_PositionChanged(oldPosition, newPosition);
+        });
+
+    imstop = placeImage("imstop");
+    Image10 = placeImage("Image10");
+    Image11 = placeImage("Image11");
+    Image12 = placeImage("Image12");
+    Image5 = placeImage("Image5");
+    imz = placeImage("imz");
+    Image4 = placeImage("Image4");
+    imKlavir = placeImage("imKlavir");
+    imKlavir->setPixmap(pixmapOf(ShownPicture::Image24));
+    imKlavir->setToolTip(QStringLiteral("MIDI PIANO"));
+    // TODO(issue 6): the gradient buttons GGCommand1 to GGCommand8, dragging, the main menu on
+    // the right button, the hover pictures, the piano button and the about hot spot.
+
+    m_shown = { lblcd, Text2, lblTempo, imstop, Image10, Image11, Image12, Image5, imz, Image4 };
+    for (std::size_t control = 0; control < kMainControlCount; ++control)
+        controlChanged(static_cast<MainControl>(control));
+}
+
+QLabel* frmMtroNew::placeImage(const char* name)
+{
+    auto* image = new QLabel(Picture1);
+    image->setObjectName(QString::fromLatin1(name));
+    image->setGeometry(placeOf(name).rect);
+    image->setMouseTracking(true);
+    image->installEventFilter(this);
+    return image;
+}
+
+QLabel* frmMtroNew::placeLabel(
+    const char* name, int pixelSize, bool bold, QColor ink, Qt::Alignment align)
+{
+    QLabel* label = placeImage(name);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, ink);
+    label->setPalette(palette);
+    label->setAlignment(align);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QString frmMtroNew::dialValueText() const
+{
+    return AnalogClock1->ValueText();
+}
+
+void frmMtroNew::setDialValue(double dateTime)
+{
+    AnalogClock1->setValue(dateTime);
+}
+
+std::uint32_t frmMtroNew::dialClockBackColor() const
+{
+    return AnalogClock1->ClockBackColor();
+}
+
+void frmMtroNew::setDialClockBackColor(std::uint32_t color)
+{
+    AnalogClock1->setClockBackColor(color);
+}
+
+std::int32_t frmMtroNew::sliderPosition() const
+{
+    return SliderPic1->CurPosition();
+}
+
+void frmMtroNew::setSliderPosition(std::int32_t position)
+{
+    SliderPic1->setCurPosition(position);
+}
+
+void frmMtroNew::focusPicture1()
+{
+    Picture1->setFocus(Qt::OtherFocusReason);
+}
+
+void frmMtroNew::controlChanged(MainControl control)
+{
+    QLabel* shown = m_shown[static_cast<std::size_t>(control)];
+    if (control == MainControl::lblcd) {
+        shown->setText(m_metronome->lblcd());
+    } else if (control == MainControl::Text2) {
+        shown->setText(m_metronome->Text2());
+    } else if (control == MainControl::lblTempo) {
+        shown->setText(m_metronome->lblTempo());
+    } else {
+        const ImageState& state = m_metronome->image(control);
+        shown->setPixmap(pixmapOf(state.picture));
+        shown->setToolTip(state.toolTip);
+        shown->setVisible(state.visible);
+    }
+}
+
+void frmMtroNew::showClickSoundDialog()
+{
+    if (m_clickSoundDialog)
+        m_clickSoundDialog();
+}
+
+bool frmMtroNew::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (watched == Picture1) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            m_metronome->Picture1_KeyDown(
+                keyCode(key->key()), DrawSurface::shiftMask(key->modifiers()), key->isAutoRepeat());
+            return true;
+        }
+        break;
+    case QEvent::MouseMove:
+        if (watched == imstop)
+            imstop->setToolTip(m_metronome->imstopToolTip());
+        else if (watched == lblTempo)
+            lblTempo->setToolTip(m_metronome->lblTempoToolTip());
+        break;
+    case QEvent::MouseButtonPress:
+        // A press that a label leaves unhandled goes on to the skin behind it: only the first
+        // control it reaches is the one pressed.
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && watched != Picture1)
+            m_pressed = watched;
+        break;
+    case QEvent::MouseButtonRelease: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        const bool click = mouse->button() == Qt::LeftButton && m_pressed == watched && widget
+            && widget->rect().contains(mouse->position().toPoint());
+        m_pressed = nullptr;
+        if (click)
+            clicked(watched);
+        break;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmMtroNew::clicked(QObject* control)
+{
+    if (control == imstop)
+        m_metronome->imstop_Click();
+    else if (control == Text2)
+        m_metronome->Text2_Click();
+    else if (control == lblTempo)
+        m_metronome->lblTempo_Click();
+    else if (control == Image10)
+        m_metronome->Image10_Click();
+    else if (control == Image11)
+        m_metronome->Image11_Click();
+    else if (control == Image12)
+        m_metronome->Image12_Click();
+}
+
+void frmMtroNew::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMtroNew::Form_Resize()
+{
+    if (!isMinimized() && Picture1 && size() != Picture1->size())
+        resize(Picture1->size());
+}
+
+void frmMtroNew::closeEvent(QCloseEvent* event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void frmMtroNew::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    m_metronome->Form_Unload();
+    // The program ends with its main window: the other windows close through their own close
+    // paths, and the event loop ends even if one of them refuses.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != this && window->isVisible())
+            window->close();
+    }
+    QCoreApplication::quit();
+}
+
+void frmMtroNew::Picka(int Index)
+{
+    m_metronome->Picka(Index);
+}
+
+void frmMtroNew::Bitovi(int Index)
+{
+    m_metronome->Bitovi(Index);
+}
+
+// TODO(issue: reference notes, tuner and polyrhythm examples): the polyrhythm examples.
+void frmMtroNew::Primeri(int)
+{}
+
+// TODO(issue: opening the other windows): the piano, the recorder, the encoder, the two rhythm
+// dialogs and help.
+void frmMtroNew::raz1()
+{}
+
+void frmMtroNew::raz2()
+{}
+
+void frmMtroNew::raz3()
+{}
+
+void frmMtroNew::raz4()
+{}
+
+void frmMtroNew::raz5()
+{}
+
+void frmMtroNew::raz10()
+{}
+
+void frmMtroNew::fla1()
+{
+    raz4();
+}
+
+void frmMtroNew::fla2()
+{
+    raz5();
+}
+
+void frmMtroNew::raz6()
+{
+    m_metronome->Text2_Click();
+}
+
+void frmMtroNew::raz7()
+{
+    m_metronome->raz7();
+}
+
+void frmMtroNew::raz8()
+{
+    showClickSoundDialog();
+}
+
+void frmMtroNew::raz11()
+{
+    close();
+}

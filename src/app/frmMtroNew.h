@@ -1,0 +1,122 @@
+#pragma once
+
+#include "app/MainWindowCommands.h"
+#include "app/Metronome.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include <QWidget>
+
+class AnalogClock;
+class ClickSounds;
+class PlayerWindow;
+class QLabel;
+class SliderPic;
+struct Platform;
+
+// The main metronome window: a frameless window whose whole surface is the skin `Picture1`, with
+// the tempo dial, the volume slider, the tempo texts, the play/stop image, the subdivision
+// buttons and the beat lights at their places on it. Its state and procedures are the display-free
+// Metronome; this class only shows that state and turns the user's clicks, keys and drags into
+// the metronome's procedures. Controls carry their given names as object names.
+//
+// The program's one main window, made by load() and reached through instance() until unload().
+// Closing it ends the program: nothing steps or sounds afterwards and the other windows close.
+// UI thread only.
+class frmMtroNew : public QWidget, public MetronomeView, public MainWindowCommands
+{
+    Q_OBJECT
+
+public:
+    // Builds the window and runs its load; null when another copy of the program runs (the user
+    // has been told). `player` stands in for the program's own MIDI-file player when given.
+    static frmMtroNew* load(Platform& platform, PlayerWindow* player = nullptr);
+    static frmMtroNew& instance();
+    static bool isLoaded();
+    // Destroys the window, and with it the engine form.
+    static void unload();
+
+    ~frmMtroNew() override;
+
+    Metronome& metronome() { return *m_metronome; }
+
+    ClickSounds& sounds() { return *m_sounds; }
+
+    // The click-sound dialog, shown modal by the Beat menu's last entry and the main menu.
+    void setClickSoundDialog(std::function<void()> show) { m_clickSoundDialog = std::move(show); }
+
+    // MetronomeView.
+    QString dialValueText() const override;
+    void setDialValue(double dateTime) override;
+    std::uint32_t dialClockBackColor() const override;
+    void setDialClockBackColor(std::uint32_t color) override;
+    std::int32_t sliderPosition() const override;
+    void setSliderPosition(std::int32_t position) override;
+    void focusPicture1() override;
+    void controlChanged(MainControl control) override;
+    void showClickSoundDialog() override;
+
+    // MainWindowCommands.
+    void Picka(int Index) override;
+    void Bitovi(int Index) override;
+    void Primeri(int Index) override;
+    void raz1() override;
+    void raz2() override;
+    void raz3() override;
+    void raz4() override;
+    void raz5() override;
+    void raz6() override;
+    void raz7() override;
+    void raz8() override;
+    void raz10() override;
+    void raz11() override;
+    void fla1() override;
+    void fla2() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    frmMtroNew(Platform& platform, PlayerWindow* player);
+
+    void buildControls();
+    QLabel* placeImage(const char* name);
+    QLabel* placeLabel(const char* name, int pixelSize, bool bold, QColor ink, Qt::Alignment align);
+    void clicked(QObject* control);
+    void Form_Resize();
+    void Form_Unload();
+
+    Platform& m_platform;
+    std::unique_ptr<ClickSounds> m_sounds;
+    std::unique_ptr<PlayerWindow> m_ownPlayer;
+    PlayerWindow* m_player;
+    std::unique_ptr<Metronome> m_metronome;
+    std::function<void()> m_clickSoundDialog;
+    bool m_unloaded = false;
+
+    QLabel* Picture1 = nullptr;
+    QLabel* Text2 = nullptr;
+    QLabel* lblcd = nullptr;
+    QLabel* lblTempo = nullptr;
+    QLabel* imstop = nullptr;
+    QLabel* Image10 = nullptr;
+    QLabel* Image11 = nullptr;
+    QLabel* Image12 = nullptr;
+    QLabel* Image5 = nullptr;
+    QLabel* imz = nullptr;
+    QLabel* Image4 = nullptr;
+    QLabel* imKlavir = nullptr;
+    QWidget* Image17 = nullptr;
+    QWidget* Image23 = nullptr;
+    AnalogClock* AnalogClock1 = nullptr;
+    SliderPic* SliderPic1 = nullptr;
+    // The controls that show the metronome's state, in the order of MainControl.
+    std::array<QLabel*, kMainControlCount> m_shown {};
+    // The control a left button went down on: a click is a press and release on one control.
+    QObject* m_pressed = nullptr;
+};
