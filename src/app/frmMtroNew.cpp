@@ -10,7 +10,6 @@
 #include "controls/PropertyBag.h"
 #include "controls/SliderPic.h"
 #include "platform/Platform.h"
-#include "players/MasterVolume.h"
 #include "players/frmCD.h"
 
 #include <QApplication>
@@ -81,44 +80,15 @@ int keyCode(int qtKey)
     }
 }
 
-// The hidden MIDI-file player, with the master volume beside it until the player carries it.
-// TODO(issue 7): DajJako on frmCD, which opens the mixer at each of its loads.
+// The hidden MIDI-file player with the master volume.
 class FrmCdPlayer : public PlayerWindow
 {
 public:
-    explicit FrmCdPlayer(Platform& platform)
-        : m_volume(*platform.mixer, *platform.boxes)
-    {}
+    void stani2() override { frmCD::instance().stani2(); }
 
-    void stani2() override
-    {
-        openMixerOnce();
-        frmCD::instance().stani2();
-    }
+    void setTxtmidi(const QString& fileName) override { frmCD::instance().setTxtmidi(fileName); }
 
-    void setTxtmidi(const QString& fileName) override
-    {
-        openMixerOnce();
-        frmCD::instance().setTxtmidi(fileName);
-    }
-
-    void DajJako(std::int32_t Level) override
-    {
-        openMixerOnce();
-        m_volume.DajJako(Level);
-    }
-
-private:
-    void openMixerOnce()
-    {
-        if (!m_opened) {
-            m_opened = true;
-            m_volume.OpenMixer();
-        }
-    }
-
-    MasterVolume m_volume;
-    bool m_opened = false;
+    void DajJako(std::int32_t Level) override { frmCD::instance().DajJako(Level); }
 };
 
 } // namespace
@@ -163,7 +133,7 @@ frmMtroNew::frmMtroNew(Platform& platform, PlayerWindow* player)
     : QWidget(nullptr, Qt::FramelessWindowHint)
     , m_platform(platform)
     , m_sounds(std::make_unique<ClickSounds>(platform))
-    , m_ownPlayer(player ? nullptr : std::make_unique<FrmCdPlayer>(platform))
+    , m_ownPlayer(player ? nullptr : std::make_unique<FrmCdPlayer>())
     , m_player(player ? player : m_ownPlayer.get())
     , m_metronome(std::make_unique<Metronome>(platform, *m_sounds, *m_player, *this))
 {
