@@ -1,0 +1,199 @@
+#include "ButtonFixture.h"
+
+#include <QCursor>
+#include <QPainter>
+
+namespace {
+
+PropertyBag withTip(const QString& text, int style = 1)
+{
+    PropertyBag bag;
+    bag.set(QStringLiteral("ToolTip"), text);
+    bag.set(QStringLiteral("ToolTipStyle"), style);
+    return bag;
+}
+
+} // namespace
+
+TEST(BalloonTip, HoverShowsTheTipAfterItsDelayAndHidesItAfterItsTime)
+{
+    Button b(withTip(QStringLiteral(" Close ")));
+    b.hover();
+    BalloonTip* tip = b.tip();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_FALSE(tip->isVisible());
+    EXPECT_TRUE(b.timer->active);
+    EXPECT_EQ(b.timer->ms, BalloonTip::kInitialDelayMs);
+    EXPECT_EQ(BalloonTip::kInitialDelayMs, 500);
+
+    const int starts = b.timer->starts;
+    b.hover(QPoint(5, 5));
+    EXPECT_EQ(b.timer->starts, starts + 1) << "a move starts the wait again";
+    EXPECT_EQ(b.timer->ms, 500);
+
+    b.timer->fire();
+    EXPECT_TRUE(tip->isVisible());
+    EXPECT_EQ(tip->text(), QStringLiteral(" Close "));
+    EXPECT_FALSE(tip->geometry().contains(QCursor::pos())) << "never under the pointer";
+    EXPECT_EQ(b.timer->ms, BalloonTip::kVisibleMs);
+    EXPECT_EQ(BalloonTip::kVisibleMs, 5000);
+    b.hover(QPoint(6, 5));
+    EXPECT_TRUE(tip->isVisible()) << "moving over the owner keeps it up";
+
+    b.timer->fire();
+    EXPECT_FALSE(tip->isVisible());
+    b.hover(QPoint(8, 5));
+    EXPECT_FALSE(b.timer->active) << "once timed out it stays down until the next entry";
+
+    b.hover(b.outside());
+    EXPECT_EQ(b.tip(), nullptr);
+    b.hover();
+    ASSERT_NE(b.tip(), nullptr);
+    EXPECT_TRUE(b.timer->active) << "a new entry makes a new tip that waits again";
+}
+
+TEST(BalloonTip, APressHidesTheTipAndLeavingDestroysIt)
+{
+    Button b(withTip(QStringLiteral("Select Instrument")));
+    b.hover();
+    b.timer->fire();
+    ASSERT_TRUE(b.tip()->isVisible());
+    b.press();
+    EXPECT_FALSE(b.tip()->isVisible());
+    EXPECT_FALSE(b.timer->active);
+    b.release();
+    b.hover(QPoint(4, 4));
+    EXPECT_FALSE(b.tip()->isVisible());
+    EXPECT_FALSE(b.timer->active);
+
+    b.press();
+    EXPECT_FALSE(b.timer->active) << "a press before the delay cancels the showing";
+    b.release();
+
+    b.hover(b.outside());
+    EXPECT_EQ(b.tip(), nullptr);
+}
+
+TEST(BalloonTip, EmptyTextMakesNoTipAndAnEarlierOneStillGoes)
+{
+    {
+        Button none;
+        none.hover();
+        EXPECT_EQ(none.tip(), nullptr);
+        EXPECT_FALSE(none.timer->active);
+    }
+
+    Button b(withTip(QStringLiteral("Play")));
+    b.hover();
+    ASSERT_NE(b.tip(), nullptr);
+    b.gg->setToolTip(QString());
+    b.timer->fire();
+    EXPECT_FALSE(b.tip()->isVisible()) << "an empty text never shows";
+    b.hover(b.outside());
+    EXPECT_EQ(b.tip(), nullptr);
+}
+
+TEST(BalloonTip, NewTextShowsAtOnceTheRestAtTheNextEntry)
+{
+    Button b(withTip(QStringLiteral("Play")));
+    b.hover();
+    b.timer->fire();
+    BalloonTip* tip = b.tip();
+    const QSize shortSize = tip->size();
+    b.gg->setToolTip(QStringLiteral("Pause the media file"));
+    EXPECT_EQ(tip->text(), QStringLiteral("Pause the media file"));
+    EXPECT_GT(tip->width(), shortSize.width());
+    const QSize untitled = tip->size();
+
+    b.gg->setToolTipTitle(QStringLiteral("Player"));
+    b.gg->setToolTipIcon(1);
+    EXPECT_EQ(tip->size(), untitled) << "the live tip keeps its look";
+    b.hover(b.outside());
+    b.hover();
+    b.timer->fire();
+    EXPECT_GT(b.tip()->height(), untitled.height()) << "the next tip has its title row";
+}
+
+TEST(BalloonTip, PlacementStaysOnScreenOffTheTargetWithTheStemAtIt)
+{
+    struct Case
+    {
+        const char* name;
+        QRect target;
+        bool balloon;
+        bool centred;
+        QRect window;
+    };
+
+    const QRect screen(0, 0, 800, 600);
+    const QSize content(100, 30);
+    // A balloon's body is the content and 10 x 7 pixels of padding, with a 12-pixel stem.
+    const Case cases[] = {
+        { "below, stem near the left", { 200, 200, 1, 1 }, true, false, { 186, 201, 120, 56 } },
+        { "above at the bottom", { 200, 590, 1, 1 }, true, false, { 186, 534, 120, 56 } },
+        { "stem near the right at the right edge", { 790, 200, 1, 1 }, true, false,
+            { 680, 201, 120, 56 } },
+        { "held on screen at the left edge", { 2, 200, 1, 1 }, true, false, { 0, 201, 120, 56 } },
+        { "centred under the owner", { 100, 100, 60, 20 }, true, true, { 69, 120, 120, 56 } },
+        { "rectangle below the pointer's height", { 200, 200, 1, 20 }, false, false,
+            { 200, 220, 106, 34 } },
+        { "rectangle above at the bottom", { 200, 580, 1, 20 }, false, false,
+            { 200, 546, 106, 34 } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TipLook look;
+        look.balloon = c.balloon;
+        look.centred = c.centred;
+        const TipPlacement p = BalloonTip::place(content, c.target, screen, look);
+        EXPECT_EQ(p.window, c.window);
+        EXPECT_TRUE(screen.contains(p.window));
+        EXPECT_FALSE(p.window.intersects(c.target));
+        if (!c.balloon)
+            continue;
+        // The row of the outline next to the target lies at the target's column.
+        const bool below = p.window.top() > c.target.bottom();
+        const double y = below ? 1.5 : p.window.height() - 1.5;
+        const int column = (c.centred ? c.target.center().x() : c.target.left()) - p.window.left();
+        int found = 0;
+        for (int x = 0; x < p.window.width(); ++x) {
+            if (p.outline.contains(QPointF(x + 0.5, y))) {
+                EXPECT_NEAR(x, column, 1);
+                ++found;
+            }
+        }
+        EXPECT_GT(found, 0);
+    }
+}
+
+TEST(BalloonTip, DrawsItsColoursAndIcons)
+{
+    PropertyBag bag = withTip(QStringLiteral("Close"));
+    bag.set(QStringLiteral("ToolTipBackColor"), 0xE0FFFF);
+    bag.set(QStringLiteral("ToolTipIcon"), 3);
+    bag.set(QStringLiteral("ToolTipTitle"), QStringLiteral("Kadentor"));
+    Button b(bag);
+    b.hover();
+    b.timer->fire();
+    const QImage shown = b.tip()->grab().toImage();
+    const int bottom = shown.height() - 3;
+    EXPECT_EQ(fromQColor(shown.pixelColor(shown.width() / 2, bottom)), 0xE0FFFFu);
+
+    struct Icon
+    {
+        int code;
+        QColor main;
+    };
+
+    for (const Icon& icon : { Icon { 1, QColor(40, 110, 210) }, Icon { 2, QColor(250, 200, 30) },
+             Icon { 3, QColor(215, 35, 35) }, Icon { 0, QColor(Qt::white) },
+             Icon { 9, QColor(Qt::white) } }) {
+        SCOPED_TRACE(icon.code);
+        QImage box(16, 16, QImage::Format_RGB32);
+        box.fill(Qt::white);
+        QPainter painter(&box);
+        BalloonTip::drawIcon(painter, QPoint(0, 0), icon.code);
+        painter.end();
+        EXPECT_EQ(box.pixelColor(3, 12), icon.main) << "the icon's own colour near its lower left";
+    }
+}

@@ -1,0 +1,184 @@
+#pragma once
+
+#include "controls/BalloonTip.h"
+#include "controls/DrawSurface.h"
+#include "controls/GGCommand.h"
+#include "controls/PropertyBag.h"
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include <QCursor>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// The tip timers' calls, kept beyond the tip that owns the timer; fire() runs what is due.
+struct TimerLog
+{
+    int ms = -1;
+    bool active = false;
+    int starts = 0;
+    std::function<void()> due;
+
+    void fire()
+    {
+        ASSERT_TRUE(active) << "no tip timer is running";
+        active = false;
+        auto run = due;
+        run();
+    }
+};
+
+class ManualTipTimer : public TipTimer
+{
+public:
+    explicit ManualTipTimer(std::shared_ptr<TimerLog> log)
+        : m_log(std::move(log))
+    {}
+
+    void start(int ms, std::function<void()> fire) override
+    {
+        m_log->ms = ms;
+        m_log->active = true;
+        ++m_log->starts;
+        m_log->due = std::move(fire);
+    }
+
+    void stop() override { m_log->active = false; }
+
+private:
+    std::shared_ptr<TimerLog> m_log;
+};
+
+// A gradient button on a shown window, its events logged in order (MouseMove only counted), its
+// tips on a timer the test fires. The pointer starts away from the button.
+struct Button
+{
+    // Declared before the window, which raises MouseExit as it closes.
+    QStringList events;
+    int moves = 0;
+    std::shared_ptr<TimerLog> timer = std::make_shared<TimerLog>();
+    QWidget window;
+    GGCommand* gg = nullptr;
+    DrawSurface* face = nullptr;
+
+    explicit Button(const PropertyBag& bag = PropertyBag(), QSize size = { 60, 20 })
+    {
+        window.resize(220, 120);
+        window.move(100, 100);
+        gg = new GGCommand(&window);
+        gg->setObjectName(QStringLiteral("GGCommand1"));
+        gg->setGeometry(QRect(QPoint(20, 30), size));
+        gg->setTipTimerFactory([log = timer] {
+            return std::make_unique<ManualTipTimer>(log);
+        });
+        gg->load(bag);
+        // The pointer is global: take it off the window's place before the window shows.
+        QCursor::setPos(QPoint(10, 10));
+        window.show();
+        // The offscreen pointer enters and leaves only windows that are exposed.
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        face = gg->findChild<DrawSurface*>();
+        log();
+    }
+
+    void log()
+    {
+        QObject::connect(gg, &GGCommand::Click, [this] {
+            events << QStringLiteral("Click");
+        });
+        QObject::connect(gg, &GGCommand::DblClick, [this] {
+            events << QStringLiteral("DblClick");
+        });
+        QObject::connect(gg, &GGCommand::MouseEnter, [this] {
+            events << QStringLiteral("MouseEnter");
+        });
+        QObject::connect(gg, &GGCommand::MouseExit, [this] {
+            events << QStringLiteral("MouseExit");
+        });
+        QObject::connect(
+            gg, &GGCommand::MouseDown, [this](std::int16_t& b, std::int16_t&, float&, float&) {
+                events << QStringLiteral("MouseDown %1").arg(b);
+            });
+        QObject::connect(
+            gg, &GGCommand::MouseUp, [this](std::int16_t& b, std::int16_t&, float&, float&) {
+                events << QStringLiteral("MouseUp %1").arg(b);
+            });
+        QObject::connect(
+            gg, &GGCommand::MouseMove, [this](std::int16_t&, std::int16_t&, float&, float&) {
+                ++moves;
+            });
+    }
+
+    QPoint centre() const { return face->rect().center(); }
+
+    // Right of the button, still on the window.
+    QPoint outside() const { return QPoint(face->width() + 40, face->height() / 2); }
+
+    void hover(QPoint at) { QTest::mouseMove(face, at); }
+
+    void hover() { hover(centre()); }
+
+    void press(Qt::MouseButton b = Qt::LeftButton) { QTest::mousePress(face, b, {}, centre()); }
+
+    void release(Qt::MouseButton b = Qt::LeftButton, QPoint at = {})
+    {
+        QTest::mouseRelease(face, b, {}, at.isNull() ? centre() : at);
+    }
+
+    // A move with a button held goes to the pressed widget wherever it is, as under Qt's grab.
+    void drag(QPoint at) { QTest::mouseMove(face, at); }
+
+    OleColor pixel(int x, int y) const { return face->pixel(x, y).value_or(0xFFFFFFFFu); }
+
+    // The one-pixel border: raised (hover), sunken (pressed) or flat (anything else).
+    std::string border() const
+    {
+        const OleColor left = pixel(0, face->height() / 2);
+        const OleColor right = pixel(face->width() - 1, face->height() / 2);
+        if (left == 0xFFFFFF && right == 0x808080)
+            return "raised";
+        if (left == 0x808080 && right == 0xFFFFFF)
+            return "sunken";
+        return "flat";
+    }
+
+    BalloonTip* tip() const { return face->findChild<BalloonTip*>(); }
+
+    // The events since the last take, joined by ", ".
+    std::string take()
+    {
+        const QString seen = events.join(QStringLiteral(", "));
+        events.clear();
+        return seen.toStdString();
+    }
+};
+
+// The bounding box of the pixels of one colour on the face; empty when there are none.
+inline QRect inkBox(const Button& b, OleColor ink)
+{
+    QRect box;
+    for (int y = 0; y < b.face->height(); ++y) {
+        for (int x = 0; x < b.face->width(); ++x) {
+            if (b.pixel(x, y) == ink)
+                box |= QRect(x, y, 1, 1);
+        }
+    }
+    return box;
+}
+
+// A solid glyph of a given size (black, fully opaque).
+inline QImage solidGlyph(int w, int h)
+{
+    QImage glyph(w, h, QImage::Format_ARGB32);
+    glyph.fill(Qt::black);
+    return glyph;
+}
+
+inline void PrintTo(const QRect& r, std::ostream* out)
+{
+    *out << '(' << r.x() << ',' << r.y() << ' ' << r.width() << 'x' << r.height() << ')';
+}
