@@ -9,7 +9,6 @@
 #include <array>
 
 #include <QPainter>
-#include <QPixmap>
 
 namespace {
 
@@ -68,39 +67,6 @@ void applyPointer(QWidget& widget, std::int32_t code)
         widget.setCursor(kPointerShapes[static_cast<std::size_t>(code)]);
 }
 
-// The picture joins the reader and writer of the stored keys: a QImage (or QPixmap) in the bag,
-// a null image for an empty picture, nothing for none.
-struct GGReader : PropertyReader
-{
-    using PropertyReader::operator();
-
-    void operator()(
-        const char* name, std::optional<QImage>& field, const std::optional<QImage>&) const
-    {
-        const QVariant value = bag.value(key(name));
-        if (value.metaType() == QMetaType::fromType<QImage>())
-            field = value.value<QImage>();
-        else if (value.metaType() == QMetaType::fromType<QPixmap>())
-            field = value.value<QPixmap>().toImage();
-        else
-            field = std::nullopt;
-    }
-};
-
-struct GGWriter : PropertyWriter
-{
-    using PropertyWriter::operator();
-
-    void operator()(
-        const char* name, const std::optional<QImage>& field, const std::optional<QImage>&) const
-    {
-        if (field)
-            bag.set(key(name), QVariant::fromValue(*field));
-        else
-            bag.remove(key(name));
-    }
-};
-
 } // namespace
 
 GGCommand::GGCommand(QWidget* parent)
@@ -108,7 +74,7 @@ GGCommand::GGCommand(QWidget* parent)
     , picGG(new DrawSurface(this))
 {
     // Until the window loads the control its fields hold the defaults; it draws nothing yet.
-    persist(*this, GGReader { { PropertyBag() } });
+    persist(*this, PropertyReader { PropertyBag() });
     applySurfaceAttributes();
     picGG->setGeometry(rect());
     picGG->installEventFilter(this);
@@ -145,7 +111,7 @@ template <typename Self, typename Io> void GGCommand::persist(Self& c, Io&& io)
     io("BackColor", c.m_backColor, SystemColor::kButtonFace);
     io("ForeColor", c.m_foreColor, SystemColor::kButtonText);
     io("Font", c.m_font, defaultControlFont());
-    io("Picture", c.m_picture, std::optional<QImage>());
+    io("Picture", c.m_picture, QImage());
     io("PictureAlignment", c.m_pictureAlignment, I32 { 1 });
     io("PictureXOffset", c.m_pictureXOffset, I32 { 0 });
     io("PictureYOffset", c.m_pictureYOffset, I32 { 0 });
@@ -202,8 +168,7 @@ void GGCommand::resetRunState()
 
 void GGCommand::initProperties()
 {
-    persist(*this, GGReader { { PropertyBag() } });
-    m_picture = QImage();
+    persist(*this, PropertyReader { PropertyBag() });
     applySurfaceAttributes();
     resetRunState();
     m_isLoaded = true;
@@ -211,7 +176,7 @@ void GGCommand::initProperties()
 
 void GGCommand::readProperties(const PropertyBag& bag)
 {
-    persist(*this, GGReader { { bag } });
+    persist(*this, PropertyReader { bag });
     refuseOutOfRange();
     applySurfaceAttributes();
     resetRunState();
@@ -220,7 +185,7 @@ void GGCommand::readProperties(const PropertyBag& bag)
 
 void GGCommand::writeProperties(PropertyBag& bag) const
 {
-    persist(*this, GGWriter { { bag } });
+    persist(*this, PropertyWriter { bag });
 }
 
 void GGCommand::controlResized()
@@ -445,7 +410,7 @@ void GGCommand::setFont(const QFont& font)
     setAndLayOut(m_font, font, "Font");
 }
 
-void GGCommand::setPicture(const std::optional<QImage>& picture)
+void GGCommand::setPicture(const QImage& picture)
 {
     setAndLayOut(m_picture, picture, "Picture");
 }

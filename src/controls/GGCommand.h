@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 
 #include <QFont>
 #include <QImage>
@@ -185,10 +184,10 @@ public:
 
     void setFont(const QFont& font);
 
-    // nullopt: no picture; a null QImage: an empty picture (what a new control holds).
-    const std::optional<QImage>& Picture() const { return m_picture; }
+    // A null image: no picture (a new control's empty picture is the same).
+    const QImage& Picture() const { return m_picture; }
 
-    void setPicture(const std::optional<QImage>& picture);
+    void setPicture(const QImage& picture);
 
     bool Enabled() const { return m_enabled; }
 
@@ -278,7 +277,7 @@ private:
     OleColor m_backColor {};
     OleColor m_foreColor {};
     QFont m_font;
-    std::optional<QImage> m_picture;
+    QImage m_picture;
     std::int32_t m_pictureAlignment {};
     std::int32_t m_pictureXOffset {};
     std::int32_t m_pictureYOffset {};

@@ -158,9 +158,9 @@ void GGCommand::CalcLayout()
 
     float pw = 0;
     float ph = 0;
-    if (m_picture && !m_picture->isNull()) {
-        pw = pictureLayoutPixels(m_picture->width());
-        ph = pictureLayoutPixels(m_picture->height());
+    if (!m_picture.isNull()) {
+        pw = pictureLayoutPixels(m_picture.width());
+        ph = pictureLayoutPixels(m_picture.height());
     }
     const Place picture = aligned(m_pictureAlignment, W, H, pw, ph, 1);
     m_pictureX = std::floor(picture.x + static_cast<float>(m_pictureXOffset));
@@ -176,9 +176,9 @@ void GGCommand::DrawFace(int offset, bool inverse)
     picGG->setTextFont(m_font);
     drawCaption(offset + m_captionX, offset + m_captionY);
     // The picture lies above the caption.
-    if (m_picture && !m_picture->isNull()) {
+    if (!m_picture.isNull()) {
         QPainter painter(&picGG->image());
-        painter.drawImage(QPointF(offset + m_pictureX, offset + m_pictureY), *m_picture);
+        painter.drawImage(QPointF(offset + m_pictureX, offset + m_pictureY), m_picture);
     }
     m_faceOffset = offset;
     if (m_alwaysShowBorder)
