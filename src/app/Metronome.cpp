@@ -35,43 +35,11 @@ bool playsReference(const QString& mode)
 
 std::string_view pictureName(ShownPicture picture)
 {
-    switch (picture) {
-    case ShownPicture::None:
-        return {};
-    case ShownPicture::playg:
-        return "playg";
-    case ShownPicture::stopg:
-        return "stopg";
-    case ShownPicture::cg:
-        return "cg";
-    case ShownPicture::cd:
-        return "cd";
-    case ShownPicture::cb:
-        return "cb";
-    case ShownPicture::og:
-        return "og";
-    case ShownPicture::od:
-        return "od";
-    case ShownPicture::ob:
-        return "ob";
-    case ShownPicture::sg:
-        return "sg";
-    case ShownPicture::sd:
-        return "sd";
-    case ShownPicture::sb:
-        return "sb";
-    case ShownPicture::Image1:
-        return "Image1";
-    case ShownPicture::Image2:
-        return "Image2";
-    case ShownPicture::Image3:
-        return "Image3";
-    case ShownPicture::Image24:
-        return "Image24";
-    case ShownPicture::Image25:
-        return "Image25";
-    }
-    return {};
+    // In the order of ShownPicture.
+    static constexpr std::array<std::string_view, 17> names { "", "playg", "stopg", "cg", "cd",
+        "cb", "og", "od", "ob", "sg", "sd", "sb", "Image1", "Image2", "Image3", "Image24",
+        "Image25" };
+    return names.at(static_cast<std::size_t>(picture));
 }
 
 QString tempoMarking(double tempo)

@@ -1,4 +1,8 @@
 #include "MainWindowRig.h"
+#include "app/Skin.h"
+
+#include <set>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -83,4 +87,19 @@ TEST(TempoMarking, LabelFollowsModeWordPatternModeAndBeats)
     m.Bitovi(4);
     m.tempoOznake(QStringLiteral("200"));
     EXPECT_EQ(m.lblTempo(), QStringLiteral("Prestissimo  on  5"));
+}
+
+TEST(ShownPictureNames, EveryPictureIsOneOfTheSkinsAndEachOnlyOnce)
+{
+    std::set<std::string_view> seen;
+    for (int p = static_cast<int>(ShownPicture::playg);
+         p <= static_cast<int>(ShownPicture::Image25); ++p) {
+        const std::string_view name = pictureName(static_cast<ShownPicture>(p));
+        SCOPED_TRACE(std::string(name));
+        EXPECT_TRUE(seen.insert(name).second);
+        EXPECT_FALSE(renderSkinPicture(name).isNull());
+    }
+    EXPECT_EQ(pictureName(ShownPicture::None), std::string_view());
+    EXPECT_EQ(pictureName(ShownPicture::stopg), std::string_view("stopg"));
+    EXPECT_EQ(pictureName(ShownPicture::Image25), std::string_view("Image25"));
 }
