@@ -19,14 +19,14 @@
 // (a clip that is cut at its end must not click).
 namespace {
 
-struct ClipSpec
+struct ExpectedClip
 {
     const char* name;
     int ms;
     int channels;
 };
 
-const ClipSpec kClips[] = {
+const ExpectedClip kClips[] = {
     { "ACCENT1", 62, 1 },
     { "ACCENT2", 62, 1 },
     { "BONGO", 177, 1 },
@@ -98,24 +98,24 @@ int peakOf(const std::vector<int>& s, std::size_t from = 0)
     return peak;
 }
 
-void PrintTo(const ClipSpec& spec, std::ostream* out)
+void PrintTo(const ExpectedClip& clip, std::ostream* out)
 {
-    *out << spec.name;
+    *out << clip.name;
 }
 
-class ClipFilesTest : public testing::TestWithParam<ClipSpec>
+class ClipFilesTest : public testing::TestWithParam<ExpectedClip>
 {
 };
 
 TEST_P(ClipFilesTest, IsPcmOfItsExactLengthStartingAtTheAttackAndEndingFaded)
 {
-    const ClipSpec spec = GetParam();
-    const QString path = QStringLiteral(":/clips/%1.wav").arg(spec.name);
+    const ExpectedClip clip = GetParam();
+    const QString path = QStringLiteral(":/clips/%1.wav").arg(clip.name);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
     const QByteArray bytes = file.readAll();
-    const int frames = framesForMs(spec.ms);
-    const int dataBytes = frames * spec.channels * 2;
+    const int frames = framesForMs(clip.ms);
+    const int dataBytes = frames * clip.channels * 2;
 
     // A plain RIFF file: 'fmt ' then 'data', nothing else, sizes that add up.
     ASSERT_EQ(bytes.size(), 44 + dataBytes);
@@ -125,10 +125,10 @@ TEST_P(ClipFilesTest, IsPcmOfItsExactLengthStartingAtTheAttackAndEndingFaded)
     EXPECT_EQ(tag(bytes, 12), "fmt ");
     EXPECT_EQ(u32(bytes, 16), 16u);
     EXPECT_EQ(u16(bytes, 20), 1) << "PCM";
-    EXPECT_EQ(u16(bytes, 22), spec.channels);
+    EXPECT_EQ(u16(bytes, 22), clip.channels);
     EXPECT_EQ(u32(bytes, 24), static_cast<std::uint32_t>(kRate));
-    EXPECT_EQ(u32(bytes, 28), static_cast<std::uint32_t>(kRate * spec.channels * 2));
-    EXPECT_EQ(u16(bytes, 32), spec.channels * 2);
+    EXPECT_EQ(u32(bytes, 28), static_cast<std::uint32_t>(kRate * clip.channels * 2));
+    EXPECT_EQ(u16(bytes, 32), clip.channels * 2);
     EXPECT_EQ(u16(bytes, 34), 16);
     EXPECT_EQ(tag(bytes, 36), "data");
     EXPECT_EQ(u32(bytes, 40), static_cast<std::uint32_t>(dataBytes));
@@ -138,12 +138,12 @@ TEST_P(ClipFilesTest, IsPcmOfItsExactLengthStartingAtTheAttackAndEndingFaded)
     ASSERT_EQ(decoded.clip->frames(), frames);
     const std::vector<int> left = side(*decoded.clip, 0);
     const std::vector<int> right = side(*decoded.clip, 1);
-    if (spec.channels == 2) {
+    if (clip.channels == 2) {
         EXPECT_NE(left, right) << "a stereo clip whose sides are the same";
     }
 
     const int peak = std::max(peakOf(left), peakOf(right));
-    if (std::strcmp(spec.name, "PAUSE") == 0) {
+    if (std::strcmp(clip.name, "PAUSE") == 0) {
         // The pause letter's clip: a tick far below the others, but not an empty file.
         EXPECT_GT(peak, 50);
         EXPECT_LT(peak, 300);
@@ -174,15 +174,15 @@ TEST_P(ClipFilesTest, IsPcmOfItsExactLengthStartingAtTheAttackAndEndingFaded)
 INSTANTIATE_TEST_SUITE_P(AllClips,
     ClipFilesTest,
     testing::ValuesIn(kClips),
-    [](const testing::TestParamInfo<ClipSpec>& info) {
+    [](const testing::TestParamInfo<ExpectedClip>& info) {
         return std::string(info.param.name);
     });
 
 TEST(ClipResourcesTest, HoldExactlyTheTwentyFourClips)
 {
     QStringList expected;
-    for (const ClipSpec& spec : kClips)
-        expected << QStringLiteral("%1.wav").arg(spec.name);
+    for (const ExpectedClip& clip : kClips)
+        expected << QStringLiteral("%1.wav").arg(clip.name);
     QStringList present = QDir(QStringLiteral(":/clips")).entryList(QDir::Files);
     present.sort();
     EXPECT_EQ(present, expected);
