@@ -147,6 +147,8 @@ public:
     const QString& Text1() const { return m_Text1; }
 
     const ImageState& image(MainControl control) const;
+    // Shows a picture on an image (the hover pictures of the subdivision buttons).
+    void setPicture(MainControl control, ShownPicture picture);
 
     // Running exactly when imstop shows the stop picture.
     bool running() const { return m_imstop.picture == ShownPicture::stopg; }
@@ -222,7 +224,6 @@ private:
 
     void setCaption(QString& field, const QString& caption, MainControl control);
     ImageState& imageRef(MainControl control);
-    void setPicture(MainControl control, ShownPicture picture);
     void setVisible(MainControl control, bool visible);
     void setImstopToolTip(const QString& text);
 

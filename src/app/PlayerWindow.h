@@ -13,6 +13,8 @@ public:
 
     // Stops and closes whatever plays.
     virtual void stani2() = 0;
+    // stani2, then back to the player's idle CD mode.
+    virtual void stani() = 0;
     // The MIDI file's name relative to the program folder; "" forgets it.
     virtual void setTxtmidi(const QString& fileName) = 0;
     // Level: the volume slider's position, 0 to 100.

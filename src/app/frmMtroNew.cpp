@@ -1,8 +1,11 @@
 #include "app/frmMtroNew.h"
 
+#include "app/AppWindows.h"
 #include "app/ClickSounds.h"
+#include "app/MainWindowSkin.h"
 #include "app/PlayerWindow.h"
 #include "app/Skin.h"
+#include "app/WindowOpeners.h"
 #include "app/frmFlam.h"
 #include "controls/AnalogClock.h"
 #include "controls/ControlFonts.h"
@@ -86,6 +89,8 @@ class FrmCdPlayer : public PlayerWindow
 public:
     void stani2() override { frmCD::instance().stani2(); }
 
+    void stani() override { frmCD::instance().stani(); }
+
     void setTxtmidi(const QString& fileName) override { frmCD::instance().setTxtmidi(fileName); }
 
     void DajJako(std::int32_t Level) override { frmCD::instance().DajJako(Level); }
@@ -93,10 +98,10 @@ public:
 
 } // namespace
 
-frmMtroNew* frmMtroNew::load(Platform& platform, PlayerWindow* player)
+frmMtroNew* frmMtroNew::load(Platform& platform, PlayerWindow* player, OtherWindows* windows)
 {
     if (!g_instance) {
-        g_instance.reset(new frmMtroNew(platform, player));
+        g_instance.reset(new frmMtroNew(platform, player, windows));
         if (!g_instance->m_metronome->Form_Load()) {
             g_instance->m_unloaded = true;
             unload();
@@ -106,7 +111,11 @@ frmMtroNew* frmMtroNew::load(Platform& platform, PlayerWindow* player)
                                                     return g_instance.get();
                                                 },
             .piano = {},
-            .showAbout = {} });
+            .showAbout =
+                [] {
+                    if (g_instance)
+                        g_instance->m_windows->showAboutModal();
+                } });
     }
     return g_instance.get();
 }
@@ -129,23 +138,30 @@ void frmMtroNew::unload()
     g_instance.reset();
 }
 
-frmMtroNew::frmMtroNew(Platform& platform, PlayerWindow* player)
+frmMtroNew::frmMtroNew(Platform& platform, PlayerWindow* player, OtherWindows* windows)
     : QWidget(nullptr, Qt::FramelessWindowHint)
     , m_platform(platform)
     , m_sounds(std::make_unique<ClickSounds>(platform))
     , m_ownPlayer(player ? nullptr : std::make_unique<FrmCdPlayer>())
     , m_player(player ? player : m_ownPlayer.get())
     , m_metronome(std::make_unique<Metronome>(platform, *m_sounds, *m_player, *this))
+    , m_ownWindows(windows ? nullptr : std::make_unique<AppWindows>(platform))
+    , m_windows(windows ? windows : m_ownWindows.get())
+    , m_openerHost(makeOpenerHost(*m_metronome, *m_sounds, *this))
+    , m_openers(std::make_unique<WindowOpeners>(*m_openerHost, *m_player, *m_windows))
 {
     setObjectName(QStringLiteral("frmMtroNew"));
     setWindowTitle(platform.programName);
     if (m_ownPlayer)
         frmCD::createInstance(platform, *m_metronome);
     buildControls();
+    m_skin = new MainWindowSkin(*this, *m_metronome, *m_openers);
 }
 
 frmMtroNew::~frmMtroNew()
 {
+    // The skin works on the openers, which go before the window's children.
+    delete m_skin;
     // The engine form calls back into the metronome's lights and plays its click sounds; the
     // player writes into its tempo texts.
     frmFlam::unload();
@@ -209,8 +225,6 @@ void frmMtroNew::buildControls()
     imKlavir = placeImage("imKlavir");
     imKlavir->setPixmap(pixmapOf(ShownPicture::Image24));
     imKlavir->setToolTip(QStringLiteral("MIDI PIANO"));
-    // TODO(issue 6): the gradient buttons GGCommand1 to GGCommand8, dragging, the main menu on
-    // the right button, the hover pictures, the piano button and the about hot spot.
 
     m_shown = { lblcd, Text2, lblTempo, imstop, Image10, Image11, Image12, Image5, imz, Image4 };
     for (std::size_t control = 0; control < kMainControlCount; ++control)
@@ -297,8 +311,7 @@ void frmMtroNew::controlChanged(MainControl control)
 
 void frmMtroNew::showClickSoundDialog()
 {
-    if (m_clickSoundDialog)
-        m_clickSoundDialog();
+    m_openers->raz8();
 }
 
 bool frmMtroNew::eventFilter(QObject* watched, QEvent* event)
@@ -403,34 +416,44 @@ void frmMtroNew::Bitovi(int Index)
 void frmMtroNew::Primeri(int)
 {}
 
-// TODO(issue: opening the other windows): the piano, the recorder, the encoder, the two rhythm
-// dialogs and help.
 void frmMtroNew::raz1()
-{}
+{
+    m_openers->raz1();
+}
 
 void frmMtroNew::raz2()
-{}
+{
+    m_openers->raz2();
+}
 
 void frmMtroNew::raz3()
-{}
+{
+    m_openers->raz3();
+}
 
 void frmMtroNew::raz4()
-{}
+{
+    m_openers->raz4();
+}
 
 void frmMtroNew::raz5()
-{}
+{
+    m_openers->raz5();
+}
 
 void frmMtroNew::raz10()
-{}
+{
+    m_openers->raz10();
+}
 
 void frmMtroNew::fla1()
 {
-    raz4();
+    m_openers->fla1();
 }
 
 void frmMtroNew::fla2()
 {
-    raz5();
+    m_openers->fla2();
 }
 
 void frmMtroNew::raz6()
@@ -445,7 +468,7 @@ void frmMtroNew::raz7()
 
 void frmMtroNew::raz8()
 {
-    showClickSoundDialog();
+    m_openers->raz8();
 }
 
 void frmMtroNew::raz11()

@@ -5,16 +5,19 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 
 #include <QWidget>
 
 class AnalogClock;
 class ClickSounds;
+class MainWindowSkin;
+class OpenerHost;
+class OtherWindows;
 class PlayerWindow;
 class QLabel;
 class SliderPic;
+class WindowOpeners;
 struct Platform;
 
 // The main metronome window: a frameless window whose whole surface is the skin `Picture1`, with
@@ -32,8 +35,10 @@ class frmMtroNew : public QWidget, public MetronomeView, public MainWindowComman
 
 public:
     // Builds the window and runs its load; null when another copy of the program runs (the user
-    // has been told). `player` stands in for the program's own MIDI-file player when given.
-    static frmMtroNew* load(Platform& platform, PlayerWindow* player = nullptr);
+    // has been told). `player` stands in for the program's own MIDI-file player when given, and
+    // `windows` for the windows it opens.
+    static frmMtroNew* load(
+        Platform& platform, PlayerWindow* player = nullptr, OtherWindows* windows = nullptr);
     static frmMtroNew& instance();
     static bool isLoaded();
     // Destroys the window, and with it the engine form.
@@ -45,8 +50,7 @@ public:
 
     ClickSounds& sounds() { return *m_sounds; }
 
-    // The click-sound dialog, shown modal by the Beat menu's last entry and the main menu.
-    void setClickSoundDialog(std::function<void()> show) { m_clickSoundDialog = std::move(show); }
+    MainWindowSkin& skin() { return *m_skin; }
 
     // MetronomeView.
     QString dialValueText() const override;
@@ -82,7 +86,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    frmMtroNew(Platform& platform, PlayerWindow* player);
+    frmMtroNew(Platform& platform, PlayerWindow* player, OtherWindows* windows);
 
     void buildControls();
     QLabel* placeImage(const char* name);
@@ -96,7 +100,11 @@ private:
     std::unique_ptr<PlayerWindow> m_ownPlayer;
     PlayerWindow* m_player;
     std::unique_ptr<Metronome> m_metronome;
-    std::function<void()> m_clickSoundDialog;
+    std::unique_ptr<OtherWindows> m_ownWindows;
+    OtherWindows* m_windows;
+    std::unique_ptr<OpenerHost> m_openerHost;
+    std::unique_ptr<WindowOpeners> m_openers;
+    MainWindowSkin* m_skin = nullptr;
     bool m_unloaded = false;
 
     QLabel* Picture1 = nullptr;

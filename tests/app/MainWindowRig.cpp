@@ -26,12 +26,9 @@ MainWindowRig::~MainWindowRig()
 
 bool MainWindowRig::start()
 {
-    m_window = frmMtroNew::load(fake.platform, &player);
+    m_window = frmMtroNew::load(fake.platform, &player, &windows);
     if (!m_window)
         return false;
-    m_window->setClickSoundDialog([this] {
-        ++clickSoundDialogs;
-    });
     m_window->show();
     return true;
 }

@@ -1,11 +1,11 @@
 #pragma once
 
-// The main window on the fake platform with a recording stand-in for the MIDI-file player, and
-// the user's hands: the dial dragged with the mouse, clicks on the window's controls, keys on
-// the skin.
+// The main window on the fake platform with recording stand-ins for the MIDI-file player and the
+// windows it opens (one log, `player.calls`), and the user's hands: the dial dragged with the
+// mouse, clicks on the window's controls, keys on the skin.
 
+#include "OpenerFakes.h"
 #include "app/Metronome.h"
-#include "app/PlayerWindow.h"
 #include "app/frmFlam.h"
 #include "app/frmMtroNew.h"
 #include "platform/FakePlatform.h"
@@ -17,25 +17,6 @@
 
 class AnalogClock;
 class SliderPic;
-
-// Records the player calls in order: "stani2", "txtmidi=NAME", "DajJako=LEVEL".
-class FakePlayerWindow : public PlayerWindow
-{
-public:
-    void stani2() override { calls << QStringLiteral("stani2"); }
-
-    void setTxtmidi(const QString& fileName) override
-    {
-        calls << QStringLiteral("txtmidi=") + fileName;
-    }
-
-    void DajJako(std::int32_t Level) override
-    {
-        calls << QStringLiteral("DajJako=") + QString::number(Level);
-    }
-
-    QStringList calls;
-};
 
 class MainWindowRig
 {
@@ -72,7 +53,7 @@ public:
 
     FakePlatform fake;
     FakePlayerWindow player;
-    int clickSoundDialogs = 0;
+    FakeOtherWindows windows { player.calls };
 
 private:
     QPoint dialPointAt(double minute) const;

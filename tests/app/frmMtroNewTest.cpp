@@ -411,7 +411,7 @@ TEST(MainWindow, BeatMenuSetsPatternBeatsAndCheckMarkAndLeavesTheBeatStopped)
     rig.key(Qt::Key_Return);
     ASSERT_TRUE(m.running());
     menus.entry(u"mnuBeat", 7)->action()->trigger();
-    EXPECT_EQ(rig.clickSoundDialogs, 1);
+    EXPECT_EQ(rig.windows.count(QStringLiteral("frmMSound")), 1);
     EXPECT_FALSE(m.running());
     EXPECT_EQ(m.BeatPattern, QStringLiteral("ADDUDD"));
     EXPECT_TRUE(menus.entry(u"mnuBeat", 5)->checked());

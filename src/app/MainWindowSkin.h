@@ -1,0 +1,73 @@
+#pragma once
+
+#include "app/MainWindowMouse.h"
+
+#include <array>
+
+#include <QObject>
+#include <QPoint>
+#include <QStringView>
+
+class GGCommand;
+class Metronome;
+class QLabel;
+class QMouseEvent;
+class QWidget;
+class WindowOpeners;
+
+// The mouse on the main window's skin: the window dragged by its background and by the frame
+// around the tempo dial (the drag area), the main menu on the right button, the hover pictures
+// of the subdivision buttons, the piano button, the about hot spot, and the eight gradient
+// buttons it places on the skin (four menus, the recorder, the encoder, minimise and close).
+//
+// It works on the window's controls by their names and leaves the clicks the window handles
+// itself alone; a press on a control never drags. Dragging asks the platform to move the window
+// (which also works where a program cannot place its own windows) and, where the platform
+// cannot, moves the window with the pointer itself. UI thread only.
+class MainWindowSkin : public QObject
+{
+    Q_OBJECT
+
+public:
+    MainWindowSkin(QWidget& window, Metronome& metronome, WindowOpeners& openers);
+    ~MainWindowSkin() override;
+
+    MainWindowMouse& mouse() { return m_mouse; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void placeGradientButtons();
+    void openDragAreaOverTheDial();
+    void GGCommand_Click(int index);
+    void showMenu(QStringView name, QPoint at);
+    void rightButtonMenu(MainWindowMouse::MenuSpot spot, QPoint at);
+
+    bool picture1Event(QEvent* event);
+    bool image17Event(QEvent* event);
+    bool imKlavirEvent(QEvent* event);
+    bool image23Event(QEvent* event);
+    void beginDrag(const QMouseEvent& press);
+    // True while the window follows the pointer by our own moves.
+    bool followDrag(const QMouseEvent& mouse);
+    void showImKlavir();
+
+    QWidget& m_window;
+    WindowOpeners& m_openers;
+    MainWindowMouse m_mouse;
+
+    QWidget* Picture1;
+    QWidget* Image17;
+    QWidget* Image10;
+    QWidget* Image11;
+    QWidget* Image12;
+    QLabel* imKlavir;
+    QWidget* Image23;
+    std::array<GGCommand*, 8> m_buttons {};
+
+    bool m_dragging = false;
+    // The pointer's place relative to the window's top-left corner when the drag began.
+    QPoint m_dragGrip;
+    bool m_image23Pressed = false;
+};
