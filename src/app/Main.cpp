@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "app/SoundOutputNotice.h"
 #include "app/frmMtroNew.h"
 #include "platform/Platform.h"
 
@@ -16,6 +17,8 @@ int Main(int argc, char** argv)
         return 0;
     window->show();
     window->focusPicture1();
+    SoundOutputNotice notice(*platform);
+    notice.start();
     const int status = QApplication::exec();
     // The windows go before the platform whose services they use.
     frmMtroNew::unload();

@@ -1,0 +1,67 @@
+#include "app/SoundOutputNotice.h"
+
+#include "platform/FakePlatform.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/OfflineAudioDevice.h"
+#include "platform/basic/FakeMessageBoxService.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The platform's sound output replaced by one that reports itself as a silent stand-in.
+void runSilently(FakePlatform& fake)
+{
+    auto silent = std::make_unique<OfflineAudioDevice>();
+    silent->setSilent(true);
+    fake.platform.audio = std::make_unique<AudioEngine>(std::move(silent));
+}
+
+} // namespace
+
+TEST(SoundOutputNotice, ARealOutputNeedsNoWord)
+{
+    FakePlatform fake;
+    SoundOutputNotice notice(fake.platform);
+    notice.checkAtStart();
+    notice.poll();
+    notice.poll();
+    EXPECT_TRUE(fake.boxes().shown().empty());
+}
+
+TEST(SoundOutputNotice, NoOutputAtStartIsToldOnceInAnInformationBox)
+{
+    FakePlatform fake;
+    runSilently(fake);
+    SoundOutputNotice notice(fake.platform);
+    notice.checkAtStart();
+    notice.poll();
+    notice.checkAtStart();
+    ASSERT_EQ(fake.boxes().shown().size(), 1u);
+    const BoxRequest& box = fake.boxes().shown()[0];
+    EXPECT_EQ(box.icon, MsgIcon::Information);
+    EXPECT_EQ(box.title, QStringLiteral("Kadentor"));
+    EXPECT_TRUE(box.text.contains(QStringLiteral("runs without sound"))) << box.text.toStdString();
+}
+
+TEST(SoundOutputNotice, AnOutputLostWhilePlayingIsReopenedOrToldOnce)
+{
+    FakePlatform fake;
+    SoundOutputNotice notice(fake.platform);
+    notice.checkAtStart();
+    // Lost, and it opens again: the engine carries on with it and nobody is bothered.
+    fake.audioDevice().setLost(true);
+    notice.poll();
+    EXPECT_FALSE(fake.audioDevice().lost());
+    EXPECT_FALSE(fake.platform.audio->silentFallback());
+    EXPECT_TRUE(fake.boxes().shown().empty());
+
+    // Lost for good: the silent stand-in takes over, once said.
+    fake.audioDevice().setLost(true);
+    fake.audioDevice().setFailStart(true);
+    notice.poll();
+    EXPECT_TRUE(fake.platform.audio->silentFallback());
+    notice.poll();
+    ASSERT_EQ(fake.boxes().shown().size(), 1u);
+    EXPECT_TRUE(fake.boxes().shown()[0].text.contains(QStringLiteral("stopped working")));
+}
