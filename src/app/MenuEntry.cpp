@@ -27,13 +27,16 @@ QMenu* MenuEntry::submenu() const
 
 QString MenuEntry::caption() const
 {
-    return m_action->text();
+    return m_caption;
 }
 
 void MenuEntry::setCaption(const QString& caption)
 {
-    m_action->setText(caption);
-    m_action->setSeparator(caption == QLatin1String("-"));
+    m_caption = caption;
+    // Styles draw a separator's text beside its line: a separator's action has none.
+    const bool separator = caption == QLatin1String("-");
+    m_action->setText(separator ? QString() : caption);
+    m_action->setSeparator(separator);
 }
 
 void MenuEntry::setChecked(bool checked)

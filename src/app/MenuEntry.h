@@ -54,6 +54,7 @@ private:
     void mirrorCheck();
 
     QString m_name;
+    QString m_caption;
     int m_index;
     QAction* m_action;
     bool m_checked = false;
