@@ -172,6 +172,9 @@ void MainWindowSkin::rightButtonMenu(MainWindowMouse::MenuSpot spot, QPoint at)
 
 void MainWindowSkin::GGCommand_Click(int index)
 {
+    // A click gives the button the keyboard focus; Enter and the arrows belong to the skin, so
+    // hand it back before the menu or the window opens (they give it back to the skin on close).
+    Picture1->setFocus(Qt::OtherFocusReason);
     switch (index) {
     case 1:
     case 2:

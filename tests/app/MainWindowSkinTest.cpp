@@ -288,6 +288,22 @@ TEST(MainWindowSkin, ButtonsOpenTheRecorderTheEncoderAndTheAboutBoxMinimiseAndCl
     EXPECT_FALSE(rig.stepping());
 }
 
+TEST(MainWindowSkin, TheSkinKeepsTheKeysAfterAGradientButtonClick)
+{
+    MainWindowRig rig;
+    ASSERT_TRUE(rig.start());
+    rig.window().activateWindow();
+    Pointer pointer(rig);
+    QWidget* picture = rig.control("Picture1");
+    for (const char* button : { "GGCommand2", "GGCommand5" }) {
+        SCOPED_TRACE(button);
+        pointer.click(Qt::LeftButton, centreOf(button));
+        takePopup();
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget(), picture);
+    }
+}
+
 TEST(MainWindowSkin, GradientButtonsCarryTheirDesign)
 {
     struct Case
