@@ -4,7 +4,11 @@
 
 #include <QString>
 
+class MessageBoxService;
 struct Platform;
+
+// Tells the user that `what` ("The MIDI piano") does not exist in this version yet.
+void tellNotAvailable(MessageBoxService& boxes, const QString& what);
 
 // The program's own windows behind OtherWindows. A window this version does not have yet is
 // answered with an information box that says so, in place of silence, so that a menu choice
@@ -24,7 +28,5 @@ public:
     void showAboutModal() override;
 
 private:
-    void notAvailable(const QString& what);
-
     Platform& m_platform;
 };

@@ -404,6 +404,10 @@ void frmMtroNew::Form_Unload()
 
 void frmMtroNew::Picka(int Index)
 {
+    if (Index >= 0 && Index <= 10) {
+        tellNotAvailable(*m_platform.boxes, QStringLiteral("Playing the reference notes"));
+        return;
+    }
     m_metronome->Picka(Index);
 }
 
@@ -413,8 +417,11 @@ void frmMtroNew::Bitovi(int Index)
 }
 
 // TODO(issue: reference notes, tuner and polyrhythm examples): the polyrhythm examples.
-void frmMtroNew::Primeri(int)
-{}
+void frmMtroNew::Primeri(int Index)
+{
+    if (Index >= 2 && Index <= 6)
+        tellNotAvailable(*m_platform.boxes, QStringLiteral("Playing the polyrhythm examples"));
+}
 
 void frmMtroNew::raz1()
 {

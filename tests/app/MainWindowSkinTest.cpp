@@ -4,6 +4,7 @@
 #include "app/Skin.h"
 #include "controls/AnalogClock.h"
 #include "controls/GGCommand.h"
+#include "platform/basic/FakeMessageBoxService.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -302,6 +303,29 @@ TEST(MainWindowSkin, TheSkinKeepsTheKeysAfterAGradientButtonClick)
         QApplication::processEvents();
         EXPECT_EQ(QApplication::focusWidget(), picture);
     }
+}
+
+TEST(MainWindowSkin, PitchAndPolyEntriesNotYetBuiltSaySoAndTheTunerStopStillWorks)
+{
+    MainWindowRig rig;
+    ASSERT_TRUE(rig.start());
+    rig.fake.boxes().clear();
+    FlamMenus& menus = rig.flam().menus();
+    menus.entry(u"mnupitch", 0)->action()->trigger();
+    menus.entry(u"mnupoly", 2)->action()->trigger();
+    menus.entry(u"mnupoly", 8)->action()->trigger();
+    const auto& shown = rig.fake.boxes().shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text,
+        QStringLiteral(
+            "Playing the reference notes is not available in this version of Kadentor yet."));
+    EXPECT_EQ(shown[1].icon, MsgIcon::Information);
+
+    rig.dragDialTo(40);
+    ASSERT_TRUE(rig.stepping());
+    menus.entry(u"mnupitch", 12)->action()->trigger();
+    EXPECT_FALSE(rig.stepping());
+    EXPECT_EQ(rig.fake.boxes().shown().size(), 2u);
 }
 
 TEST(MainWindowSkin, GradientButtonsCarryTheirDesign)
