@@ -24,19 +24,16 @@ TEST(BalloonTip, HoverShowsTheTipAfterItsDelayAndHidesItAfterItsTime)
     EXPECT_FALSE(tip->isVisible());
     EXPECT_TRUE(b.timer->active);
     EXPECT_EQ(b.timer->ms, BalloonTip::kInitialDelayMs);
-    EXPECT_EQ(BalloonTip::kInitialDelayMs, 500);
-
     const int starts = b.timer->starts;
     b.hover(QPoint(5, 5));
     EXPECT_EQ(b.timer->starts, starts + 1) << "a move starts the wait again";
-    EXPECT_EQ(b.timer->ms, 500);
+    EXPECT_EQ(b.timer->ms, BalloonTip::kInitialDelayMs);
 
     b.timer->fire();
     EXPECT_TRUE(tip->isVisible());
     EXPECT_EQ(tip->text(), QStringLiteral(" Close "));
     EXPECT_FALSE(tip->geometry().contains(QCursor::pos())) << "never under the pointer";
     EXPECT_EQ(b.timer->ms, BalloonTip::kVisibleMs);
-    EXPECT_EQ(BalloonTip::kVisibleMs, 5000);
     b.hover(QPoint(6, 5));
     EXPECT_TRUE(tip->isVisible()) << "moving over the owner keeps it up";
 
@@ -69,28 +66,18 @@ TEST(BalloonTip, APressHidesTheTipAndLeavingDestroysIt)
     b.press();
     EXPECT_FALSE(b.timer->active) << "a press before the delay cancels the showing";
     b.release();
-
     b.hover(b.outside());
     EXPECT_EQ(b.tip(), nullptr);
-}
 
-TEST(BalloonTip, EmptyTextMakesNoTipAndAnEarlierOneStillGoes)
-{
-    {
-        Button none;
-        none.hover();
-        EXPECT_EQ(none.tip(), nullptr);
-        EXPECT_FALSE(none.timer->active);
-    }
-
-    Button b(withTip(QStringLiteral("Play")));
+    // An empty text makes no tip; one emptied while waiting never shows.
     b.hover();
-    ASSERT_NE(b.tip(), nullptr);
     b.gg->setToolTip(QString());
     b.timer->fire();
-    EXPECT_FALSE(b.tip()->isVisible()) << "an empty text never shows";
+    EXPECT_FALSE(b.tip()->isVisible());
     b.hover(b.outside());
+    b.hover();
     EXPECT_EQ(b.tip(), nullptr);
+    EXPECT_FALSE(b.timer->active);
 }
 
 TEST(BalloonTip, NewTextShowsAtOnceTheRestAtTheNextEntry)
@@ -166,7 +153,7 @@ TEST(BalloonTip, PlacementStaysOnScreenOffTheTargetWithTheStemAtIt)
     }
 }
 
-TEST(BalloonTip, DrawsItsColoursAndIcons)
+TEST(BalloonTip, DrawsItsBackColourAndOnlyTheThreeIcons)
 {
     PropertyBag bag = withTip(QStringLiteral("Close"));
     bag.set(QStringLiteral("ToolTipBackColor"), 0xE0FFFF);
@@ -176,24 +163,16 @@ TEST(BalloonTip, DrawsItsColoursAndIcons)
     b.hover();
     b.timer->fire();
     const QImage shown = b.tip()->grab().toImage();
-    const int bottom = shown.height() - 3;
-    EXPECT_EQ(fromQColor(shown.pixelColor(shown.width() / 2, bottom)), 0xE0FFFFu);
+    EXPECT_EQ(fromQColor(shown.pixelColor(shown.width() / 2, shown.height() - 3)), 0xE0FFFFu);
 
-    struct Icon
-    {
-        int code;
-        QColor main;
-    };
-
-    for (const Icon& icon : { Icon { 1, QColor(40, 110, 210) }, Icon { 2, QColor(250, 200, 30) },
-             Icon { 3, QColor(215, 35, 35) }, Icon { 0, QColor(Qt::white) },
-             Icon { 9, QColor(Qt::white) } }) {
-        SCOPED_TRACE(icon.code);
-        QImage box(16, 16, QImage::Format_RGB32);
-        box.fill(Qt::white);
+    QImage blank(16, 16, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    for (int code : { -1, 0, 1, 2, 3, 4 }) {
+        SCOPED_TRACE(code);
+        QImage box = blank;
         QPainter painter(&box);
-        BalloonTip::drawIcon(painter, QPoint(0, 0), icon.code);
+        BalloonTip::drawIcon(painter, QPoint(0, 0), code);
         painter.end();
-        EXPECT_EQ(box.pixelColor(3, 12), icon.main) << "the icon's own colour near its lower left";
+        EXPECT_EQ(box != blank, code >= 1 && code <= 3);
     }
 }

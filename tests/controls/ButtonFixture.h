@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BagOf.h"
 #include "controls/BalloonTip.h"
 #include "controls/DrawSurface.h"
 #include "controls/GGCommand.h"
@@ -87,26 +88,22 @@ struct Button
 
     void log()
     {
-        QObject::connect(gg, &GGCommand::Click, [this] {
-            events << QStringLiteral("Click");
-        });
-        QObject::connect(gg, &GGCommand::DblClick, [this] {
-            events << QStringLiteral("DblClick");
-        });
-        QObject::connect(gg, &GGCommand::MouseEnter, [this] {
-            events << QStringLiteral("MouseEnter");
-        });
-        QObject::connect(gg, &GGCommand::MouseExit, [this] {
-            events << QStringLiteral("MouseExit");
-        });
-        QObject::connect(
-            gg, &GGCommand::MouseDown, [this](std::int16_t& b, std::int16_t&, float&, float&) {
-                events << QStringLiteral("MouseDown %1").arg(b);
-            });
-        QObject::connect(
-            gg, &GGCommand::MouseUp, [this](std::int16_t& b, std::int16_t&, float&, float&) {
-                events << QStringLiteral("MouseUp %1").arg(b);
-            });
+        auto note = [this](const char* name) {
+            return [this, name] {
+                events << QString::fromLatin1(name);
+            };
+        };
+        auto noteButton = [this](const char* name) {
+            return [this, name](std::int16_t& b, std::int16_t&, float&, float&) {
+                events << QStringLiteral("%1 %2").arg(QLatin1String(name)).arg(b);
+            };
+        };
+        QObject::connect(gg, &GGCommand::Click, note("Click"));
+        QObject::connect(gg, &GGCommand::DblClick, note("DblClick"));
+        QObject::connect(gg, &GGCommand::MouseEnter, note("MouseEnter"));
+        QObject::connect(gg, &GGCommand::MouseExit, note("MouseExit"));
+        QObject::connect(gg, &GGCommand::MouseDown, noteButton("MouseDown"));
+        QObject::connect(gg, &GGCommand::MouseUp, noteButton("MouseUp"));
         QObject::connect(
             gg, &GGCommand::MouseMove, [this](std::int16_t&, std::int16_t&, float&, float&) {
                 ++moves;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BagOf.h"
 #include "controls/AnalogClock.h"
 #include "controls/ControlFonts.h"
 #include "controls/DrawSurface.h"
@@ -16,21 +17,12 @@ struct Dial
 {
     static PropertyBag mainWindowBag()
     {
-        PropertyBag bag;
-        bag.set(QStringLiteral("TitleShow"), false);
-        bag.set(QStringLiteral("TitleFormat"), QStringLiteral("h:nn"));
-        bag.set(QStringLiteral("TitleWidth"), 165);
-        bag.set(QStringLiteral("ClockBoxStyle"), 1);
-        bag.set(QStringLiteral("ClockBevelWidth"), 7);
-        bag.set(QStringLiteral("ClockBackColor"), 0);
-        bag.set(QStringLiteral("ClockForeColor"), 0xFFFFFF);
-        bag.set(QStringLiteral("ClockFont"),
-            QVariant::fromValue(controlFont(QStringLiteral("Tahoma"), 8.25)));
-        bag.set(QStringLiteral("HandMinuteColor"), 0xFFFFFF);
-        bag.set(QStringLiteral("HandSecondShow"), true);
-        bag.set(QStringLiteral("HLForeColor"), 0xC0);
-        bag.set(QStringLiteral("AMPMShow"), false);
-        return bag;
+        return bagOf({ { "TitleShow", false }, { "TitleFormat", QStringLiteral("h:nn") },
+            { "TitleWidth", 165 }, { "ClockBoxStyle", 1 }, { "ClockBevelWidth", 7 },
+            { "ClockBackColor", 0 }, { "ClockForeColor", 0xFFFFFF },
+            { "ClockFont", QVariant::fromValue(controlFont(QStringLiteral("Tahoma"), 8.25)) },
+            { "HandMinuteColor", 0xFFFFFF }, { "HandSecondShow", true }, { "HLForeColor", 0xC0 },
+            { "AMPMShow", false } });
     }
 
     AnalogClock clock;

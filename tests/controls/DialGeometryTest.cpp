@@ -76,17 +76,12 @@ TEST(DialGeometry, PointerOnTheAxesGivesTheQuarterMinutes)
         EXPECT_EQ(pointerAngle(c.dx, c.dy), c.angle);
         EXPECT_EQ(minuteAtAngle(c.angle), c.minute);
     }
-}
-
-TEST(DialGeometry, HalfMinutesRoundToEvenAndSixtyWrapsToZero)
-{
-    // Clock angles (clockwise from 12) turned into pointer angles.
-    const std::pair<int, int> cases[] = { { 3, 0 }, { 9, 2 }, { 15, 2 }, { 351, 58 }, { 357, 0 },
-        { 0, 0 }, { 354, 59 } };
-    for (const auto& [clockwise, minute] : cases) {
+    // Near 12 from both sides (clock angles, clockwise from 12): halves to even, 60 wraps to 0.
+    const std::pair<int, int> seam[] = { { 3, 0 }, { 9, 2 }, { 15, 2 }, { 351, 58 }, { 354, 59 },
+        { 357, 0 } };
+    for (const auto& [clockwise, minute] : seam) {
         SCOPED_TRACE(clockwise);
-        const int pointer = ((90 - clockwise) % 360 + 360) % 360;
-        EXPECT_EQ(minuteAtAngle(pointer), minute);
+        EXPECT_EQ(minuteAtAngle((450 - clockwise) % 360), minute);
     }
     EXPECT_EQ(minuteAtAngle(360), 15);
 }

@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -29,9 +28,6 @@ struct Recorder
         QObject::connect(&surface, &DrawSurface::mouseDown, record("Down"));
         QObject::connect(&surface, &DrawSurface::mouseMove, record("Move"));
         QObject::connect(&surface, &DrawSurface::mouseUp, record("Up"));
-        QObject::connect(&surface, &DrawSurface::dblClick, [this] {
-            events << "DblClick";
-        });
     }
 };
 
@@ -54,19 +50,6 @@ TEST(DrawSurface, ReportsThePressedButtonOnPressAndReleaseAndTheHeldMaskOnMove)
             "Up 1 4 14,24", "Move 2 0 60,70", "Up 2 0 60,70" }));
 }
 
-TEST(DrawSurface, ADoubleClickArrivesAsPressReleaseDoubleClickRelease)
-{
-    DrawSurface surface;
-    surface.resize(50, 40);
-    Recorder r(surface);
-    // What a widget receives for a double click: the second press comes as the double click.
-    QTest::mousePress(&surface, Qt::LeftButton, {}, QPoint(5, 6));
-    QTest::mouseRelease(&surface, Qt::LeftButton, {}, QPoint(5, 6));
-    QTest::mouseDClick(&surface, Qt::LeftButton, {}, QPoint(5, 6));
-    QTest::mouseRelease(&surface, Qt::LeftButton, {}, QPoint(5, 6));
-    EXPECT_EQ(r.events, (QStringList { "Down 1 0 5,6", "Up 1 0 5,6", "DblClick", "Up 1 0 5,6" }));
-}
-
 TEST(DrawSurface, AThrowingHandlerStopsAtTheEventThatRaisedIt)
 {
     DrawSurface surface;
@@ -81,19 +64,4 @@ TEST(DrawSurface, AThrowingHandlerStopsAtTheEventThatRaisedIt)
     QTest::mousePress(&surface, Qt::LeftButton, {}, QPoint(1, 1));
     QTest::mouseRelease(&surface, Qt::LeftButton, {}, QPoint(1, 1));
     EXPECT_EQ(after, 1);
-}
-
-TEST(DrawSurface, TheCanvasFollowsTheWidgetAndShowsWhatIsDrawn)
-{
-    DrawSurface surface;
-    surface.setBackColor(0);
-    surface.resize(30, 20);
-    surface.clear();
-    surface.box(5, 5, 9, 9, 0x00FF00, Canvas::BoxFill::Filled);
-    surface.refresh();
-    EXPECT_EQ(surface.scaleWidth(), 30);
-    EXPECT_EQ(surface.scaleHeight(), 20);
-    const QImage shown = surface.grab().toImage();
-    EXPECT_EQ(QColor(shown.pixel(7, 7)), QColor(0, 255, 0));
-    EXPECT_EQ(QColor(shown.pixel(10, 10)), QColor(0, 0, 0));
 }

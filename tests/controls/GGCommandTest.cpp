@@ -3,17 +3,12 @@
 
 #include <vector>
 
-#include <QPainter>
-
 namespace {
 
 PropertyBag plainFace(OleColor from, OleColor to)
 {
-    PropertyBag bag;
-    bag.set(QStringLiteral("Caption"), QString());
-    bag.set(QStringLiteral("GradientFromColor"), from);
-    bag.set(QStringLiteral("GradientToColor"), to);
-    return bag;
+    return bagOf(
+        { { "Caption", QString() }, { "GradientFromColor", from }, { "GradientToColor", to } });
 }
 
 std::vector<int> redColumn(const Button& b, int x, int fromY, int toY)
@@ -63,7 +58,6 @@ TEST(GGCommandGradient, OrientationPlainFillAndNoInversion)
     rows.press();
     for (int y = 1; y < 14; ++y)
         EXPECT_EQ(rows.pixel(5, y), rgbColor(y, y, y)) << "row " << y;
-    rows.release();
 
     PropertyBag plain = plainFace(0x000000, 0x0F0F0F);
     plain.set(QStringLiteral("UseGradientFill"), false);
@@ -72,7 +66,6 @@ TEST(GGCommandGradient, OrientationPlainFillAndNoInversion)
     flat.hover();
     flat.press();
     EXPECT_EQ(inkBox(flat, 0x336699), QRect(1, 1, 26, 13)) << "the plain background, pressed too";
-    flat.release();
 }
 
 TEST(GGCommandGradient, FacesWithoutExtentDrawNothingAndSurvive)
@@ -92,68 +85,47 @@ TEST(GGCommandGradient, FacesWithoutExtentDrawNothingAndSurvive)
 
 TEST(GGCommandLayout, CaptionAtEachAlignmentWithOffsets)
 {
-    struct Case
-    {
-        int alignment;
-        QPoint at;
-    };
-
     // A 30 x 13 caption on a 60 x 20 face: right margin 2, halves rounded down.
-    const Case cases[] = {
-        { 0, { 1, 1 } },
-        { 1, { 1, 3 } },
-        { 2, { 1, 6 } },
-        { 3, { 15, 1 } },
-        { 4, { 15, 3 } },
-        { 5, { 15, 6 } },
-        { 6, { 28, 1 } },
-        { 7, { 28, 3 } },
-        { 8, { 28, 6 } },
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.alignment);
+    const QPoint at[] = { { 1, 1 }, { 1, 3 }, { 1, 6 }, { 15, 1 }, { 15, 3 }, { 15, 6 }, { 28, 1 },
+        { 28, 3 }, { 28, 6 } };
+    for (int alignment = 0; alignment <= 8; ++alignment) {
+        SCOPED_TRACE(alignment);
         PropertyBag bag = plainFace(0xFFFFFF, 0xE0E0E0);
         bag.set(QStringLiteral("ForeColor"), 0x0000C0);
-        bag.set(QStringLiteral("CaptionAlignment"), c.alignment);
+        bag.set(QStringLiteral("CaptionAlignment"), alignment);
         Button b(bag);
         b.gg->setCaptionGlyph(solidGlyph(30, 13));
-        EXPECT_EQ(inkBox(b, 0x0000C0), QRect(c.at, QSize(30, 13)));
+        EXPECT_EQ(inkBox(b, 0x0000C0), QRect(at[alignment], QSize(30, 13)));
         b.gg->setCaptionXOffset(-1);
         b.gg->setCaptionYOffset(-1);
-        EXPECT_EQ(inkBox(b, 0x0000C0), QRect(c.at - QPoint(1, 1), QSize(30, 13)));
+        EXPECT_EQ(inkBox(b, 0x0000C0), QRect(at[alignment] - QPoint(1, 1), QSize(30, 13)));
     }
 }
 
 TEST(GGCommandLayout, PictureCountsAsItsHimetricSizeOverOnePointSevenFive)
 {
     // 76 pixels are 2011 HIMETRIC, which the layout takes as 76.6 pixels.
-    struct Case
-    {
-        int alignment;
-        QPoint at;
-    };
-
-    const Case cases[] = { { 4, { 11, 11 } }, { 8, { 22, 22 } }, { 0, { 1, 1 } } };
+    const std::pair<int, QPoint> cases[] = { { 4, { 11, 11 } }, { 8, { 22, 22 } },
+        { 0, { 1, 1 } } };
     QImage picture(76, 76, QImage::Format_RGB32);
     picture.fill(QColor(0, 200, 0));
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.alignment);
+    for (const auto& [alignment, at] : cases) {
+        SCOPED_TRACE(alignment);
         PropertyBag bag = plainFace(0xFFFFFF, 0xE0E0E0);
         bag.set(QStringLiteral("Picture"), QVariant::fromValue(picture));
-        bag.set(QStringLiteral("PictureAlignment"), c.alignment);
+        bag.set(QStringLiteral("PictureAlignment"), alignment);
         Button b(bag, { 100, 100 });
-        EXPECT_EQ(inkBox(b, rgbColor(0, 200, 0)), QRect(c.at, QSize(76, 76)));
+        EXPECT_EQ(inkBox(b, rgbColor(0, 200, 0)), QRect(at, QSize(76, 76)));
     }
 }
 
 TEST(GGCommandLayout, OutOfRangeCodesAreRefusedAndNeverDrift)
 {
     PropertyBag bag = plainFace(0xFFFFFF, 0xE0E0E0);
+    for (const char* key : { "CaptionAlignment", "GradientOrientation", "Border3DStyle" })
+        bag.set(QString::fromLatin1(key), 12);
     bag.set(QStringLiteral("ForeColor"), 0x0000C0);
-    bag.set(QStringLiteral("CaptionAlignment"), 12);
     bag.set(QStringLiteral("CaptionXOffset"), 4);
-    bag.set(QStringLiteral("GradientOrientation"), 7);
-    bag.set(QStringLiteral("Border3DStyle"), 9);
     Button b(bag);
     EXPECT_EQ(b.gg->CaptionAlignment(), 4);
     EXPECT_EQ(b.gg->GradientOrientation(), 0);
@@ -178,34 +150,30 @@ TEST(GGCommandLayout, OutOfRangeCodesAreRefusedAndNeverDrift)
     EXPECT_EQ(inkBox(b, 0x0000C0), QRect(19, 3, 30, 13)) << "centred plus the offset, once";
 }
 
-TEST(GGCommandDrawing, BorderPixelsPerState)
+TEST(GGCommandDrawing, BorderCornersPerState)
 {
     PropertyBag bag = plainFace(0x404040, 0x404040);
     bag.set(QStringLiteral("BackColor"), 0x00E0E0);
     Button b(bag, { 10, 6 });
-    const int R = 9;
-    const int B = 5;
     auto corners = [&] {
-        return QStringList { QString::number(b.pixel(0, 0), 16), QString::number(b.pixel(R, 0), 16),
-            QString::number(b.pixel(0, B), 16), QString::number(b.pixel(R, B), 16) };
+        return std::vector<OleColor> { b.pixel(0, 0), b.pixel(9, 0), b.pixel(0, 5), b.pixel(9, 5) };
     };
+    const std::vector<OleColor> raised { 0xFFFFFF, 0x808080, 0x808080, 0x808080 };
     b.hover();
     // Light runs up the left side and along the top; dark down the right and along the bottom,
     // which also takes the top-right and bottom-left corners.
-    EXPECT_EQ(corners(), (QStringList { "ffffff", "808080", "808080", "808080" }));
+    EXPECT_EQ(corners(), raised);
     b.press();
-    EXPECT_EQ(corners(), (QStringList { "808080", "ffffff", "ffffff", "ffffff" }));
+    EXPECT_EQ(corners(), (std::vector<OleColor> { 0x808080, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF }));
     b.release();
     b.hover(b.outside());
-    EXPECT_EQ(corners(), (QStringList { "e0e0", "e0e0", "e0e0", "e0e0" }))
-        << "flat: the back colour";
+    EXPECT_EQ(corners(), std::vector<OleColor>(4, 0x00E0E0)) << "flat: the back colour";
     EXPECT_EQ(b.pixel(4, 3), 0x404040u);
 
     b.gg->setAlwaysShowBorder(true);
-    EXPECT_EQ(corners(), (QStringList { "ffffff", "808080", "808080", "808080" }));
+    EXPECT_EQ(corners(), raised);
     b.gg->setCaption(QStringLiteral("a"));
-    EXPECT_EQ(corners(), (QStringList { "ffffff", "808080", "808080", "808080" }))
-        << "kept by every redraw";
+    EXPECT_EQ(corners(), raised) << "kept by every redraw";
 }
 
 TEST(GGCommandDrawing, FrameStylesInsetTheFace)
@@ -232,158 +200,86 @@ TEST(GGCommandDrawing, FrameStylesInsetTheFace)
     }
 }
 
-TEST(GGCommandDrawing, HoverLookLeavesForeColorAndFontAsTheyWere)
+TEST(GGCommandDrawing, CaptionTextSitsWhereItsAlignmentPutsIt)
 {
-    PropertyBag bag;
-    QFont demiBold = controlFont(QStringLiteral("Arial"), 8.25, 600);
-    bag.set(QStringLiteral("Font"), QVariant::fromValue(demiBold));
-    bag.set(QStringLiteral("FontBoldOnHover"), true);
-    bag.set(QStringLiteral("ForeColor"), 0x0000C0);
-    Button b(bag);
-    b.hover();
-    b.press();
-    b.release();
-    b.hover(b.outside());
-    EXPECT_EQ(b.gg->Font().weight(), 600);
-    EXPECT_EQ(b.gg->ForeColor(), 0x0000C0u);
-    EXPECT_EQ(b.gg->Font().family(), QStringLiteral("Arial"));
+    // The main window's "Pitch": Arial 8.25, top-right on a 28 x 15 face, in ForeColor.
+    PropertyBag bag = bagOf({ { "Caption", QStringLiteral("Pitch") }, { "CaptionAlignment", 6 },
+        { "ForeColor", 0x000000 }, { "GradientFromColor", 0xFFFFFF },
+        { "GradientToColor", 0xFFFFFF },
+        { "Font", QVariant::fromValue(controlFont(QStringLiteral("Arial"), 8.25)) } });
+    Button b(bag, { 28, 15 });
+    QRect ink;
+    for (int y = 0; y < 15; ++y)
+        for (int x = 0; x < 28; ++x)
+            if ((b.pixel(x, y) & 0xFF) < 0x80)
+                ink |= QRect(x, y, 1, 1);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GE(ink.left(), 1);
+    EXPECT_LE(ink.right(), 25) << "two pixels kept off the right edge";
+    EXPECT_GE(ink.right(), 22) << "right-aligned";
+    EXPECT_LE(ink.top(), 4) << "at the top";
 }
 
-TEST(GGCommandProperties, SavedAndLoadedKeepEveryStoredProperty)
+TEST(GGCommandProperties, EveryStoredPropertyLoadsAndSavesAgain)
 {
     QImage picture(3, 2, QImage::Format_RGB32);
     picture.fill(Qt::red);
-    PropertyBag bag;
-    {
-        Button a;
-        a.gg->setBorder3DStyle(3);
-        a.gg->setGradientFromColor(0x102030);
-        a.gg->setGradientInverseOnPress(false);
-        a.gg->setGradientOrientation(1);
-        a.gg->setGradientToColor(0x808080);
-        a.gg->setToolTipBackColor(0xFFFFFF);
-        a.gg->setToolTipForeColor(0x000080);
-        a.gg->setAlwaysShowBorder(true);
-        a.gg->setCaption(QStringLiteral("Pitch"));
-        a.gg->setCaptionAlignment(6);
-        a.gg->setCaptionXOffset(-3);
-        a.gg->setCaptionYOffset(2);
-        a.gg->setFontBoldOnHover(true);
-        a.gg->setFontColorOnHover(0xFFFFFF);
-        a.gg->setForeColor(0x0000C0);
-        a.gg->setPictureAlignment(8);
-        a.gg->setPictureXOffset(1);
-        a.gg->setPictureYOffset(-1);
-        a.gg->setToolTip(QStringLiteral(" Close "));
-        a.gg->setToolTipIcon(2);
-        a.gg->setToolTipStyle(1);
-        a.gg->setToolTipTitle(QStringLiteral("Title"));
-        a.gg->setUseGradientFill(false);
-        a.gg->setUseHoverProperties(false);
-        a.gg->setMousePointer(15);
-        a.gg->setBackColor(0xE0E0E0);
-        a.gg->setFont(controlFont(QStringLiteral("Arial"), 9.75));
-        a.gg->setPicture(picture);
-        a.gg->setEnabled(false);
-        a.gg->setDontReleaseCapture(true);
-        a.gg->setToolTipCentered(true);
-        a.gg->save(bag);
-        EXPECT_EQ(bag.names().size(), 29);
-    }
-    Button b(bag);
-    PropertyBag again;
-    b.gg->save(again);
-    for (const QString& name : bag.names()) {
-        SCOPED_TRACE(name.toStdString());
-        EXPECT_EQ(again.value(name), bag.value(name));
-    }
-    EXPECT_EQ(b.gg->Picture().pixelColor(2, 1), QColor(Qt::red));
+    // Every key in storing order, none at its default.
+    const PropertyBag stored = bagOf({ { "Caption", QStringLiteral("Pitch") },
+        { "CaptionAlignment", 6 }, { "CaptionXOffset", -3 }, { "CaptionYOffset", 2 },
+        { "UseHoverProperties", false }, { "FontBoldOnHover", true },
+        { "FontColorOnHover", 0xFFFFFF }, { "BackColor", 0xE0E0E0 }, { "ForeColor", 0x0000C0 },
+        { "Font", QVariant::fromValue(controlFont(QStringLiteral("Arial"), 9.75)) },
+        { "Picture", QVariant::fromValue(picture) }, { "PictureAlignment", 8 },
+        { "PictureXOffset", 1 }, { "PictureYOffset", -1 }, { "AlwaysShowBorder", true },
+        { "ToolTip", QStringLiteral(" Close ") }, { "ToolTipTitle", QStringLiteral("Title") },
+        { "ToolTipBackColor", 0xFFFFFF }, { "ToolTipForeColor", 0x000080 }, { "ToolTipIcon", 2 },
+        { "ToolTipStyle", 1 }, { "Border3DStyle", 3 }, { "GradientOrientation", 1 },
+        { "UseGradientFill", false }, { "GradientFromColor", 0x102030 },
+        { "GradientToColor", 0x808080 }, { "GradientInverseOnPress", false },
+        { "MousePointer", 15 }, { "Enabled", false } });
+    Button b(stored);
     EXPECT_EQ(b.face->cursor().shape(), Qt::SizeAllCursor);
     EXPECT_FALSE(b.face->isEnabled());
-    EXPECT_FALSE(b.gg->ToolTipCentered());
-    // DontReleaseCapture came back off: a press dragged out is cancelled.
-    b.gg->setEnabled(true);
-    b.hover();
-    b.press();
-    b.drag(b.outside());
-    EXPECT_EQ(b.take(), "MouseEnter, MouseDown 1, MouseExit");
-    b.release(Qt::LeftButton, b.outside());
+    // Run-time switches are not stored.
+    b.gg->setDontReleaseCapture(true);
+    b.gg->setToolTipCentered(true);
+    PropertyBag saved;
+    b.gg->save(saved);
+    EXPECT_EQ(saved.names(), stored.names());
+    for (const QString& name : stored.names()) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_EQ(saved.value(name), stored.value(name));
+    }
 }
 
-TEST(GGCommandProperties, NewAndDefaultControlsStoreOnlyWhatDiffers)
+TEST(GGCommandProperties, DefaultControlsStoreNothingAndAreCaptionedByTheirName)
 {
     Button loaded;
     PropertyBag bag;
     loaded.gg->save(bag);
-    EXPECT_EQ(bag.names(), QStringList {}) << "a loaded default control, captioned by its name";
+    EXPECT_EQ(bag.names(), QStringList {});
     EXPECT_EQ(loaded.gg->Caption(), QStringLiteral("GGCommand1"));
 
     GGCommand fresh;
     fresh.setObjectName(QStringLiteral("GGCommand9"));
     fresh.loadNew();
-    PropertyBag created;
-    fresh.save(created);
-    EXPECT_EQ(created.names(), QStringList {});
+    fresh.save(bag);
+    EXPECT_EQ(bag.names(), QStringList {});
     EXPECT_EQ(fresh.Caption(), QStringLiteral("GGCommand9"));
-
-    PropertyBag mixedCase;
-    mixedCase.set(QStringLiteral("captionALIGNMENT"), 6);
-    Button read(mixedCase);
-    EXPECT_EQ(read.gg->CaptionAlignment(), 6);
 }
 
-TEST(GGCommandProperties, WhichSettersActOnAnUnchangedValue)
+TEST(GGCommandProperties, AnUnknownPointerIsRefusedButReported)
 {
     Button b;
     QStringList keys;
     QObject::connect(b.gg, &CustomControl::propertyChanged, [&](const QString& k) {
         keys << k;
     });
-    GGCommand& g = *b.gg;
-    g.setGradientFromColor(g.GradientFromColor());
-    g.setGradientToColor(g.GradientToColor());
-    g.setGradientOrientation(g.GradientOrientation());
-    g.setUseGradientFill(g.UseGradientFill());
-    EXPECT_TRUE(keys.isEmpty());
-    g.setCaption(g.Caption());
-    g.setGradientInverseOnPress(g.GradientInverseOnPress());
-    g.setToolTip(g.ToolTip());
-    g.setBackColor(g.BackColor());
-    g.setMousePointer(g.MousePointer());
-    g.setEnabled(g.Enabled());
-    EXPECT_EQ(keys,
-        (QStringList { "Caption", "GradientInverseOnPress", "ToolTip", "BackColor", "MousePointer",
-            "Enabled" }));
-
-    keys.clear();
-    g.setMousePointer(16);
-    g.setMousePointer(70000);
-    EXPECT_EQ(keys, (QStringList { "MousePointer", "MousePointer" })) << "refused but reported";
-    EXPECT_EQ(g.MousePointer(), 0);
-    g.setMousePointer(2);
+    b.gg->setMousePointer(2);
+    b.gg->setMousePointer(16);
+    b.gg->setMousePointer(70000);
+    EXPECT_EQ(keys, (QStringList { "MousePointer", "MousePointer", "MousePointer" }));
+    EXPECT_EQ(b.gg->MousePointer(), 2);
     EXPECT_EQ(b.face->cursor().shape(), Qt::CrossCursor);
-}
-
-TEST(GGCommandDrawing, CaptionTextSitsWhereItsAlignmentPutsIt)
-{
-    // The main window's "Pitch": Arial 8.25, top-right on a 28 x 15 face, in ForeColor.
-    PropertyBag bag = plainFace(0xFFFFFF, 0xFFFFFF);
-    bag.set(QStringLiteral("Caption"), QStringLiteral("Pitch"));
-    bag.set(QStringLiteral("CaptionAlignment"), 6);
-    bag.set(QStringLiteral("ForeColor"), 0x000000);
-    bag.set(
-        QStringLiteral("Font"), QVariant::fromValue(controlFont(QStringLiteral("Arial"), 8.25)));
-    Button b(bag, { 28, 15 });
-    QRect ink;
-    for (int y = 0; y < 15; ++y) {
-        for (int x = 0; x < 28; ++x) {
-            if ((b.pixel(x, y) & 0xFF) < 0x80)
-                ink |= QRect(x, y, 1, 1);
-        }
-    }
-    ASSERT_FALSE(ink.isEmpty());
-    EXPECT_GE(ink.left(), 1);
-    EXPECT_LE(ink.right(), 25) << "two pixels kept off the right edge";
-    EXPECT_GE(ink.right(), 22) << "right-aligned";
-    EXPECT_LE(ink.top(), 4) << "at the top";
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BagOf.h"
 #include "controls/DrawSurface.h"
 #include "controls/PropertyBag.h"
 #include "controls/SliderPic.h"
@@ -69,13 +70,9 @@ struct Slider
 {
     static PropertyBag volumeBag()
     {
-        PropertyBag bag;
-        bag.set(QStringLiteral("Max"), 100);
-        bag.set(QStringLiteral("ImageSlider"), trackPicture());
-        bag.set(QStringLiteral("ImageLeft"), leftPicture());
-        bag.set(QStringLiteral("ImagePointer"), pointerPicture());
-        bag.set(QStringLiteral("BackStyle"), 0);
-        return bag;
+        return bagOf(
+            { { "Max", 100 }, { "ImageSlider", trackPicture() }, { "ImageLeft", leftPicture() },
+                { "ImagePointer", pointerPicture() }, { "BackStyle", 0 } });
     }
 
     struct Report

@@ -31,13 +31,6 @@ TEST(TimeOfDay, KeepsOnlyTheTimePartInWholeSeconds)
     }
 }
 
-TEST(TimeOfDay, TextHasTwoDigitHoursSoMinutesAreCharactersFourAndFive)
-{
-    EXPECT_EQ(timeText(0), QStringLiteral("00:00:00"));
-    EXPECT_EQ(timeText(9 * 3600 + 5 * 60 + 7), QStringLiteral("09:05:07"));
-    EXPECT_EQ(timeText(23 * 3600 + 59 * 60 + 59).mid(3, 2), QStringLiteral("59"));
-}
-
 TEST(TimeOfDay, FormatPictures)
 {
     struct Case
