@@ -5,7 +5,7 @@
 // plain step; "start": just after start-up (no tempo, no play/stop button); "sheet": every picture
 // but the background side by side on a mid grey.
 
-#include "../controls/DialFixture.h"
+#include "DialFixture.h"
 #include "app/Skin.h"
 
 #include <cmath>
