@@ -1,32 +1,113 @@
 #pragma once
 
 // The main window on the fake platform with recording stand-ins for the MIDI-file player and the
-// windows it opens (one log, `player.calls`), and the user's hands: the dial dragged with the
+// windows it opens (one log of effects, `calls`), and the user's hands: the dial dragged with the
 // mouse, clicks on the window's controls, keys on the skin.
 
-#include "OpenerFakes.h"
 #include "app/Metronome.h"
+#include "app/OtherWindows.h"
+#include "app/PlayerWindow.h"
 #include "app/frmFlam.h"
 #include "app/frmMtroNew.h"
+#include "controls/AnalogClock.h"
+#include "controls/DrawSurface.h"
+#include "controls/SliderPic.h"
 #include "platform/FakePlatform.h"
+#include "platform/settings/SettingsStore.h"
 
+#include <cmath>
+#include <functional>
+#include <numbers>
 #include <vector>
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 
-class AnalogClock;
-class SliderPic;
+// Records "stani", "stani2", "txtmidi=NAME", "DajJako=LEVEL".
+class FakePlayerWindow : public PlayerWindow
+{
+public:
+    explicit FakePlayerWindow(QStringList& log)
+        : m_log(log)
+    {}
+
+    void stani2() override { m_log << QStringLiteral("stani2"); }
+
+    void stani() override { m_log << QStringLiteral("stani"); }
+
+    void setTxtmidi(const QString& name) override { m_log << QStringLiteral("txtmidi=") + name; }
+
+    void DajJako(std::int32_t Level) override
+    {
+        m_log << QStringLiteral("DajJako=") + QString::number(Level);
+    }
+
+private:
+    QStringList& m_log;
+};
+
+// Records "show:NAME" for each window shown, then runs `onShow` (a test looks at the main
+// window as the window opens).
+class FakeOtherWindows : public OtherWindows
+{
+public:
+    explicit FakeOtherWindows(QStringList& log)
+        : m_log(log)
+    {}
+
+    void showPiano() override { shown(QStringLiteral("piano")); }
+
+    void showRecorder() override { shown(QStringLiteral("frmRec")); }
+
+    void showMp3Modal() override { shown(QStringLiteral("frmMp3")); }
+
+    void showFrmpolyModal() override { shown(QStringLiteral("frmpoly")); }
+
+    void showFrmPaternModal() override { shown(QStringLiteral("frmPatern")); }
+
+    void showFrmMSoundModal() override { shown(QStringLiteral("frmMSound")); }
+
+    void showHelp() override { shown(QStringLiteral("help")); }
+
+    void showAboutModal() override { shown(QStringLiteral("frmabout")); }
+
+    std::function<void(const QString& window)> onShow;
+
+private:
+    void shown(const QString& window)
+    {
+        m_log << QStringLiteral("show:") + window;
+        if (onShow)
+            onShow(window);
+    }
+
+    QStringList& m_log;
+};
 
 class MainWindowRig
 {
 public:
     // Stored settings to start with, as (value name, text) in section "Gitara".
-    explicit MainWindowRig(const std::vector<std::pair<QString, QString>>& settings = {});
-    ~MainWindowRig();
+    explicit MainWindowRig(const std::vector<std::pair<QString, QString>>& settings = {})
+    {
+        for (const auto& [name, text] : settings)
+            fake.platform.settings->SaveRegValue(
+                QStringLiteral("Taktovia"), QStringLiteral("Gitara"), name, text);
+    }
+
+    ~MainWindowRig() { frmMtroNew::unload(); }
 
     // Loads and shows the window; false when its load ended the program.
-    bool start();
+    bool start()
+    {
+        m_window = frmMtroNew::load(fake.platform, &player, &windows);
+        if (m_window)
+            m_window->show();
+        return m_window != nullptr;
+    }
 
     frmMtroNew& window() { return *m_window; }
 
@@ -39,24 +120,58 @@ public:
         return m_window->findChild<T*>(QString::fromLatin1(name));
     }
 
-    AnalogClock& dial() const;
-    SliderPic& slider() const;
+    AnalogClock& dial() const { return *control<AnalogClock>("AnalogClock1"); }
+
+    SliderPic& slider() const { return *control<SliderPic>("SliderPic1"); }
 
     // Drags the dial's hand with the left button from where it points to `minute`, with one
     // move on the way; every move and the release set the dial.
-    void dragDialTo(int minute);
-    void click(const char* control);
-    void key(Qt::Key key, bool autoRepeat = false);
-    QString storedVolume();
+    void dragDialTo(int minute)
+    {
+        auto* face = dial().findChild<DrawSurface*>();
+        const int from = dial().ValueText().mid(3, 2).toInt();
+        QTest::mousePress(face, Qt::LeftButton, {}, dialPointAt(from));
+        QTest::mouseMove(face, dialPointAt((from + minute) / 2.0));
+        QTest::mouseMove(face, dialPointAt(minute));
+        QTest::mouseRelease(face, Qt::LeftButton, {}, dialPointAt(minute));
+    }
+
+    void click(const char* name)
+    {
+        QWidget* widget = control(name);
+        QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+    }
+
+    void key(Qt::Key key, bool autoRepeat = false)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(), autoRepeat);
+        QApplication::sendEvent(control("Picture1"), &press);
+    }
+
+    QString storedVolume()
+    {
+        return fake.platform.settings
+            ->GetRegValue(QStringLiteral("Taktovia"), QStringLiteral("Gitara"),
+                QStringLiteral("Volme"), QStringLiteral("missing"))
+            .toString();
+    }
 
     bool stepping() { return flam().Timer1.isEnabled() || flam().Timer2.isEnabled(); }
 
     FakePlatform fake;
-    FakePlayerWindow player;
-    FakeOtherWindows windows { player.calls };
+    QStringList calls;
+    FakePlayerWindow player { calls };
+    FakeOtherWindows windows { calls };
 
 private:
-    QPoint dialPointAt(double minute) const;
+    QPoint dialPointAt(double minute) const
+    {
+        const DialGeometry g = dial().geometry();
+        const double radius = g.faceRadius * 0.6;
+        const double angle = (90 - minute * 6) * std::numbers::pi / 180;
+        return QPoint(static_cast<int>(std::lround(g.centreX + radius * std::cos(angle))),
+            static_cast<int>(std::lround(g.centreY - radius * std::sin(angle))));
+    }
 
     frmMtroNew* m_window = nullptr;
 };

@@ -2,14 +2,9 @@
 
 #include "MainWindowRig.h"
 #include "app/Skin.h"
-#include "controls/AnalogClock.h"
-#include "controls/GGCommand.h"
-#include "platform/basic/FakeMessageBoxService.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QMenu>
-#include <QTest>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -30,30 +25,22 @@ QRect placeOf(std::string_view control)
     return {};
 }
 
-// A point of the dial's frame, where the drag area lies over it, and the dial face's centre.
-const QPoint kDragArea = placeOf("Image17").topLeft() + QPoint(2, 60);
-const QPoint kDialFace = placeOf("AnalogClock1").center();
-
-QPoint centreOf(const char* control)
+QPoint centreOf(std::string_view control)
 {
     return placeOf(control).center();
 }
 
-class Pointer
+// A point of the dial's frame, where the drag area lies over it, and the dial face's centre.
+const QPoint kDragArea = placeOf("Image17").topLeft() + QPoint(2, 60);
+const QPoint kDialFace = centreOf("AnalogClock1");
+
+struct Pointer
 {
-public:
-    explicit Pointer(MainWindowRig& rig)
-        : m_window(rig.window().windowHandle())
-    {}
+    void move(QPoint at) { QTest::mouseMove(window, at); }
 
-    void move(QPoint at) { QTest::mouseMove(m_window, at); }
+    void press(Qt::MouseButton button, QPoint at) { QTest::mousePress(window, button, {}, at); }
 
-    void press(Qt::MouseButton button, QPoint at) { QTest::mousePress(m_window, button, {}, at); }
-
-    void release(Qt::MouseButton button, QPoint at)
-    {
-        QTest::mouseRelease(m_window, button, {}, at);
-    }
+    void release(Qt::MouseButton button, QPoint at) { QTest::mouseRelease(window, button, {}, at); }
 
     void click(Qt::MouseButton button, QPoint at)
     {
@@ -62,8 +49,7 @@ public:
         release(button, at);
     }
 
-private:
-    QWindow* m_window;
+    QWindow* window;
 };
 
 // The popup menu that shows, closed again; null when none shows.
@@ -101,7 +87,7 @@ TEST(MainWindowSkin, EachPlaceShowsItsMenu)
     };
     MainWindowRig rig;
     ASSERT_TRUE(rig.start());
-    Pointer pointer(rig);
+    Pointer pointer { rig.window().windowHandle() };
     const QPoint windowAt = rig.window().pos();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.where);
@@ -123,42 +109,47 @@ TEST(MainWindowSkin, StartStopEntryFollowsThePlayStopImageOnBothSpots)
     struct Case
     {
         const char* state;
-        const char* background;
-        const char* dragArea;
+        void (*reach)(MainWindowRig&);
+        const char* caption;
         bool available;
     };
 
     // The background's menu once offered Stop greyed while the beat played: both spots now make
     // the entry available whenever the play/stop image shows.
     const Case cases[] = {
-        { "no tempo", "&Start Metronome", "&Start Metronome", false },
-        { "running", "&Stop Metronome", "&Stop Metronome", true },
-        { "stopped", "&Start Metronome", "&Start Metronome", true },
-        { "no tempo again", "&Start Metronome", "&Start Metronome", false },
+        { "no tempo", [](MainWindowRig&) {}, "&Start Metronome", false },
+        { "running",
+            [](MainWindowRig& rig) {
+                rig.dragDialTo(40);
+            },
+            "&Stop Metronome", true },
+        { "stopped",
+            [](MainWindowRig& rig) {
+                rig.key(Qt::Key_Return);
+            },
+            "&Start Metronome", true },
+        { "no tempo again",
+            [](MainWindowRig& rig) {
+                rig.dragDialTo(0);
+            },
+            "&Start Metronome", false },
     };
     MainWindowRig rig;
     ASSERT_TRUE(rig.start());
-    Pointer pointer(rig);
+    Pointer pointer { rig.window().windowHandle() };
     MenuEntry& mstop = *rig.flam().menus().entry(u"mstop");
-    EXPECT_FALSE(mstop.available());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.state);
-        if (std::string_view(c.state) == "running")
-            rig.dragDialTo(40);
-        else if (std::string_view(c.state) == "stopped")
-            rig.key(Qt::Key_Return);
-        else if (std::string_view(c.state) == "no tempo again")
-            rig.dragDialTo(0);
-        for (const bool onDragArea : { false, true }) {
+        c.reach(rig);
+        for (const QPoint spot : { kBackground, kDragArea }) {
             // The other spot's showing must not decide this one's flags.
             mstop.setAvailable(!c.available);
-            pointer.press(Qt::RightButton, onDragArea ? kDragArea : kBackground);
+            pointer.press(Qt::RightButton, spot);
             EXPECT_NE(takePopup(), nullptr);
-            pointer.release(Qt::RightButton, onDragArea ? kDragArea : kBackground);
+            pointer.release(Qt::RightButton, spot);
             takePopup();
-            EXPECT_EQ(mstop.caption(), QString::fromLatin1(onDragArea ? c.dragArea : c.background))
-                << (onDragArea ? "drag area" : "background");
-            EXPECT_EQ(mstop.available(), c.available) << (onDragArea ? "drag area" : "background");
+            EXPECT_EQ(mstop.caption(), QString::fromLatin1(c.caption)) << spot.x();
+            EXPECT_EQ(mstop.available(), c.available) << spot.x();
         }
     }
     // The entry then toggles the beat.
@@ -175,15 +166,14 @@ TEST(MainWindowSkin, SubdivisionButtonsShowTheirHoverPictureUntilThePointerIsBac
     MainWindowRig rig;
     ASSERT_TRUE(rig.start());
     Metronome& m = rig.metronome();
-    Pointer pointer(rig);
+    Pointer pointer { rig.window().windowHandle() };
     m.setRitam(QStringLiteral("1/8"));
-    auto pictures = [&] {
-        return std::array { m.image(MainControl::Image10).picture,
-            m.image(MainControl::Image11).picture, m.image(MainControl::Image12).picture };
-    };
     using P = ShownPicture;
     using Pictures = std::array<ShownPicture, 3>;
-    ASSERT_EQ(pictures(), (Pictures { P::cg, P::ob, P::sg }));
+    auto pictures = [&] {
+        return Pictures { m.image(MainControl::Image10).picture,
+            m.image(MainControl::Image11).picture, m.image(MainControl::Image12).picture };
+    };
 
     // The selected button, too, shows its hover picture under the pointer.
     pointer.move(centreOf("Image11"));
@@ -200,7 +190,6 @@ TEST(MainWindowSkin, SubdivisionButtonsShowTheirHoverPictureUntilThePointerIsBac
     EXPECT_EQ(pictures(), (Pictures { P::cd, P::ob, P::sd }));
     pointer.move(kDragArea);
     EXPECT_EQ(pictures(), (Pictures { P::cg, P::ob, P::sg }));
-    // The window shows the picture the state names.
     EXPECT_FALSE(rig.control<QLabel>("Image12")->pixmap().isNull());
 }
 
@@ -226,138 +215,60 @@ TEST(MainWindowSkin, TheWindowFollowsALeftDragOnTheSkinOrTheDialsFrameOnly)
         SCOPED_TRACE(c.where);
         MainWindowRig rig;
         ASSERT_TRUE(rig.start());
-        Pointer pointer(rig);
-        rig.window().move(40, 30);
-        const QPoint drag(25, 17);
+        Pointer pointer { rig.window().windowHandle() };
+        const QPoint from(40, 30), drag(25, 17);
+        rig.window().move(from);
         pointer.move(c.at);
         pointer.press(c.button, c.at);
         // The pointer moves on the screen; the window has not moved yet.
         pointer.move(c.at + drag);
-        pointer.release(c.button, c.at + drag - (rig.window().pos() - QPoint(40, 30)));
+        pointer.release(c.button, c.at + drag - (rig.window().pos() - from));
         takePopup();
-        EXPECT_EQ(rig.window().pos(), c.moves ? QPoint(40, 30) + drag : QPoint(40, 30));
+        EXPECT_EQ(rig.window().pos(), c.moves ? from + drag : from);
         // A move after the release drags nothing.
         pointer.move(c.at);
-        EXPECT_EQ(rig.window().pos(), c.moves ? QPoint(40, 30) + drag : QPoint(40, 30));
+        EXPECT_EQ(rig.window().pos(), c.moves ? from + drag : from);
     }
 }
 
-TEST(MainWindowSkin, PianoButtonShowsItsPressedPictureAndOpensThePianoOnRelease)
+TEST(MainWindowSkin, ButtonsOpenTheirWindowsAndHandTheKeysBackToTheSkin)
 {
     MainWindowRig rig;
     ASSERT_TRUE(rig.start());
+    rig.window().activateWindow();
     MainWindowMouse& mouse = rig.window().skin().mouse();
-    Pointer pointer(rig);
+    Pointer pointer { rig.window().windowHandle() };
     rig.dragDialTo(40);
-    rig.player.calls.clear();
+    rig.calls.clear();
 
+    // The piano button shows its pressed picture and opens the piano on the release, wherever.
     pointer.move(centreOf("imKlavir"));
     pointer.press(Qt::LeftButton, centreOf("imKlavir"));
     EXPECT_EQ(mouse.imKlavir(), ShownPicture::Image25);
-    EXPECT_TRUE(rig.metronome().running()) << "the piano opens on the release";
-    // Released elsewhere, it still opens.
+    EXPECT_TRUE(rig.metronome().running());
     pointer.release(Qt::LeftButton, kBackground);
     EXPECT_EQ(mouse.imKlavir(), ShownPicture::Image24);
-    EXPECT_EQ(rig.windows.count(QStringLiteral("piano")), 1);
     EXPECT_FALSE(rig.metronome().running());
-    EXPECT_EQ(rig.metronome().Text2(), QString());
-    EXPECT_EQ(rig.metronome().lblTempo(), QString());
-    EXPECT_EQ(rig.player.calls.first(), QStringLiteral("stani"));
-}
+    EXPECT_EQ(rig.calls.first(), QStringLiteral("stani"));
+    EXPECT_EQ(rig.calls.last(), QStringLiteral("show:piano"));
 
-TEST(MainWindowSkin, ButtonsOpenTheRecorderTheEncoderAndTheAboutBoxMinimiseAndClose)
-{
-    MainWindowRig rig;
-    ASSERT_TRUE(rig.start());
-    Pointer pointer(rig);
-    pointer.click(Qt::LeftButton, centreOf("GGCommand5"));
-    pointer.click(Qt::LeftButton, centreOf("GGCommand6"));
-    pointer.click(Qt::LeftButton, centreOf("Image23"));
+    rig.calls.clear();
+    for (const char* button : { "GGCommand2", "GGCommand5", "GGCommand6", "Image23" }) {
+        SCOPED_TRACE(button);
+        pointer.click(Qt::LeftButton, centreOf(button));
+        takePopup();
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget(), rig.control("Picture1"));
+    }
     pointer.click(Qt::RightButton, centreOf("Image23"));
     rig.flam().menus().entry(u"mnuabout")->action()->trigger();
-    EXPECT_EQ(rig.windows.count(QStringLiteral("frmRec")), 1);
-    EXPECT_EQ(rig.windows.count(QStringLiteral("frmMp3")), 1);
-    EXPECT_EQ(rig.windows.count(QStringLiteral("frmabout")), 2);
+    EXPECT_EQ(rig.calls.filter(QStringLiteral("show:")),
+        QStringList({ "show:frmRec", "show:frmMp3", "show:frmabout", "show:frmabout" }));
 
     pointer.click(Qt::LeftButton, centreOf("GGCommand8"));
     EXPECT_TRUE(rig.window().isMinimized());
     rig.window().showNormal();
     EXPECT_EQ(rig.window().size(), QSize(236, 423));
-    rig.dragDialTo(40);
     pointer.click(Qt::LeftButton, centreOf("GGCommand7"));
     EXPECT_FALSE(rig.window().isVisible());
-    EXPECT_FALSE(rig.stepping());
-}
-
-TEST(MainWindowSkin, TheSkinKeepsTheKeysAfterAGradientButtonClick)
-{
-    MainWindowRig rig;
-    ASSERT_TRUE(rig.start());
-    rig.window().activateWindow();
-    Pointer pointer(rig);
-    QWidget* picture = rig.control("Picture1");
-    for (const char* button : { "GGCommand2", "GGCommand5" }) {
-        SCOPED_TRACE(button);
-        pointer.click(Qt::LeftButton, centreOf(button));
-        takePopup();
-        QApplication::processEvents();
-        EXPECT_EQ(QApplication::focusWidget(), picture);
-    }
-}
-
-TEST(MainWindowSkin, PitchAndPolyEntriesNotYetBuiltSaySoAndTheTunerStopStillWorks)
-{
-    MainWindowRig rig;
-    ASSERT_TRUE(rig.start());
-    rig.fake.boxes().clear();
-    FlamMenus& menus = rig.flam().menus();
-    menus.entry(u"mnupitch", 0)->action()->trigger();
-    menus.entry(u"mnupoly", 2)->action()->trigger();
-    menus.entry(u"mnupoly", 8)->action()->trigger();
-    const auto& shown = rig.fake.boxes().shown();
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].text,
-        QStringLiteral(
-            "Playing the reference notes is not available in this version of Kadentor yet."));
-    EXPECT_EQ(shown[1].icon, MsgIcon::Information);
-
-    rig.dragDialTo(40);
-    ASSERT_TRUE(rig.stepping());
-    menus.entry(u"mnupitch", 12)->action()->trigger();
-    EXPECT_FALSE(rig.stepping());
-    EXPECT_EQ(rig.fake.boxes().shown().size(), 2u);
-}
-
-TEST(MainWindowSkin, GradientButtonsCarryTheirDesign)
-{
-    struct Case
-    {
-        const char* name;
-        const char* caption;
-        int alignment;
-        unsigned foreColor;
-        const char* toolTip;
-    };
-
-    const Case cases[] = {
-        { "GGCommand1", "Pitch", 6, 0x80000012u, "" },
-        { "GGCommand3", "Misc", 3, 0x80000012u, "" },
-        { "GGCommand5", "Rec", 4, 0x0000C0u, "" },
-        { "GGCommand7", "r", 4, 0x80000012u, " Close " },
-        { "GGCommand8", "0", 4, 0x80000012u, " Minimize " },
-    };
-    MainWindowRig rig;
-    ASSERT_TRUE(rig.start());
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto* button = rig.control<GGCommand>(c.name);
-        ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->geometry(), placeOf(c.name));
-        EXPECT_EQ(button->Caption(), QString::fromLatin1(c.caption));
-        EXPECT_EQ(button->CaptionAlignment(), c.alignment);
-        EXPECT_EQ(button->ForeColor(), c.foreColor);
-        EXPECT_EQ(button->FontColorOnHover(), 0xFFFFFFu);
-        EXPECT_EQ(button->GradientToColor(), 0x808080u);
-        EXPECT_EQ(button->ToolTip(), QString::fromLatin1(c.toolTip));
-    }
 }

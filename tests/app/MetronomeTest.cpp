@@ -1,52 +1,23 @@
 #include "MainWindowRig.h"
-#include "app/Skin.h"
 
-#include <set>
 #include <string>
 
 #include <gtest/gtest.h>
 
 TEST(TempoMarking, EveryBandFromItsLowerBoundUpToTheNext)
 {
-    struct Case
-    {
-        double tempo;
-        const char* marking;
-    };
-
-    const Case cases[] = {
-        { -1, "" },
-        { 0, "" },
-        { 0.5, "Grave" },
-        { 39, "Grave" },
-        { 39.99, "Grave" },
-        { 40, "Largo" },
-        { 59, "Largo" },
-        { 60, "Larghetto" },
-        { 65, "Larghetto" },
-        { 66, "Adagio" },
-        { 75, "Adagio" },
-        { 76, "Andante" },
-        { 107, "Andante" },
-        { 108, "Moderato" },
-        { 119, "Moderato" },
-        { 120, "Allegretto" },
-        { 146, "Allegretto" },
-        { 147, "Allegro" },
-        { 167, "Allegro" },
-        { 168, "Presto" },
-        { 199, "Presto" },
-        { 200, "Prestissimo" },
-        { 2000, "Prestissimo" },
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.tempo);
-        EXPECT_EQ(tempoMarking(c.tempo), QString::fromLatin1(c.marking));
-    }
+    const std::pair<double, const char*> cases[] = { { -1, "" }, { 0, "" }, { 0.5, "Grave" },
+        { 39.99, "Grave" }, { 40, "Largo" }, { 59, "Largo" }, { 60, "Larghetto" },
+        { 65, "Larghetto" }, { 66, "Adagio" }, { 75, "Adagio" }, { 76, "Andante" },
+        { 107, "Andante" }, { 108, "Moderato" }, { 119, "Moderato" }, { 120, "Allegretto" },
+        { 146, "Allegretto" }, { 147, "Allegro" }, { 167, "Allegro" }, { 168, "Presto" },
+        { 199, "Presto" }, { 200, "Prestissimo" }, { 2000, "Prestissimo" } };
+    for (const auto& [tempo, marking] : cases)
+        EXPECT_EQ(tempoMarking(tempo), QString::fromLatin1(marking)) << tempo;
 }
 
-// tempoOznake's rules around the table: the mode word, the pattern mode, zero and negative
-// tempi, and the beats text with and without its blank.
+// The marking label around the table: the mode word, the pattern mode, zero and negative tempi,
+// and the beats text with and without its blank.
 TEST(TempoMarking, LabelFollowsModeWordPatternModeAndBeats)
 {
     MainWindowRig rig;
@@ -87,19 +58,4 @@ TEST(TempoMarking, LabelFollowsModeWordPatternModeAndBeats)
     m.Bitovi(4);
     m.tempoOznake(QStringLiteral("200"));
     EXPECT_EQ(m.lblTempo(), QStringLiteral("Prestissimo  on  5"));
-}
-
-TEST(ShownPictureNames, EveryPictureIsOneOfTheSkinsAndEachOnlyOnce)
-{
-    std::set<std::string_view> seen;
-    for (int p = static_cast<int>(ShownPicture::playg);
-         p <= static_cast<int>(ShownPicture::Image25); ++p) {
-        const std::string_view name = pictureName(static_cast<ShownPicture>(p));
-        SCOPED_TRACE(std::string(name));
-        EXPECT_TRUE(seen.insert(name).second);
-        EXPECT_FALSE(renderSkinPicture(name).isNull());
-    }
-    EXPECT_EQ(pictureName(ShownPicture::None), std::string_view());
-    EXPECT_EQ(pictureName(ShownPicture::stopg), std::string_view("stopg"));
-    EXPECT_EQ(pictureName(ShownPicture::Image25), std::string_view("Image25"));
 }

@@ -7,41 +7,19 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-// The platform's sound output replaced by one that reports itself as a silent stand-in.
-void runSilently(FakePlatform& fake)
-{
-    auto silent = std::make_unique<OfflineAudioDevice>();
-    silent->setSilent(true);
-    fake.platform.audio = std::make_unique<AudioEngine>(std::move(silent));
-}
-
-} // namespace
-
-TEST(SoundOutputNotice, ARealOutputNeedsNoWord)
-{
-    FakePlatform fake;
-    SoundOutputNotice notice(fake.platform);
-    notice.checkAtStart();
-    notice.poll();
-    notice.poll();
-    EXPECT_TRUE(fake.boxes().shown().empty());
-}
-
 TEST(SoundOutputNotice, NoOutputAtStartIsToldOnceInAnInformationBox)
 {
     FakePlatform fake;
-    runSilently(fake);
+    auto silent = std::make_unique<OfflineAudioDevice>();
+    silent->setSilent(true);
+    fake.platform.audio = std::make_unique<AudioEngine>(std::move(silent));
     SoundOutputNotice notice(fake.platform);
     notice.checkAtStart();
     notice.poll();
     notice.checkAtStart();
     ASSERT_EQ(fake.boxes().shown().size(), 1u);
-    const BoxRequest& box = fake.boxes().shown()[0];
-    EXPECT_EQ(box.icon, MsgIcon::Information);
-    EXPECT_EQ(box.title, QStringLiteral("Kadentor"));
-    EXPECT_TRUE(box.text.contains(QStringLiteral("runs without sound"))) << box.text.toStdString();
+    EXPECT_EQ(fake.boxes().shown()[0].icon, MsgIcon::Information);
+    EXPECT_TRUE(fake.boxes().shown()[0].text.contains(QStringLiteral("runs without sound")));
 }
 
 TEST(SoundOutputNotice, AnOutputLostWhilePlayingIsReopenedOrToldOnce)
@@ -49,6 +27,7 @@ TEST(SoundOutputNotice, AnOutputLostWhilePlayingIsReopenedOrToldOnce)
     FakePlatform fake;
     SoundOutputNotice notice(fake.platform);
     notice.checkAtStart();
+    notice.poll();
     // Lost, and it opens again: the engine carries on with it and nobody is bothered.
     fake.audioDevice().setLost(true);
     notice.poll();

@@ -1,24 +1,30 @@
 #pragma once
 
-// What the step engine's tests share: wake-ups fired on a virtual clock that the offline audio
+// The step engine on the fake platform: wake-ups fired on a virtual clock that the offline audio
 // device's rendering follows, beat lights that record when they change, and a folder of test
 // clips, each a short burst of its own level.
 
+#include "../platform/WavBytes.h"
 #include "app/BeatLights.h"
 #include "app/ClickSounds.h"
 #include "app/WakeTimer.h"
 #include "app/frmFlam.h"
 #include "platform/FakePlatform.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/OfflineAudioDevice.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <ostream>
+#include <string>
 #include <vector>
 
+#include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 
-class OfflineAudioDevice;
+#include <gtest/gtest.h>
 
 // A virtual wall clock in samples. The device renders whole blocks as far as the wall clock has
 // come (one block ahead, as a real device renders before it plays), and each wake-up runs when
@@ -26,28 +32,79 @@ class OfflineAudioDevice;
 class VirtualTimeline
 {
 public:
-    explicit VirtualTimeline(OfflineAudioDevice& device);
-    ~VirtualTimeline();
+    explicit VirtualTimeline(OfflineAudioDevice& device)
+        : m_device(device)
+    {
+        renderThrough(0);
+    }
 
-    WakeTimerFactory factory();
+    WakeTimerFactory factory()
+    {
+        return [this] {
+            return std::make_unique<FakeWake>(*this);
+        };
+    }
 
-    void advanceTo(std::int64_t sample);
-
-    std::int64_t wall() const { return m_wall; }
+    void advanceTo(std::int64_t sample)
+    {
+        // A wake-up that keeps asking for 0 ms would never let the clock move: a fault to report.
+        for (int fired = 0; fired < 1'000'000; ++fired) {
+            const auto next = std::min_element(
+                m_armed.begin(), m_armed.end(), [](const Armed& a, const Armed& b) {
+                    return a.deadline != b.deadline ? a.deadline < b.deadline : a.order < b.order;
+                });
+            if (next == m_armed.end() || next->deadline > sample)
+                break;
+            WakeTimer* timer = next->timer;
+            m_wall = std::max(m_wall, next->deadline);
+            m_armed.erase(next);
+            renderThrough(m_wall);
+            if (timer->onWake)
+                timer->onWake();
+        }
+        m_wall = std::max(m_wall, sample);
+        renderThrough(m_wall);
+    }
 
 private:
-    class FakeWake;
+    struct FakeWake : WakeTimer
+    {
+        explicit FakeWake(VirtualTimeline& timeline)
+            : line(timeline)
+        {}
+
+        ~FakeWake() override { cancel(); }
+
+        void wakeAfter(int ms) override
+        {
+            cancel();
+            line.m_armed.push_back(
+                { this, line.m_wall + (std::int64_t { ms } * AudioEngine::kSampleRate + 999) / 1000,
+                    line.m_order++ });
+        }
+
+        void cancel() override
+        {
+            std::erase_if(line.m_armed, [this](const Armed& armed) {
+                return armed.timer == this;
+            });
+        }
+
+        VirtualTimeline& line;
+    };
 
     struct Armed
     {
-        FakeWake* timer;
+        WakeTimer* timer;
         std::int64_t deadline;
         std::uint64_t order;
     };
 
-    void arm(FakeWake* timer, int ms);
-    void disarm(FakeWake* timer);
-    void renderThrough(std::int64_t sample);
+    void renderThrough(std::int64_t sample)
+    {
+        while (m_device.renderedFrames() <= sample)
+            m_device.renderFrames(m_device.blockFrames());
+    }
 
     OfflineAudioDevice& m_device;
     std::int64_t m_wall = 0;
@@ -58,46 +115,85 @@ private:
 class FakeBeatLights : public BeatLights
 {
 public:
-    explicit FakeBeatLights(const AudioEngine& engine);
+    explicit FakeBeatLights(const AudioEngine& engine)
+        : m_engine(engine)
+    {}
 
-    void setImage5Visible(bool visible) override;
-    void setImzVisible(bool visible) override;
-    void setImage4Visible(bool visible) override;
+    void setImage5Visible(bool visible) override { changed(m_image5, visible); }
+
+    void setImzVisible(bool visible) override { changed(m_imz, visible); }
+
+    void setImage4Visible(bool visible) override { changed(m_image4, visible); }
 
     bool imzVisible() const override { return m_imz; }
 
     // "A" for the accent light, "z" for imz, "4" for Image4, "-" for each one out: "-z-".
-    QString state() const;
+    std::string state() const
+    {
+        return { m_image5 ? 'A' : '-', m_imz ? 'z' : '-', m_image4 ? '4' : '-' };
+    }
 
     // The sounding sample at every change of a light, in order.
-    const std::vector<std::int64_t>& changedAt() const { return m_changedAt; }
+    std::vector<std::int64_t> changedAt;
 
 private:
-    void changed();
+    void changed(bool& light, bool visible)
+    {
+        light = visible;
+        changedAt.push_back(m_engine.soundingSample());
+    }
 
     const AudioEngine& m_engine;
     bool m_image5 = true; // the accent light at rest, as the main window leaves it
     bool m_imz = false;
     bool m_image4 = false;
-    std::vector<std::int64_t> m_changedAt;
 };
 
-// Writes NAME.wav for all 24 clips into `folder`: `frames` frames of 16-bit mono at 44100 Hz,
-// all at the level clipLevel(id).
-void writeTestClips(const QString& folder, int frames = 220);
-float clipLevel(int id);
+// All 24 clips as NAME.wav in `folder`: `frames` frames of 16-bit mono at 44100 Hz, each at the
+// level clipLevel(id).
+inline float clipLevel(int id)
+{
+    return static_cast<float>(id - 100) * 1000.0f / 32768.0f;
+}
 
-// The engine form on the fake platform with test clips, default click choices and virtual time.
+inline void writeTestClips(const QString& folder, int frames = 220)
+{
+    for (int i = 0; i < ClickSounds::kClipCount; ++i) {
+        const int id = ClickSounds::kFirstClipId + i;
+        wavbytes::Bytes data;
+        for (int f = 0; f < frames; ++f)
+            wavbytes::put16(data, static_cast<std::uint16_t>((id - 100) * 1000));
+        const auto bytes =
+            wavbytes::riff({ wavbytes::chunk("fmt ", wavbytes::formatBody(1, 1, 44100, 16)),
+                wavbytes::chunk("data", data) });
+        QFile file(folder + u'/' + QString::fromLatin1(ClickSounds::clipNames()[i]) + ".wav");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    }
+}
+
+// The engine form with the test clips, default click choices and virtual time.
 struct StepEngineRig
 {
-    explicit StepEngineRig(std::int64_t latencyFrames = 0);
-    ~StepEngineRig();
+    explicit StepEngineRig(std::int64_t latencyFrames = 0)
+    {
+        if (latencyFrames != 0) {
+            fake.platform.audio =
+                std::make_unique<AudioEngine>(std::make_unique<OfflineAudioDevice>(
+                    OfflineAudioDevice::kDefaultBlockFrames, latencyFrames));
+        }
+        writeTestClips(clipFolder.path());
+        sounds = std::make_unique<ClickSounds>(fake.platform, clipFolder.path());
+        sounds->LoadClickSoundIds();
+        lights = std::make_unique<FakeBeatLights>(engine());
+        timeline = std::make_unique<VirtualTimeline>(device());
+        flam = std::make_unique<frmFlam>(fake.platform, *lights, *sounds, timeline->factory());
+    }
 
     AudioEngine& engine() { return *fake.platform.audio; }
 
-    OfflineAudioDevice& device();
+    OfflineAudioDevice& device() { return static_cast<OfflineAudioDevice&>(engine().device()); }
 
-    // The clips that started since the last call, as (clip id, sample).
     struct Start
     {
         int id;
@@ -110,7 +206,21 @@ struct StepEngineRig
         }
     };
 
-    std::vector<Start> takeStarts();
+    // The clips that started since the last call, as (clip id, sample).
+    std::vector<Start> takeStarts()
+    {
+        std::vector<Start> starts;
+        for (const auto& start : engine().takeClipStarts()) {
+            int id = 0;
+            for (int c = ClickSounds::kFirstClipId;
+                 c < ClickSounds::kFirstClipId + ClickSounds::kClipCount; ++c) {
+                if (sounds->clip(c).get() == start.clip)
+                    id = c;
+            }
+            starts.push_back({ id, start.sample });
+        }
+        return starts;
+    }
 
     FakePlatform fake;
     QTemporaryDir clipFolder;
