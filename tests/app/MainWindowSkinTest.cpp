@@ -106,59 +106,33 @@ TEST(MainWindowSkin, EachPlaceShowsItsMenu)
 
 TEST(MainWindowSkin, StartStopEntryFollowsThePlayStopImageOnBothSpots)
 {
-    struct Case
-    {
-        const char* state;
-        void (*reach)(MainWindowRig&);
-        const char* caption;
-        bool available;
-    };
-
-    // The background's menu once offered Stop greyed while the beat played: both spots now make
-    // the entry available whenever the play/stop image shows.
-    const Case cases[] = {
-        { "no tempo", [](MainWindowRig&) {}, "&Start Metronome", false },
-        { "running",
-            [](MainWindowRig& rig) {
-                rig.dragDialTo(40);
-            },
-            "&Stop Metronome", true },
-        { "stopped",
-            [](MainWindowRig& rig) {
-                rig.key(Qt::Key_Return);
-            },
-            "&Start Metronome", true },
-        { "no tempo again",
-            [](MainWindowRig& rig) {
-                rig.dragDialTo(0);
-            },
-            "&Start Metronome", false },
-    };
     MainWindowRig rig;
     ASSERT_TRUE(rig.start());
     Pointer pointer { rig.window().windowHandle() };
     MenuEntry& mstop = *rig.flam().menus().entry(u"mstop");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.state);
-        c.reach(rig);
+    // The background's menu once offered Stop greyed while the beat played: both spots now make
+    // the entry available whenever the play/stop image shows.
+    const auto expectMstop = [&](const char* state, const char* caption, bool available) {
         for (const QPoint spot : { kBackground, kDragArea }) {
+            SCOPED_TRACE(testing::Message() << state << " at " << spot.x() << "," << spot.y());
             // The other spot's showing must not decide this one's flags.
-            mstop.setAvailable(!c.available);
+            mstop.setAvailable(!available);
             pointer.press(Qt::RightButton, spot);
             EXPECT_NE(takePopup(), nullptr);
             pointer.release(Qt::RightButton, spot);
             takePopup();
-            EXPECT_EQ(mstop.caption(), QString::fromLatin1(c.caption)) << spot.x();
-            EXPECT_EQ(mstop.available(), c.available) << spot.x();
+            EXPECT_EQ(mstop.caption(), QString::fromLatin1(caption));
+            EXPECT_EQ(mstop.available(), available);
         }
-    }
-    // The entry then toggles the beat.
+    };
+    expectMstop("no tempo", "&Start Metronome", false);
     rig.dragDialTo(40);
-    pointer.press(Qt::RightButton, kBackground);
-    takePopup();
-    pointer.release(Qt::RightButton, kBackground);
+    expectMstop("running", "&Stop Metronome", true);
     mstop.action()->trigger();
     EXPECT_FALSE(rig.metronome().running());
+    expectMstop("stopped", "&Start Metronome", true);
+    rig.dragDialTo(0);
+    expectMstop("no tempo again", "&Start Metronome", false);
 }
 
 TEST(MainWindowSkin, SubdivisionButtonsShowTheirHoverPictureUntilThePointerIsBackOnTheSkin)
@@ -269,6 +243,12 @@ TEST(MainWindowSkin, ButtonsOpenTheirWindowsAndHandTheKeysBackToTheSkin)
     EXPECT_TRUE(rig.window().isMinimized());
     rig.window().showNormal();
     EXPECT_EQ(rig.window().size(), QSize(236, 423));
+    // Closing ends every sound and step.
+    rig.key(Qt::Key_Return);
+    ASSERT_TRUE(rig.stepping());
+    rig.calls.clear();
     pointer.click(Qt::LeftButton, centreOf("GGCommand7"));
     EXPECT_FALSE(rig.window().isVisible());
+    EXPECT_FALSE(rig.stepping());
+    EXPECT_EQ(rig.calls, QStringList({ "stani2", "txtmidi=" }));
 }

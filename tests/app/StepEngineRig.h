@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -48,16 +49,13 @@ public:
     void advanceTo(std::int64_t sample)
     {
         // A wake-up that keeps asking for 0 ms would never let the clock move: a fault to report.
-        for (int fired = 0; fired < 1'000'000; ++fired) {
-            const auto next = std::min_element(
-                m_armed.begin(), m_armed.end(), [](const Armed& a, const Armed& b) {
-                    return a.deadline != b.deadline ? a.deadline < b.deadline : a.order < b.order;
-                });
-            if (next == m_armed.end() || next->deadline > sample)
+        // Wake-ups due on the same sample run in the order they were asked for.
+        for (int fired = 0; fired < 1'000'000 && !m_armed.empty(); ++fired) {
+            const auto [deadline, timer] = *m_armed.begin();
+            if (deadline > sample)
                 break;
-            WakeTimer* timer = next->timer;
-            m_wall = std::max(m_wall, next->deadline);
-            m_armed.erase(next);
+            m_wall = std::max(m_wall, deadline);
+            m_armed.erase(m_armed.begin());
             renderThrough(m_wall);
             if (timer->onWake)
                 timer->onWake();
@@ -78,26 +76,18 @@ private:
         void wakeAfter(int ms) override
         {
             cancel();
-            line.m_armed.push_back(
-                { this, line.m_wall + (std::int64_t { ms } * AudioEngine::kSampleRate + 999) / 1000,
-                    line.m_order++ });
+            line.m_armed.emplace(
+                line.m_wall + (std::int64_t { ms } * AudioEngine::kSampleRate + 999) / 1000, this);
         }
 
         void cancel() override
         {
-            std::erase_if(line.m_armed, [this](const Armed& armed) {
-                return armed.timer == this;
+            std::erase_if(line.m_armed, [this](const auto& armed) {
+                return armed.second == this;
             });
         }
 
         VirtualTimeline& line;
-    };
-
-    struct Armed
-    {
-        WakeTimer* timer;
-        std::int64_t deadline;
-        std::uint64_t order;
     };
 
     void renderThrough(std::int64_t sample)
@@ -108,8 +98,7 @@ private:
 
     OfflineAudioDevice& m_device;
     std::int64_t m_wall = 0;
-    std::uint64_t m_order = 0;
-    std::vector<Armed> m_armed;
+    std::multimap<std::int64_t, WakeTimer*> m_armed; // by deadline
 };
 
 class FakeBeatLights : public BeatLights
