@@ -168,8 +168,7 @@ TEST(MainWindow, EnterTogglesOncePerPressAndArrowsAndTheSliderSetTheVolume)
     rig.key(Qt::Key_Return);
     EXPECT_FALSE(m.running());
     EXPECT_FALSE(rig.stepping());
-    rig.key(Qt::Key_Return, true);
-    rig.key(Qt::Key_Enter, true);
+    rig.key(Qt::Key_Enter, true); // one repeat: two would toggle back and hide the fault
     EXPECT_FALSE(m.running()) << "a held Enter does not toggle again";
     rig.key(Qt::Key_Enter);
     EXPECT_TRUE(m.running());
