@@ -157,7 +157,7 @@ TEST(WindowOpeners, RhythmDialogsFromATuneResetTheDialBeforeTheyShow)
     }
 }
 
-TEST(WindowOpeners, AWindowNotInThisVersionYetIsExplainedInAnInformationBox)
+TEST(WindowOpeners, WhatThisVersionHasNotYetIsExplainedInAnInformationBox)
 {
     FakePlatform fake;
     QStringList calls;
@@ -172,10 +172,23 @@ TEST(WindowOpeners, AWindowNotInThisVersionYetIsExplainedInAnInformationBox)
     window->raz2();
     // The stop steps ran first, as they will for the real window.
     EXPECT_EQ(calls.first(), QStringLiteral("stani2"));
-    ASSERT_EQ(fake.boxes().shown().size(), 1u);
-    const BoxRequest& box = fake.boxes().shown()[0];
-    EXPECT_EQ(box.icon, MsgIcon::Information);
-    EXPECT_EQ(box.text,
+    FlamMenus& menus = frmFlam::instance().menus();
+    menus.entry(u"mnupitch", 0)->action()->trigger();
+    menus.entry(u"mnupoly", 2)->action()->trigger();
+    menus.entry(u"mnupoly", 8)->action()->trigger(); // the examples' stop: nothing to say
+    const auto& shown = fake.boxes().shown();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].icon, MsgIcon::Information);
+    EXPECT_EQ(shown[0].text,
         QStringLiteral("The sound recorder is not available in this version of Kadentor yet."));
+    EXPECT_TRUE(shown[1].text.startsWith(QStringLiteral("Playing the reference notes is not")));
+    EXPECT_TRUE(shown[2].text.startsWith(QStringLiteral("Playing the polyrhythm examples is not")));
+
+    // The tuner's stop is there, and stops the beat.
+    window->setDialValue(40 / 1440.0);
+    ASSERT_TRUE(frmFlam::instance().Timer2.isEnabled());
+    menus.entry(u"mnupitch", 12)->action()->trigger();
+    EXPECT_FALSE(frmFlam::instance().Timer2.isEnabled());
+    EXPECT_EQ(shown.size(), 3u);
     frmMtroNew::unload();
 }
