@@ -5,7 +5,7 @@ Run by hand after a change (python3, standard library only):
     python3 tools/skin/make_skin.py
 The places come from the layout table in src/app/Skin.h (pixels on the background), so the
 frames follow it; the app tests check every picture's size against that table, and
-tests/app/SkinPreview.cpp composes the whole window to look at.
+tools/previews/SkinPreview.cpp (target skin_preview) composes the whole window to look at.
 """
 
 import math
