@@ -28,7 +28,7 @@ void StepTimer::setEnabled(bool enabled)
     if (!m_step)
         return;
     if (enabled) {
-        m_anchor = m_engine.now() + kLeadSamples;
+        m_anchor = m_engine.now() + kStartSamples;
         m_next = 0;
         m_lastDue.reset();
         // The first step runs from the event loop, as a timer tick would: the caller may still
@@ -49,7 +49,7 @@ void StepTimer::intervalChanged()
         m_anchor = *m_lastDue;
         m_next = 1;
     } else {
-        m_anchor = std::max(m_anchor, m_engine.now() + kLeadSamples);
+        m_anchor = std::max(m_anchor, m_engine.now() + kStartSamples);
         m_next = 0;
     }
     m_wake->wakeAfter(0);

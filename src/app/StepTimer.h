@@ -16,16 +16,20 @@ class AudioEngine;
 // never drift; the wake-ups that run the steps come a little ahead (kLeadSamples), which leaves
 // the audio thread time to start the click on its very sample.
 //
-// A run starts when a disabled timer is enabled: its first step is due kLeadSamples later. A
+// A run starts when a disabled timer is enabled: its first step is due kStartSamples later. A
 // new interval applies from the next step not yet run, counted from the last step run. When the
 // UI thread was held up past several due steps, only the latest of them runs (at once) and the
 // run goes on on its grid. UI thread only.
 class StepTimer
 {
 public:
+    // A run's first step is due this long after the timer is enabled: soon enough to feel
+    // immediate, late enough for the audio thread to start it on its sample.
+    static constexpr std::int64_t kStartSamples = 1764; // 40 ms
     // Wake-ups come this far ahead of a step; a step runs once it is due within kLeadSamples
-    // plus kSlackSamples, which covers a clock read between two audio blocks.
-    static constexpr std::int64_t kLeadSamples = 1764; // 40 ms
+    // plus kSlackSamples, which covers a clock read between two audio blocks. The lead is what a
+    // busy desktop may hold the UI thread up for before a click comes late.
+    static constexpr std::int64_t kLeadSamples = 6615; // 150 ms
     static constexpr std::int64_t kSlackSamples = 1323; // 30 ms
 
     using Step = std::function<void(std::int64_t due)>;

@@ -62,7 +62,7 @@ std::int64_t startMetronome(StepEngineRig& rig, const QString& rate, const QStri
 {
     rig.flam->setLabel3(rate);
     rig.flam->SvirajNormal(pattern);
-    const std::int64_t first = rig.engine().now() + StepTimer::kLeadSamples;
+    const std::int64_t first = rig.engine().now() + StepTimer::kStartSamples;
     rig.flam->Timer2.setEnabled(true);
     return first;
 }
@@ -127,7 +127,7 @@ TEST(frmFlamTest, EachPlayerStepsItsPatternLetterByLetterOnTheExactGrid)
             // The same start text again raises no change, so nothing clamps it to this pattern.
             rig.flam->setTxtRit(pattern);
             rig.flam->setTxtBB(QString::fromLatin1(c.start));
-            first = rig.engine().now() + StepTimer::kLeadSamples;
+            first = rig.engine().now() + StepTimer::kStartSamples;
             rig.flam->Flamenko(pattern);
         } else {
             first = startMetronome(rig, rate, pattern);
@@ -209,7 +209,7 @@ TEST(frmFlamTest, StopCancelsTheClickPlacedAheadAndItsLightAndAStartBeginsANewRu
     EXPECT_EQ(rig.lights->changedAt.size(), 3u); // the first step's three lights only
 
     rig.flam->SvirajNormal(QStringLiteral("DU"));
-    const std::int64_t again = rig.engine().now() + StepTimer::kLeadSamples;
+    const std::int64_t again = rig.engine().now() + StepTimer::kStartSamples;
     rig.flam->Timer2.setEnabled(true);
     rig.timeline->advanceTo(again + 22050 + kBlock);
     EXPECT_EQ(rig.takeStarts(), (Starts { { kDown, again }, { kUp, again + 22050 } }));
@@ -245,8 +245,14 @@ TEST(frmFlamTest, HeldUpUIThreadPlaysOnlyTheLatestMissedStepAndKeepsTheGrid)
     const auto starts = rig.takeStarts();
     ASSERT_GE(starts.size(), 3u);
     EXPECT_EQ(starts[0], (StepEngineRig::Start { kUp, first }));
-    // The latest step already due plays at once; then the grid goes on.
-    EXPECT_EQ(starts[1].sample, resumedAt);
-    EXPECT_EQ((starts[2].sample - first) % 4410, 0);
-    EXPECT_GT(starts[2].sample, resumedAt);
+    // Steps placed ahead before the hold-up keep their time.
+    std::size_t i = 1;
+    for (; i < starts.size() && starts[i].sample < resumedAt; ++i)
+        EXPECT_EQ(starts[i].sample, first + 4410 * static_cast<std::int64_t>(i));
+    EXPECT_LE(starts[i - 1].sample, first + StepTimer::kLeadSamples + StepTimer::kSlackSamples);
+    // Of those missed while held up, only the latest plays, at once; then the grid goes on.
+    ASSERT_LT(i + 1, starts.size());
+    EXPECT_EQ(starts[i].sample, resumedAt);
+    EXPECT_EQ((starts[i + 1].sample - first) % 4410, 0);
+    EXPECT_GT(starts[i + 1].sample, resumedAt);
 }
