@@ -103,15 +103,12 @@ class FlamMenusTest : public ::testing::Test
 protected:
     FlamMenusTest()
     {
-        menus.setTargets({ [this] {
-                              return &windows;
-                          },
-            [this] {
-                return &windows;
-            },
-            [this] {
-                log += "frmabout.Show modal";
-            } });
+        const auto both = [this] {
+            return &windows;
+        };
+        menus.setTargets({ both, both, [this] {
+                              log += "frmabout.Show modal";
+                          } });
     }
 
     // "name" or "name(index)".

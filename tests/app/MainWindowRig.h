@@ -16,7 +16,6 @@
 #include "platform/settings/SettingsStore.h"
 
 #include <cmath>
-#include <functional>
 #include <numbers>
 #include <vector>
 
@@ -26,65 +25,35 @@
 #include <QStringList>
 #include <QTest>
 
-// Records "stani", "stani2", "txtmidi=NAME", "DajJako=LEVEL".
-class FakePlayerWindow : public PlayerWindow
+// The hidden MIDI-file player and the windows the main window opens, recording every call into
+// one log: "stani", "stani2", "txtmidi=NAME", "DajJako=LEVEL", "show:NAME".
+struct RecordingWindows : PlayerWindow, OtherWindows
 {
-public:
-    explicit FakePlayerWindow(QStringList& log)
-        : m_log(log)
-    {}
+    QStringList calls;
 
-    void stani2() override { m_log << QStringLiteral("stani2"); }
+    void stani2() override { calls << "stani2"; }
 
-    void stani() override { m_log << QStringLiteral("stani"); }
+    void stani() override { calls << "stani"; }
 
-    void setTxtmidi(const QString& name) override { m_log << QStringLiteral("txtmidi=") + name; }
+    void setTxtmidi(const QString& name) override { calls << "txtmidi=" + name; }
 
-    void DajJako(std::int32_t Level) override
-    {
-        m_log << QStringLiteral("DajJako=") + QString::number(Level);
-    }
+    void DajJako(std::int32_t Level) override { calls << "DajJako=" + QString::number(Level); }
 
-private:
-    QStringList& m_log;
-};
+    void showPiano() override { calls << "show:piano"; }
 
-// Records "show:NAME" for each window shown, then runs `onShow` (a test looks at the main
-// window as the window opens).
-class FakeOtherWindows : public OtherWindows
-{
-public:
-    explicit FakeOtherWindows(QStringList& log)
-        : m_log(log)
-    {}
+    void showRecorder() override { calls << "show:frmRec"; }
 
-    void showPiano() override { shown(QStringLiteral("piano")); }
+    void showMp3Modal() override { calls << "show:frmMp3"; }
 
-    void showRecorder() override { shown(QStringLiteral("frmRec")); }
+    void showFrmpolyModal() override { calls << "show:frmpoly"; }
 
-    void showMp3Modal() override { shown(QStringLiteral("frmMp3")); }
+    void showFrmPaternModal() override { calls << "show:frmPatern"; }
 
-    void showFrmpolyModal() override { shown(QStringLiteral("frmpoly")); }
+    void showFrmMSoundModal() override { calls << "show:frmMSound"; }
 
-    void showFrmPaternModal() override { shown(QStringLiteral("frmPatern")); }
+    void showHelp() override { calls << "show:help"; }
 
-    void showFrmMSoundModal() override { shown(QStringLiteral("frmMSound")); }
-
-    void showHelp() override { shown(QStringLiteral("help")); }
-
-    void showAboutModal() override { shown(QStringLiteral("frmabout")); }
-
-    std::function<void(const QString& window)> onShow;
-
-private:
-    void shown(const QString& window)
-    {
-        m_log << QStringLiteral("show:") + window;
-        if (onShow)
-            onShow(window);
-    }
-
-    QStringList& m_log;
+    void showAboutModal() override { calls << "show:frmabout"; }
 };
 
 class MainWindowRig
@@ -103,7 +72,7 @@ public:
     // Loads and shows the window; false when its load ended the program.
     bool start()
     {
-        m_window = frmMtroNew::load(fake.platform, &player, &windows);
+        m_window = frmMtroNew::load(fake.platform, &windows, &windows);
         if (m_window)
             m_window->show();
         return m_window != nullptr;
@@ -159,9 +128,8 @@ public:
     bool stepping() { return flam().Timer1.isEnabled() || flam().Timer2.isEnabled(); }
 
     FakePlatform fake;
-    QStringList calls;
-    FakePlayerWindow player { calls };
-    FakeOtherWindows windows { calls };
+    RecordingWindows windows;
+    QStringList& calls = windows.calls;
 
 private:
     QPoint dialPointAt(double minute) const

@@ -3,7 +3,6 @@
 #include "MainWindowRig.h"
 #include "app/Skin.h"
 
-#include <QLabel>
 #include <QMenu>
 #include <QWindow>
 
@@ -133,76 +132,6 @@ TEST(MainWindowSkin, StartStopEntryFollowsThePlayStopImageOnBothSpots)
     expectMstop("stopped", "&Start Metronome", true);
     rig.dragDialTo(0);
     expectMstop("no tempo again", "&Start Metronome", false);
-}
-
-TEST(MainWindowSkin, SubdivisionButtonsShowTheirHoverPictureUntilThePointerIsBackOnTheSkin)
-{
-    MainWindowRig rig;
-    ASSERT_TRUE(rig.start());
-    Metronome& m = rig.metronome();
-    Pointer pointer { rig.window().windowHandle() };
-    m.setRitam(QStringLiteral("1/8"));
-    using P = ShownPicture;
-    using Pictures = std::array<ShownPicture, 3>;
-    auto pictures = [&] {
-        return Pictures { m.image(MainControl::Image10).picture,
-            m.image(MainControl::Image11).picture, m.image(MainControl::Image12).picture };
-    };
-
-    // The selected button, too, shows its hover picture under the pointer.
-    pointer.move(centreOf("Image11"));
-    EXPECT_EQ(pictures(), (Pictures { P::cg, P::od, P::sg }));
-    pointer.move(kBackground);
-    EXPECT_EQ(pictures(), (Pictures { P::cg, P::ob, P::sg }));
-
-    // From one button straight onto the next, the first keeps its hover picture.
-    pointer.move(centreOf("Image10"));
-    pointer.move(centreOf("Image12"));
-    EXPECT_EQ(pictures(), (Pictures { P::cd, P::ob, P::sd }));
-    // A control on the skin is not the skin.
-    pointer.move(centreOf("lblcd"));
-    EXPECT_EQ(pictures(), (Pictures { P::cd, P::ob, P::sd }));
-    pointer.move(kDragArea);
-    EXPECT_EQ(pictures(), (Pictures { P::cg, P::ob, P::sg }));
-    EXPECT_FALSE(rig.control<QLabel>("Image12")->pixmap().isNull());
-}
-
-TEST(MainWindowSkin, TheWindowFollowsALeftDragOnTheSkinOrTheDialsFrameOnly)
-{
-    struct Case
-    {
-        const char* where;
-        QPoint at;
-        Qt::MouseButton button;
-        bool moves;
-    };
-
-    const Case cases[] = {
-        { "background", kBackground, Qt::LeftButton, true },
-        { "dial's frame", kDragArea, Qt::LeftButton, true },
-        { "background, middle", kBackground, Qt::MiddleButton, false },
-        { "dial face", kDialFace, Qt::LeftButton, false },
-        { "mode word", centreOf("lblcd"), Qt::LeftButton, false },
-        { "beat light", centreOf("Image5"), Qt::LeftButton, false },
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.where);
-        MainWindowRig rig;
-        ASSERT_TRUE(rig.start());
-        Pointer pointer { rig.window().windowHandle() };
-        const QPoint from(40, 30), drag(25, 17);
-        rig.window().move(from);
-        pointer.move(c.at);
-        pointer.press(c.button, c.at);
-        // The pointer moves on the screen; the window has not moved yet.
-        pointer.move(c.at + drag);
-        pointer.release(c.button, c.at + drag - (rig.window().pos() - from));
-        takePopup();
-        EXPECT_EQ(rig.window().pos(), c.moves ? from + drag : from);
-        // A move after the release drags nothing.
-        pointer.move(c.at);
-        EXPECT_EQ(rig.window().pos(), c.moves ? from + drag : from);
-    }
 }
 
 TEST(MainWindowSkin, ButtonsOpenTheirWindowsAndHandTheKeysBackToTheSkin)

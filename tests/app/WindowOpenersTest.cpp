@@ -3,51 +3,35 @@
 #include "MainWindowRig.h"
 #include "platform/basic/FakeMessageBoxService.h"
 
-#include <QLabel>
-
 #include <gtest/gtest.h>
 
 namespace {
 
 // The main window as the openers see it: a mode word, a running flag that the toggle clears,
-// and every call recorded ("StopSound", "imstop_Click", "Text2=TEXT", "lblTempo=TEXT",
-// "dial=VALUE").
-class FakeOpenerHost : public OpenerHost
+// and every call recorded with the player's and the windows' ("StopSound", "imstop_Click",
+// "Text2=TEXT", "lblTempo=TEXT", "dial=VALUE").
+struct FakeOpenerHost : RecordingWindows, OpenerHost
 {
-public:
-    explicit FakeOpenerHost(QStringList& log)
-        : m_log(log)
-    {}
-
     QString lblcd() const override { return mode; }
 
     bool running() const override { return runs; }
 
     void imstop_Click() override
     {
-        m_log << QStringLiteral("imstop_Click");
+        calls << "imstop_Click";
         runs = !runs;
     }
 
-    void StopSound() override { m_log << QStringLiteral("StopSound"); }
+    void StopSound() override { calls << "StopSound"; }
 
-    void setText2(const QString& caption) override { m_log << QStringLiteral("Text2=") + caption; }
+    void setText2(const QString& caption) override { calls << "Text2=" + caption; }
 
-    void setLblTempo(const QString& caption) override
-    {
-        m_log << QStringLiteral("lblTempo=") + caption;
-    }
+    void setLblTempo(const QString& caption) override { calls << "lblTempo=" + caption; }
 
-    void setDialValue(double dateTime) override
-    {
-        m_log << QStringLiteral("dial=") + QString::number(dateTime);
-    }
+    void setDialValue(double dateTime) override { calls << "dial=" + QString::number(dateTime); }
 
     QString mode;
     bool runs = false;
-
-private:
-    QStringList& m_log;
 };
 
 } // namespace
@@ -104,64 +88,22 @@ TEST(WindowOpeners, EachOpenerStopsWhatPlaysInItsOrderBeforeItsWindowShows)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.opener) + " from " + c.playing);
-        QStringList effects;
-        FakeOpenerHost host(effects);
-        FakePlayerWindow player(effects);
-        FakeOtherWindows windows(effects);
+        FakeOpenerHost host;
+        const QStringList& effects = host.calls;
         host.mode = QString::fromLatin1(c.playing);
         host.runs = host.mode == u"MM";
-        WindowOpeners openers(host, player, windows);
+        WindowOpeners openers(host, host, host);
         (openers.*c.open)();
         EXPECT_EQ(effects.join(u", ").toStdString(), c.effects);
         EXPECT_EQ(host.runs, host.mode == u"MM" && !effects.contains(u"imstop_Click"));
     }
 }
 
-// The rhythm dialogs on the real main window: the dial change runs in the openers' middle, and
-// the window shows what the opened window would see.
-TEST(WindowOpeners, RhythmDialogsFromATuneResetTheDialBeforeTheyShow)
-{
-    struct Case
-    {
-        const char* mode;
-        const char* entry;
-        QStringList seen; // mode word, Text2, lblTempo, dial
-        QStringList calls;
-    };
-
-    const Case cases[] = {
-        // The opener stops the player, then the dial change finds "PITCH" and stops it again.
-        { "PITCH", "mnumisc", { "MM", "", "", "00:00:00" },
-            { "stani2", "txtmidi=", "stani2", "txtmidi=", "show:frmpoly" } },
-        // The pattern dialog keeps what the dial change wrote into Text2: tempo 0 in Str form.
-        { "POLY", "mnupattrf", { "MM", " 0", "", "00:00:00" },
-            { "stani2", "txtmidi=", "stani2", "txtmidi=", "show:frmPatern" } },
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.entry);
-        MainWindowRig rig;
-        ASSERT_TRUE(rig.start());
-        Metronome& m = rig.metronome();
-        m.setLblcd(QString::fromLatin1(c.mode));
-        m.setLblTempo(QStringLiteral("A4 = 440 Hz"));
-        m.setText2(QStringLiteral("00:07"));
-        rig.calls.clear();
-        QStringList seen;
-        rig.windows.onShow = [&](const QString&) {
-            seen << m.lblcd() << m.Text2() << m.lblTempo() << rig.dial().ValueText();
-        };
-        rig.flam().menus().entry(QString::fromLatin1(c.entry))->action()->trigger();
-        EXPECT_EQ(seen, c.seen);
-        EXPECT_EQ(rig.calls, c.calls);
-        EXPECT_EQ(rig.control<QLabel>("Text2")->text(), c.seen[1]);
-    }
-}
-
 TEST(WindowOpeners, WhatThisVersionHasNotYetIsExplainedInAnInformationBox)
 {
     FakePlatform fake;
-    QStringList calls;
-    FakePlayerWindow player(calls);
+    RecordingWindows player;
+    QStringList& calls = player.calls;
     frmMtroNew* window = frmMtroNew::load(fake.platform, &player);
     ASSERT_NE(window, nullptr);
     window->show();

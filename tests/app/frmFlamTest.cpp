@@ -94,8 +94,6 @@ TEST(frmFlamTest, EachPlayerStepsItsPatternLetterByLetterOnTheExactGrid)
         { "FUDAP", true, " 120", "1", nullptr,
             { { kFirst, "A--" }, { kUp, "A--" }, { kDown, "A--" }, { kAccent, "A--" },
                 { kPause, "A--" }, { kFirst, "A--" } } },
-        { "fudap", false, " 120", "", nullptr, std::vector<Expect>(5, { 0, "A--" }) },
-        { "fudap", true, " 120", "1", nullptr, std::vector<Expect>(5, { 0, "A--" }) },
         { "FuDaP", true, " 120", "1", nullptr,
             { { kFirst, "A--" }, { 0, "A--" }, { kDown, "A--" }, { 0, "A--" },
                 { kPause, "A--" } } },

@@ -1,7 +1,6 @@
 #include "ButtonFixture.h"
 
 #include <QCursor>
-#include <QPainter>
 
 namespace {
 
@@ -101,7 +100,7 @@ TEST(BalloonTip, NewTextShowsAtOnceTheRestAtTheNextEntry)
     EXPECT_GT(b.tip()->height(), untitled.height()) << "the next tip has its title row";
 }
 
-TEST(BalloonTip, PlacementStaysOnScreenOffTheTargetWithTheStemAtIt)
+TEST(BalloonTip, PlacementStaysOnScreenOffTheTarget)
 {
     struct Case
     {
@@ -136,43 +135,5 @@ TEST(BalloonTip, PlacementStaysOnScreenOffTheTargetWithTheStemAtIt)
         EXPECT_EQ(p.window, c.window);
         EXPECT_TRUE(screen.contains(p.window));
         EXPECT_FALSE(p.window.intersects(c.target));
-        if (!c.balloon)
-            continue;
-        // The row of the outline next to the target lies at the target's column.
-        const bool below = p.window.top() > c.target.bottom();
-        const double y = below ? 1.5 : p.window.height() - 1.5;
-        const int column = (c.centred ? c.target.center().x() : c.target.left()) - p.window.left();
-        int found = 0;
-        for (int x = 0; x < p.window.width(); ++x) {
-            if (p.outline.contains(QPointF(x + 0.5, y))) {
-                EXPECT_NEAR(x, column, 1);
-                ++found;
-            }
-        }
-        EXPECT_GT(found, 0);
-    }
-}
-
-TEST(BalloonTip, DrawsItsBackColourAndOnlyTheThreeIcons)
-{
-    PropertyBag bag = withTip(QStringLiteral("Close"));
-    bag.set(QStringLiteral("ToolTipBackColor"), 0xE0FFFF);
-    bag.set(QStringLiteral("ToolTipIcon"), 3);
-    bag.set(QStringLiteral("ToolTipTitle"), QStringLiteral("Kadentor"));
-    Button b(bag);
-    b.hover();
-    b.timer->fire();
-    const QImage shown = b.tip()->grab().toImage();
-    EXPECT_EQ(fromQColor(shown.pixelColor(shown.width() / 2, shown.height() - 3)), 0xE0FFFFu);
-
-    QImage blank(16, 16, QImage::Format_RGB32);
-    blank.fill(Qt::white);
-    for (int code : { -1, 0, 1, 2, 3, 4 }) {
-        SCOPED_TRACE(code);
-        QImage box = blank;
-        QPainter painter(&box);
-        BalloonTip::drawIcon(painter, QPoint(0, 0), code);
-        painter.end();
-        EXPECT_EQ(box != blank, code >= 1 && code <= 3);
     }
 }

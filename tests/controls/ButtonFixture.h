@@ -86,28 +86,24 @@ struct Button
         log();
     }
 
+    // MouseDown and MouseUp are logged with their button, "MouseDown 1".
     void log()
     {
-        auto note = [this](const char* name) {
-            return [this, name] {
+        for (const auto& [signal, name] :
+            { std::pair { &GGCommand::Click, "Click" }, { &GGCommand::DblClick, "DblClick" },
+                { &GGCommand::MouseEnter, "MouseEnter" }, { &GGCommand::MouseExit, "MouseExit" } })
+            QObject::connect(gg, signal, [this, name] {
                 events << QString::fromLatin1(name);
-            };
-        };
-        auto noteButton = [this](const char* name) {
-            return [this, name](std::int16_t& b, std::int16_t&, float&, float&) {
-                events << QStringLiteral("%1 %2").arg(QLatin1String(name)).arg(b);
-            };
-        };
-        QObject::connect(gg, &GGCommand::Click, note("Click"));
-        QObject::connect(gg, &GGCommand::DblClick, note("DblClick"));
-        QObject::connect(gg, &GGCommand::MouseEnter, note("MouseEnter"));
-        QObject::connect(gg, &GGCommand::MouseExit, note("MouseExit"));
-        QObject::connect(gg, &GGCommand::MouseDown, noteButton("MouseDown"));
-        QObject::connect(gg, &GGCommand::MouseUp, noteButton("MouseUp"));
-        QObject::connect(
-            gg, &GGCommand::MouseMove, [this](std::int16_t&, std::int16_t&, float&, float&) {
-                ++moves;
             });
+        for (const auto& [signal, name] : { std::pair { &GGCommand::MouseDown, "MouseDown %1" },
+                 { &GGCommand::MouseUp, "MouseUp %1" }, { &GGCommand::MouseMove, "" } })
+            QObject::connect(
+                gg, signal, [this, name](std::int16_t& b, std::int16_t&, float&, float&) {
+                    if (*name)
+                        events << QString::fromLatin1(name).arg(b);
+                    else
+                        ++moves;
+                });
     }
 
     QPoint centre() const { return face->rect().center(); }
