@@ -282,19 +282,6 @@ TEST_F(FlamMenusTest, ChoosingAnEntryLeavesItsCheckMarkToTheCalledProcedure)
         EXPECT_EQ(seen, std::vector<int> { 3 });
         EXPECT_EQ(checkedIndexes("mnuBeat"), std::vector<int> { 3 });
     }
-
-    // The beats procedure clears 0 to 5 and inverts the chosen one: twice the same entry still
-    // ends with that one checked.
-    windows.during = [&](int Index) {
-        for (int i = 0; i <= 5; ++i)
-            menus.entry(u"mnuBeat", i)->setChecked(false);
-        MenuEntry* chosen = menus.entry(u"mnuBeat", Index);
-        chosen->setChecked(!chosen->checked());
-    };
-    for (int pass = 0; pass < 2; ++pass) {
-        choose("mnuBeat(1)");
-        EXPECT_EQ(checkedIndexes("mnuBeat"), std::vector<int> { 1 });
-    }
 }
 
 TEST_F(FlamMenusTest, AnInstrumentChosenTwiceIsTheOnlyOneChecked)

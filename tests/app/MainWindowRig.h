@@ -4,6 +4,7 @@
 // windows it opens (one log of effects, `calls`), and the user's hands: the dial dragged with the
 // mouse, clicks on the window's controls, keys on the skin.
 
+#include "../controls/DialFixture.h"
 #include "app/Metronome.h"
 #include "app/OtherWindows.h"
 #include "app/PlayerWindow.h"
@@ -15,8 +16,6 @@
 #include "platform/FakePlatform.h"
 #include "platform/settings/SettingsStore.h"
 
-#include <cmath>
-#include <numbers>
 #include <vector>
 
 #include <QApplication>
@@ -97,12 +96,15 @@ public:
     // move on the way; every move and the release set the dial.
     void dragDialTo(int minute)
     {
+        const auto dialPoint = [this](double m) {
+            return pointAtMinute(dial(), m, dial().geometry().faceRadius * 0.6);
+        };
         auto* face = dial().findChild<DrawSurface*>();
         const int from = dial().ValueText().mid(3, 2).toInt();
-        QTest::mousePress(face, Qt::LeftButton, {}, dialPointAt(from));
-        QTest::mouseMove(face, dialPointAt((from + minute) / 2.0));
-        QTest::mouseMove(face, dialPointAt(minute));
-        QTest::mouseRelease(face, Qt::LeftButton, {}, dialPointAt(minute));
+        QTest::mousePress(face, Qt::LeftButton, {}, dialPoint(from));
+        QTest::mouseMove(face, dialPoint((from + minute) / 2.0));
+        QTest::mouseMove(face, dialPoint(minute));
+        QTest::mouseRelease(face, Qt::LeftButton, {}, dialPoint(minute));
     }
 
     void click(const char* name)
@@ -132,14 +134,5 @@ public:
     QStringList& calls = windows.calls;
 
 private:
-    QPoint dialPointAt(double minute) const
-    {
-        const DialGeometry g = dial().geometry();
-        const double radius = g.faceRadius * 0.6;
-        const double angle = (90 - minute * 6) * std::numbers::pi / 180;
-        return QPoint(static_cast<int>(std::lround(g.centreX + radius * std::cos(angle))),
-            static_cast<int>(std::lround(g.centreY - radius * std::sin(angle))));
-    }
-
     frmMtroNew* m_window = nullptr;
 };

@@ -11,6 +11,15 @@
 
 #include <QTest>
 
+// The point at `radius` pixels from a dial's centre in the direction of a minute.
+inline QPoint pointAtMinute(const AnalogClock& clock, double minute, double radius)
+{
+    const DialGeometry g = clock.geometry();
+    const double a = (90 - minute * 6) * 3.14159265358979 / 180;
+    return QPoint(static_cast<int>(std::lround(g.centreX + radius * std::cos(a))),
+        static_cast<int>(std::lround(g.centreY - radius * std::sin(a))));
+}
+
 // The tempo dial as the main window stores it (everything else default), loaded, sized and
 // shown; counts Change and the reported keys.
 struct Dial
@@ -44,13 +53,9 @@ struct Dial
         });
     }
 
-    // The point at `radius` pixels from the centre in the direction of a minute.
     QPoint atMinute(double minute, double radius = 40) const
     {
-        const DialGeometry g = clock.geometry();
-        const double a = (90 - minute * 6) * 3.14159265358979 / 180;
-        return QPoint(static_cast<int>(std::lround(g.centreX + radius * std::cos(a))),
-            static_cast<int>(std::lround(g.centreY - radius * std::sin(a))));
+        return pointAtMinute(clock, minute, radius);
     }
 
     OleColor shownPixel(int x, int y) const

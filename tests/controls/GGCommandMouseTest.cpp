@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
-#include <QEnterEvent>
 #include <QTimer>
 
 TEST(GGCommandMouse, HoverPressReleaseLeaveInOrder)
@@ -193,23 +192,6 @@ TEST(GGCommandMouse, EdgesCountAsInsideAndAWidgetOverTheButtonAsOutside)
     EXPECT_EQ(b.take(), "MouseExit") << "under the covering widget";
     b.release(Qt::LeftButton, QPoint(50, 10));
     EXPECT_EQ(b.take(), "");
-}
-
-TEST(GGCommandMouse, EnterAndLeaveEventsDriveTheHover)
-{
-    Button b;
-    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), b.face->mapToGlobal(QPointF(5, 5)));
-    QApplication::sendEvent(b.face, &enter);
-    EXPECT_EQ(b.take(), "MouseEnter");
-    EXPECT_EQ(b.border(), "raised");
-    QApplication::sendEvent(b.face, &enter);
-    EXPECT_EQ(b.take(), "") << "already inside";
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(b.face, &leave);
-    EXPECT_EQ(b.take(), "MouseExit");
-    EXPECT_EQ(b.border(), "flat");
-    QApplication::sendEvent(b.face, &leave);
-    EXPECT_EQ(b.take(), "") << "one exit per hover";
 }
 
 TEST(GGCommandMouse, DisabledButtonTakesNoMouseAndKeepsItsFace)

@@ -32,11 +32,6 @@ inline QImage filledPicture(int width, int height, OleColor colour)
     return picture;
 }
 
-inline QImage trackPicture()
-{
-    return filledPicture(100, 4, kTrack);
-}
-
 inline QImage leftPicture()
 {
     QImage picture(100, 4, QImage::Format_RGB32);
@@ -70,9 +65,9 @@ struct Slider
 {
     static PropertyBag volumeBag()
     {
-        return bagOf(
-            { { "Max", 100 }, { "ImageSlider", trackPicture() }, { "ImageLeft", leftPicture() },
-                { "ImagePointer", pointerPicture() }, { "BackStyle", 0 } });
+        return bagOf({ { "Max", 100 }, { "ImageSlider", filledPicture(100, 4, kTrack) },
+            { "ImageLeft", leftPicture() }, { "ImagePointer", pointerPicture() },
+            { "BackStyle", 0 } });
     }
 
     struct Report
