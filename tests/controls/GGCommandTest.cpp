@@ -66,6 +66,9 @@ TEST(GGCommandGradient, OrientationPlainFillAndNoInversion)
     flat.hover();
     flat.press();
     EXPECT_EQ(inkBox(flat, 0x336699), QRect(1, 1, 26, 13)) << "the plain background, pressed too";
+    // A press left held would stay in the application's button state for the next test.
+    rows.release();
+    flat.release();
 }
 
 TEST(GGCommandGradient, FacesWithoutExtentDrawNothingAndSurvive)
