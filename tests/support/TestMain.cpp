@@ -1,6 +1,30 @@
 #include <QApplication>
+#include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
+
+namespace {
+
+// Qt keeps the buttons a test pressed and never released, and hands them to the next test's
+// mouse events: release them between tests so each test starts with the mouse at rest.
+class ReleaseHeldButtons : public ::testing::EmptyTestEventListener
+{
+    void OnTestEnd(const ::testing::TestInfo&) override
+    {
+        const Qt::MouseButtons held = QGuiApplication::mouseButtons();
+        if (held == Qt::NoButton)
+            return;
+        QWindow sink;
+        sink.resize(1, 1);
+        for (const Qt::MouseButton button : { Qt::LeftButton, Qt::RightButton, Qt::MiddleButton }) {
+            if (held & button)
+                QTest::mouseRelease(&sink, button);
+        }
+    }
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -9,5 +33,6 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new ReleaseHeldButtons);
     return RUN_ALL_TESTS();
 }
