@@ -63,15 +63,6 @@ PropertyBag designOf(const GradientButton& b)
     return bag;
 }
 
-QRect placeOf(std::string_view control)
-{
-    for (const SkinPlace& place : kSkinPlaces) {
-        if (place.control == control)
-            return place.rect;
-    }
-    return {};
-}
-
 // The top-level menus the first four buttons show.
 constexpr std::array<const char16_t*, 4> kButtonMenus { u"mnupitch00", u"mnubeat00", u"mnuflam",
     u"mnupoly00" };
@@ -119,7 +110,7 @@ void MainWindowSkin::placeGradientButtons()
         const GradientButton& b = kGradientButtons[i];
         auto* button = new GGCommand(Picture1);
         button->setObjectName(QString::fromLatin1(b.name));
-        button->setGeometry(placeOf(b.name));
+        button->setGeometry(skinPlace(b.name));
         button->load(designOf(b));
         if (b.glyph)
             button->setCaptionGlyph(renderSkinPicture(b.glyph));

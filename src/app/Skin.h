@@ -94,6 +94,9 @@ inline constexpr std::array<SkinPlace, 24> kSkinPlaces { {
     { "Image23", QRect(0, 408, 9, 17), {} },
 } };
 
+// Where `control` lies on the skin; an empty rectangle for a control the skin does not place.
+QRect skinPlace(std::string_view control);
+
 // ":/skin/<name>.svg".
 QString skinPicturePath(std::string_view name);
 

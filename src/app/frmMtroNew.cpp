@@ -26,15 +26,6 @@ namespace {
 
 std::unique_ptr<frmMtroNew> g_instance;
 
-const SkinPlace& placeOf(std::string_view control)
-{
-    for (const SkinPlace& place : kSkinPlaces) {
-        if (place.control == control)
-            return place;
-    }
-    Q_UNREACHABLE();
-}
-
 QPixmap pixmapOf(ShownPicture picture)
 {
     if (picture == ShownPicture::None)
@@ -173,7 +164,7 @@ void frmMtroNew::buildControls()
 {
     Picture1 = new QLabel(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(placeOf("Picture1").rect);
+    Picture1->setGeometry(skinPlace("Picture1"));
     Picture1->setPixmap(QPixmap::fromImage(renderSkinPicture("Picture1")));
     Picture1->setFocusPolicy(Qt::StrongFocus);
     Picture1->installEventFilter(this);
@@ -187,16 +178,16 @@ void frmMtroNew::buildControls()
     // Pictureless images lie under the controls that draw themselves, as they would on a form.
     Image17 = new QWidget(Picture1);
     Image17->setObjectName(QStringLiteral("Image17"));
-    Image17->setGeometry(placeOf("Image17").rect);
+    Image17->setGeometry(skinPlace("Image17"));
     Image17->setCursor(Qt::SizeAllCursor);
     Image23 = new QWidget(Picture1);
     Image23->setObjectName(QStringLiteral("Image23"));
-    Image23->setGeometry(placeOf("Image23").rect);
+    Image23->setGeometry(skinPlace("Image23"));
 
     AnalogClock1 = new AnalogClock(Picture1);
     AnalogClock1->setObjectName(QStringLiteral("AnalogClock1"));
     AnalogClock1->load(dialDesign());
-    AnalogClock1->setGeometry(placeOf("AnalogClock1").rect);
+    AnalogClock1->setGeometry(skinPlace("AnalogClock1"));
     connect(AnalogClock1, &AnalogClock::Change, this, [this] {
         m_metronome->AnalogClock1_Change();
     });
@@ -209,7 +200,7 @@ void frmMtroNew::buildControls()
     SliderPic1->setImagePointer(renderSkinPicture("ImagePointer"));
     (void)SliderPic1->setMax(100);
     (void)SliderPic1->setBackStyle(0);
-    SliderPic1->move(placeOf("SliderPic1").rect.topLeft());
+    SliderPic1->move(skinPlace("SliderPic1").topLeft());
     connect(SliderPic1, &SliderPic::PositionChanged, this,
         [this](std::int32_t& oldPosition, std::int32_t& newPosition) {
             m_metronome->SliderPic1_PositionChanged(oldPosition, newPosition);
@@ -235,7 +226,7 @@ QLabel* frmMtroNew::placeImage(const char* name)
 {
     auto* image = new QLabel(Picture1);
     image->setObjectName(QString::fromLatin1(name));
-    image->setGeometry(placeOf(name).rect);
+    image->setGeometry(skinPlace(name));
     image->setMouseTracking(true);
     image->installEventFilter(this);
     return image;

@@ -15,22 +15,13 @@ namespace {
 
 constexpr QPoint kBackground(5, 200); // the skin, with no control over it
 
-QRect placeOf(std::string_view control)
-{
-    for (const SkinPlace& place : kSkinPlaces) {
-        if (place.control == control)
-            return place.rect;
-    }
-    return {};
-}
-
 QPoint centreOf(std::string_view control)
 {
-    return placeOf(control).center();
+    return skinPlace(control).center();
 }
 
 // A point of the dial's frame, where the drag area lies over it, and the dial face's centre.
-const QPoint kDragArea = placeOf("Image17").topLeft() + QPoint(2, 60);
+const QPoint kDragArea = skinPlace("Image17").topLeft() + QPoint(2, 60);
 const QPoint kDialFace = centreOf("AnalogClock1");
 
 struct Pointer

@@ -20,19 +20,9 @@
 
 namespace {
 
-const SkinPlace& place(std::string_view control)
-{
-    for (const auto& p : kSkinPlaces) {
-        if (p.control == control)
-            return p;
-    }
-    std::fprintf(stderr, "no place for %.*s\n", int(control.size()), control.data());
-    std::abort();
-}
-
 void drawPicture(QPainter& painter, std::string_view control, std::string_view picture)
 {
-    painter.drawImage(place(control).rect.topLeft(), renderSkinPicture(picture));
+    painter.drawImage(skinPlace(control).topLeft(), renderSkinPicture(picture));
 }
 
 // The gradient button as it looks at rest: white to grey bands, caption on top.
@@ -43,7 +33,7 @@ void drawGradientButton(QPainter& painter,
     QColor ink,
     std::string_view glyph = {})
 {
-    const QRect r = place(control).rect;
+    const QRect r = skinPlace(control);
     QLinearGradient g(r.topLeft(), r.bottomLeft());
     g.setColorAt(0, QColor(255, 255, 255));
     g.setColorAt(1, QColor(128, 128, 128));
@@ -62,7 +52,7 @@ void drawGradientButton(QPainter& painter,
 // The tempo dial itself, stored as the main window stores it, at its place and minute.
 void drawDial(QPainter& painter, int minute)
 {
-    const QRect r = place("AnalogClock1").rect;
+    const QRect r = skinPlace("AnalogClock1");
     Dial dial(Dial::mainWindowBag(), r.size());
     dial.clock.setValue(timeOf(0, minute, 0));
     painter.drawImage(r.topLeft(), dial.clock.grab().toImage());
@@ -81,14 +71,14 @@ void drawLabel(QPainter& painter,
     font.setBold(bold);
     painter.setFont(font);
     painter.setPen(ink);
-    painter.drawText(place(control).rect, int(align), text);
+    painter.drawText(skinPlace(control), int(align), text);
 }
 
 // The slider's own composition: mask colour everywhere, the track, the left part up to the
 // pointer, the pointer; then every mask-coloured pixel is left out.
 void drawSlider(QPainter& painter, int position)
 {
-    const QRect r = place("SliderPic1").rect;
+    const QRect r = skinPlace("SliderPic1");
     QImage surface(r.size(), QImage::Format_ARGB32);
     surface.fill(QColor::fromRgb(kSkinMaskRgb));
     const int pointerLeft = position; // 0..100 over a 100-pixel track
@@ -149,7 +139,7 @@ int main(int argc, char** argv)
         return sheet.scaled(sheet.size() * scale).save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
     }
 
-    QImage window(place("Picture1").rect.size(), QImage::Format_ARGB32);
+    QImage window(skinPlace("Picture1").size(), QImage::Format_ARGB32);
     QPainter painter(&window);
     drawPicture(painter, "Picture1", "Picture1");
 
