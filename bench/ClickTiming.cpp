@@ -10,7 +10,7 @@
 //                                             SDL_AUDIODRIVER=disk the file SDL_DISKAUDIOFILE
 //                                             (default sdlaudio.raw) is read back and measured
 
-#include "../tests/platform/WavBytes.h"
+#include "../tests/support/WavBytes.h"
 #include "app/BeatLights.h"
 #include "app/ClickSounds.h"
 #include "app/frmFlam.h"

@@ -1,4 +1,4 @@
-#include "../platform/WavBytes.h"
+#include "WavBytes.h"
 #include "platform/audio/AudioClip.h"
 #include "platform/audio/WavReader.h"
 

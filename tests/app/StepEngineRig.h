@@ -4,7 +4,7 @@
 // device's rendering follows, beat lights that record when they change, and a folder of test
 // clips, each a short burst of its own level.
 
-#include "../platform/WavBytes.h"
+#include "WavBytes.h"
 #include "app/BeatLights.h"
 #include "app/ClickSounds.h"
 #include "app/WakeTimer.h"

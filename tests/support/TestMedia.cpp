@@ -1,5 +1,7 @@
 #include "TestMedia.h"
 
+#include "WavBytes.h"
+
 #include <cmath>
 #include <numbers>
 
@@ -26,12 +28,6 @@ std::vector<std::int16_t> tone(
     return samples;
 }
 
-void putLe(QByteArray& bytes, std::uint32_t value, int size)
-{
-    for (int i = 0; i < size; ++i)
-        bytes.append(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
 bool writeAll(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
@@ -47,23 +43,16 @@ bool writeToneWav(const QString& path,
     double frequency,
     double amplitude)
 {
-    const auto samples = tone(seconds, sampleRate, channels, frequency, amplitude);
-    const auto dataSize = static_cast<std::uint32_t>(samples.size() * 2);
-    QByteArray bytes("RIFF");
-    putLe(bytes, 36 + dataSize, 4);
-    bytes.append("WAVEfmt ");
-    putLe(bytes, 16, 4);
-    putLe(bytes, 1, 2); // PCM
-    putLe(bytes, channels, 2);
-    putLe(bytes, sampleRate, 4);
-    putLe(bytes, sampleRate * channels * 2, 4);
-    putLe(bytes, channels * 2, 2);
-    putLe(bytes, 16, 2);
-    bytes.append("data");
-    putLe(bytes, dataSize, 4);
-    for (const std::int16_t sample : samples)
-        putLe(bytes, static_cast<std::uint16_t>(sample), 2);
-    return writeAll(path, bytes);
+    using namespace wavbytes;
+    Bytes pcm;
+    for (const std::int16_t sample : tone(seconds, sampleRate, channels, frequency, amplitude))
+        put16(pcm, static_cast<std::uint16_t>(sample));
+    const Bytes file = riff({ chunk("fmt ",
+                                  formatBody(1, static_cast<std::uint16_t>(channels),
+                                      static_cast<std::uint32_t>(sampleRate), 16)),
+        chunk("data", pcm) });
+    return writeAll(
+        path, QByteArray(reinterpret_cast<const char*>(file.data()), qsizetype(file.size())));
 }
 
 bool writeToneMp3(const QString& path, double seconds, int sampleRate)
