@@ -77,3 +77,10 @@ void StepTimer::pump()
     if (m_enabled && m_interval)
         m_wake->wakeAfter(wakeMsForSamples(dueOf(m_next) - kLeadSamples - m_engine.now()));
 }
+
+int wakeMsForSamples(std::int64_t samples)
+{
+    const std::int64_t ms =
+        (samples * 1000 + AudioEngine::kSampleRate - 1) / AudioEngine::kSampleRate;
+    return static_cast<int>(std::clamp<std::int64_t>(ms, 1, 24 * 60 * 60 * 1000));
+}

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/ClickRate.h"
-#include "app/WakeTimer.h"
+#include "platform/basic/WakeTimer.h"
 
 #include <cstdint>
 #include <functional>
@@ -70,3 +70,7 @@ private:
     std::int64_t m_next = 0;
     std::optional<std::int64_t> m_lastDue;
 };
+
+// Milliseconds until `samples` of the audio clock will have passed, rounded up and at least 1, so
+// that a wake-up whose clock has not moved on yet does not spin.
+int wakeMsForSamples(std::int64_t samples);

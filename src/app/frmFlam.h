@@ -3,7 +3,7 @@
 #include "app/ClickRate.h"
 #include "app/FlamMenus.h"
 #include "app/StepTimer.h"
-#include "app/WakeTimer.h"
+#include "platform/basic/WakeTimer.h"
 
 #include <cstdint>
 #include <deque>

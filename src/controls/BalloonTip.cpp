@@ -14,34 +14,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
-#include <QTimer>
 
 namespace {
-
-class QtTipTimer : public TipTimer
-{
-public:
-    QtTipTimer()
-    {
-        m_timer.setSingleShot(true);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (m_fire)
-                m_fire();
-        });
-    }
-
-    void start(int ms, std::function<void()> fire) override
-    {
-        m_fire = std::move(fire);
-        m_timer.start(ms);
-    }
-
-    void stop() override { m_timer.stop(); }
-
-private:
-    QTimer m_timer;
-    std::function<void()> m_fire;
-};
 
 // Sizes in pixels.
 constexpr int kStemHeight = 12;
@@ -96,28 +70,30 @@ int titleRowHeight()
 
 } // namespace
 
-std::unique_ptr<TipTimer> makeQtTipTimer()
-{
-    return std::make_unique<QtTipTimer>();
-}
-
-BalloonTip::BalloonTip(QWidget* owner, const TipLook& look, std::unique_ptr<TipTimer> timer)
+BalloonTip::BalloonTip(QWidget* owner, const TipLook& look, std::unique_ptr<WakeTimer> timer)
     : QWidget(owner,
         Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput
             | Qt::WindowDoesNotAcceptFocus)
     , m_owner(owner)
     , m_look(look)
-    , m_timer(timer ? std::move(timer) : makeQtTipTimer())
+    , m_timer(timer ? std::move(timer) : makeQtWakeTimer())
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     m_owner->installEventFilter(this);
+    // One wake-up serves both waits: the delay before showing, then the time shown.
+    m_timer->onWake = [this] {
+        if (m_phase == Phase::Waiting)
+            popUp();
+        else if (m_phase == Phase::Shown)
+            finish();
+    };
     wait();
 }
 
 BalloonTip::~BalloonTip()
 {
-    m_timer->stop();
+    m_timer->cancel();
 }
 
 void BalloonTip::setText(const QString& text)
@@ -160,9 +136,7 @@ bool BalloonTip::eventFilter(QObject* watched, QEvent* event)
 
 void BalloonTip::wait()
 {
-    m_timer->start(kInitialDelayMs, [this] {
-        popUp();
-    });
+    m_timer->wakeAfter(kInitialDelayMs);
 }
 
 void BalloonTip::popUp()
@@ -174,14 +148,12 @@ void BalloonTip::popUp()
     applyPlacement();
     show();
     raise();
-    m_timer->start(kVisibleMs, [this] {
-        finish();
-    });
+    m_timer->wakeAfter(kVisibleMs);
 }
 
 void BalloonTip::finish()
 {
-    m_timer->stop();
+    m_timer->cancel();
     m_phase = Phase::Done;
     hide();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/OleColor.h"
+#include "platform/basic/WakeTimer.h"
 
 #include <cstdint>
 #include <functional>
@@ -11,19 +12,6 @@
 #include <QSize>
 #include <QString>
 #include <QWidget>
-
-// A one-shot timer a tip waits on. start() (re)arms it: `fire` runs once, on the UI thread, after
-// `ms` milliseconds unless stop() or another start() comes first.
-class TipTimer
-{
-public:
-    virtual ~TipTimer() = default;
-    virtual void start(int ms, std::function<void()> fire) = 0;
-    virtual void stop() = 0;
-};
-
-// The real timer, over QTimer.
-std::unique_ptr<TipTimer> makeQtTipTimer();
 
 // How a tip looks, fixed when it is made.
 struct TipLook
@@ -66,7 +54,7 @@ public:
     static constexpr int kVisibleMs = 5000;
 
     // Starts waiting at once: it is made while the pointer is over the owner.
-    BalloonTip(QWidget* owner, const TipLook& look, std::unique_ptr<TipTimer> timer);
+    BalloonTip(QWidget* owner, const TipLook& look, std::unique_ptr<WakeTimer> timer);
     ~BalloonTip() override;
 
     QString text() const { return m_text; }
@@ -100,7 +88,7 @@ private:
 
     QWidget* m_owner;
     TipLook m_look;
-    std::unique_ptr<TipTimer> m_timer;
+    std::unique_ptr<WakeTimer> m_timer;
     QString m_text;
     Phase m_phase = Phase::Waiting;
     TipPlacement m_placement;

@@ -428,7 +428,7 @@ void GGCommand::setCaptionGlyph(const QImage& glyph)
     layOutAndRedraw();
 }
 
-void GGCommand::setTipTimerFactory(std::function<std::unique_ptr<TipTimer>()> make)
+void GGCommand::setTipTimerFactory(WakeTimerFactory make)
 {
     m_makeTipTimer = std::move(make);
 }

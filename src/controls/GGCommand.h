@@ -2,6 +2,7 @@
 
 #include "controls/CustomControl.h"
 #include "controls/OleColor.h"
+#include "platform/basic/WakeTimer.h"
 
 #include <cstdint>
 #include <functional>
@@ -15,7 +16,6 @@
 class BalloonTip;
 class DrawSurface;
 class QPainter;
-class TipTimer;
 
 // The gradient command button: a drawn face (two-colour gradient or plain background), a caption
 // and an optional picture, each placed by one of nine alignments plus an offset, a one-pixel
@@ -202,7 +202,7 @@ public:
     void setCaptionGlyph(const QImage& glyph);
 
     // The one-shot timers of the tips this button makes; tests put in timers they fire by hand.
-    void setTipTimerFactory(std::function<std::unique_ptr<TipTimer>()> make);
+    void setTipTimerFactory(WakeTimerFactory make);
 
 signals:
     void Click();
@@ -264,7 +264,7 @@ private:
 
     DrawSurface* picGG = nullptr;
     QPointer<BalloonTip> m_tipWindow;
-    std::function<std::unique_ptr<TipTimer>()> m_makeTipTimer;
+    WakeTimerFactory m_makeTipTimer;
 
     // Stored properties: their keys and defaults are in persist().
     QString m_caption;

@@ -7,11 +7,11 @@
 #include "WavBytes.h"
 #include "app/BeatLights.h"
 #include "app/ClickSounds.h"
-#include "app/WakeTimer.h"
 #include "app/frmFlam.h"
 #include "platform/FakePlatform.h"
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/OfflineAudioDevice.h"
+#include "platform/basic/WakeTimer.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -33,22 +33,22 @@ struct TimerLog
     }
 };
 
-class ManualTipTimer : public TipTimer
+class ManualTipTimer : public WakeTimer
 {
 public:
     explicit ManualTipTimer(std::shared_ptr<TimerLog> log)
         : m_log(std::move(log))
     {}
 
-    void start(int ms, std::function<void()> fire) override
+    void wakeAfter(int ms) override
     {
         m_log->ms = ms;
         m_log->active = true;
         ++m_log->starts;
-        m_log->due = std::move(fire);
+        m_log->due = onWake;
     }
 
-    void stop() override { m_log->active = false; }
+    void cancel() override { m_log->active = false; }
 
 private:
     std::shared_ptr<TimerLog> m_log;

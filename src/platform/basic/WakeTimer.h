@@ -1,15 +1,14 @@
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 
 #include <QTimer>
 
-// A one-shot wake-up on the UI thread: the step engine's timers ask to be woken a little before
-// a step is due and then read the audio clock, so the wake-up's own precision only decides how
-// early a click is placed, never where it sounds. Tests hand the engine wake-ups they fire
-// themselves against the offline audio clock.
+// A one-shot wake-up on the UI thread, for whatever waits on time: the step engine's timers (woken
+// a little before a step is due, they read the audio clock, so the wake-up's precision never
+// decides where a click sounds) and the delays of the balloon tips. Tests hand in wake-ups they
+// fire themselves.
 class WakeTimer
 {
 public:
@@ -39,7 +38,3 @@ private:
 };
 
 std::unique_ptr<WakeTimer> makeQtWakeTimer();
-
-// Milliseconds until `samples` of the audio clock will have passed, rounded up and at least 1, so
-// that a wake-up whose clock has not moved on yet does not spin.
-int wakeMsForSamples(std::int64_t samples);

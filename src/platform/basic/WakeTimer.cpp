@@ -1,8 +1,4 @@
-#include "app/WakeTimer.h"
-
-#include "platform/audio/AudioEngine.h"
-
-#include <algorithm>
+#include "platform/basic/WakeTimer.h"
 
 QtWakeTimer::QtWakeTimer()
 {
@@ -27,11 +23,4 @@ void QtWakeTimer::cancel()
 std::unique_ptr<WakeTimer> makeQtWakeTimer()
 {
     return std::make_unique<QtWakeTimer>();
-}
-
-int wakeMsForSamples(std::int64_t samples)
-{
-    const std::int64_t ms =
-        (samples * 1000 + AudioEngine::kSampleRate - 1) / AudioEngine::kSampleRate;
-    return static_cast<int>(std::clamp<std::int64_t>(ms, 1, 24 * 60 * 60 * 1000));
 }
