@@ -14,7 +14,7 @@ class MidiOut;
 class MidiFiles;
 
 // Every operating-system service the program reaches, in one object: built once in main by
-// makeRealPlatform(), or from fakes by makeFakePlatform() in tests, and handed to each window.
+// makeRealPlatform(), or from fakes by FakePlatform in tests, and handed to each window.
 // The program never calls the services' libraries any other way.
 struct Platform
 {
@@ -28,8 +28,8 @@ struct Platform
     // The executable's name without extension, as messages show it.
     QString programName;
 
-    // Declared first so that it is destroyed last: every service and window that places sounds
-    // on it or registers a source with it is gone before the audio engine stops.
+    // Declared before the other services so that it is destroyed after them: every service and
+    // window that places sounds on it or registers a source with it is gone before it stops.
     std::unique_ptr<AudioEngine> audio;
     std::unique_ptr<MessageBoxService> boxes;
     std::unique_ptr<SettingsStore> settings;
