@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/OtherWindows.h"
+#include "windows/OtherWindows.h"
 
 #include <QString>
 

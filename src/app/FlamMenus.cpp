@@ -1,7 +1,7 @@
 #include "app/FlamMenus.h"
 
-#include "app/MainWindowCommands.h"
-#include "app/PianoCommands.h"
+#include "windows/MainWindowCommands.h"
+#include "windows/PianoCommands.h"
 
 #include <QAction>
 #include <QMenu>

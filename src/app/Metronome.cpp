@@ -2,13 +2,13 @@
 
 #include "app/ClickRate.h"
 #include "app/ClickSounds.h"
-#include "app/PlayerWindow.h"
 #include "app/frmFlam.h"
 #include "platform/Platform.h"
 #include "platform/basic/Conversions.h"
 #include "platform/basic/MessageBoxService.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/shell/InstanceGuard.h"
+#include "windows/PlayerWindow.h"
 
 namespace {
 

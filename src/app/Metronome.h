@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/BeatLights.h"
-#include "players/TempoLabels.h"
+#include "windows/TempoLabels.h"
 
 #include <array>
 #include <cstddef>

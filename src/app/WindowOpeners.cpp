@@ -2,8 +2,8 @@
 
 #include "app/ClickSounds.h"
 #include "app/Metronome.h"
-#include "app/OtherWindows.h"
-#include "app/PlayerWindow.h"
+#include "windows/OtherWindows.h"
+#include "windows/PlayerWindow.h"
 
 namespace {
 

@@ -3,7 +3,6 @@
 #include "app/AppWindows.h"
 #include "app/ClickSounds.h"
 #include "app/MainWindowSkin.h"
-#include "app/PlayerWindow.h"
 #include "app/Skin.h"
 #include "app/WindowOpeners.h"
 #include "app/frmFlam.h"
@@ -14,6 +13,7 @@
 #include "controls/SliderPic.h"
 #include "platform/Platform.h"
 #include "players/frmCD.h"
+#include "windows/PlayerWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>

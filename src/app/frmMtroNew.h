@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/MainWindowCommands.h"
 #include "app/Metronome.h"
+#include "windows/MainWindowCommands.h"
 
 #include <array>
 #include <cstdint>

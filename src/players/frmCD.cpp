@@ -4,7 +4,7 @@
 #include "platform/basic/Conversions.h"
 #include "platform/basic/MessageBoxService.h"
 #include "players/MasterVolume.h"
-#include "players/TempoLabels.h"
+#include "windows/TempoLabels.h"
 
 #include <QDir>
 

@@ -1,14 +1,17 @@
 #include "app/FlamMenus.h"
 
-#include "app/MainWindowCommands.h"
-#include "app/PianoCommands.h"
+#include "app/FlamPopupMenus.h"
+#include "windows/MainWindowCommands.h"
+#include "windows/PianoCommands.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -332,6 +335,56 @@ TEST_F(FlamMenusTest, ArraysGrowInIndexOrderAndLoadedElementsRunTheArrayHandler)
     choose("mnudrum(5)");
     choose("mnupitch(13)");
     EXPECT_EQ(log, "mnDrum(5), focus PicPozadina, Picka(13)");
+}
+
+// The piano's rhythm button as a user meets it: the style menu pops up, a style is picked with
+// the keyboard, and the window learns of the closing only after the handler has run; a menu
+// closed with nothing chosen tells it once, not once per earlier popup.
+TEST_F(FlamMenusTest, OtherWindowsSeeTheMenuClosedAfterTheChoiceWasHandled)
+{
+    FlamPopupMenus popups(menus);
+    ASSERT_TRUE(popups.load(u"mnuBeat2", 1, QStringLiteral("Rock")));
+    const auto closed = [this] {
+        log += ", closed";
+    };
+    ASSERT_TRUE(popups.popup(u"mnuMain", 2, QPoint(40, 40), closed));
+    QMenu* styles = menus.menu(u"mnuMain", 2);
+    QTest::keyClick(styles, Qt::Key_Down);
+    QTest::keyClick(styles, Qt::Key_Down);
+    QTest::keyClick(styles, Qt::Key_Return);
+    EXPECT_EQ(log, "mnBeat(1), Label10=Rock");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(log, "mnBeat(1), Label10=Rock, closed");
+
+    ASSERT_TRUE(popups.popup(u"mnuMain", 2, QPoint(40, 40), closed));
+    QTest::keyClick(styles, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(log, "mnBeat(1), Label10=Rock, closed, closed");
+
+    // Entries that open nothing, and entries that are not there, are no menus to show.
+    for (const auto& [name, index] : { std::pair { u"mstop", N }, { u"mnuMain", 3 } })
+        EXPECT_FALSE(popups.popup(name, index, QPoint(), closed));
+}
+
+// A window touches entries it may never have created (a device that is not there): reading one
+// gives nothing and writing one changes no other.
+TEST_F(FlamMenusTest, OtherWindowsReadMissingEntriesAsEmptyAndWriteThemNowhere)
+{
+    FlamPopupMenus popups(menus);
+    popups.setCaption(u"device", 11, QStringLiteral("Eleventh"));
+    popups.setChecked(u"device", 11, true);
+    EXPECT_FALSE(popups.exists(u"device", 11));
+    EXPECT_EQ(popups.caption(u"device", 11), QString());
+    EXPECT_FALSE(popups.checked(u"device", 11));
+    EXPECT_EQ(menus.elements(u"device").size(), 11U);
+
+    popups.setCaption(u"device", 1, QStringLiteral("Port 1"));
+    popups.setShown(u"device", 1, true);
+    popups.setChecked(u"device", 1, true);
+    EXPECT_EQ(popups.caption(u"device", 1), QStringLiteral("Port 1"));
+    EXPECT_EQ(checkedIndexes("device"), std::vector<int> { 1 });
+    EXPECT_FALSE(popups.load(u"device", 1, QStringLiteral("again")));
+    EXPECT_EQ(popups.caption(u"device", 1), QStringLiteral("Port 1"));
 }
 
 } // namespace

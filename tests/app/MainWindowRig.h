@@ -6,8 +6,6 @@
 
 #include "../controls/DialFixture.h"
 #include "app/Metronome.h"
-#include "app/OtherWindows.h"
-#include "app/PlayerWindow.h"
 #include "app/frmFlam.h"
 #include "app/frmMtroNew.h"
 #include "controls/AnalogClock.h"
@@ -15,6 +13,8 @@
 #include "controls/SliderPic.h"
 #include "platform/FakePlatform.h"
 #include "platform/settings/SettingsStore.h"
+#include "windows/OtherWindows.h"
+#include "windows/PlayerWindow.h"
 
 #include <vector>
 

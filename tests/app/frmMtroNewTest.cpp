@@ -1,7 +1,7 @@
 #include "MainWindowRig.h"
 #include "platform/basic/FakeMessageBoxService.h"
 #include "platform/mixer/FakeMixerService.h"
-#include "platform/shell/InstanceGuard.h"
+#include "platform/shell/FakeInstanceGuard.h"
 
 #include <QLabel>
 

@@ -1,7 +1,5 @@
 #include "platform/basic/MessageBoxService.h"
 
-#include "platform/basic/FakeMessageBoxService.h"
-
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -67,21 +65,6 @@ QMessageBox::Icon qtIcon(MsgIcon icon)
     return QMessageBox::NoIcon;
 }
 
-MsgResult firstButton(MsgButtons buttons)
-{
-    switch (buttons) {
-    case MsgButtons::AbortRetryIgnore:
-        return MsgResult::Abort;
-    case MsgButtons::YesNoCancel:
-    case MsgButtons::YesNo:
-        return MsgResult::Yes;
-    case MsgButtons::RetryCancel:
-        return MsgResult::Retry;
-    default:
-        return MsgResult::OK;
-    }
-}
-
 } // namespace
 
 MsgResult QtMessageBoxService::showMessage(const BoxRequest& request)
@@ -115,24 +98,4 @@ QString QtMessageBoxService::showInput(const BoxRequest& request)
     const QString text = QInputDialog::getText(QApplication::activeWindow(), request.title,
         request.text, QLineEdit::Normal, request.defaultText, &ok);
     return ok ? text : QString();
-}
-
-MsgResult FakeMessageBoxService::showMessage(const BoxRequest& request)
-{
-    m_shown.push_back(request);
-    if (m_answers.empty())
-        return firstButton(request.buttons);
-    const MsgResult answer = m_answers.front();
-    m_answers.pop_front();
-    return answer;
-}
-
-QString FakeMessageBoxService::showInput(const BoxRequest& request)
-{
-    m_shown.push_back(request);
-    if (m_inputs.empty())
-        return {};
-    QString answer = m_inputs.front();
-    m_inputs.pop_front();
-    return answer;
 }

@@ -32,11 +32,3 @@ private:
     QString m_lockPath;
     std::unique_ptr<QLockFile> m_lock;
 };
-
-class FakeInstanceGuard : public InstanceGuard
-{
-public:
-    bool running = false;
-
-    bool anotherInstanceRunning() override { return running; }
-};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "players/TempoLabels.h"
+#include "windows/TempoLabels.h"
 
 #include <utility>
 #include <vector>

@@ -8,7 +8,7 @@
 #include "platform/midi/FakeMidiOut.h"
 #include "platform/mixer/FakeMixerService.h"
 #include "platform/settings/SettingsStore.h"
-#include "platform/shell/InstanceGuard.h"
+#include "platform/shell/FakeInstanceGuard.h"
 
 FakePlatform::FakePlatform()
 {

@@ -1,0 +1,41 @@
+#include "platform/basic/FakeMessageBoxService.h"
+
+namespace {
+
+// The answer of a box nobody scripted: its first button, as Enter on a fresh box gives.
+MsgResult firstButton(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::AbortRetryIgnore:
+        return MsgResult::Abort;
+    case MsgButtons::YesNoCancel:
+    case MsgButtons::YesNo:
+        return MsgResult::Yes;
+    case MsgButtons::RetryCancel:
+        return MsgResult::Retry;
+    default:
+        return MsgResult::OK;
+    }
+}
+
+} // namespace
+
+MsgResult FakeMessageBoxService::showMessage(const BoxRequest& request)
+{
+    m_shown.push_back(request);
+    if (m_answers.empty())
+        return firstButton(request.buttons);
+    const MsgResult answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
+}
+
+QString FakeMessageBoxService::showInput(const BoxRequest& request)
+{
+    m_shown.push_back(request);
+    if (m_inputs.empty())
+        return {};
+    QString answer = m_inputs.front();
+    m_inputs.pop_front();
+    return answer;
+}
