@@ -396,6 +396,19 @@ void Metronome::kmnPlay2()
     StartQuarterBeat();
 }
 
+void Metronome::startFromDialog()
+{
+    if (customTempoFlag() != 0) {
+        kmnPlay2();
+        return;
+    }
+    // kmnPlay1 alone would find the toggle at PLAY and start nothing.
+    if (m_imstop.visible && m_imstop.picture == ShownPicture::playg)
+        imstop_Click();
+    else
+        kmnPlay1();
+}
+
 void Metronome::StartQuarterBeat()
 {
     StartBeat(Subdivision::Quarter);

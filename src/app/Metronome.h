@@ -172,6 +172,9 @@ public:
     // Start at the dial tempo / at the typed tempo.
     void kmnPlay1();
     void kmnPlay2();
+    // OK of the rhythm dialogs, after their opener stopped the beat: at the typed tempo when one
+    // is set, else through the play/stop toggle's start at the dial tempo; at dial 0 nothing plays.
+    void startFromDialog();
     void StartQuarterBeat();
     void StartEighthBeat();
     void StartSixteenthBeat();

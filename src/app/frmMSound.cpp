@@ -1,0 +1,168 @@
+#include "app/frmMSound.h"
+
+#include "app/ClickSounds.h"
+#include "app/DialogLayout.h"
+#include "platform/Platform.h"
+#include "platform/basic/Conversions.h"
+#include "platform/basic/MessageBoxService.h"
+#include "platform/settings/SettingsStore.h"
+
+#include <optional>
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+struct Letter
+{
+    const char* letter;
+    const char* rest; // the caption after the bold letter
+    const char* valueName;
+    int defaultId;
+    std::optional<double> ClickSounds::*variable;
+};
+
+constexpr std::array<Letter, 4> kLetters { {
+    { "F", " irst Beat:", "Zv1", 103, &ClickSounds::FirstBeatSound },
+    { "U", " p Beat:", "Zv2", 106, &ClickSounds::UpBeatSound },
+    { "D", " own Beat:", "Zv3", 118, &ClickSounds::DownBeatSound },
+    { "A", " ccent Beat:", "Zv4", 101, &ClickSounds::AccentBeatSound },
+} };
+
+const QString kAppKey = QStringLiteral("Taktovia");
+const QString kSection = QStringLiteral("Gitara");
+
+// The clip id equal to this value, when it is one of 101..124.
+std::optional<int> clipIdOf(double value)
+{
+    for (int id = ClickSounds::kFirstClipId;
+         id < ClickSounds::kFirstClipId + ClickSounds::kClipCount; ++id) {
+        if (value == id)
+            return id;
+    }
+    return std::nullopt;
+}
+
+// The clip a stored text names: a number equal to one of 101..124.
+std::optional<int> storedClip(const QString& text)
+{
+    if (!IsNumeric(text))
+        return std::nullopt;
+    return clipIdOf(Val(text));
+}
+
+std::optional<int> clipNamed(const QString& name)
+{
+    const auto& names = ClickSounds::clipNames();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (name == QLatin1String(names[i]))
+            return ClickSounds::kFirstClipId + static_cast<int>(i);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+frmMSound::frmMSound(Platform& platform, ClickSounds& sounds)
+    : m_platform(platform)
+    , m_sounds(sounds)
+{
+    setObjectName(QStringLiteral("frmMSound"));
+    setWindowTitle(QStringLiteral("Settings"));
+    buildControls();
+    Form_Load();
+}
+
+frmMSound::~frmMSound() = default;
+
+void frmMSound::DajZvuke(QComboBox& Box)
+{
+    for (const char* name : ClickSounds::clipNames())
+        Box.addItem(QString::fromLatin1(name));
+}
+
+void frmMSound::buildControls()
+{
+    auto* frame = new QGroupBox(QStringLiteral("Select Metronome Sound"), this);
+    auto* grid = new QGridLayout(frame);
+    grid->setHorizontalSpacing(0);
+    for (std::size_t row = 0; row < kLetters.size(); ++row) {
+        const Letter& letter = kLetters[row];
+        auto* bold = new QLabel(QString::fromLatin1(letter.letter), frame);
+        QFont font = bold->font();
+        font.setBold(true);
+        bold->setFont(font);
+        auto* caption = new QLabel(QString::fromLatin1(letter.rest), frame);
+        auto* box = new QComboBox(frame);
+        box->setObjectName(QStringLiteral("Combo%1").arg(row + 1));
+        box->setEditable(true);
+        box->setInsertPolicy(QComboBox::NoInsert);
+        // Only an exact name counts: completion would turn "kick" into a clip the user did not
+        // type.
+        box->setCompleter(nullptr);
+        grid->addWidget(bold, static_cast<int>(row), 0);
+        grid->addWidget(caption, static_cast<int>(row), 1);
+        grid->addItem(new QSpacerItem(8, 0), static_cast<int>(row), 2);
+        grid->addWidget(box, static_cast<int>(row), 3);
+        Combo[row] = box;
+    }
+    grid->setColumnStretch(3, 1);
+
+    Command1 = dialogButton(*this, "Command1", QStringLiteral("&Save"));
+    Command2 = dialogButton(*this, "Command2", QStringLiteral("Cancel"));
+    frameAboveButtons(*this, frame, {}, { Command1, Command2 });
+
+    connect(Command1, &QPushButton::clicked, this, [this] {
+        Command1_Click();
+    });
+    connect(Command2, &QPushButton::clicked, this, [this] {
+        reject();
+    });
+}
+
+void frmMSound::Form_Load()
+{
+    for (QComboBox* box : Combo)
+        DajZvuke(*box);
+    // What the settings hold, not what plays: a stored text that names no clip shows blank.
+    for (std::size_t i = 0; i < kLetters.size(); ++i) {
+        const Letter& letter = kLetters[i];
+        const QString stored =
+            m_platform.settings
+                ->GetRegValue(kAppKey, kSection, QString::fromLatin1(letter.valueName),
+                    QString::number(letter.defaultId))
+                .toString();
+        const auto id = storedClip(stored);
+        Combo[i]->setCurrentIndex(id ? *id - ClickSounds::kFirstClipId : -1);
+        if (!id)
+            Combo[i]->setEditText(QString());
+    }
+}
+
+void frmMSound::Command1_Click()
+{
+    bool stored = true;
+    for (std::size_t i = 0; i < kLetters.size(); ++i) {
+        const Letter& letter = kLetters[i];
+        std::optional<double>& variable = m_sounds.*letter.variable;
+        if (const auto chosen = clipNamed(Combo[i]->currentText()))
+            variable = *chosen;
+        else if (!variable || !clipIdOf(*variable))
+            // Never an empty or unknown id into the settings: the letter's default instead.
+            variable = letter.defaultId;
+        stored = m_platform.settings->SaveRegValue(kAppKey, kSection,
+                     QString::fromLatin1(letter.valueName), QString::number(*variable))
+            && stored;
+    }
+    if (!stored)
+        m_platform.boxes->msgBox(
+            QStringLiteral("The metronome sounds could not be saved in the settings. They play "
+                           "until Kadentor closes, and the next start uses the sounds saved "
+                           "before."),
+            MsgButtons::OK, MsgIcon::Critical);
+    accept();
+}

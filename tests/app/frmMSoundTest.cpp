@@ -1,0 +1,148 @@
+#include "app/frmMSound.h"
+
+#include "DialogKeys.h"
+#include "app/ClickSounds.h"
+#include "platform/FakePlatform.h"
+#include "platform/basic/FakeMessageBoxService.h"
+#include "platform/settings/SettingsStore.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The four choices loaded from the settings, as at start-up, and the dialog over them.
+struct SoundsRig
+{
+    explicit SoundsRig(const std::vector<std::pair<const char*, const char*>>& stored = {})
+    {
+        for (const auto& [name, value] : stored)
+            store(name, value);
+        sounds.LoadClickSoundIds();
+        dialog = std::make_unique<frmMSound>(fake.platform, sounds);
+        dialog->show();
+    }
+
+    void store(const char* name, const char* value)
+    {
+        fake.platform.settings->SaveRegValue(QStringLiteral("Taktovia"), QStringLiteral("Gitara"),
+            QString::fromLatin1(name), QString::fromLatin1(value));
+    }
+
+    QString stored(const char* name)
+    {
+        return fake.platform.settings
+            ->GetRegValue(QStringLiteral("Taktovia"), QStringLiteral("Gitara"),
+                QString::fromLatin1(name), QStringLiteral("missing"))
+            .toString();
+    }
+
+    QStringList shown() const
+    {
+        QStringList texts;
+        for (const QComboBox* box : dialog->Combo)
+            texts << box->currentText();
+        return texts;
+    }
+
+    std::vector<std::optional<double>> variables() const
+    {
+        return { sounds.FirstBeatSound, sounds.UpBeatSound, sounds.DownBeatSound,
+            sounds.AccentBeatSound };
+    }
+
+    FakePlatform fake;
+    ClickSounds sounds { fake.platform };
+    std::unique_ptr<frmMSound> dialog;
+};
+
+} // namespace
+
+TEST(frmMSound, BoxesShowWhatTheSettingsHoldAndBlankForWhatNamesNoClip)
+{
+    struct Case
+    {
+        std::vector<std::pair<const char*, const char*>> stored;
+        QStringList shown;
+    };
+
+    const Case cases[] = {
+        { {}, { "BONGO", "GLASS", "SNAP", "ACCENT1" } },
+        { { { "Zv1", "124" }, { "Zv2", " 102 " }, { "Zv3", "115.0" }, { "Zv4", "101" } },
+            { "TAMBOURIN", "ACCENT2", "KICK", "ACCENT1" } },
+        { { { "Zv1", "999" }, { "Zv2", "x" }, { "Zv3", "100" }, { "Zv4", "" } },
+            { "", "", "", "" } },
+        { { { "Zv1", "115.5" }, { "Zv4", "&H65" } }, { "", "GLASS", "SNAP", "ACCENT1" } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shown.join(u',').toStdString());
+        SoundsRig rig(c.stored);
+        EXPECT_EQ(rig.shown(), c.shown);
+        // Every list holds the 24 clips in id order: position p is clip 101 + p.
+        for (const QComboBox* box : rig.dialog->Combo) {
+            ASSERT_EQ(box->count(), ClickSounds::kClipCount);
+            EXPECT_EQ(box->itemText(0), QStringLiteral("ACCENT1"));
+            EXPECT_EQ(box->itemText(14), QStringLiteral("KICK"));
+            EXPECT_EQ(box->itemText(23), QStringLiteral("TAMBOURIN"));
+        }
+    }
+}
+
+TEST(frmMSound, SaveHandsTheChoicesToTheEngineAndStoresAllFour)
+{
+    SoundsRig rig;
+    retype(rig.dialog->Combo[3]->lineEdit(), QStringLiteral("KICK"));
+    // The same clip may sound for several letters; a name in another case is no clip.
+    retype(rig.dialog->Combo[0]->lineEdit(), QStringLiteral("KICK"));
+    retype(rig.dialog->Combo[1]->lineEdit(), QStringLiteral("snare1"));
+    clickOn(rig.dialog->Command1);
+
+    EXPECT_EQ(rig.variables(), (std::vector<std::optional<double>> { 115, 106, 118, 115 }));
+    EXPECT_EQ(rig.stored("Zv1"), QStringLiteral("115"));
+    EXPECT_EQ(rig.stored("Zv2"), QStringLiteral("106"));
+    EXPECT_EQ(rig.stored("Zv3"), QStringLiteral("118"));
+    EXPECT_EQ(rig.stored("Zv4"), QStringLiteral("115"));
+    EXPECT_EQ(rig.dialog->result(), QDialog::Accepted);
+    EXPECT_FALSE(rig.dialog->isVisible());
+    EXPECT_TRUE(rig.fake.boxes().shown().empty());
+}
+
+TEST(frmMSound, ABlankBoxNeverSavesAnIdThatNamesNoClip)
+{
+    // "x" loads as the default, "999" as itself: blank boxes for both, and Save writes what plays
+    // when that is a clip, else the letter's default.
+    SoundsRig rig({ { "Zv2", "x" }, { "Zv3", "999" }, { "Zv4", "120" } });
+    EXPECT_EQ(rig.shown(), QStringList({ "BONGO", "", "", "SNARE2" }));
+    retype(rig.dialog->Combo[3]->lineEdit(), QString());
+    clickOn(rig.dialog->Command1);
+    EXPECT_EQ(rig.stored("Zv2"), QStringLiteral("106"));
+    EXPECT_EQ(rig.stored("Zv3"), QStringLiteral("118"));
+    EXPECT_EQ(rig.stored("Zv4"), QStringLiteral("120"));
+    EXPECT_EQ(rig.variables(), (std::vector<std::optional<double>> { 103, 106, 118, 120 }));
+}
+
+TEST(frmMSound, CancelChangesNothing)
+{
+    SoundsRig rig;
+    retype(rig.dialog->Combo[3]->lineEdit(), QStringLiteral("KICK"));
+    clickOn(rig.dialog->Command2);
+    EXPECT_EQ(rig.dialog->result(), QDialog::Rejected);
+    EXPECT_EQ(rig.variables(), (std::vector<std::optional<double>> { 103, 106, 118, 101 }));
+    EXPECT_EQ(rig.stored("Zv4"), QStringLiteral("missing"));
+}
+
+TEST(frmMSound, AFailedSettingsWriteIsToldOnceAndTheNewClipsStillPlay)
+{
+    SoundsRig rig;
+    rig.fake.platform.settings->setFailBeforeRename(true);
+    retype(rig.dialog->Combo[3]->lineEdit(), QStringLiteral("KICK"));
+    clickOn(rig.dialog->Command1);
+    ASSERT_EQ(rig.fake.boxes().shown().size(), 1u);
+    EXPECT_EQ(rig.fake.boxes().shown()[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(rig.sounds.AccentBeatSound, 115);
+    rig.fake.platform.settings->setFailBeforeRename(false);
+    EXPECT_EQ(rig.stored("Zv4"), QStringLiteral("missing"));
+}
