@@ -11,11 +11,11 @@
 // after the first: no rounding to whole milliseconds and no sum of rounded intervals, which would
 // drift over a long run.
 
-// The rates the engine can time: one step a minute up to one every 30 ms. Slower steps would
-// leave the player silent for over a minute; faster ones come closer than a display frame and
-// than most clicks are long. A caller that takes a typed tempo refuses rates outside this range.
+// The rates the engine can time: one step a minute up to one every 7.5 ms, which is the fastest
+// typed tempo (2000) in sixteenth notes. Slower steps would leave the player silent for over a
+// minute.
 inline constexpr double kMinClickRate = 1;
-inline constexpr double kMaxClickRate = 2000;
+inline constexpr double kMaxClickRate = 8000;
 
 bool clickRateTimeable(double rate);
 

@@ -1,6 +1,5 @@
 #include "app/Metronome.h"
 
-#include "app/ClickRate.h"
 #include "app/ClickSounds.h"
 #include "app/frmFlam.h"
 #include "platform/Platform.h"
@@ -81,16 +80,6 @@ Metronome::Metronome(
 {}
 
 Metronome::~Metronome() = default;
-
-double Metronome::minimumCustomTempo()
-{
-    return kMinClickRate;
-}
-
-double Metronome::maximumCustomTempo()
-{
-    return kMaxClickRate;
-}
 
 frmFlam& Metronome::flam() const
 {
@@ -499,12 +488,14 @@ void Metronome::Ritam_Change()
 
 bool Metronome::acceptCustomTempo(const QString& answer)
 {
-    // The typed tempo becomes the click rate as it stands (quarter notes), so it must be one
-    // the engine can time; anything else would leave the old tempo playing under the new text.
-    if (IsNumeric(answer) && ExactInterval::forRateText(answer))
+    // The typed tempo becomes the click rate as it stands (quarter notes) and four times it in
+    // sixteenths, so it must be one the engine can time at both; anything else would leave the
+    // old tempo playing under the new text.
+    const double tempo = Val(answer);
+    if (IsNumeric(answer) && tempo >= kMinCustomTempo && tempo <= kMaxCustomTempo)
         return true;
     m_platform.boxes->msgBox(QStringLiteral("Please enter a tempo from %1 to %2 beats per minute.")
-                                 .arg(NumText(minimumCustomTempo()), NumText(maximumCustomTempo())),
+                                 .arg(NumText(kMinCustomTempo), NumText(kMaxCustomTempo)),
         MsgButtons::OK, MsgIcon::Critical, QStringLiteral("Set Metronome Tempo"));
     return false;
 }

@@ -207,9 +207,10 @@ public:
 
     bool imzVisible() const override { return m_imz.visible; }
 
-    // The rates the typed tempo may take (steps per minute at quarter notes).
-    static double minimumCustomTempo();
-    static double maximumCustomTempo();
+    // The tempos the custom-tempo prompt takes (beats per minute); every one of them plays at
+    // every subdivision.
+    static constexpr double kMinCustomTempo = 1;
+    static constexpr double kMaxCustomTempo = 2000;
 
 private:
     enum class Subdivision { Quarter, Eighth, Sixteenth };

@@ -22,6 +22,9 @@ TEST(ClickRateTest, RateTextGivesTheExactStepOffsetsOrNone)
         { "266.6", 2, 19849 },
         { "1", 1, 2646000 },
         { "2000", 1, 1323 },
+        { "8000", 1, 330 }, // 330.75: the fastest typed tempo in sixteenths
+        { "8000", 3, 992 },
+        { "8000", 4, 1323 },
         { "1e2", 1, 26460 },
         { "&H78", 1, 22050 },
         { " 1 2 0", 1, 22050 },
@@ -33,7 +36,7 @@ TEST(ClickRateTest, RateTextGivesTheExactStepOffsetsOrNone)
         { "abc", 1, -1 },
         { "0.99", 1, -1 },
         { "-120", 1, -1 },
-        { "2000.01", 1, -1 },
+        { "8000.01", 1, -1 },
         { "1E+300", 1, -1 },
     };
     for (const Case& c : cases) {

@@ -165,7 +165,7 @@ TEST(frmFlamTest, NewRateAndPatternTakeEffectFromTheNextStepAndUntimeableRatesAr
     rig.timeline->advanceTo(first + 22050 + kBlock);
     ASSERT_EQ(rig.takeStarts().size(), 2u);
     // Rates the engine cannot time keep the interval.
-    for (const char* rate : { "0", "abc", "", "2000.5", "0.9", "-120", "1E+300" })
+    for (const char* rate : { "0", "abc", "", "8000.5", "0.9", "-120", "1E+300" })
         rig.flam->setLabel3(QString::fromLatin1(rate));
     const std::int64_t third = first + 2 * 22050;
     rig.timeline->advanceTo(third + kBlock);
@@ -182,15 +182,29 @@ TEST(frmFlamTest, NewRateAndPatternTakeEffectFromTheNextStepAndUntimeableRatesAr
 
 TEST(frmFlamTest, CustomTempoStaysOnTheExactGridOverTwoThousandSteps)
 {
-    StepEngineRig rig;
-    // 1984.99... samples a step, so several steps are placed per wake-up.
-    const auto first = startMetronome(rig, QStringLiteral("1333.3"), QStringLiteral("U"));
-    rig.timeline->advanceTo(first + 2000LL * 26460000 / 13333 + kBlock);
-    const auto starts = rig.takeStarts();
-    ASSERT_EQ(starts.size(), 2001u);
-    for (std::int64_t k = 0; k <= 2000; ++k) {
-        // Any rounding per step would be a thousand samples off by the end.
-        ASSERT_EQ(starts[k].sample, first + k * 26460000 / 13333) << "step " << k;
+    struct Case
+    {
+        const char* rate;
+        std::int64_t samplesPerMinute; // per step: samplesPerMinute / stepsPerMinute
+        std::int64_t stepsPerMinute;
+    };
+
+    // 1984.99... samples a step; and 330.75, the fastest typed tempo (2000) in sixteenths. Either
+    // way several steps fall between two wake-ups.
+    const Case cases[] = { { "1333.3", 26460000, 13333 }, { "8000", 2646000, 8000 } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rate);
+        StepEngineRig rig;
+        const auto first = startMetronome(rig, QString::fromLatin1(c.rate), QStringLiteral("U"));
+        rig.timeline->advanceTo(first + 2000 * c.samplesPerMinute / c.stepsPerMinute + 1);
+        const auto starts = rig.takeStarts();
+        // The block rendered last may hold a step or two beyond the 2000th.
+        ASSERT_GE(starts.size(), 2001u);
+        for (std::int64_t k = 0; k <= 2000; ++k) {
+            // Any rounding per step would be hundreds of samples off by the end.
+            ASSERT_EQ(starts[k].sample, first + k * c.samplesPerMinute / c.stepsPerMinute)
+                << "step " << k;
+        }
     }
 }
 

@@ -1,4 +1,6 @@
 #include "MainWindowRig.h"
+#include "app/ClickRate.h"
+#include "platform/basic/Conversions.h"
 #include "platform/basic/FakeMessageBoxService.h"
 #include "platform/mixer/FakeMixerService.h"
 #include "platform/shell/FakeInstanceGuard.h"
@@ -264,6 +266,12 @@ TEST(MainWindow, CustomTempoRefusesWhatTheEngineCannotTimeAsIfCancelled)
         if (c.accepted) {
             EXPECT_EQ(boxes.size(), 1u);
             EXPECT_EQ(rig.flam().Label3(), QString::fromLatin1(c.answer));
+            // Every accepted tempo plays in sixteenths too: the engine takes four times it.
+            rig.click("Image12");
+            EXPECT_EQ(m.Ritam(), QStringLiteral("1/16"));
+            EXPECT_EQ(rig.flam().Label3(), NumText(Val(QString::fromLatin1(c.answer)) * 4));
+            EXPECT_TRUE(ExactInterval::forRateText(rig.flam().Label3()).has_value());
+            EXPECT_TRUE(rig.flam().Timer2.isEnabled());
             continue;
         }
         ASSERT_EQ(boxes.size(), *c.answer ? 2u : 1u);
