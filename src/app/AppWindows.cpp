@@ -1,11 +1,96 @@
 #include "app/AppWindows.h"
 
+#include "app/frmFlam.h"
+#include "app/frmMtroNew.h"
 #include "platform/Platform.h"
 #include "platform/basic/MessageBoxService.h"
+#include "players/frmCD.h"
+#include "windows/PlayerWindow.h"
+#include "windows/TempoLabels.h"
+
+namespace {
+
+// The hidden MIDI-file player with the master volume.
+class FrmCdPlayer : public PlayerWindow
+{
+public:
+    void stani2() override { frmCD::instance().stani2(); }
+
+    void stani() override { frmCD::instance().stani(); }
+
+    void setTxtmidi(const QString& fileName) override { frmCD::instance().setTxtmidi(fileName); }
+
+    void DajJako(std::int32_t Level) override { frmCD::instance().DajJako(Level); }
+};
+
+// The main window's tempo texts, for the player; nothing to write once the window is gone.
+class MainWindowTempoLabels : public TempoLabels
+{
+public:
+    QString lblTempo() const override
+    {
+        return frmMtroNew::isLoaded() ? frmMtroNew::instance().metronome().lblTempo() : QString();
+    }
+
+    void setLblTempo(const QString& caption) override
+    {
+        if (frmMtroNew::isLoaded())
+            frmMtroNew::instance().metronome().setLblTempo(caption);
+    }
+
+    void setText2(const QString& caption) override
+    {
+        if (frmMtroNew::isLoaded())
+            frmMtroNew::instance().metronome().setText2(caption);
+    }
+};
+
+} // namespace
 
 AppWindows::AppWindows(Platform& platform)
     : m_platform(platform)
+    , m_player(std::make_unique<FrmCdPlayer>())
+    , m_tempoLabels(std::make_unique<MainWindowTempoLabels>())
 {}
+
+AppWindows::~AppWindows()
+{
+    // The main window first: its unload stops the player, which writes into its texts.
+    frmMtroNew::unload();
+    frmCD::unload();
+}
+
+frmMtroNew* AppWindows::loadMainWindow()
+{
+    frmCD::load(m_platform, *m_tempoLabels);
+    frmMtroNew* window = loadMainWindow(m_platform, *m_player, *this);
+    if (!window)
+        frmCD::unload();
+    return window;
+}
+
+frmMtroNew* AppWindows::loadMainWindow(
+    Platform& platform, PlayerWindow& player, OtherWindows& windows)
+{
+    if (frmMtroNew::isLoaded())
+        return &frmMtroNew::instance();
+    frmMtroNew& window = frmMtroNew::load(platform, player, windows);
+    frmFlam& flam = frmFlam::load(platform, window.metronome(), window.sounds());
+    if (!window.Form_Load()) {
+        frmMtroNew::unload();
+        return nullptr;
+    }
+    flam.menus().setTargets({ .mainWindow = []() -> MainWindowCommands* {
+                                 return frmMtroNew::isLoaded() ? &frmMtroNew::instance() : nullptr;
+                             },
+        .piano = {},
+        .showAbout =
+            [&windows] {
+                if (frmMtroNew::isLoaded())
+                    windows.showAboutModal();
+            } });
+    return &window;
+}
 
 void tellNotAvailable(MessageBoxService& boxes, const QString& what)
 {

@@ -2,21 +2,39 @@
 
 #include "windows/OtherWindows.h"
 
+#include <memory>
+
 #include <QString>
 
 class MessageBoxService;
+class PlayerWindow;
+class TempoLabels;
+class frmMtroNew;
 struct Platform;
 
 // Tells the user that `what` ("The MIDI piano") does not exist in this version yet.
 void tellNotAvailable(MessageBoxService& boxes, const QString& what);
 
-// The program's own windows behind OtherWindows. A window this version does not have yet is
-// answered with an information box that says so, in place of silence, so that a menu choice
-// never seems to be ignored. UI thread only.
+// The one place that creates the program's windows and hands each what it needs: the hidden
+// MIDI-file player, the main window with its engine form, and the windows the main window opens
+// (OtherWindows). A window this version does not have yet is answered with an information box
+// that says so, in place of silence, so that a menu choice never seems to be ignored. Every
+// window it loaded is gone when it is destroyed. UI thread only.
 class AppWindows : public OtherWindows
 {
 public:
     explicit AppWindows(Platform& platform);
+    ~AppWindows() override;
+
+    // The hidden MIDI-file player, then the main window with the player and these windows;
+    // null when the main window's load ended the program (the user has been told).
+    frmMtroNew* loadMainWindow();
+
+    // The main window and its engine form wired to `player` and `windows`, and its load run;
+    // null, with neither loaded, when that load ended the program. The program's windows and
+    // the tests' recording stand-ins go through this one wiring.
+    static frmMtroNew* loadMainWindow(
+        Platform& platform, PlayerWindow& player, OtherWindows& windows);
 
     void showPiano() override;
     void showRecorder() override;
@@ -29,4 +47,8 @@ public:
 
 private:
     Platform& m_platform;
+    // The player and the main window reach each other through these, each looked up when called:
+    // each is made before the other exists.
+    std::unique_ptr<PlayerWindow> m_player;
+    std::unique_ptr<TempoLabels> m_tempoLabels;
 };

@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "app/AppWindows.h"
 #include "app/SoundOutputNotice.h"
 #include "app/frmMtroNew.h"
 #include "platform/Platform.h"
@@ -11,16 +12,15 @@ int Main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kadentor"));
     const auto platform = makeRealPlatform();
+    // Declared after the platform, so that the windows go before the services they use.
+    AppWindows windows(*platform);
 
-    frmMtroNew* window = frmMtroNew::load(*platform);
+    frmMtroNew* window = windows.loadMainWindow();
     if (!window)
         return 0;
     window->show();
     window->focusPicture1();
     SoundOutputNotice notice(*platform);
     notice.start();
-    const int status = QApplication::exec();
-    // The windows go before the platform whose services they use.
-    frmMtroNew::unload();
-    return status;
+    return QApplication::exec();
 }

@@ -111,7 +111,7 @@ bool Metronome::Form_Load()
     if (const auto level = CInt(volume))
         m_view.setSliderPosition(*level);
 
-    m_flam = &frmFlam::load(m_platform, *this, m_sounds);
+    m_flam = &frmFlam::instance();
     if (MenuEntry* mstop = flam().menus().entry(u"mstop"))
         mstop->setCaption(QStringLiteral("&Start Metronome"));
 

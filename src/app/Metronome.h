@@ -111,7 +111,7 @@ public:
     Metronome(const Metronome&) = delete;
     Metronome& operator=(const Metronome&) = delete;
 
-    // Start-up; loads the engine form. False when another copy of the program runs: the user
+    // Start-up, with the engine form loaded. False when another copy of the program runs: the user
     // has been told and the program must end at once.
     bool Form_Load();
     // The window closes: nothing may sound or step after it.

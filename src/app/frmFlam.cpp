@@ -15,8 +15,6 @@ namespace {
 // millisecond, well inside a display frame, so that a poll a hair early needs no second one.
 constexpr std::int64_t kLightEarlySamples = 44;
 
-std::unique_ptr<frmFlam> g_instance;
-
 } // namespace
 
 frmFlam::frmFlam(Platform& platform,
@@ -61,29 +59,6 @@ frmFlam::~frmFlam()
     Timer1.setEnabled(false);
     Timer2.setEnabled(false);
     Timer3.setEnabled(false);
-}
-
-frmFlam& frmFlam::load(Platform& platform, BeatLights& lights, ClickSounds& sounds)
-{
-    if (!g_instance)
-        g_instance = std::make_unique<frmFlam>(platform, lights, sounds);
-    return *g_instance;
-}
-
-frmFlam& frmFlam::instance()
-{
-    Q_ASSERT(g_instance);
-    return *g_instance;
-}
-
-bool frmFlam::isLoaded()
-{
-    return g_instance != nullptr;
-}
-
-void frmFlam::unload()
-{
-    g_instance.reset();
 }
 
 void frmFlam::setLabel3(const QString& caption)

@@ -4,6 +4,7 @@
 #include "app/FlamMenus.h"
 #include "app/StepTimer.h"
 #include "platform/basic/WakeTimer.h"
+#include "windows/SingleInstance.h"
 
 #include <cstdint>
 #include <deque>
@@ -34,8 +35,11 @@ struct Platform;
 // The main window writes the click rate into Label3 and the pattern player's inputs into txtRit
 // and txtBB, hands over the pattern with Flamenko or SvirajNormal and enables the timers. Each
 // step's click is placed at its exact due sample (see StepTimer); its lights change when that
-// sample leaves the speakers, polled from a UI timer. UI thread only.
-class frmFlam : public QObject
+// sample leaves the speakers, polled from a UI timer.
+//
+// The program's one engine form is loaded with the main window, which it calls back (lights,
+// sounds), and goes with it. UI thread only.
+class frmFlam : public QObject, public SingleInstance<frmFlam>
 {
     Q_OBJECT
 
@@ -46,13 +50,6 @@ public:
         const WakeTimerFactory& timers = makeQtWakeTimer,
         QObject* parent = nullptr);
     ~frmFlam() override;
-
-    // The program's one engine form: made by load() while the main window loads, reached through
-    // instance() from then on, gone after unload().
-    static frmFlam& load(Platform& platform, BeatLights& lights, ClickSounds& sounds);
-    static frmFlam& instance();
-    static bool isLoaded();
-    static void unload();
 
     StepTimer Timer1;
     StepTimer Timer2;

@@ -12,8 +12,6 @@
 #include "controls/PropertyBag.h"
 #include "controls/SliderPic.h"
 #include "platform/Platform.h"
-#include "players/frmCD.h"
-#include "windows/PlayerWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -23,8 +21,6 @@
 #include <QPixmap>
 
 namespace {
-
-std::unique_ptr<frmMtroNew> g_instance;
 
 QPixmap pixmapOf(ShownPicture picture)
 {
@@ -74,77 +70,34 @@ int keyCode(int qtKey)
     }
 }
 
-// The hidden MIDI-file player with the master volume.
-class FrmCdPlayer : public PlayerWindow
-{
-public:
-    void stani2() override { frmCD::instance().stani2(); }
-
-    void stani() override { frmCD::instance().stani(); }
-
-    void setTxtmidi(const QString& fileName) override { frmCD::instance().setTxtmidi(fileName); }
-
-    void DajJako(std::int32_t Level) override { frmCD::instance().DajJako(Level); }
-};
-
 } // namespace
-
-frmMtroNew* frmMtroNew::load(Platform& platform, PlayerWindow* player, OtherWindows* windows)
-{
-    if (!g_instance) {
-        g_instance.reset(new frmMtroNew(platform, player, windows));
-        if (!g_instance->m_metronome->Form_Load()) {
-            g_instance->m_unloaded = true;
-            unload();
-            return nullptr;
-        }
-        frmFlam::instance().menus().setTargets({ .mainWindow = []() -> MainWindowCommands* {
-                                                    return g_instance.get();
-                                                },
-            .piano = {},
-            .showAbout =
-                [] {
-                    if (g_instance)
-                        g_instance->m_windows->showAboutModal();
-                } });
-    }
-    return g_instance.get();
-}
-
-frmMtroNew& frmMtroNew::instance()
-{
-    Q_ASSERT(g_instance);
-    return *g_instance;
-}
-
-bool frmMtroNew::isLoaded()
-{
-    return g_instance != nullptr;
-}
 
 void frmMtroNew::unload()
 {
-    if (g_instance && !g_instance->m_unloaded)
-        g_instance->Form_Unload();
-    g_instance.reset();
+    if (isLoaded() && !instance().m_unloaded)
+        instance().Form_Unload();
+    SingleInstance::unload();
 }
 
-frmMtroNew::frmMtroNew(Platform& platform, PlayerWindow* player, OtherWindows* windows)
+bool frmMtroNew::Form_Load()
+{
+    if (m_metronome->Form_Load())
+        return true;
+    // The program ends before it began: there is nothing for an unload to stop.
+    m_unloaded = true;
+    return false;
+}
+
+frmMtroNew::frmMtroNew(Platform& platform, PlayerWindow& player, OtherWindows& windows)
     : QWidget(nullptr, Qt::FramelessWindowHint)
     , m_platform(platform)
     , m_sounds(std::make_unique<ClickSounds>(platform))
-    , m_ownPlayer(player ? nullptr : std::make_unique<FrmCdPlayer>())
-    , m_player(player ? player : m_ownPlayer.get())
-    , m_metronome(std::make_unique<Metronome>(platform, *m_sounds, *m_player, *this))
-    , m_ownWindows(windows ? nullptr : std::make_unique<AppWindows>(platform))
-    , m_windows(windows ? windows : m_ownWindows.get())
+    , m_metronome(std::make_unique<Metronome>(platform, *m_sounds, player, *this))
     , m_openerHost(makeOpenerHost(*m_metronome, *m_sounds, *this))
-    , m_openers(std::make_unique<WindowOpeners>(*m_openerHost, *m_player, *m_windows))
+    , m_openers(std::make_unique<WindowOpeners>(*m_openerHost, player, windows))
 {
     setObjectName(QStringLiteral("frmMtroNew"));
     setWindowTitle(platform.programName);
-    if (m_ownPlayer)
-        frmCD::createInstance(platform, *m_metronome);
     buildControls();
     m_skin = new MainWindowSkin(*this, *m_metronome, *m_openers);
 }
@@ -153,11 +106,8 @@ frmMtroNew::~frmMtroNew()
 {
     // The skin works on the openers, which go before the window's children.
     delete m_skin;
-    // The engine form calls back into the metronome's lights and plays its click sounds; the
-    // player writes into its tempo texts.
+    // The engine form calls back into the metronome's lights and plays its click sounds.
     frmFlam::unload();
-    if (m_ownPlayer)
-        frmCD::destroyInstance();
 }
 
 void frmMtroNew::buildControls()

@@ -2,6 +2,7 @@
 
 #include "app/Metronome.h"
 #include "windows/MainWindowCommands.h"
+#include "windows/SingleInstance.h"
 
 #include <array>
 #include <cstdint>
@@ -26,25 +27,26 @@ struct Platform;
 // Metronome; this class only shows that state and turns the user's clicks, keys and drags into
 // the metronome's procedures. Controls carry their given names as object names.
 //
-// The program's one main window, made by load() and reached through instance() until unload().
-// Closing it ends the program: nothing steps or sounds afterwards and the other windows close.
-// UI thread only.
-class frmMtroNew : public QWidget, public MetronomeView, public MainWindowCommands
+// The program's one main window: AppWindows loads it, with the MIDI-file player it stops and
+// the other windows it opens, and then runs its Form_Load. Closing it ends the program: nothing
+// steps or sounds afterwards and the other windows close. UI thread only.
+class frmMtroNew : public QWidget,
+                   public MetronomeView,
+                   public MainWindowCommands,
+                   public SingleInstance<frmMtroNew>
 {
     Q_OBJECT
 
 public:
-    // Builds the window and runs its load; null when another copy of the program runs (the user
-    // has been told). `player` stands in for the program's own MIDI-file player when given, and
-    // `windows` for the windows it opens.
-    static frmMtroNew* load(
-        Platform& platform, PlayerWindow* player = nullptr, OtherWindows* windows = nullptr);
-    static frmMtroNew& instance();
-    static bool isLoaded();
-    // Destroys the window, and with it the engine form.
+    // Runs the window's unload when its load has not already ended the program, then destroys
+    // the window, and with it the engine form.
     static void unload();
 
     ~frmMtroNew() override;
+
+    // The window's load, once the engine form is loaded; false when another copy of the program
+    // runs (the user has been told), and the window is then to be unloaded.
+    bool Form_Load();
 
     Metronome& metronome() { return *m_metronome; }
 
@@ -86,7 +88,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    frmMtroNew(Platform& platform, PlayerWindow* player, OtherWindows* windows);
+    friend class SingleInstance<frmMtroNew>;
+    frmMtroNew(Platform& platform, PlayerWindow& player, OtherWindows& windows);
 
     void buildControls();
     QLabel* placeImage(const char* name);
@@ -97,11 +100,7 @@ private:
 
     Platform& m_platform;
     std::unique_ptr<ClickSounds> m_sounds;
-    std::unique_ptr<PlayerWindow> m_ownPlayer;
-    PlayerWindow* m_player;
     std::unique_ptr<Metronome> m_metronome;
-    std::unique_ptr<OtherWindows> m_ownWindows;
-    OtherWindows* m_windows;
     std::unique_ptr<OpenerHost> m_openerHost;
     std::unique_ptr<WindowOpeners> m_openers;
     MainWindowSkin* m_skin = nullptr;

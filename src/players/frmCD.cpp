@@ -10,12 +10,6 @@
 
 namespace {
 
-std::unique_ptr<frmCD>& theInstance()
-{
-    static std::unique_ptr<frmCD> instance;
-    return instance;
-}
-
 constexpr int kVolumeBarMaximum = 100;
 
 const QString kZeroTime = QStringLiteral("00:00");
@@ -44,23 +38,6 @@ frmCD::~frmCD()
     // The program is ending: close quietly, without the stop's reload and label writes.
     m_mmControl1.setUpdateInterval(0);
     m_mmControl1.close();
-}
-
-frmCD& frmCD::createInstance(Platform& platform, TempoLabels& mainWindow)
-{
-    theInstance() = std::make_unique<frmCD>(platform, mainWindow);
-    return *theInstance();
-}
-
-frmCD& frmCD::instance()
-{
-    Q_ASSERT(theInstance());
-    return *theInstance();
-}
-
-void frmCD::destroyInstance()
-{
-    theInstance().reset();
 }
 
 QString frmCD::txtmidi()
@@ -114,7 +91,7 @@ void frmCD::ShowCDVolume()
     m_prgVolume = m_volume->volumeBarValue(kVolumeBarMaximum);
 }
 
-void frmCD::unload()
+void frmCD::unloadForm()
 {
     Form_QueryUnload();
     // The unload handler's stop runs only in CD mode; a MIDI stop unloads in MIDI mode, so it
@@ -212,7 +189,7 @@ void frmCD::stani2()
         m_mmControl1.close();
     } else {
         m_mmControl1.close();
-        unload();
+        unloadForm();
     }
     // After a MIDI stop this touch loads the player afresh.
     touch();

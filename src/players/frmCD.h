@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/mci/MultimediaControl.h"
+#include "windows/SingleInstance.h"
 
 #include <cstdint>
 #include <memory>
@@ -23,20 +24,15 @@ QString FormatMsTime(std::int32_t ms);
 // It behaves as a window loaded on first touch and unloaded by the stop of a MIDI file: every
 // public call first loads it when it is not loaded, and loading resets its state (CD mode,
 // empty `txtmidi`). The CD mode stands for a CD drive that never holds a disc; loading a disc
-// fails silently. UI thread only.
-class frmCD : public QObject
+// fails silently. The object itself is the program's one player, made before the main window and
+// gone after it. UI thread only.
+class frmCD : public QObject, public SingleInstance<frmCD>
 {
     Q_OBJECT
 
 public:
     frmCD(Platform& platform, TempoLabels& mainWindow, QObject* parent = nullptr);
     ~frmCD() override;
-
-    // The program's one player, made by the main window when it loads (it stays until
-    // destroyInstance()); instance() may then be reached from anywhere on the UI thread.
-    static frmCD& createInstance(Platform& platform, TempoLabels& mainWindow);
-    static frmCD& instance();
-    static void destroyInstance();
 
     QString txtmidi();
     void setTxtmidi(const QString& fileName);
@@ -70,7 +66,8 @@ public:
 private:
     void touch();
     void Form_Load();
-    void unload();
+    // The form unloads (its state goes) while the object stays, as the program's one player.
+    void unloadForm();
     void Form_QueryUnload();
     void Form_Unload();
     void cmdStop_Click();

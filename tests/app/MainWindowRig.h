@@ -5,6 +5,7 @@
 // mouse, clicks on the window's controls, keys on the skin.
 
 #include "../controls/DialFixture.h"
+#include "app/AppWindows.h"
 #include "app/Metronome.h"
 #include "app/frmFlam.h"
 #include "app/frmMtroNew.h"
@@ -71,7 +72,7 @@ public:
     // Loads and shows the window; false when its load ended the program.
     bool start()
     {
-        m_window = frmMtroNew::load(fake.platform, &windows, &windows);
+        m_window = AppWindows::loadMainWindow(fake.platform, windows, windows);
         if (m_window)
             m_window->show();
         return m_window != nullptr;

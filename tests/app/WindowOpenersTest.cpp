@@ -104,7 +104,8 @@ TEST(WindowOpeners, WhatThisVersionHasNotYetIsExplainedInAnInformationBox)
     FakePlatform fake;
     RecordingWindows player;
     QStringList& calls = player.calls;
-    frmMtroNew* window = frmMtroNew::load(fake.platform, &player);
+    AppWindows windows(fake.platform);
+    frmMtroNew* window = AppWindows::loadMainWindow(fake.platform, player, windows);
     ASSERT_NE(window, nullptr);
     window->show();
     window->metronome().setLblcd(QStringLiteral("POLY"));

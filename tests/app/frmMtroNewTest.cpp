@@ -4,6 +4,7 @@
 #include "platform/basic/FakeMessageBoxService.h"
 #include "platform/mixer/FakeMixerService.h"
 #include "platform/shell/FakeInstanceGuard.h"
+#include "players/frmCD.h"
 
 #include <QLabel>
 
@@ -331,14 +332,30 @@ TEST(MainWindow, BeatMenuSetsPatternBeatsAndCheckMarkAndLeavesTheBeatStopped)
     EXPECT_TRUE(menus.entry(u"mnuBeat", 5)->checked());
 }
 
-TEST(MainWindow, TheRealPlayerSetsTheMasterVolumeAtEveryStart)
+// The program's own windows: a second copy leaves none of them loaded, a start loads the player,
+// the main window and the engine form together, the player sets the master volume, and all of
+// them are gone with the windows' owner.
+TEST(MainWindow, TheProgramsWindowsLoadAndGoTogetherAndThePlayerSetsTheMasterVolume)
 {
+    const auto loaded = [] {
+        return QString::number(frmCD::isLoaded()) + QString::number(frmMtroNew::isLoaded())
+            + QString::number(frmFlam::isLoaded());
+    };
     FakePlatform fake;
-    frmMtroNew* window = frmMtroNew::load(fake.platform);
-    ASSERT_NE(window, nullptr);
-    window->show();
-    EXPECT_EQ(fake.mixer().openAttempts, 1);
-    window->metronome().Picture1_KeyDown(38, 0); // 99 -> 100
-    EXPECT_EQ(fake.mixer().valuesSet, std::vector<long>({ 65535 }));
-    frmMtroNew::unload();
+    {
+        AppWindows windows(fake.platform);
+        fake.instance().running = true;
+        EXPECT_EQ(windows.loadMainWindow(), nullptr);
+        EXPECT_EQ(loaded(), QStringLiteral("000"));
+
+        fake.instance().running = false;
+        frmMtroNew* window = windows.loadMainWindow();
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(loaded(), QStringLiteral("111"));
+        window->show();
+        EXPECT_EQ(fake.mixer().openAttempts, 1);
+        window->metronome().Picture1_KeyDown(38, 0); // 99 -> 100
+        EXPECT_EQ(fake.mixer().valuesSet, std::vector<long>({ 65535 }));
+    }
+    EXPECT_EQ(loaded(), QStringLiteral("000"));
 }
