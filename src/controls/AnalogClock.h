@@ -7,9 +7,12 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include <QDateTime>
 #include <QFont>
+#include <QImage>
+#include <QRect>
 #include <QString>
 
 class DrawSurface;
@@ -218,6 +221,16 @@ private:
         const QString& align,
         double vFactor,
         std::optional<OleColor> color = std::nullopt);
+    // Puts the print position where PrintAligned would print `text`.
+    void placeAligned(double x1,
+        double y1,
+        double x2,
+        double y2,
+        const QString& text,
+        const QString& align,
+        double vFactor);
+    // Gives back the moved labels' pixels that the hand's disc of this radius cleared.
+    void restoreMovedLabels(int discRadius);
     void refreshFace();
     int surfaceWidth() const;
     int surfaceHeight() const;
@@ -290,6 +303,16 @@ private:
     bool m_redraw = false;
 
     DialGeometry m_geometry;
+
+    // The labels moved in from the bevel, as DrawClock left them: on a small face they reach into
+    // the disc that DrawTime clears, which gives them back.
+    struct MovedLabel
+    {
+        QRect ink;
+        QImage pixels;
+    };
+
+    std::vector<MovedLabel> m_movedLabels;
     bool m_isDragging = false;
     int m_dragButton = 0;
     float m_lastDownX = 0;

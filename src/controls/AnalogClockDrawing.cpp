@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+#include <QPainter>
+#include <QRegion>
 #include <QTimer>
 
 namespace {
@@ -64,14 +66,34 @@ void AnalogClock::DrawClock()
         picClock->setPixel(
             cx + r * std::cos(dialRadians(a)), cy + r * std::sin(dialRadians(a)), m_minutesColor);
     SetFontAndColor(m_clockFont, m_clockForeColor);
+    m_movedLabels.clear();
+    const bool bevelled = m_clockBevelWidth >= 1 && (m_clockBoxStyle == 1 || m_clockBoxStyle == 2);
+    const QRect face =
+        dialFace(w, h, m_titleShow ? m_titleHeight : 0, bevelled ? m_clockBevelWidth : 0);
     for (int a = 0; a < 360; a += 30) {
         const double x = cx + r * std::cos(dialRadians(a));
         const double y = cy - r * std::sin(dialRadians(a));
         DrawBevelBox(rounded(x - 3), rounded(y - 3), rounded(x + 3), rounded(y + 3), m_hoursColor,
             m_hoursBoxStyle, m_hoursBevelWidth);
+        // On a small dial the labels at the sides would fall on the bevel, or beyond the edge,
+        // where nobody can read them: such a label moves inward just far enough to lie whole
+        // on the face. There it covers its own marker, so it clears a pixel around its ink
+        // first: white digits over the marker's light edges could not be read.
         const LabelBox box = labelBox(m_geometry, a);
-        PrintAligned(
-            box.left, box.top, box.right, box.bottom, labelText(a), QStringLiteral("center"), 0.5);
+        const QString text = labelText(a);
+        const QString centre = QStringLiteral("center");
+        placeAligned(box.left, box.top, box.right, box.bottom, text, centre, 0.5);
+        const QRect ink = picClock->inkRect(text);
+        const QPoint shift = inwardShift(ink, face);
+        const QRect moved = ink.translated(shift);
+        const QRect backdrop = moved.adjusted(-1, -1, 1, 1) & face;
+        if (!shift.isNull())
+            picClock->box(backdrop.left(), backdrop.top(), backdrop.right(), backdrop.bottom(),
+                m_clockBackColor, Canvas::BoxFill::Filled);
+        PrintAligned(box.left + shift.x(), box.top + shift.y(), box.right + shift.x(),
+            box.bottom + shift.y(), text, centre, 0.5);
+        if (!shift.isNull())
+            m_movedLabels.push_back({ backdrop, picClock->image().copy(backdrop) });
     }
     DrawAMPM();
     DrawTime(false);
@@ -88,6 +110,7 @@ void AnalogClock::DrawTime(bool raiseChange)
         // bevel boxes left.
         picClock->setFillColor(m_clockBackColor);
         picClock->circle(cx, cy, r - 5, m_clockBackColor);
+        restoreMovedLabels(r - 5);
         picClock->setDrawWidth(m_handMinuteWidth);
         const int angle = handAngle(m_seconds / 60 % 60);
         const OleColor colour = m_dragButton == 1 ? m_highliteForeColor : m_handMinuteColor;
@@ -128,6 +151,24 @@ void AnalogClock::DrawAMPM()
     };
     drawBox(left, m_amText, amActive);
     drawBox(pmLeft, m_pmText, !amActive);
+}
+
+void AnalogClock::restoreMovedLabels(int discRadius)
+{
+    if (m_movedLabels.empty())
+        return;
+    QImage& image = picClock->image();
+    if (image.isNull())
+        return;
+    // Only what the disc covered (its outline pen included) comes back: outside it an am/pm box
+    // may have been redrawn since.
+    const int reach = discRadius + picClock->drawWidth();
+    const QRect disc(
+        m_geometry.centreX - reach, m_geometry.centreY - reach, 2 * reach + 1, 2 * reach + 1);
+    QPainter painter(&image);
+    painter.setClipRegion(QRegion(disc, QRegion::Ellipse));
+    for (const MovedLabel& label : m_movedLabels)
+        painter.drawImage(label.ink.topLeft(), label.pixels);
 }
 
 void AnalogClock::SetFontAndColor(const QFont& font, OleColor color)
@@ -175,6 +216,20 @@ void AnalogClock::PrintAligned(double x1,
     double vFactor,
     std::optional<OleColor> color)
 {
+    placeAligned(x1, y1, x2, y2, text, align, vFactor);
+    if (color)
+        picClock->setForeColor(*color);
+    picClock->print(text);
+}
+
+void AnalogClock::placeAligned(double x1,
+    double y1,
+    double x2,
+    double y2,
+    const QString& text,
+    const QString& align,
+    double vFactor)
+{
     const QString how = align.toLower();
     const double width = picClock->textWidth(text);
     const double height = picClock->textHeight(text);
@@ -185,9 +240,6 @@ void AnalogClock::PrintAligned(double x1,
         picClock->setCurrentPoint(x2 - width, y);
     else if (how == u"center")
         picClock->setCurrentPoint((x2 - x1) / 2 - width / 2 + x1, y);
-    if (color)
-        picClock->setForeColor(*color);
-    picClock->print(text);
 }
 
 void AnalogClock::onMouseDown(int button, int, float x, float y)

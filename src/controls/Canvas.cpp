@@ -230,6 +230,41 @@ void Canvas::print(const QString& text)
     setCurrentPoint(0, m_currentY + metrics.height());
 }
 
+QRect Canvas::inkRect(const QString& text) const
+{
+    const QFont drawn = pixelFont(m_font);
+    const QFontMetricsF metrics(drawn);
+    // Printed alone into a scratch image at the same fraction of a pixel, so that the
+    // antialiasing comes out as it would on the canvas; the margin takes overhanging glyphs.
+    const int margin = static_cast<int>(std::ceil(metrics.height())) + 2;
+    const double x = std::isfinite(m_currentX) ? m_currentX : 0;
+    const double y = std::isfinite(m_currentY) ? m_currentY : 0;
+    if (std::abs(x) >= kFarAway || std::abs(y) >= kFarAway)
+        return {};
+    const double wholeX = std::floor(x);
+    const double wholeY = std::floor(y);
+    const QSize size(static_cast<int>(std::ceil(metrics.horizontalAdvance(text))) + 2 * margin,
+        2 * margin + static_cast<int>(std::ceil(metrics.height())));
+    QImage scratch(size, QImage::Format_RGB32);
+    scratch.fill(Qt::black);
+    {
+        QPainter painter(&scratch);
+        painter.setFont(drawn);
+        painter.setPen(Qt::white);
+        painter.drawText(
+            QPointF(margin + (x - wholeX), margin + (y - wholeY) + metrics.ascent()), text);
+    }
+    QRect ink;
+    for (int row = 0; row < scratch.height(); ++row) {
+        const auto* line = reinterpret_cast<const QRgb*>(scratch.constScanLine(row));
+        for (int col = 0; col < scratch.width(); ++col) {
+            if ((line[col] & 0xFFFFFFu) != 0)
+                ink |= QRect(col, row, 1, 1);
+        }
+    }
+    return ink.translated(static_cast<int>(wholeX) - margin, static_cast<int>(wholeY) - margin);
+}
+
 double Canvas::textWidth(const QString& text) const
 {
     return QFontMetricsF(pixelFont(m_font)).horizontalAdvance(text);

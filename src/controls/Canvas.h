@@ -6,6 +6,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QRect>
 #include <QString>
 
 // A persistent drawing surface in pixels: what is drawn stays in the image until drawn over, and
@@ -88,6 +89,9 @@ public:
     // The outline in `color`, the inside by fillStyle/fillColor.
     void circle(double centreX, double centreY, double radius, OleColor color);
     void print(const QString& text);
+    // The pixels print(text) would colour from the current point: the ink, antialiasing
+    // included, which may reach beyond the text's cell or stop short of it. Empty for no ink.
+    QRect inkRect(const QString& text) const;
     double textWidth(const QString& text) const;
     double textHeight(const QString& text) const;
 

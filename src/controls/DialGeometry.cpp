@@ -38,6 +38,26 @@ LabelBox labelBox(const DialGeometry& g, int angle)
     return { rounded(x - 3), rounded(y), rounded(x), rounded(y) };
 }
 
+QRect dialFace(int width, int height, int top, int bevel)
+{
+    return QRect(QPoint(bevel, top + bevel), QPoint(width - 1 - bevel, height - 1 - bevel));
+}
+
+QPoint inwardShift(const QRect& ink, const QRect& face)
+{
+    if (ink.isEmpty())
+        return {};
+    auto along = [](int inkLow, int inkHigh, int faceLow, int faceHigh) {
+        if (inkLow < faceLow)
+            return faceLow - inkLow;
+        if (inkHigh > faceHigh)
+            return faceHigh - inkHigh;
+        return 0;
+    };
+    return QPoint(along(ink.left(), ink.right(), face.left(), face.right()),
+        along(ink.top(), ink.bottom(), face.top(), face.bottom()));
+}
+
 QString labelText(int angle)
 {
     const int fromTop = ((90 - angle) % 360 + 360) % 360;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPoint>
+#include <QRect>
 #include <QString>
 
 // The arithmetic of the tempo dial's face, apart from any drawing: where the face sits, where
@@ -33,6 +35,15 @@ struct LabelBox
 };
 
 LabelBox labelBox(const DialGeometry& geometry, int angle);
+
+// The face inside the face box's bevel, for a face box from (0, top) to (width - 1, height - 1)
+// with a bevel of `bevel` pixels (0 when the box is drawn flat).
+QRect dialFace(int width, int height, int top, int bevel);
+
+// How far a label whose ink covers `ink` must move to lie wholly on `face`: on each axis toward
+// the centre, just as far as the edge it crosses needs, and not at all on an axis it does not
+// cross. Ink larger than the face is moved to the face's left or top edge.
+QPoint inwardShift(const QRect& ink, const QRect& face);
 
 // " 0" at 12 o'clock, then clockwise " 15", " 30" ... " 165": three times the minute at each
 // five-minute mark, the tempo the hand then stands for.

@@ -1,6 +1,9 @@
 #include "DialFixture.h"
 
+#include <algorithm>
 #include <limits>
+
+#include <QPolygon>
 
 #include <gtest/gtest.h>
 
@@ -136,4 +139,92 @@ TEST(AnalogClock, AutoUpdateTakesTheSystemTimeAtOnceAndLocksTheMouse)
     dial.clock.setAutoUpdate(true);
     EXPECT_EQ(dial.changes, 0);
     EXPECT_EQ(dial.clock.ValueText(), QStringLiteral("10:42:59"));
+}
+
+namespace {
+
+bool isLabelInk(QRgb pixel)
+{
+    // The labels are printed in green, the one colour of the face that is not a grey: the bevel,
+    // markers and dots are greys, the hand white, the face black.
+    return qGreen(pixel) > qRed(pixel) + 8 && qGreen(pixel) > qBlue(pixel) + 8;
+}
+
+// The pixels a label's ink covers, from its top-left ink pixel, printed alone.
+QList<QPoint> inkPattern(const QFont& font, const QString& text)
+{
+    Canvas lone;
+    lone.resizeImage(80, 40);
+    lone.setBackColor(0);
+    lone.clear();
+    lone.setTextFont(font);
+    lone.setForeColor(0x00FF00);
+    lone.setCurrentPoint(10, 10);
+    lone.print(text);
+    QList<QPoint> pattern;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 80; ++x)
+            if (isLabelInk(lone.image().pixel(x, y)))
+                pattern << QPoint(x, y);
+    if (pattern.isEmpty())
+        return {};
+    const QRect bounds = QPolygon(pattern).boundingRect();
+    for (QPoint& p : pattern)
+        p -= bounds.topLeft();
+    return pattern;
+}
+
+bool foundWhole(const QImage& shown, const QList<QPoint>& pattern, const QRect& where)
+{
+    for (int y = where.top(); y <= where.bottom(); ++y)
+        for (int x = where.left(); x <= where.right(); ++x)
+            if (std::all_of(pattern.begin(), pattern.end(), [&](QPoint p) {
+                    return shown.valid(x + p.x(), y + p.y())
+                        && isLabelInk(shown.pixel(x + p.x(), y + p.y()));
+                }))
+                return true;
+    return false;
+}
+
+} // namespace
+
+TEST(AnalogClock, OnTheMainWindowsDialEveryLabelLiesWholeOnTheFace)
+{
+    // The main window gives the dial 123 x 144 pixels: the face radius is 45 and the labels at
+    // the sides would reach over the 7-pixel bevel. With and without antialiasing, which spreads
+    // the ink a pixel wider.
+    for (const bool smooth : { true, false }) {
+        SCOPED_TRACE(smooth ? "antialiased" : "not antialiased");
+        QFont font = controlFont(QStringLiteral("Tahoma"), 8.25);
+        if (!smooth)
+            font.setStyleStrategy(QFont::NoAntialias);
+        PropertyBag bag = Dial::mainWindowBag();
+        bag.set(QStringLiteral("ClockForeColor"), 0x00FF00);
+        bag.set(QStringLiteral("ClockFont"), QVariant::fromValue(font));
+        Dial dial(bag, { 123, 144 });
+        ASSERT_EQ(dial.clock.geometry().faceRadius, 45);
+        // The hand's tip reaches over " 135" at minute 45; the labels must survive it leaving.
+        dial.clock.setValue(timeOf(0, 45, 0));
+        dial.clock.setValue(timeOf(0, 15, 0));
+        const QImage shown = dial.face->grab().toImage();
+        const QRect face(QPoint(7, 7), QPoint(115, 136));
+        int inkOnFace = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                if (isLabelInk(shown.pixel(x, y))) {
+                    EXPECT_TRUE(face.contains(x, y)) << "label ink at " << x << "," << y;
+                    ++inkOnFace;
+                }
+        EXPECT_GT(inkOnFace, 100);
+        if (smooth)
+            continue;
+        // Each label whole, near its own place: nothing cut at the edge, nothing drawn over it.
+        for (int a = 0; a < 360; a += 30) {
+            const QString text = labelText(a);
+            SCOPED_TRACE(text.toStdString());
+            const LabelBox box = labelBox(dial.clock.geometry(), a);
+            const QRect near(QPoint(box.left - 24, box.top - 14), QPoint(box.right + 4, box.top));
+            EXPECT_TRUE(foundWhole(shown, inkPattern(font, text), near));
+        }
+    }
 }

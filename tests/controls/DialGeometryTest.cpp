@@ -85,3 +85,34 @@ TEST(DialGeometry, PointerOnTheAxesGivesTheQuarterMinutes)
     }
     EXPECT_EQ(minuteAtAngle(360), 15);
 }
+
+TEST(DialGeometry, OnlyInkCrossingTheBevelMovesAndJustFarEnough)
+{
+    // The main window's dial: 123 x 144 with a 7-pixel bevel.
+    const QRect face = dialFace(123, 144, 0, 7);
+    EXPECT_EQ(face, QRect(QPoint(7, 7), QPoint(115, 136)));
+    EXPECT_EQ(dialFace(200, 223, 23, 2), QRect(QPoint(2, 25), QPoint(197, 220)));
+
+    struct Case
+    {
+        QRect ink;
+        QPoint shift;
+    };
+
+    const Case cases[] = {
+        { QRect(QPoint(7, 7), QPoint(115, 136)), { 0, 0 } }, // exactly the face: stays
+        { QRect(QPoint(100, 60), QPoint(115, 70)), { 0, 0 } }, // touching the right edge
+        { QRect(QPoint(104, 67), QPoint(121, 77)), { -6, 0 } }, // over the right bevel
+        { QRect(QPoint(-3, 67), QPoint(14, 77)), { 10, 0 } }, // over the left bevel and edge
+        { QRect(QPoint(50, 3), QPoint(60, 12)), { 0, 4 } }, // over the top
+        { QRect(QPoint(50, 130), QPoint(60, 140)), { 0, -4 } }, // over the bottom
+        { QRect(QPoint(110, 2), QPoint(120, 10)), { -5, 5 } }, // a corner: both axes
+        { QRect(QPoint(0, 60), QPoint(130, 70)), { 7, 0 } }, // wider than the face
+        { QRect(), { 0, 0 } }, // no ink
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+            << c.ink.x() << "," << c.ink.y() << " " << c.ink.width() << "x" << c.ink.height());
+        EXPECT_EQ(inwardShift(c.ink, face), c.shift);
+    }
+}
