@@ -19,6 +19,7 @@
 #include "platform/audio/OfflineAudioDevice.h"
 #include "platform/audio/SdlAudioDevice.h"
 #include "platform/basic/Conversions.h"
+#include "platform/files/FileStore.h"
 #include "platform/settings/SettingsStore.h"
 
 #include <chrono>
@@ -179,7 +180,9 @@ int runCase(int tempo, int mult, int seconds, bool sdl)
     QTemporaryDir dir;
     writeBenchClips(dir.path());
     Platform platform;
-    platform.settings = std::make_unique<SettingsStore>(dir.filePath(QStringLiteral("s.reg")));
+    platform.files = std::make_unique<DiskFileStore>();
+    platform.settings =
+        std::make_unique<SettingsStore>(dir.filePath(QStringLiteral("s.reg")), *platform.files);
 
     std::vector<float> captured;
     OfflineAudioDevice* offline = nullptr;

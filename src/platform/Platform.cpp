@@ -3,6 +3,8 @@
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/SdlAudioDevice.h"
 #include "platform/basic/MessageBoxService.h"
+#include "platform/files/FileStore.h"
+#include "platform/files/UserFolders.h"
 #include "platform/media/MpvMediaEngine.h"
 #include "platform/midi/BuiltInSynthPort.h"
 #include "platform/midi/MidiFilePlayer.h"
@@ -11,11 +13,33 @@
 #include "platform/shell/InstanceGuard.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 Platform::Platform() = default;
 
 Platform::~Platform() = default;
+
+QString Platform::dataFileToRead(const QString& name) const
+{
+    const QString own = userDataFolder + u'/' + name;
+    if (!userDataFolder.isEmpty() && QFileInfo::exists(own))
+        return own;
+    return programFolder + u'/' + name;
+}
+
+QString Platform::dataFileToWrite(const QString& name) const
+{
+    const QString own = userDataFolder + u'/' + name;
+    if (!userDataFolder.isEmpty() && QFileInfo::exists(own))
+        return own;
+    const QFileInfo folder(programFolder);
+    if (userDataFolder.isEmpty() || (folder.isDir() && folder.isWritable()))
+        return programFolder + u'/' + name;
+    // A folder that cannot be made shows as a failed write of the file itself.
+    QDir().mkpath(userDataFolder);
+    return own;
+}
 
 std::unique_ptr<Platform> makeRealPlatform()
 {
@@ -23,8 +47,11 @@ std::unique_ptr<Platform> makeRealPlatform()
     platform->programFolder = QCoreApplication::applicationDirPath();
     platform->programName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     platform->audio = std::make_unique<AudioEngine>(std::make_unique<SdlAudioDevice>());
+    platform->userDataFolder = xdgDataHome() + QStringLiteral("/kadentor");
     platform->boxes = std::make_unique<QtMessageBoxService>();
-    platform->settings = std::make_unique<SettingsStore>(SettingsStore::defaultFilePath());
+    platform->files = std::make_unique<DiskFileStore>();
+    platform->settings =
+        std::make_unique<SettingsStore>(SettingsStore::defaultFilePath(), *platform->files);
     platform->instance =
         std::make_unique<LockFileInstanceGuard>(LockFileInstanceGuard::defaultLockPath());
     platform->mixer = std::make_unique<AlsaMixerService>();

@@ -7,6 +7,7 @@
 class AudioEngine;
 class MessageBoxService;
 class SettingsStore;
+class FileStore;
 class InstanceGuard;
 class MixerService;
 class MediaEngine;
@@ -27,11 +28,24 @@ struct Platform
     QString programFolder;
     // The executable's name without extension, as messages show it.
     QString programName;
+    // $XDG_DATA_HOME/kadentor: takes the data files the program would keep beside itself when
+    // its own folder is not writable (an installed copy).
+    QString userDataFolder;
+
+    // Where to read a data file (`Pattern.dat`, `test.wav`): the per-user copy when there is one,
+    // else the one in the program folder.
+    QString dataFileToRead(const QString& name) const;
+    // Where to write one: the per-user copy when there is one (so that what is written is what
+    // is read next), else the program folder when it is writable, else the per-user data folder,
+    // which is created here when missing.
+    QString dataFileToWrite(const QString& name) const;
 
     // Declared before the other services so that it is destroyed after them: every service and
     // window that places sounds on it or registers a source with it is gone before it stops.
     std::unique_ptr<AudioEngine> audio;
     std::unique_ptr<MessageBoxService> boxes;
+    // Every file the program writes goes through it. Declared before the settings, which keep it.
+    std::unique_ptr<FileStore> files;
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<InstanceGuard> instance;
     // The system's master volume.

@@ -3,6 +3,7 @@
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/OfflineAudioDevice.h"
 #include "platform/basic/FakeMessageBoxService.h"
+#include "platform/files/FakeFileStore.h"
 #include "platform/media/FakeMediaEngine.h"
 #include "platform/midi/FakeMidiFiles.h"
 #include "platform/midi/FakeMidiOut.h"
@@ -14,10 +15,12 @@ FakePlatform::FakePlatform()
 {
     platform.programFolder = dir.path();
     platform.programName = QStringLiteral("kadentor");
+    platform.userDataFolder = dir.path() + QStringLiteral("/user-data");
     platform.audio = std::make_unique<AudioEngine>(std::make_unique<OfflineAudioDevice>());
     platform.boxes = std::make_unique<FakeMessageBoxService>();
-    platform.settings =
-        std::make_unique<SettingsStore>(dir.path() + QStringLiteral("/settings.reg"));
+    platform.files = std::make_unique<FakeFileStore>();
+    platform.settings = std::make_unique<SettingsStore>(
+        dir.path() + QStringLiteral("/settings.reg"), *platform.files);
     platform.instance = std::make_unique<FakeInstanceGuard>();
     platform.mixer = std::make_unique<FakeMixerService>();
     platform.media = std::make_unique<FakeMediaEngine>();
@@ -30,6 +33,11 @@ FakePlatform::~FakePlatform() = default;
 FakeMessageBoxService& FakePlatform::boxes()
 {
     return static_cast<FakeMessageBoxService&>(*platform.boxes);
+}
+
+FakeFileStore& FakePlatform::files()
+{
+    return static_cast<FakeFileStore&>(*platform.files);
 }
 
 FakeInstanceGuard& FakePlatform::instance()

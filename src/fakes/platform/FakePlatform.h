@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 class FakeMessageBoxService;
+class FakeFileStore;
 class FakeInstanceGuard;
 class OfflineAudioDevice;
 class FakeMixerService;
@@ -12,8 +13,9 @@ class FakeMediaEngine;
 class FakeMidiOut;
 class FakeMidiFiles;
 
-// A platform for tests: the program folder and the settings file in a temporary folder that
-// goes away with it, boxes answered from a script, and every device a recording fake.
+// A platform for tests: the program folder, the per-user data folder ("user-data" inside the
+// program folder, made on demand) and the settings file in a temporary folder that goes away with
+// it, boxes answered from a script, and every device a recording fake.
 struct FakePlatform
 {
     FakePlatform();
@@ -24,6 +26,8 @@ struct FakePlatform
 
     // Typed views of the fakes inside `platform`.
     FakeMessageBoxService& boxes();
+    // Writes into the temporary folder for real and records each write.
+    FakeFileStore& files();
     FakeInstanceGuard& instance();
     // The engine's device: renders on demand, on a virtual clock, and keeps what it rendered.
     OfflineAudioDevice& audioDevice();

@@ -1,14 +1,14 @@
 #include "platform/settings/SettingsStore.h"
 
+#include "platform/files/FileStore.h"
+#include "platform/files/UserFolders.h"
+
 #include <optional>
 #include <vector>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
-
-#include <unistd.h>
 
 namespace {
 
@@ -184,16 +184,14 @@ Entry* findEntry(Section& section, const QString& name)
 
 } // namespace
 
-SettingsStore::SettingsStore(QString filePath)
+SettingsStore::SettingsStore(QString filePath, FileStore& files)
     : m_filePath(std::move(filePath))
+    , m_files(files)
 {}
 
 QString SettingsStore::defaultFilePath()
 {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/kadentor/settings.reg");
+    return xdgConfigHome() + QStringLiteral("/kadentor/settings.reg");
 }
 
 QString SettingsStore::keyPath(const QString& Prefix, const QString& AppKey, const QString& Section)
@@ -285,26 +283,7 @@ std::int32_t SettingsStore::SetValueEx(
     const QFileInfo info(m_filePath);
     if (!QDir().mkpath(info.absolutePath()))
         return kAccessDenied;
-    const QString temp = m_filePath + QStringLiteral(".new");
-    QFile out(temp);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return kAccessDenied;
-    const QByteArray bytes = text.toUtf8();
-    const bool written =
-        out.write(bytes) == bytes.size() && out.flush() && ::fsync(out.handle()) == 0;
-    out.close();
-    if (!written) {
-        QFile::remove(temp);
-        return kAccessDenied;
-    }
-    if (m_failBeforeRename)
-        return kAccessDenied;
-    if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(m_filePath).constData())
-        != 0) {
-        QFile::remove(temp);
-        return kAccessDenied;
-    }
-    return kSuccess;
+    return m_files.writeAtomically(m_filePath, text.toUtf8(), nullptr) ? kSuccess : kAccessDenied;
 }
 
 QVariant SettingsStore::GetRegValue(const QString& AppKey,

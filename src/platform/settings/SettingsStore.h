@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVariant>
 
+class FileStore;
+
 // The program's persistent settings: named values in a tree of keys ("Software\Taktovia\Gitara"),
 // kept in one per-user text file in place of a registry. Values are plain text, expandable text
 // (returned as stored) or 32-bit numbers; the program writes only text. Key and value names match
@@ -45,7 +47,8 @@ public:
         bool open = false;
     };
 
-    explicit SettingsStore(QString filePath);
+    // Writes go through `files`, which must outlive the store.
+    SettingsStore(QString filePath, FileStore& files);
 
     // $XDG_CONFIG_HOME/kadentor/settings.reg, or ~/.config/kadentor/settings.reg.
     static QString defaultFilePath();
@@ -84,11 +87,7 @@ public:
     std::int32_t SetValueEx(
         const Key& KeyHandle, const QString& ValueName, std::int32_t Type, const QVariant& Value);
 
-    // For tests of a write killed half-way: when set, a write stops after the new file is written
-    // beside the old one and before it is renamed over it.
-    void setFailBeforeRename(bool fail) { m_failBeforeRename = fail; }
-
 private:
     QString m_filePath;
-    bool m_failBeforeRename = false;
+    FileStore& m_files;
 };

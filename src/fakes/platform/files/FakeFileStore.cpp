@@ -1,0 +1,22 @@
+#include "platform/files/FakeFileStore.h"
+
+bool FakeFileStore::writeAtomically(const QString& path, const QByteArray& bytes, QString* error)
+{
+    writes.push_back(Write { path, bytes, false });
+    if (fail == Fail::BeforeWrite) {
+        if (error)
+            *error = QStringLiteral("No space left on device");
+        return false;
+    }
+    writes.back().done = DiskFileStore::writeAtomically(path, bytes, error);
+    return writes.back().done;
+}
+
+bool FakeFileStore::beforeRename(const QString&, QString* error)
+{
+    if (fail != Fail::BeforeRename)
+        return true;
+    if (error)
+        *error = QStringLiteral("Interrupted before the rename");
+    return false;
+}

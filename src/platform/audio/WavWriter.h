@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+
+// Lays out RIFF WAVE files of PCM samples as every reader expects them: the canonical 44-byte
+// header ("RIFF", "WAVE", a 16-byte "fmt " chunk, "data") and the samples, little-endian, 8-bit
+// unsigned or 16-bit signed, mono or stereo, any rate. An odd-sized data chunk is followed by one
+// pad byte, counted in the RIFF size and not in the data size.
+//
+// Both give an empty array for what they cannot lay out: channels other than 1 or 2, bits other
+// than 8 or 16, a rate below 1 or a byte rate past 32 bits, data that is not whole frames, or a
+// file past 4 GiB. Any thread.
+
+// The header alone, for writers that stream the samples after it.
+QByteArray wavHeader(int channels, int sampleRate, int bitsPerSample, quint32 dataBytes);
+
+// A whole file.
+QByteArray wavFileBytes(int channels, int sampleRate, int bitsPerSample, const QByteArray& pcm);

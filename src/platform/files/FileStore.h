@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Writes the files the program keeps (settings, the pattern file, recordings, MP3s, tags) so that
+// a failure half-way never costs the old file: the new bytes go into a file beside the target,
+// are flushed to the disk, and only then renamed over the target in one step. Whoever reads the
+// target sees either the whole old file or the whole new one.
+//
+// UI thread (or any one thread per target path: two writers of one path race like any two
+// renames). Errors are reported, never swallowed: false, and `*error` (when given) gets the
+// system's text.
+class FileStore
+{
+public:
+    virtual ~FileStore() = default;
+
+    // Replaces `path` with `bytes`. The folder must exist. A symbolic link at `path` is followed:
+    // the file it points to is replaced and the link stays. A file that existed keeps its
+    // permissions; a new one gets the user's default. On failure the old file is untouched and
+    // nothing is left beside it.
+    virtual bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error) = 0;
+};
+
+// The real store on the local file system.
+class DiskFileStore : public FileStore
+{
+public:
+    bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error) override;
+
+protected:
+    // Runs after the new bytes are safely beside the target and before the rename; false stops
+    // the write there (with `*error` set), as a crash or a full disk would.
+    virtual bool beforeRename(const QString& target, QString* error);
+};
