@@ -4,6 +4,7 @@
 #include "app/ClickSounds.h"
 #include "platform/FakePlatform.h"
 #include "platform/basic/FakeMessageBoxService.h"
+#include "platform/files/FakeFileStore.h"
 #include "platform/settings/SettingsStore.h"
 
 #include <QComboBox>
@@ -137,12 +138,12 @@ TEST(frmMSound, CancelChangesNothing)
 TEST(frmMSound, AFailedSettingsWriteIsToldOnceAndTheNewClipsStillPlay)
 {
     SoundsRig rig;
-    rig.fake.platform.settings->setFailBeforeRename(true);
+    rig.fake.files().fail = FakeFileStore::Fail::BeforeRename;
     retype(rig.dialog->Combo[3]->lineEdit(), QStringLiteral("KICK"));
     clickOn(rig.dialog->Command1);
     ASSERT_EQ(rig.fake.boxes().shown().size(), 1u);
     EXPECT_EQ(rig.fake.boxes().shown()[0].icon, MsgIcon::Critical);
     EXPECT_EQ(rig.sounds.AccentBeatSound, 115);
-    rig.fake.platform.settings->setFailBeforeRename(false);
+    rig.fake.files().fail = FakeFileStore::Fail::Never;
     EXPECT_EQ(rig.stored("Zv4"), QStringLiteral("missing"));
 }
