@@ -67,27 +67,22 @@ PropertyBag designOf(const GradientButton& b)
 constexpr std::array<const char16_t*, 4> kButtonMenus { u"mnupitch00", u"mnubeat00", u"mnuflam",
     u"mnupoly00" };
 
-QWidget* child(QWidget& window, const char* name)
-{
-    auto* found = window.findChild<QWidget*>(QString::fromLatin1(name));
-    Q_ASSERT(found);
-    return found;
-}
-
 } // namespace
 
-MainWindowSkin::MainWindowSkin(QWidget& window, Metronome& metronome, WindowOpeners& openers)
+MainWindowSkin::MainWindowSkin(
+    QWidget& window, const Controls& controls, Metronome& metronome, WindowOpeners& openers)
     : QObject(&window)
     , m_window(window)
     , m_openers(openers)
     , m_mouse(metronome)
-    , Picture1(child(window, "Picture1"))
-    , Image17(child(window, "Image17"))
-    , Image10(child(window, "Image10"))
-    , Image11(child(window, "Image11"))
-    , Image12(child(window, "Image12"))
-    , imKlavir(qobject_cast<QLabel*>(child(window, "imKlavir")))
-    , Image23(child(window, "Image23"))
+    , Picture1(controls.Picture1)
+    , Image17(controls.Image17)
+    , Image10(controls.Image10)
+    , Image11(controls.Image11)
+    , Image12(controls.Image12)
+    , imKlavir(controls.imKlavir)
+    , Image23(controls.Image23)
+    , AnalogClock1(controls.AnalogClock1)
 {
     placeGradientButtons();
     openDragAreaOverTheDial();
@@ -127,9 +122,7 @@ void MainWindowSkin::openDragAreaOverTheDial()
     // The drag area lies under the tempo dial, which takes every press on its face. Raised over
     // the dial but cut to the dial's frame (where a press sets nothing), it takes the presses
     // there and lets the face have the rest; it draws nothing, so the frame still shows.
-    auto* dial = m_window.findChild<AnalogClock*>(QStringLiteral("AnalogClock1"));
-    if (!dial)
-        return;
+    const AnalogClock* dial = AnalogClock1;
     const int b = dial->ClockBevelWidth();
     // The dial counts a press when b + 1 < X < W - b - 1 and likewise for Y (it shows no title).
     const QRect face(QPoint(b + 2, b + 2), QPoint(dial->width() - b - 2, dial->height() - b - 2));

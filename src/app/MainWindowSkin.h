@@ -8,6 +8,7 @@
 #include <QPoint>
 #include <QStringView>
 
+class AnalogClock;
 class GGCommand;
 class Metronome;
 class QLabel;
@@ -20,7 +21,7 @@ class WindowOpeners;
 // of the subdivision buttons, the piano button, the about hot spot, and the eight gradient
 // buttons it places on the skin (four menus, the recorder, the encoder, minimise and close).
 //
-// It works on the window's controls by their names and leaves the clicks the window handles
+// It works on the window's controls the window hands it and leaves the clicks the window handles
 // itself alone; a press on a control never drags. Dragging asks the platform to move the window
 // (which also works where a program cannot place its own windows) and, where the platform
 // cannot, moves the window with the pointer itself. UI thread only.
@@ -29,7 +30,21 @@ class MainWindowSkin : public QObject
     Q_OBJECT
 
 public:
-    MainWindowSkin(QWidget& window, Metronome& metronome, WindowOpeners& openers);
+    // The window's controls the skin works on, as the window built them; none may be null.
+    struct Controls
+    {
+        QWidget* Picture1;
+        QWidget* Image17;
+        QWidget* Image10;
+        QWidget* Image11;
+        QWidget* Image12;
+        QLabel* imKlavir;
+        QWidget* Image23;
+        AnalogClock* AnalogClock1;
+    };
+
+    MainWindowSkin(
+        QWidget& window, const Controls& controls, Metronome& metronome, WindowOpeners& openers);
     ~MainWindowSkin() override;
 
     MainWindowMouse& mouse() { return m_mouse; }
@@ -64,6 +79,7 @@ private:
     QWidget* Image12;
     QLabel* imKlavir;
     QWidget* Image23;
+    AnalogClock* AnalogClock1;
     std::array<GGCommand*, 8> m_buttons {};
 
     bool m_dragging = false;

@@ -83,7 +83,10 @@ Metronome::~Metronome() = default;
 
 frmFlam& Metronome::flam() const
 {
-    Q_ASSERT(m_flam);
+    // The engine form is reached only after the load: anything sooner is a wiring fault, which
+    // stops the program in every build instead of running on through a null.
+    if (!m_flam)
+        qFatal("Metronome reached the engine form before its load");
     return *m_flam;
 }
 

@@ -99,7 +99,9 @@ frmMtroNew::frmMtroNew(Platform& platform, PlayerWindow& player, OtherWindows& w
     setObjectName(QStringLiteral("frmMtroNew"));
     setWindowTitle(platform.programName);
     buildControls();
-    m_skin = new MainWindowSkin(*this, *m_metronome, *m_openers);
+    m_skin = new MainWindowSkin(*this,
+        { Picture1, Image17, Image10, Image11, Image12, imKlavir, Image23, AnalogClock1 },
+        *m_metronome, *m_openers);
 }
 
 frmMtroNew::~frmMtroNew()
