@@ -1,6 +1,10 @@
 // The built-in synthesizer's cost and the MIDI-file player's start-up time.
 //   synth_16_notes: 16 notes held on the General MIDI SoundFont, rendered in blocks of 512
 //     frames; rt_share is the CPU time per second of sound (goal: under 0.05 of one core).
+//   callback_share: the engine's whole callback, block by block, with the built-in synth open
+//     (as the program keeps it once a note has played) and a MIDI file loaded and paused;
+//     notes:0 is the idle program, notes:16 the synth holding 16 notes. rt_share as above,
+//     counted as the CPU time of the whole process (worker threads of the synth included).
 //   svirajmidi_to_sound: the player opening and playing a file on the real sequencer and engine
 //     (offline device); the time counted is the UI thread's open and play, plus the sound time
 //     from the play to the first sample that is not silent, plus one whole block period for the
@@ -33,7 +37,7 @@ constexpr int kBlock = 512;
 
 void synth_16_notes(benchmark::State& state)
 {
-    auto core = FluidSynthCore::create(SoundFontBank::load(SoundFontBank::choose()));
+    auto core = FluidSynthCore::create(SoundFontBank::load(SoundFontBank::choose()), kBlock);
     if (!core) {
         state.SkipWithError("no SoundFont");
         return;
@@ -55,6 +59,49 @@ void synth_16_notes(benchmark::State& state)
 }
 
 BENCHMARK(synth_16_notes)->Unit(benchmark::kMicrosecond);
+
+void callback_share(benchmark::State& state)
+{
+    const int notes = static_cast<int>(state.range(0));
+    FakePlatform fake;
+    OfflineAudioDevice& device = fake.audioDevice();
+    device.setCapture(false);
+    const SoundFontSource fonts = sharedSoundFont();
+    auto midi = makeMidiOut(*fake.platform.audio, fonts);
+    MidiHandle synth = 0;
+    if (midi->open(synth, 0) != MidiResult::NoError) {
+        state.SkipWithError("no SoundFont");
+        return;
+    }
+    SynthMidiFiles files(*fake.platform.audio, fonts);
+    auto player = files.newPlayer();
+    SmfWriter song(0, 480);
+    song.track().noteOn(0, 0, 60).noteOff(960, 0, 60).end();
+    song.save(fake.dir.filePath(QStringLiteral("A4.mid")));
+    if (player->open(fake.dir.filePath(QStringLiteral("A4.mid"))) != MidiFileError::None) {
+        state.SkipWithError("the file did not open");
+        return;
+    }
+    midi->shortMsg(synth, midiMessage(0xC0, 19));
+    for (int note = 48; note < 48 + notes; ++note)
+        midi->shortMsg(synth, midiMessage(0x90, note, 100));
+    // Let the first attack and the open's set-up pass.
+    device.renderFrames(44100);
+    std::int64_t frames = 0;
+    for (auto _ : state) {
+        device.renderFrames(kBlock);
+        frames += kBlock;
+    }
+    state.counters["rt_share"] = benchmark::Counter(double(frames) / AudioEngine::kSampleRate,
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+BENCHMARK(callback_share)
+    ->Arg(0)
+    ->Arg(16)
+    ->ArgName("notes")
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMicrosecond);
 
 void svirajmidi_to_sound(benchmark::State& state)
 {

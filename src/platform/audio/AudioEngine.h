@@ -67,6 +67,9 @@ public:
     // Samples between a block being rendered and its sound leaving the speakers.
     std::int64_t outputLatency() const;
 
+    // Frames per callback of the device as it opened: what sources size their buffers for.
+    int blockFrames() const { return m_blockFrames; }
+
     // The sample leaving the speakers about now: the last block's start sample and time stamp,
     // moved on by the time since, less the output latency. For lights, between callbacks.
     std::int64_t soundingSample() const;

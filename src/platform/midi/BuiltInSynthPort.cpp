@@ -32,7 +32,7 @@ BuiltInSynthPort::~BuiltInSynthPort()
 MidiResult BuiltInSynthPort::open()
 {
     if (!m_synth) {
-        auto core = FluidSynthCore::create(m_fonts());
+        auto core = FluidSynthCore::create(m_fonts(), m_engine.blockFrames());
         if (!core)
             return MidiResult::Error;
         m_synth = std::make_unique<BuiltInSynth>(std::move(core));

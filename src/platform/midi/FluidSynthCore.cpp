@@ -3,14 +3,28 @@
 #include "platform/audio/AudioEngine.h"
 #include "platform/midi/SoundFontBank.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <fluidsynth.h>
 
-std::unique_ptr<FluidSynthCore> FluidSynthCore::create(std::shared_ptr<SoundFontBank> bank)
+namespace {
+
+// Below this a sample is far under hearing (-100 dB): a synth rendering only such is silent,
+// and its reverb's last whisper may be dropped.
+constexpr float kInaudible = 1e-5f;
+
+} // namespace
+
+std::unique_ptr<FluidSynthCore> FluidSynthCore::create(
+    std::shared_ptr<SoundFontBank> bank, int blockFrames)
 {
     if (!bank)
         return nullptr;
     std::unique_ptr<FluidSynthCore> core(new FluidSynthCore);
     core->m_bank = std::move(bank);
+    core->m_scratch.assign(
+        static_cast<std::size_t>(2 * std::max(blockFrames, kLibraryBlock)), 0.0f);
     core->m_settings = new_fluid_settings();
     if (!core->m_settings)
         return nullptr;
@@ -41,6 +55,7 @@ FluidSynthCore::~FluidSynthCore()
 
 void FluidSynthCore::send(std::uint32_t message)
 {
+    m_silent = false;
     const int status = message & 0xFF;
     const int channel = status & 0x0F;
     const int data1 = (message >> 8) & 0x7F;
@@ -75,14 +90,31 @@ void FluidSynthCore::send(std::uint32_t message)
 
 void FluidSynthCore::renderAdd(float* mix, int frames)
 {
+    const int scratchFrames = static_cast<int>(m_scratch.size() / 2);
+    float peak = 0.0f;
     while (frames > 0) {
-        const int n = frames < kScratchFrames ? frames : kScratchFrames;
+        const int n = std::min(frames, scratchFrames);
         fluid_synth_write_float(m_synth, n, m_scratch.data(), 0, 2, m_scratch.data(), 1, 2);
-        for (int i = 0; i < 2 * n; ++i)
+        for (int i = 0; i < 2 * n; ++i) {
             mix[i] += m_scratch[i];
+            peak = std::max(peak, std::fabs(m_scratch[i]));
+        }
+        m_phase = (m_phase + n) % kLibraryBlock;
         mix += 2 * n;
         frames -= n;
     }
+    // The reverb rings on after the last voice: silent only once the output itself is.
+    m_silent = peak < kInaudible && fluid_synth_get_active_voice_count(m_synth) == 0;
+}
+
+int FluidSynthCore::framesBeforeMessage(int frames) const
+{
+    // Messages reach the sound at the next start of a library block: rendering up to the first
+    // start at or after `frames` first hears them exactly as a cut at `frames` would.
+    const int toStart = (kLibraryBlock - m_phase) % kLibraryBlock;
+    if (frames <= toStart)
+        return toStart;
+    return toStart + (frames - toStart + kLibraryBlock - 1) / kLibraryBlock * kLibraryBlock;
 }
 
 void FluidSynthCore::releaseAll()

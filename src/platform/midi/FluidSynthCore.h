@@ -2,8 +2,8 @@
 
 #include "platform/midi/MidiSynth.h"
 
-#include <array>
 #include <memory>
+#include <vector>
 
 class SoundFontBank;
 struct _fluid_synth_t;
@@ -12,11 +12,22 @@ struct _fluid_hashtable_t;
 // One FluidSynth instance at the engine's rate, playing the shared SoundFont. Made on the UI
 // thread; after that only one thread at a time calls it (the audio callback once the source
 // that owns it is mixed): FluidSynth's own locking is off, so nothing here can block.
+//
+// Allocation: our side allocates nothing after create(). The library does, and it cannot be
+// avoided: Debian's FluidSynth is built with OpenMP, and each of its render calls enters a
+// parallel region for which libgomp allocates and frees a team of one thread (an aligned
+// allocation and a free on the calling thread, taking the allocator's per-thread arena lock;
+// measured with "synth.cpu-cores" 1, 2 and 4 and under OMP_NUM_THREADS, OMP_DYNAMIC and
+// OMP_THREAD_LIMIT alike). So the render call is made as seldom as the sound allows: once per
+// block for a sounding synth (once more for each of its 64-frame blocks where a placed message
+// falls), never for a silent one with nothing due.
 class FluidSynthCore : public MidiSynth
 {
 public:
-    // Null when FluidSynth cannot make a synth.
-    static std::unique_ptr<FluidSynthCore> create(std::shared_ptr<SoundFontBank> bank);
+    // Null when FluidSynth cannot make a synth. A render of up to `blockFrames` frames is one
+    // call of the library (the device's block, as it opened); longer ones take more.
+    static std::unique_ptr<FluidSynthCore> create(
+        std::shared_ptr<SoundFontBank> bank, int blockFrames);
 
     ~FluidSynthCore() override;
     FluidSynthCore(const FluidSynthCore&) = delete;
@@ -27,17 +38,25 @@ public:
     void releaseAll() override;
     void reset() override;
 
+    bool silent() const override { return m_silent; }
+
+    int framesBeforeMessage(int frames) const override;
+
     // Voices sounding now (notes still in their release included).
     int activeVoices() const;
 
 private:
     FluidSynthCore() = default;
 
-    // FluidSynth writes into this, then it is added to the mix: its write call overwrites.
-    static constexpr int kScratchFrames = 256;
+    // FluidSynth renders in blocks of this many frames and takes messages in between them.
+    static constexpr int kLibraryBlock = 64;
 
     std::shared_ptr<SoundFontBank> m_bank;
     _fluid_hashtable_t* m_settings = nullptr;
     _fluid_synth_t* m_synth = nullptr;
-    std::array<float, 2 * kScratchFrames> m_scratch {};
+    // FluidSynth writes into this, then it is added to the mix: its write call overwrites.
+    std::vector<float> m_scratch;
+    // Frames written since the synth was made, modulo kLibraryBlock: where its block stands.
+    int m_phase = 0;
+    bool m_silent = true;
 };

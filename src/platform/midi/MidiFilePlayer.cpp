@@ -43,7 +43,7 @@ MidiFileError SynthMidiFilePlayer::open(const QString& path)
     if (error != MidiFileError::None)
         return error;
     if (!m_sequencer) {
-        auto synth = FluidSynthCore::create(m_fonts());
+        auto synth = FluidSynthCore::create(m_fonts(), m_engine.blockFrames());
         if (!synth)
             return MidiFileError::NoSynth;
         m_sequencer = std::make_unique<MidiFileSequencer>(std::move(synth));

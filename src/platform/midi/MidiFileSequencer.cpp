@@ -112,7 +112,8 @@ void MidiFileSequencer::render(float* mix, int frames, std::int64_t firstSample)
     applyRequests();
     if (!m_running) {
         // Release tails of the notes let go go on sounding.
-        m_synth->renderAdd(mix, frames);
+        if (!m_synth->silent())
+            m_synth->renderAdd(mix, frames);
         return;
     }
     const int playing = static_cast<int>(std::min<std::int64_t>(frames, length() - m_at));
@@ -127,7 +128,8 @@ void MidiFileSequencer::render(float* mix, int frames, std::int64_t firstSample)
             m_synth->send(message);
         m_synth->releaseAll();
         m_running = false;
-        m_synth->renderAdd(mix + 2 * playing, frames - playing);
+        if (frames > playing)
+            m_synth->renderAdd(mix + 2 * playing, frames - playing);
     }
     m_position.store(m_at);
     m_playing.store(m_running);
