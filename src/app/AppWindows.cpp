@@ -20,6 +20,10 @@ public:
 
     void setTxtmidi(const QString& fileName) override { frmCD::instance().setTxtmidi(fileName); }
 
+    void svirajmidi() override { frmCD::instance().svirajmidi(); }
+
+    void sviraj() override { frmCD::instance().sviraj(); }
+
     void DajJako(std::int32_t Level) override { frmCD::instance().DajJako(Level); }
 };
 
@@ -132,6 +136,11 @@ void AppWindows::showFrmPaternModal()
 void AppWindows::showFrmMSoundModal()
 {
     tellNotAvailable(*m_platform.boxes, QStringLiteral("Choosing the metronome sounds"));
+}
+
+void AppWindows::showFrmfrekvencijeModal()
+{
+    tellNotAvailable(*m_platform.boxes, QStringLiteral("The tone generator"));
 }
 
 // TODO(issue: help and about box): the help file.

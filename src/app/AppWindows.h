@@ -42,6 +42,7 @@ public:
     void showFrmpolyModal() override;
     void showFrmPaternModal() override;
     void showFrmMSoundModal() override;
+    void showFrmfrekvencijeModal() override;
     void showHelp() override;
     void showAboutModal() override;
 

@@ -581,7 +581,6 @@ void Metronome::Bitovi(int Index)
 
 void Metronome::Picka(int Index)
 {
-    // TODO(issue: reference notes, tuner and polyrhythm examples): the tones 0 to 10.
     if (Index != 12)
         return;
     stopPlayerAndTone();

@@ -197,7 +197,8 @@ public:
     void tempoOznake(const QString& TempoText);
     // The Beat menu: beats per bar 1 to 6 (Index 0 to 5), or the click-sound dialog (7).
     void Bitovi(int Index);
-    // The Pitch menu; only the tuner's stop (12) is here so far.
+    // The tuner's stop (Index 12: the player and the tone stopped, the dial at 0, Text2 blank,
+    // "PITCH"), as at start-up; the Pitch menu's other entries are the reference launchers'.
     void Picka(int Index);
 
     // BeatLights, for the engine form.

@@ -1,8 +1,8 @@
 #include "app/frmMtroNew.h"
 
-#include "app/AppWindows.h"
 #include "app/ClickSounds.h"
 #include "app/MainWindowSkin.h"
+#include "app/ReferenceLaunchers.h"
 #include "app/Skin.h"
 #include "app/WindowOpeners.h"
 #include "app/frmFlam.h"
@@ -95,6 +95,8 @@ frmMtroNew::frmMtroNew(Platform& platform, PlayerWindow& player, OtherWindows& w
     , m_metronome(std::make_unique<Metronome>(platform, *m_sounds, player, *this))
     , m_openerHost(makeOpenerHost(*m_metronome, *m_sounds, *this))
     , m_openers(std::make_unique<WindowOpeners>(*m_openerHost, player, windows))
+    , m_launchers(std::make_unique<ReferenceLaunchers>(
+          platform.programFolder, *m_metronome, *m_sounds, player, windows, *this))
 {
     setObjectName(QStringLiteral("frmMtroNew"));
     setWindowTitle(platform.programName);
@@ -347,11 +349,7 @@ void frmMtroNew::Form_Unload()
 
 void frmMtroNew::Picka(int Index)
 {
-    if (Index >= 0 && Index <= 10) {
-        tellNotAvailable(*m_platform.boxes, QStringLiteral("Playing the reference notes"));
-        return;
-    }
-    m_metronome->Picka(Index);
+    m_launchers->Picka(Index);
 }
 
 void frmMtroNew::Bitovi(int Index)
@@ -359,11 +357,9 @@ void frmMtroNew::Bitovi(int Index)
     m_metronome->Bitovi(Index);
 }
 
-// TODO(issue: reference notes, tuner and polyrhythm examples): the polyrhythm examples.
 void frmMtroNew::Primeri(int Index)
 {
-    if (Index >= 2 && Index <= 6)
-        tellNotAvailable(*m_platform.boxes, QStringLiteral("Playing the polyrhythm examples"));
+    m_launchers->Primeri(Index);
 }
 
 void frmMtroNew::raz1()

@@ -17,6 +17,7 @@ class OpenerHost;
 class OtherWindows;
 class PlayerWindow;
 class QLabel;
+class ReferenceLaunchers;
 class SliderPic;
 class WindowOpeners;
 struct Platform;
@@ -103,6 +104,7 @@ private:
     std::unique_ptr<Metronome> m_metronome;
     std::unique_ptr<OpenerHost> m_openerHost;
     std::unique_ptr<WindowOpeners> m_openers;
+    std::unique_ptr<ReferenceLaunchers> m_launchers;
     MainWindowSkin* m_skin = nullptr;
     bool m_unloaded = false;
 

@@ -15,8 +15,9 @@ public:
     virtual void showFrmpolyModal() = 0; // the grouped-rhythm dialog
     virtual void showFrmPaternModal() = 0; // the pattern-rhythm dialog
     virtual void showFrmMSoundModal() = 0; // the click-sound dialog
-    // The help file "metro.chm" of the program folder at its default topic; nothing when it is
-    // missing.
+    virtual void showFrmfrekvencijeModal() = 0; // the tone generator
+    // The help file "metro.html" of the program folder at its top, in the program's help
+    // window; nothing when it is missing.
     virtual void showHelp() = 0;
     virtual void showAboutModal() = 0; // the about box
 };

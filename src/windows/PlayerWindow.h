@@ -4,8 +4,9 @@
 
 #include <QString>
 
-// What the main window asks of the hidden MIDI-file player: stop and forget the file it plays,
-// and set the master volume. Touching the player loads it when it is not loaded. UI thread only.
+// What the main window asks of the hidden MIDI-file player: play a file, stop and forget the file
+// it plays, and set the master volume. Touching the player loads it when it is not loaded. UI
+// thread only.
 class PlayerWindow
 {
 public:
@@ -17,6 +18,10 @@ public:
     virtual void stani() = 0;
     // The MIDI file's name relative to the program folder; "" forgets it.
     virtual void setTxtmidi(const QString& fileName) = 0;
+    // Opens the file named by setTxtmidi and shows its length (an empty name opens nothing and
+    // shows nothing; a file that does not open is reported to the user), then plays it.
+    virtual void svirajmidi() = 0;
+    virtual void sviraj() = 0;
     // Level: the volume slider's position, 0 to 100.
     virtual void DajJako(std::int32_t Level) = 0;
 };

@@ -17,6 +17,7 @@
 #include "windows/OtherWindows.h"
 #include "windows/PlayerWindow.h"
 
+#include <memory>
 #include <vector>
 
 #include <QApplication>
@@ -26,7 +27,8 @@
 #include <QTest>
 
 // The hidden MIDI-file player and the windows the main window opens, recording every call into
-// one log: "stani", "stani2", "txtmidi=NAME", "DajJako=LEVEL", "show:NAME".
+// one log: "stani", "stani2", "txtmidi=NAME", "svirajmidi",
+// "sviraj", "DajJako=LEVEL", "show:NAME".
 struct RecordingWindows : PlayerWindow, OtherWindows
 {
     QStringList calls;
@@ -36,6 +38,10 @@ struct RecordingWindows : PlayerWindow, OtherWindows
     void stani() override { calls << "stani"; }
 
     void setTxtmidi(const QString& name) override { calls << "txtmidi=" + name; }
+
+    void svirajmidi() override { calls << "svirajmidi"; }
+
+    void sviraj() override { calls << "sviraj"; }
 
     void DajJako(std::int32_t Level) override { calls << "DajJako=" + QString::number(Level); }
 
@@ -50,6 +56,8 @@ struct RecordingWindows : PlayerWindow, OtherWindows
     void showFrmPaternModal() override { calls << "show:frmPatern"; }
 
     void showFrmMSoundModal() override { calls << "show:frmMSound"; }
+
+    void showFrmfrekvencijeModal() override { calls << "show:frmfrekvencije"; }
 
     void showHelp() override { calls << "show:help"; }
 
@@ -69,10 +77,16 @@ public:
 
     ~MainWindowRig() { frmMtroNew::unload(); }
 
-    // Loads and shows the window; false when its load ended the program.
-    bool start()
+    // Loads and shows the window; false when its load ended the program. `realPlayer`: the
+    // program's own MIDI-file player on the fake platform's MIDI files, not the recording one.
+    bool start(bool realPlayer = false)
     {
-        m_window = AppWindows::loadMainWindow(fake.platform, windows, windows);
+        if (realPlayer) {
+            m_app = std::make_unique<AppWindows>(fake.platform);
+            m_window = m_app->loadMainWindow();
+        } else {
+            m_window = AppWindows::loadMainWindow(fake.platform, windows, windows);
+        }
         if (m_window)
             m_window->show();
         return m_window != nullptr;
@@ -135,5 +149,6 @@ public:
     QStringList& calls = windows.calls;
 
 private:
+    std::unique_ptr<AppWindows> m_app;
     frmMtroNew* m_window = nullptr;
 };
