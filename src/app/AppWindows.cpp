@@ -1,7 +1,9 @@
 #include "app/AppWindows.h"
 
 #include "app/frmFlam.h"
+#include "app/frmMSound.h"
 #include "app/frmMtroNew.h"
+#include "app/frmpoly.h"
 #include "platform/Platform.h"
 #include "platform/basic/MessageBoxService.h"
 #include "players/frmCD.h"
@@ -59,6 +61,8 @@ AppWindows::AppWindows(Platform& platform)
 
 AppWindows::~AppWindows()
 {
+    // The rhythm dialogs work on the main window's metronome.
+    frmpoly::unload();
     // The main window first: its unload stops the player, which writes into its texts.
     frmMtroNew::unload();
     frmCD::unload();
@@ -120,10 +124,13 @@ void AppWindows::showMp3Modal()
     tellNotAvailable(*m_platform.boxes, QStringLiteral("The MP3 encoder"));
 }
 
-// TODO(issue: grouped rhythm dialog): frmpoly, modal.
 void AppWindows::showFrmpolyModal()
 {
-    tellNotAvailable(*m_platform.boxes, QStringLiteral("Setting a misc rhythm"));
+    frmpoly& dialog = frmpoly::load(m_platform, frmMtroNew::instance().metronome());
+    dialog.showModal();
+    // OK unloads it, so the next showing starts with empty fields; Cancel only hid it.
+    if (dialog.unloaded())
+        frmpoly::unload();
 }
 
 // TODO(issue: pattern rhythm dialog): frmPatern, modal.
@@ -132,10 +139,11 @@ void AppWindows::showFrmPaternModal()
     tellNotAvailable(*m_platform.boxes, QStringLiteral("Setting a pattern rhythm"));
 }
 
-// TODO(issue: click-sound dialog): frmMSound, modal.
 void AppWindows::showFrmMSoundModal()
 {
-    tellNotAvailable(*m_platform.boxes, QStringLiteral("Choosing the metronome sounds"));
+    // Made afresh at every showing: it shows what the settings hold now.
+    frmMSound::load(m_platform, frmMtroNew::instance().sounds()).exec();
+    frmMSound::unload();
 }
 
 void AppWindows::showFrmfrekvencijeModal()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "windows/SingleInstance.h"
+
 #include <array>
 
 #include <QDialog>
@@ -14,7 +16,7 @@ struct Platform;
 // (the running metronome's next placed step uses them) and stores them as `Zv1` to `Zv4`. Made
 // afresh at every showing; Save and Cancel close it. Controls carry their given names as object
 // names. UI thread only.
-class frmMSound : public QDialog
+class frmMSound : public QDialog, public SingleInstance<frmMSound>
 {
     Q_OBJECT
 

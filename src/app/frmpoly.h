@@ -1,5 +1,7 @@
 #pragma once
 
+#include "windows/SingleInstance.h"
+
 #include <array>
 
 #include <QDialog>
@@ -15,7 +17,7 @@ struct Platform;
 // "3+2+2"). OK plays the bar and unloads the dialog; Cancel puts back the pattern that was
 // current when this showing opened and only hides it, so the fields stay. Enter in a field does
 // what OK does. Controls carry their given names as object names. UI thread only.
-class frmpoly : public QDialog
+class frmpoly : public QDialog, public SingleInstance<frmpoly>
 {
     Q_OBJECT
 

@@ -1,7 +1,18 @@
 #include "app/WindowOpeners.h"
 
+#include "DialogKeys.h"
 #include "MainWindowRig.h"
+#include "app/ClickSounds.h"
+#include "app/frmMSound.h"
+#include "app/frmpoly.h"
 #include "platform/basic/FakeMessageBoxService.h"
+
+#include <functional>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -128,5 +139,69 @@ TEST(WindowOpeners, WhatThisVersionHasNotYetIsExplainedInAnInformationBox)
     menus.entry(u"mnupitch", 12)->action()->trigger();
     EXPECT_FALSE(frmFlam::instance().Timer2.isEnabled());
     EXPECT_EQ(shown.size(), 1u);
+    frmMtroNew::unload();
+}
+
+namespace {
+
+// Chooses a menu entry whose handler shows a modal dialog, and works the dialog from inside its
+// event loop with `work`, which must close it.
+template <typename Dialog>
+void chooseAndWork(const char* entry, int index, const std::function<void(Dialog&)>& work)
+{
+    bool reached = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        reached = dialog != nullptr;
+        if (dialog)
+            work(*dialog);
+        else if (QWidget* other = QApplication::activeModalWidget())
+            other->close();
+    });
+    frmFlam::instance().menus().entry(QString::fromLatin1(entry), index)->action()->trigger();
+    EXPECT_TRUE(reached) << entry;
+}
+
+} // namespace
+
+TEST(WindowOpeners, TheRhythmAndSoundDialogsOpenFromTheirMenusOnTheRealWindowSet)
+{
+    FakePlatform fake;
+    RecordingWindows player;
+    AppWindows windows(fake.platform);
+    frmMtroNew* window = AppWindows::loadMainWindow(fake.platform, player, windows);
+    ASSERT_NE(window, nullptr);
+    window->show();
+    const int N = MenuEntry::kNoIndex;
+
+    // The grouped-rhythm dialog: Cancel keeps it with its fields, OK unloads it.
+    chooseAndWork<frmpoly>("mnumisc", N, [](frmpoly& dialog) {
+        retype(dialog.txtpoly[0], QStringLiteral("3"));
+        clickOn(dialog.cmdCancel);
+    });
+    EXPECT_TRUE(frmpoly::isLoaded());
+    chooseAndWork<frmpoly>("mnumiscf", N, [](frmpoly& dialog) {
+        EXPECT_EQ(dialog.txtpoly[0]->text(), QStringLiteral("3"));
+        clickOn(dialog.cmdOk);
+    });
+    EXPECT_FALSE(frmpoly::isLoaded());
+    EXPECT_EQ(window->metronome().BeatPattern, QStringLiteral("UDD"));
+    chooseAndWork<frmpoly>("mnumisc", N, [](frmpoly& dialog) {
+        EXPECT_EQ(dialog.txtpoly[0]->text(), QString());
+        clickOn(dialog.cmdCancel);
+    });
+
+    // The click-sound dialog, from the main menu and from the Beat menu, made afresh each time.
+    chooseAndWork<frmMSound>("mnuset", N, [](frmMSound& dialog) {
+        retype(dialog.Combo[3]->lineEdit(), QStringLiteral("KICK"));
+        clickOn(dialog.Command2);
+    });
+    EXPECT_FALSE(frmMSound::isLoaded());
+    chooseAndWork<frmMSound>("mnuBeat", 7, [](frmMSound& dialog) {
+        EXPECT_EQ(dialog.Combo[3]->currentText(), QStringLiteral("ACCENT1"));
+        clickOn(dialog.Command1);
+    });
+    EXPECT_EQ(window->sounds().AccentBeatSound, 101);
+    EXPECT_TRUE(fake.boxes().shown().empty());
     frmMtroNew::unload();
 }
