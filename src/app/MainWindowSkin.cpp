@@ -70,19 +70,12 @@ constexpr std::array<const char16_t*, 4> kButtonMenus { u"mnupitch00", u"mnubeat
 } // namespace
 
 MainWindowSkin::MainWindowSkin(
-    QWidget& window, const Controls& controls, Metronome& metronome, WindowOpeners& openers)
+    QWidget& window, const SkinControls& controls, Metronome& metronome, WindowOpeners& openers)
     : QObject(&window)
+    , SkinControls(controls)
     , m_window(window)
     , m_openers(openers)
     , m_mouse(metronome)
-    , Picture1(controls.Picture1)
-    , Image17(controls.Image17)
-    , Image10(controls.Image10)
-    , Image11(controls.Image11)
-    , Image12(controls.Image12)
-    , imKlavir(controls.imKlavir)
-    , Image23(controls.Image23)
-    , AnalogClock1(controls.AnalogClock1)
 {
     placeGradientButtons();
     openDragAreaOverTheDial();

@@ -16,6 +16,19 @@ class QMouseEvent;
 class QWidget;
 class WindowOpeners;
 
+// The main window's controls the skin works on, as the window built them; none is null.
+struct SkinControls
+{
+    QWidget* Picture1;
+    QWidget* Image17;
+    QWidget* Image10;
+    QWidget* Image11;
+    QWidget* Image12;
+    QLabel* imKlavir;
+    QWidget* Image23;
+    AnalogClock* AnalogClock1;
+};
+
 // The mouse on the main window's skin: the window dragged by its background and by the frame
 // around the tempo dial (the drag area), the main menu on the right button, the hover pictures
 // of the subdivision buttons, the piano button, the about hot spot, and the eight gradient
@@ -25,26 +38,15 @@ class WindowOpeners;
 // itself alone; a press on a control never drags. Dragging asks the platform to move the window
 // (which also works where a program cannot place its own windows) and, where the platform
 // cannot, moves the window with the pointer itself. UI thread only.
-class MainWindowSkin : public QObject
+class MainWindowSkin : public QObject, private SkinControls
 {
     Q_OBJECT
 
 public:
-    // The window's controls the skin works on, as the window built them; none may be null.
-    struct Controls
-    {
-        QWidget* Picture1;
-        QWidget* Image17;
-        QWidget* Image10;
-        QWidget* Image11;
-        QWidget* Image12;
-        QLabel* imKlavir;
-        QWidget* Image23;
-        AnalogClock* AnalogClock1;
-    };
-
-    MainWindowSkin(
-        QWidget& window, const Controls& controls, Metronome& metronome, WindowOpeners& openers);
+    MainWindowSkin(QWidget& window,
+        const SkinControls& controls,
+        Metronome& metronome,
+        WindowOpeners& openers);
     ~MainWindowSkin() override;
 
     MainWindowMouse& mouse() { return m_mouse; }
@@ -72,14 +74,6 @@ private:
     WindowOpeners& m_openers;
     MainWindowMouse m_mouse;
 
-    QWidget* Picture1;
-    QWidget* Image17;
-    QWidget* Image10;
-    QWidget* Image11;
-    QWidget* Image12;
-    QLabel* imKlavir;
-    QWidget* Image23;
-    AnalogClock* AnalogClock1;
     std::array<GGCommand*, 8> m_buttons {};
 
     bool m_dragging = false;
