@@ -92,6 +92,10 @@ void Canvas::clear()
 {
     sync();
     m_image.fill(toQColor(m_backColor));
+    if (!m_picture.isNull() && !m_image.isNull()) {
+        QPainter painter(&m_image);
+        painter.drawImage(0, 0, m_picture);
+    }
     setCurrentPoint(0, 0);
 }
 

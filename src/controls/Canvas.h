@@ -75,7 +75,12 @@ public:
 
     void setCurrentPoint(double x, double y);
 
-    // Fills everything with backColor; the current point goes to (0, 0).
+    // A picture the canvas shows under what is drawn, as a picture box shows its picture: clear()
+    // brings it back. Null for none.
+    void setPicture(const QImage& picture) { m_picture = picture; }
+
+    // Fills everything with backColor, then shows the picture from the top-left corner; the
+    // current point goes to (0, 0).
     void clear();
     void setPixel(double x, double y, OleColor color);
     // The &H00BBGGRR colour of a pixel; nullopt outside the image.
@@ -116,6 +121,7 @@ private:
     FillStyle m_fillStyle = FillStyle::Transparent;
     int m_drawWidth = 1;
     QFont m_font;
+    QImage m_picture;
     double m_currentX = 0;
     double m_currentY = 0;
 };
