@@ -5,12 +5,18 @@
 #include "app/frmMtroNew.h"
 #include "platform/Platform.h"
 
+#include <clocale>
+
 #include <QApplication>
 
 int Main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kadentor"));
+    // The media engine needs "." as the decimal sign, and the application has just set the
+    // user's locale; set once here, before any other thread runs, since the process locale is
+    // not safe to change while other threads read it.
+    std::setlocale(LC_NUMERIC, "C");
     const auto platform = makeRealPlatform();
     // Declared after the platform, so that the windows go before the services they use.
     AppWindows windows(*platform);

@@ -1,3 +1,5 @@
+#include <clocale>
+
 #include <QApplication>
 #include <QTest>
 #include <QWindow>
@@ -32,6 +34,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    // As the program does at start-up: the media engine needs "." as the decimal sign.
+    std::setlocale(LC_NUMERIC, "C");
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new ReleaseHeldButtons);
     return RUN_ALL_TESTS();

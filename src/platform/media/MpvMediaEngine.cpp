@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <clocale>
 #include <cmath>
 #include <cstring>
 
@@ -159,8 +158,6 @@ bool MpvMediaGraph::renderFile(const QString& path)
     if (m_mpv || path.isEmpty())
         return false;
 
-    // mpv refuses to start under a locale whose decimal sign is not "."; Qt has set the user's.
-    std::setlocale(LC_NUMERIC, "C");
     m_mpv = mpv_create();
     if (!m_mpv)
         return false;

@@ -16,6 +16,10 @@
 // Nothing outside the program changes what a graph does: no mpv.conf, input.conf, scripts,
 // profiles, saved positions or automatically loaded subtitle, audio or cover files.
 // Video goes to mpv's null output until showVideo() gives it a window.
+//
+// mpv refuses to start unless the process reads and writes numbers with "." (LC_NUMERIC "C"),
+// while Qt sets the user's locale when the application is made: the program sets LC_NUMERIC
+// once right after that, and a graph opened under any other numeric locale fails its open.
 class MpvMediaEngine : public MediaEngine
 {
 public:
