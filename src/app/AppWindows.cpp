@@ -3,6 +3,7 @@
 #include "app/frmFlam.h"
 #include "app/frmMSound.h"
 #include "app/frmMtroNew.h"
+#include "app/frmPatern.h"
 #include "app/frmpoly.h"
 #include "platform/Platform.h"
 #include "platform/basic/MessageBoxService.h"
@@ -63,6 +64,7 @@ AppWindows::~AppWindows()
 {
     // The rhythm dialogs work on the main window's metronome.
     frmpoly::unload();
+    frmPatern::unload();
     // The main window first: its unload stops the player, which writes into its texts.
     frmMtroNew::unload();
     frmCD::unload();
@@ -133,10 +135,10 @@ void AppWindows::showFrmpolyModal()
         frmpoly::unload();
 }
 
-// TODO(issue: pattern rhythm dialog): frmPatern, modal.
 void AppWindows::showFrmPaternModal()
 {
-    tellNotAvailable(*m_platform.boxes, QStringLiteral("Setting a pattern rhythm"));
+    // Made at its first showing and afterwards only hidden: its fields, lists and selection stay.
+    frmPatern::load(m_platform, frmMtroNew::instance().metronome()).showModal();
 }
 
 void AppWindows::showFrmMSoundModal()

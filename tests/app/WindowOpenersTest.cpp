@@ -4,6 +4,7 @@
 #include "MainWindowRig.h"
 #include "app/ClickSounds.h"
 #include "app/frmMSound.h"
+#include "app/frmPatern.h"
 #include "app/frmpoly.h"
 #include "platform/basic/FakeMessageBoxService.h"
 
@@ -190,6 +191,19 @@ TEST(WindowOpeners, TheRhythmAndSoundDialogsOpenFromTheirMenusOnTheRealWindowSet
         EXPECT_EQ(dialog.txtpoly[0]->text(), QString());
         clickOn(dialog.cmdCancel);
     });
+
+    // The pattern dialog is only hidden between showings.
+    chooseAndWork<frmPatern>("mnupattr", N, [](frmPatern& dialog) {
+        retype(dialog.txtRit, QStringLiteral("fuda"));
+        clickOn(dialog.cmdCancel);
+    });
+    chooseAndWork<frmPatern>("mnupattrf", N, [](frmPatern& dialog) {
+        EXPECT_EQ(dialog.txtRit->text(), QStringLiteral("fuda"));
+        QTest::keyClick(dialog.txtRit, Qt::Key_Return);
+    });
+    EXPECT_TRUE(frmPatern::isLoaded());
+    EXPECT_EQ(window->metronome().BeatPattern, QStringLiteral("FUDA"));
+    EXPECT_TRUE(window->metronome().FlamencoMode);
 
     // The click-sound dialog, from the main menu and from the Beat menu, made afresh each time.
     chooseAndWork<frmMSound>("mnuset", N, [](frmMSound& dialog) {
