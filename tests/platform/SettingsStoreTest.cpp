@@ -114,6 +114,38 @@ TEST_F(SettingsStoreTest, ValuesPlacedByHandReadByType)
     EXPECT_TRUE(fileBytes().contains("garbage line\n"));
 }
 
+// A file edited by hand in Latin-1, with a line that is not UTF-8 at all: the program's writes
+// of other values, and of a value it only read, leave those bytes as they were.
+TEST_F(SettingsStoreTest, HandEditedBytesSurviveTheProgramsWrites)
+{
+    const QByteArray izlaz = "[Software\\Taktovia\\Izlaz]\n"
+                             "\"direkt\"=\"/home/jos\xE9/Musik\"\n";
+    const QByteArray gitaraHead = "; Einstellungen f\xFCr Kadentor\n"
+                                  "[Software\\Taktovia\\Gitara]\n"
+                                  "\"Bad\"=\"\xC3\x28\xFF\"\n";
+    writeFile(izlaz + gitaraHead + "\"Volme\"=\"99\"\n");
+    const QString direkt =
+        m_store.GetRegValue(kApp, QStringLiteral("Izlaz"), QStringLiteral("direkt"), {}).toString();
+    EXPECT_EQ(direkt, QStringLiteral("/home/jos\u00E9/Musik"));
+
+    ASSERT_TRUE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Volme"), QStringLiteral("80")));
+    EXPECT_EQ(fileBytes(), izlaz + gitaraHead + "\"Volme\"=\"80\"\n");
+
+    // Writing back what was read changes nothing, so nothing is written.
+    const auto writes = m_files.writes.size();
+    ASSERT_TRUE(
+        m_store.SaveRegValue(kApp, QStringLiteral("Izlaz"), QStringLiteral("direkt"), direkt));
+    EXPECT_EQ(m_files.writes.size(), writes);
+
+    // A value the program writes is UTF-8, and only its line changes.
+    ASSERT_TRUE(m_store.SaveRegValue(kApp, QStringLiteral("Izlaz"), QStringLiteral("direkt"),
+        QStringLiteral("/home/j\u00F6rg")));
+    EXPECT_EQ(fileBytes(),
+        "[Software\\Taktovia\\Izlaz]\n\"direkt\"=\"/home/j\xC3\xB6rg\"\n" + gitaraHead
+            + "\"Volme\"=\"80\"\n");
+    EXPECT_EQ(read(QStringLiteral("Bad")), QStringLiteral("\u00C3(\u00FF"));
+}
+
 TEST_F(SettingsStoreTest, NumberWritesAndOtherTypes)
 {
     const SettingsStore::Key key { QStringLiteral("Software\\Taktovia\\Gitara"), true };

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/settings/SettingsFile.h"
+
 #include <cstdint>
-#include <functional>
 
 #include <QString>
 #include <QVariant>
@@ -14,15 +15,10 @@ class FileStore;
 // regardless of case and keep the case of their first write.
 //
 // Every call reads the file afresh and every write replaces the whole file atomically (written
-// beside it, then renamed over it), so a failure half-way leaves the old values intact. A file
-// that cannot be parsed yields defaults for what it cannot read and is never changed by a read.
-// UI thread only.
-//
-// The file, one section per key:
-//   [Software\Taktovia\Gitara]
-//   "Zv1"="103"
-//   "Count"=dword:0000002a
-//   "Path"=expand:"~/music"
+// beside it, then renamed over it), so a failure half-way leaves the old values intact. A write
+// changes only its own value's bytes (SettingsFile has the format); a write of the value already
+// stored leaves the file alone. A file that cannot be parsed yields defaults for what it cannot
+// read and is never changed by a read. UI thread only.
 class SettingsStore
 {
 public:
@@ -36,9 +32,10 @@ public:
     static constexpr std::int32_t kInvalidHandle = 6;
     static constexpr std::int32_t kUnsupportedType = -1;
 
-    static constexpr std::int32_t kTypeString = 1;
-    static constexpr std::int32_t kTypeExpandString = 2;
-    static constexpr std::int32_t kTypeNumber = 4;
+    static constexpr std::int32_t kTypeUnsupported = SettingsFile::kTypeUnsupported;
+    static constexpr std::int32_t kTypeString = SettingsFile::kTypeString;
+    static constexpr std::int32_t kTypeExpandString = SettingsFile::kTypeExpandString;
+    static constexpr std::int32_t kTypeNumber = SettingsFile::kTypeNumber;
 
     // An opened key: 0 when the key could not be opened.
     struct Key
