@@ -4,11 +4,18 @@
 // distance of an onset from the exact grid, the tempo measured from the first to the last onset,
 // the CPU time per minute of playing and the lights' largest lag behind their click.
 //
-//   click_timing [--seconds S] [--jobs J]   every case, J at a time in child processes
-//   click_timing --case TEMPO MULT S          one case on the paced capture device
-//   click_timing --sdl TEMPO MULT S           one case on the SDL device; with
-//                                             SDL_AUDIODRIVER=disk the file SDL_DISKAUDIOFILE
-//                                             (default sdlaudio.raw) is read back and measured
+// The second table plays on a busy desktop: two busy loops per core run beside the cases, and
+// each case holds its UI thread up for 2 s at random moments, as a slow file dialog or a
+// synchronous media open would. Clicks must still sound on their exact samples.
+//
+//   click_timing [--seconds S] [--load-seconds L] [--jobs J]
+//                                      every case for S seconds, then the busy cases for L
+//                                      seconds (0: none), J at a time in child processes
+//   click_timing --case TEMPO MULT S [--block-ui]
+//                                      one case on the paced capture device
+//   click_timing --sdl TEMPO MULT S    one case on the SDL device; with SDL_AUDIODRIVER=disk
+//                                      the file SDL_DISKAUDIOFILE (default sdlaudio.raw) is read
+//                                      back and measured
 
 #include "../tests/support/WavBytes.h"
 #include "app/BeatLights.h"
@@ -22,18 +29,22 @@
 #include "platform/files/FileStore.h"
 #include "platform/settings/SettingsStore.h"
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <numbers>
+#include <random>
+#include <thread>
 #include <vector>
 
 #include <QApplication>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <sys/resource.h>
@@ -175,7 +186,18 @@ std::vector<float> readRawFloats(const QString& path)
     return out;
 }
 
-int runCase(int tempo, int mult, int seconds, bool sdl)
+// Holds the UI thread up for 2 s at random moments, 3 to 10 s apart, until the case ends.
+void blockUiAtRandom(std::mt19937& random, int& blocks)
+{
+    std::uniform_int_distribution<int> gapMs(3000, 10000);
+    QTimer::singleShot(gapMs(random), QCoreApplication::instance(), [&random, &blocks] {
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        ++blocks;
+        blockUiAtRandom(random, blocks);
+    });
+}
+
+int runCase(int tempo, int mult, int seconds, bool sdl, bool blockUi)
 {
     QTemporaryDir dir;
     writeBenchClips(dir.path());
@@ -200,26 +222,32 @@ int runCase(int tempo, int mult, int seconds, bool sdl)
     }
 
     Result result;
+    int blocks = 0;
     {
-        ClickSounds sounds(platform, dir.path());
-        sounds.LoadClickSoundIds();
+        auto sounds = std::make_unique<ClickSounds>(platform, dir.path());
+        sounds->LoadClickSoundIds();
         StampingLights lights(*platform.audio);
-        frmFlam flam(platform, lights, sounds);
-        flam.setLabel3(NumText(tempo * mult));
-        flam.SvirajNormal(QStringLiteral("UDDD"));
+        auto flam = std::make_unique<frmFlam>(platform, lights, *sounds);
+        flam->setLabel3(NumText(tempo * mult));
+        flam->SvirajNormal(QStringLiteral("UDDD"));
 
+        std::mt19937 random(std::random_device {}());
+        if (blockUi)
+            blockUiAtRandom(random, blocks);
         const double cpuStart = cpuSeconds();
         const double uiCpuStart = cpuSeconds(RUSAGE_THREAD);
         const auto wallStart = std::chrono::steady_clock::now();
-        flam.Timer2.setEnabled(true);
+        flam->Timer2.setEnabled(true);
         QTimer::singleShot(seconds * 1000, QCoreApplication::instance(), &QCoreApplication::quit);
         QCoreApplication::exec();
-        flam.Timer2.setEnabled(false);
+        flam->Timer2.setEnabled(false);
         const double cpu = cpuSeconds() - cpuStart;
         const double uiCpu = cpuSeconds(RUSAGE_THREAD) - uiCpuStart;
         const double wall =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
 
+        flam.reset();
+        sounds.reset();
         if (offline)
             offline->stopPaced();
         else
@@ -232,22 +260,63 @@ int runCase(int tempo, int mult, int seconds, bool sdl)
         result = measure(captured, tempo, mult, cpu, wall, lights.stamps);
         result.uiCpuPercent = 100.0 * uiCpu / wall;
     }
-    std::printf("RESULT %d %d %d %lld %lld %.4f %.3f %.3f %.1f %.1f %lld\n", tempo, mult,
+    std::printf("RESULT %d %d %d %lld %lld %.4f %.3f %.3f %.1f %.1f %lld %d\n", tempo, mult,
         result.clicks, static_cast<long long>(result.maxDeviation),
         static_cast<long long>(result.missing), result.tempo, result.cpuPercent,
         result.uiCpuPercent, result.meanLightLagMs, result.lightLagMs,
-        static_cast<long long>(captured.size() / 2));
+        static_cast<long long>(captured.size() / 2), blocks);
     return 0;
 }
 
-int runAll(int seconds, int jobs)
+struct Case
 {
-    struct Case
-    {
-        int tempo;
-        int mult;
-    };
+    int tempo;
+    int mult;
+};
 
+void runCases(const std::vector<Case>& cases, int seconds, int jobs, bool blockUi)
+{
+    std::printf("%-7s %-5s %6s %7s %11s %8s %14s %16s %22s %9s\n", "tempo", "note", "rate",
+        "clicks", "max dev", "missing", "tempo heard", "CPU %: all / UI", "light lag ms mean/max",
+        "UI blocks");
+    std::size_t next = 0;
+    while (next < cases.size()) {
+        std::vector<std::unique_ptr<QProcess>> running;
+        for (int j = 0; j < jobs && next < cases.size(); ++j, ++next) {
+            auto process = std::make_unique<QProcess>();
+            QStringList args { QStringLiteral("--case"), QString::number(cases[next].tempo),
+                QString::number(cases[next].mult), QString::number(seconds) };
+            if (blockUi)
+                args << QStringLiteral("--block-ui");
+            process->start(QCoreApplication::applicationFilePath(), args);
+            running.push_back(std::move(process));
+        }
+        for (auto& process : running) {
+            process->waitForFinished(-1);
+            int tempo = 0, mult = 0, clicks = 0, blocks = 0;
+            long long deviation = 0, missing = 0, frames = 0;
+            double heard = 0, cpu = 0, uiCpu = 0, meanLag = 0, lag = 0;
+            const QByteArray out = process->readAllStandardOutput();
+            if (std::sscanf(out.constData(),
+                    "RESULT %d %d %d %lld %lld %lf %lf %lf %lf %lf %lld %d", &tempo, &mult, &clicks,
+                    &deviation, &missing, &heard, &cpu, &uiCpu, &meanLag, &lag, &frames, &blocks)
+                != 12) {
+                std::printf("a case failed (exit %d): %s\n", process->exitCode(),
+                    process->readAllStandardError().constData());
+                continue;
+            }
+            const char* note = mult == 1 ? "1/4" : mult == 2 ? "1/8" : "1/16";
+            std::printf(
+                "%-7d %-5s %6d %7d %7lld smp %8lld %14.4f %8.3f / %5.3f %12.1f /%7.1f %9d\n", tempo,
+                note, tempo * mult, clicks, deviation, missing, heard, cpu, uiCpu, meanLag, lag,
+                blocks);
+            std::fflush(stdout);
+        }
+    }
+}
+
+int runAll(int seconds, int loadSeconds, int jobs)
+{
     std::vector<Case> cases;
     for (int tempo : { 40, 120, 351 })
         for (int mult : { 1, 2, 4 })
@@ -255,38 +324,23 @@ int runAll(int seconds, int jobs)
     // Typed tempos in sixteenths, up to the fastest the engine times.
     cases.push_back({ 600, 4 });
     cases.push_back({ 2000, 4 });
+    runCases(cases, seconds, jobs, false);
+    if (loadSeconds <= 0)
+        return 0;
 
-    std::printf("%-7s %-5s %6s %7s %11s %8s %14s %14s %13s\n", "tempo", "note", "rate", "clicks",
-        "max dev", "missing", "tempo heard", "CPU %: all / UI", "light lag ms mean/max");
-    std::size_t next = 0;
-    while (next < cases.size()) {
-        std::vector<std::unique_ptr<QProcess>> running;
-        for (int j = 0; j < jobs && next < cases.size(); ++j, ++next) {
-            auto process = std::make_unique<QProcess>();
-            process->start(QCoreApplication::applicationFilePath(),
-                { QStringLiteral("--case"), QString::number(cases[next].tempo),
-                    QString::number(cases[next].mult), QString::number(seconds) });
-            running.push_back(std::move(process));
-        }
-        for (auto& process : running) {
-            process->waitForFinished(-1);
-            int tempo = 0, mult = 0, clicks = 0;
-            long long deviation = 0, missing = 0, frames = 0;
-            double heard = 0, cpu = 0, uiCpu = 0, meanLag = 0, lag = 0;
-            const QByteArray out = process->readAllStandardOutput();
-            if (std::sscanf(out.constData(), "RESULT %d %d %d %lld %lld %lf %lf %lf %lf %lf %lld",
-                    &tempo, &mult, &clicks, &deviation, &missing, &heard, &cpu, &uiCpu, &meanLag,
-                    &lag, &frames)
-                != 11) {
-                std::printf("a case failed (exit %d): %s\n", process->exitCode(),
-                    process->readAllStandardError().constData());
-                continue;
-            }
-            const char* note = mult == 1 ? "1/4" : mult == 2 ? "1/8" : "1/16";
-            std::printf("%-7d %-5s %6d %7d %7lld smp %8lld %14.4f %8.3f / %5.3f %10.1f /%5.1f\n",
-                tempo, note, tempo * mult, clicks, deviation, missing, heard, cpu, uiCpu, meanLag,
-                lag);
-        }
+    const int loops = 2 * QThread::idealThreadCount();
+    std::printf("\nUnder %d busy loops (2 per core), each case's UI thread held up for 2 s at "
+                "random moments, %d s a case:\n",
+        loops, loadSeconds);
+    std::vector<std::unique_ptr<QProcess>> busy;
+    for (int i = 0; i < loops; ++i) {
+        busy.push_back(std::make_unique<QProcess>());
+        busy.back()->start(QCoreApplication::applicationFilePath(), { QStringLiteral("--busy") });
+    }
+    runCases({ { 120, 1 }, { 351, 4 }, { 2000, 4 } }, loadSeconds, 3, true);
+    for (auto& process : busy) {
+        process->kill();
+        process->waitForFinished(-1);
     }
     return 0;
 }
@@ -295,20 +349,29 @@ int runAll(int seconds, int jobs)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--busy") == 0) {
+        std::atomic<std::uint64_t> spin { 0 };
+        for (;;)
+            spin.fetch_add(1, std::memory_order_relaxed);
+    }
     // The engine form holds the menus, which need the widget application; no display is needed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 5 && (args[1] == "--case" || args[1] == "--sdl"))
-        return runCase(args[2].toInt(), args[3].toInt(), args[4].toInt(), args[1] == "--sdl");
+    if (args.size() >= 5 && (args[1] == "--case" || args[1] == "--sdl"))
+        return runCase(args[2].toInt(), args[3].toInt(), args[4].toInt(), args[1] == "--sdl",
+            args.contains(QStringLiteral("--block-ui")));
     int seconds = 20;
+    int loadSeconds = 30;
     int jobs = 3;
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args[i] == "--seconds")
             seconds = args[i + 1].toInt();
+        else if (args[i] == "--load-seconds")
+            loadSeconds = args[i + 1].toInt();
         else if (args[i] == "--jobs")
             jobs = std::max(1, args[i + 1].toInt());
     }
-    return runAll(seconds, jobs);
+    return runAll(seconds, loadSeconds, jobs);
 }

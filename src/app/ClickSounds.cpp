@@ -29,9 +29,14 @@ const std::array<const char*, ClickSounds::kClipCount>& ClickSounds::clipNames()
 ClickSounds::ClickSounds(Platform& platform, QString clipFolder)
     : m_platform(platform)
     , m_clipFolder(std::move(clipFolder))
-{}
+{
+    m_platform.audio->addSource(&m_steps);
+}
 
-ClickSounds::~ClickSounds() = default;
+ClickSounds::~ClickSounds()
+{
+    m_platform.audio->removeSource(&m_steps);
+}
 
 void ClickSounds::LoadClickSoundIds()
 {
@@ -78,21 +83,25 @@ std::shared_ptr<const AudioClip> ClickSounds::clip(int id)
 void ClickSounds::PlayResWav(
     std::optional<double> Id, const QString& ResType, std::optional<std::int64_t> at)
 {
-    if (!Id || ResType != kResType)
+    if (ResType != kResType)
         return;
-    const auto id = CInt(*Id);
-    if (!id)
-        return;
-    auto sound = clip(*id);
+    const AudioClip* sound = clipOf(Id);
     if (!sound)
         return;
     AudioEngine& engine = *m_platform.audio;
-    engine.playClip(std::move(sound), at.value_or(engine.now()));
+    engine.playClip(clip(*CInt(*Id)), at.value_or(engine.now()));
+}
+
+const AudioClip* ClickSounds::clipOf(std::optional<double> Id)
+{
+    const auto id = Id ? CInt(*Id) : std::nullopt;
+    return id ? clip(*id).get() : nullptr;
 }
 
 void ClickSounds::StopSound()
 {
     m_platform.audio->purge();
+    m_steps.purge();
 }
 
 bool ClickSounds::PlayWavFile(

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/StepWalker.h"
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -11,8 +13,9 @@ struct AudioClip;
 struct Platform;
 
 // The metronome's click sounds: the table of the 24 built-in clips, the four clip choices for
-// the pattern letters, and the program's three sound procedures, all on the audio engine's one
-// clip voice (each clip cuts off the one sounding). UI thread only.
+// the pattern letters, the program's three sound procedures, and the step engine's audio side,
+// which plays the steps' clips on a clip voice of its own (each clip cuts off the one sounding).
+// UI thread only.
 class ClickSounds
 {
 public:
@@ -46,7 +49,8 @@ public:
     void PlayResWav(
         std::optional<double> Id, const QString& ResType, std::optional<std::int64_t> at = {});
 
-    // Stops every clip and file sound: the one sounding and those placed ahead.
+    // Stops every clip and file sound: the one sounding and those placed ahead. The step engine's
+    // timers tick on.
     void StopSound();
 
     // Plays a WAV file at once. Async returns as soon as it is placed; otherwise the call waits
@@ -57,10 +61,19 @@ public:
 
     // The decoded clip of an id 101..124, read once and kept; null when it cannot be read.
     std::shared_ptr<const AudioClip> clip(int id);
+    // The clip of a click choice as PlayResWav finds it; null where it plays nothing. Kept as
+    // long as this object.
+    const AudioClip* clipOf(std::optional<double> Id);
+
+    // Where the step engine's players walk their patterns; mixed into the audio engine while
+    // this object lives.
+    StepWalker& steps() { return m_steps; }
 
 private:
     Platform& m_platform;
     QString m_clipFolder;
     std::array<std::shared_ptr<const AudioClip>, kClipCount> m_clips;
     std::array<bool, kClipCount> m_clipFailed {};
+    // Declared after the clips, which it plays: gone (and off the engine) before them.
+    StepWalker m_steps;
 };

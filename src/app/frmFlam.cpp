@@ -7,13 +7,15 @@
 #include "platform/basic/Conversions.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace {
 
 // A light changes once its click is due within this many samples of leaving the speakers: a
 // millisecond, well inside a display frame, so that a poll a hair early needs no second one.
 constexpr std::int64_t kLightEarlySamples = 44;
+// While the metronome player runs the lights look for new steps this often: well inside a
+// display frame. A step the audio side rendered ahead is waited for exactly.
+constexpr std::int64_t kLightPollSamples = 353; // 8 ms
 
 } // namespace
 
@@ -23,27 +25,12 @@ frmFlam::frmFlam(Platform& platform,
     const WakeTimerFactory& timers,
     QObject* parent)
     : QObject(parent)
-    , Timer1(
-          *platform.audio,
-          StepInterval,
-          timers(),
-          [this](std::int64_t due) {
-              Timer1_Timer(due);
-          },
-          [this](bool stepsAhead) {
-              timerDisabled(stepsAhead, false);
-          })
-    , Timer2(
-          *platform.audio,
-          StepInterval,
-          timers(),
-          [this](std::int64_t due) {
-              Timer2_Timer(due);
-          },
-          [this](bool stepsAhead) {
-              timerDisabled(stepsAhead, true);
-          })
-    , Timer3(*platform.audio, StepInterval, timers(), {}, {})
+    , Timer1([this](bool enabled) {
+        m_sounds.steps().setEnabled(StepWalker::Player::Pattern, enabled, m_platform.audio->now());
+    })
+    , Timer2([this](bool enabled) {
+        metronomeSwitched(enabled);
+    })
     , m_platform(platform)
     , m_lights(lights)
     , m_sounds(sounds)
@@ -94,8 +81,7 @@ void frmFlam::Label3_Change()
     if (!interval)
         return;
     StepInterval = interval;
-    Timer1.intervalChanged();
-    Timer2.intervalChanged();
+    m_sounds.steps().setInterval(*interval);
 }
 
 void frmFlam::txtRit_Change()
@@ -123,6 +109,7 @@ void frmFlam::Flamenko(const QString& Pattern)
     StepPattern = Pattern;
     // txtBB is a number after any change; before the first one there is no start to honour.
     StepPosition = CInt(m_txtBB).value_or(1);
+    handOver();
     Timer1.setEnabled(true);
 }
 
@@ -130,91 +117,72 @@ void frmFlam::SvirajNormal(const QString& Pattern)
 {
     StepPattern = Pattern;
     StepPosition = 1;
+    handOver();
 }
 
-void frmFlam::Timer1_Timer(std::int64_t due)
+void frmFlam::handOver()
 {
-    Play(StepPosition, due);
-    ++StepPosition;
+    auto steps = std::make_unique<StepWalker::Pattern>();
+    steps->pattern.reserve(static_cast<std::size_t>(StepPattern.size()));
+    steps->metronome.reserve(static_cast<std::size_t>(StepPattern.size()));
+    for (QChar letter : StepPattern) {
+        steps->pattern.push_back(Play(letter));
+        steps->metronome.push_back(PlayNormal(letter));
+    }
+    m_sounds.steps().setPattern(std::move(steps), StepPosition);
 }
 
-void frmFlam::Timer2_Timer(std::int64_t due)
+StepWalker::Step frmFlam::Play(QChar letter)
 {
-    PlayNormal(StepPosition, due);
-    ++StepPosition;
-}
-
-QChar frmFlam::letterAt(std::int16_t Position) const
-{
-    if (Position < 1 || Position > StepPattern.size())
-        return QChar();
-    return StepPattern[Position - 1];
-}
-
-void frmFlam::wrapAfterStep(std::int16_t& Position) const
-{
-    // Past the end too (a start beyond a shorter pattern, an empty pattern): the next step is
-    // the first. The tick's increment then never overflows.
-    if (Position >= StepPattern.size() || Position == std::numeric_limits<std::int16_t>::max())
-        Position = 0;
-}
-
-void frmFlam::Play(std::int16_t& Position, std::int64_t due)
-{
-    const QChar letter = letterAt(Position);
-    const QString resType = QStringLiteral("RESTYPE");
-    if (letter == u'F')
-        m_sounds.PlayResWav(m_sounds.FirstBeatSound, resType, due);
-    else if (letter == u'U')
-        m_sounds.PlayResWav(m_sounds.UpBeatSound, resType, due);
-    else if (letter == u'D')
-        m_sounds.PlayResWav(m_sounds.DownBeatSound, resType, due);
-    else if (letter == u'A')
-        m_sounds.PlayResWav(m_sounds.AccentBeatSound, resType, due);
-    else if (letter == u'P')
-        m_sounds.PlayResWav(ClickSounds::kPauseClipId, resType, due);
-    wrapAfterStep(Position);
-}
-
-void frmFlam::PlayNormal(std::int16_t& Position, std::int64_t due)
-{
-    const QChar letter = letterAt(Position);
-    const QString resType = QStringLiteral("RESTYPE");
     std::optional<double> sound;
-    if (letter == u'U')
+    if (letter == u'F')
+        sound = m_sounds.FirstBeatSound;
+    else if (letter == u'U')
         sound = m_sounds.UpBeatSound;
     else if (letter == u'D')
         sound = m_sounds.DownBeatSound;
     else if (letter == u'A')
         sound = m_sounds.AccentBeatSound;
-    if (letter == u'U' || letter == u'D' || letter == u'A') {
-        m_sounds.PlayResWav(sound, resType, due);
-        m_pendingLights.push_back({ due, letter });
-        if (m_pendingLights.size() == 1)
-            showDueLights();
-    }
-    wrapAfterStep(Position);
+    else if (letter == u'P')
+        sound = ClickSounds::kPauseClipId;
+    return { m_sounds.clipOf(sound), StepWalker::Light::None };
 }
 
-void frmFlam::timerDisabled(bool stepsAhead, bool withLights)
+StepWalker::Step frmFlam::PlayNormal(QChar letter)
 {
-    // A click placed ahead belongs to a step the stopped timer would not have reached yet.
-    if (stepsAhead)
-        m_sounds.StopSound();
-    if (withLights) {
-        m_pendingLights.clear();
+    // The letters the metronome player sounds are those that light a beat.
+    if (letter == u'U' || letter == u'A')
+        return { Play(letter).clip, StepWalker::Light::Accent };
+    if (letter == u'D')
+        return { Play(letter).clip, StepWalker::Light::Down };
+    return {};
+}
+
+void frmFlam::metronomeSwitched(bool enabled)
+{
+    m_sounds.steps().setEnabled(StepWalker::Player::Metronome, enabled, m_platform.audio->now());
+    // Steps of an earlier run still on their way from the audio side light nothing.
+    m_pendingLights.clear();
+    if (enabled) {
+        ++m_metronomeRun;
+        showDueLights();
+    } else {
         m_lightWake->cancel();
     }
 }
 
 void frmFlam::showDueLights()
 {
+    while (const auto lit = m_sounds.steps().takeLit()) {
+        if (lit->run == m_metronomeRun && Timer2.isEnabled())
+            m_pendingLights.push_back(*lit);
+    }
     const std::int64_t sounding = m_platform.audio->soundingSample();
     while (
         !m_pendingLights.empty() && m_pendingLights.front().due <= sounding + kLightEarlySamples) {
-        const QChar letter = m_pendingLights.front().letter;
+        const StepWalker::Light light = m_pendingLights.front().light;
         m_pendingLights.pop_front();
-        if (letter == u'D') {
+        if (light == StepWalker::Light::Down) {
             m_lights.setImage5Visible(false);
             zeleno(m_lights);
         } else {
@@ -223,7 +191,10 @@ void frmFlam::showDueLights()
             m_lights.setImage4Visible(false);
         }
     }
+    if (!Timer2.isEnabled())
+        return;
+    std::int64_t wait = kLightPollSamples;
     if (!m_pendingLights.empty())
-        m_lightWake->wakeAfter(
-            wakeMsForSamples(m_pendingLights.front().due - kLightEarlySamples - sounding));
+        wait = std::min(wait, m_pendingLights.front().due - kLightEarlySamples - sounding);
+    m_lightWake->wakeAfter(wakeMsForSamples(wait));
 }

@@ -3,6 +3,7 @@
 #include "app/ClickRate.h"
 #include "app/FlamMenus.h"
 #include "app/StepTimer.h"
+#include "app/StepWalker.h"
 #include "platform/basic/WakeTimer.h"
 #include "windows/SingleInstance.h"
 
@@ -19,7 +20,7 @@ class ClickSounds;
 struct Platform;
 
 // The hidden engine form: two step players that walk a pattern of letters, one letter per step,
-// and place a click for each on the audio clock. `Timer2` drives the metronome player, which
+// and sound a click for each on its exact sample. `Timer2` drives the metronome player, which
 // also moves the main window's beat lights; `Timer1` drives the pattern player, which knows the
 // letters "F" and "P" too and moves no light. `Timer3` has no steps; the main window's stop
 // disables it with the others.
@@ -33,9 +34,12 @@ struct Platform;
 //   "P"     the pause clip (116)     silent            unchanged
 //
 // The main window writes the click rate into Label3 and the pattern player's inputs into txtRit
-// and txtBB, hands over the pattern with Flamenko or SvirajNormal and enables the timers. Each
-// step's click is placed at its exact due sample (see StepTimer); its lights change when that
-// sample leaves the speakers, polled from a UI timer.
+// and txtBB, hands over the pattern with Flamenko or SvirajNormal and enables the timers. The
+// players step on the audio side (StepWalker: the ticks, the wrap, each click on its exact
+// sample); this form hands it the pattern as Play and PlayNormal sound it, the step interval and
+// the timers' switches, and lights the beats of the metronome player's steps when their samples
+// leave the speakers, polled from a UI timer. The clip choices are read when a pattern is handed
+// over.
 //
 // The program's one engine form is loaded with the main window, which it calls back (lights,
 // sounds), and goes with it. UI thread only.
@@ -76,6 +80,7 @@ public:
     // Starts the pattern player on `Pattern` from the position in txtBB.
     void Flamenko(const QString& Pattern);
     // Hands `Pattern` to the metronome player from its first step; the caller enables Timer2.
+    // Either one, while a player runs, makes its next step the pattern's start.
     void SvirajNormal(const QString& Pattern);
 
     // Every menu of the application; the windows that use them show them as popups.
@@ -91,33 +96,28 @@ private:
     QString m_txtBB;
     bool m_clampingTxtBB = false;
 
-    // The pattern being stepped, the 1-based position of the next step, and the distance
-    // between steps (empty until a timeable rate first arrives).
+    // The pattern handed over last, its start position, and the distance between steps (empty
+    // until a timeable rate first arrives). The position of the next step lives on the audio
+    // side, which moves it on.
     QString StepPattern;
-    std::int16_t StepPosition = 0;
+    std::int16_t StepPosition = 1;
     std::optional<ExactInterval> StepInterval;
-
-    struct LightStep
-    {
-        std::int64_t due;
-        QChar letter;
-    };
 
     void Label3_Change();
     void txtRit_Change();
     void txtBB_Change();
 
-    void Timer1_Timer(std::int64_t due);
-    void Timer2_Timer(std::int64_t due);
-    void Play(std::int16_t& Position, std::int64_t due);
-    void PlayNormal(std::int16_t& Position, std::int64_t due);
-    QChar letterAt(std::int16_t Position) const;
-    void wrapAfterStep(std::int16_t& Position) const;
+    // What a letter's step sounds and lights: Play for the pattern player, PlayNormal for the
+    // metronome player.
+    StepWalker::Step Play(QChar letter);
+    StepWalker::Step PlayNormal(QChar letter);
+    void handOver();
 
-    void timerDisabled(bool stepsAhead, bool withLights);
+    void metronomeSwitched(bool enabled);
     void showDueLights();
 
-    std::deque<LightStep> m_pendingLights;
+    std::uint32_t m_metronomeRun = 0;
+    std::deque<StepWalker::Lit> m_pendingLights;
     std::unique_ptr<WakeTimer> m_lightWake;
     FlamMenus m_menus;
 };

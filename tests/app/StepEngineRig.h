@@ -14,6 +14,7 @@
 #include "platform/basic/WakeTimer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -161,17 +162,18 @@ inline void writeTestClips(const QString& folder, int frames = 220)
     }
 }
 
-// The engine form with the test clips, default click choices and virtual time.
+// The engine form with the test clips (`clipFrames` long), default click choices and virtual
+// time.
 struct StepEngineRig
 {
-    explicit StepEngineRig(std::int64_t latencyFrames = 0)
+    explicit StepEngineRig(std::int64_t latencyFrames = 0, int clipFrames = 220)
     {
         if (latencyFrames != 0) {
             fake.platform.audio =
                 std::make_unique<AudioEngine>(std::make_unique<OfflineAudioDevice>(
                     OfflineAudioDevice::kDefaultBlockFrames, latencyFrames));
         }
-        writeTestClips(clipFolder.path());
+        writeTestClips(clipFolder.path(), clipFrames);
         sounds = std::make_unique<ClickSounds>(fake.platform, clipFolder.path());
         sounds->LoadClickSoundIds();
         lights = std::make_unique<FakeBeatLights>(engine());
@@ -195,19 +197,21 @@ struct StepEngineRig
         }
     };
 
-    // The clips that started since the last call, as (clip id, sample).
+    // The clips heard since the last call, as (clip id, sample), found in the rendered sound:
+    // each test clip is a burst of its own level after silence.
     std::vector<Start> takeStarts()
     {
         std::vector<Start> starts;
-        for (const auto& start : engine().takeClipStarts()) {
-            int id = 0;
-            for (int c = ClickSounds::kFirstClipId;
-                 c < ClickSounds::kFirstClipId + ClickSounds::kClipCount; ++c) {
-                if (sounds->clip(c).get() == start.clip)
-                    id = c;
+        const std::vector<float> heard = device().takeCaptured();
+        for (std::size_t i = 0; i < heard.size(); i += 2) {
+            const float level = heard[i];
+            if (level != 0.0f && m_lastLevel == 0.0f) {
+                const int id = 100 + static_cast<int>(std::lround(level * 32768.0f / 1000.0f));
+                starts.push_back({ id, m_heardFrames + static_cast<std::int64_t>(i / 2) });
             }
-            starts.push_back({ id, start.sample });
+            m_lastLevel = level;
         }
+        m_heardFrames += static_cast<std::int64_t>(heard.size() / 2);
         return starts;
     }
 
@@ -217,4 +221,8 @@ struct StepEngineRig
     std::unique_ptr<FakeBeatLights> lights;
     std::unique_ptr<VirtualTimeline> timeline;
     std::unique_ptr<frmFlam> flam;
+
+private:
+    std::int64_t m_heardFrames = 0;
+    float m_lastLevel = 0.0f;
 };

@@ -1,6 +1,6 @@
 #include "StepEngineRig.h"
 #include "app/ClickRate.h"
-#include "app/StepTimer.h"
+#include "app/StepWalker.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +62,7 @@ std::int64_t startMetronome(StepEngineRig& rig, const QString& rate, const QStri
 {
     rig.flam->setLabel3(rate);
     rig.flam->SvirajNormal(pattern);
-    const std::int64_t first = rig.engine().now() + StepTimer::kStartSamples;
+    const std::int64_t first = rig.engine().now() + StepWalker::kStartSamples;
     rig.flam->Timer2.setEnabled(true);
     return first;
 }
@@ -125,7 +125,7 @@ TEST(frmFlamTest, EachPlayerStepsItsPatternLetterByLetterOnTheExactGrid)
             // The same start text again raises no change, so nothing clamps it to this pattern.
             rig.flam->setTxtRit(pattern);
             rig.flam->setTxtBB(QString::fromLatin1(c.start));
-            first = rig.engine().now() + StepTimer::kStartSamples;
+            first = rig.engine().now() + StepWalker::kStartSamples;
             rig.flam->Flamenko(pattern);
         } else {
             first = startMetronome(rig, rate, pattern);
@@ -158,7 +158,7 @@ TEST(frmFlamTest, TxtBBIsClampedOnceToThePattern)
     }
 }
 
-TEST(frmFlamTest, NewRateAndPatternTakeEffectFromTheNextStepAndUntimeableRatesAreIgnored)
+TEST(frmFlamTest, NewRateTakesEffectFromTheTickAfterTheNextAndUntimeableRatesAreIgnored)
 {
     StepEngineRig rig;
     const auto first = startMetronome(rig, QStringLiteral(" 120"), QStringLiteral("UDDD"));
@@ -170,14 +170,63 @@ TEST(frmFlamTest, NewRateAndPatternTakeEffectFromTheNextStepAndUntimeableRatesAr
     const std::int64_t third = first + 2 * 22050;
     rig.timeline->advanceTo(third + kBlock);
     // As the eighth-note button does while playing: the rate, the pattern, Timer2 (still on).
-    // The next step comes one new interval after the last one played, from the first letter.
+    // The next tick was set by the last one: it comes at the old interval, from the first letter;
+    // the ticks after it at the new one.
     rig.flam->setLabel3(QStringLiteral("240"));
     rig.flam->SvirajNormal(QStringLiteral("UDDD"));
     rig.flam->Timer2.setEnabled(true);
-    rig.timeline->advanceTo(third + 2 * 11025 + kBlock);
-    const Starts wanted { { kDown, third }, { kUp, third + 11025 }, { kDown, third + 2 * 11025 } };
+    const std::int64_t fourth = third + 22050;
+    rig.timeline->advanceTo(fourth + 2 * 11025 + kBlock);
+    const Starts wanted { { kDown, third }, { kUp, fourth }, { kDown, fourth + 11025 },
+        { kDown, fourth + 2 * 11025 } };
     EXPECT_EQ(rig.takeStarts(), wanted);
-    EXPECT_EQ(rig.lights->state(), "-z-");
+    EXPECT_EQ(rig.lights->state(), "--4");
+}
+
+TEST(frmFlamTest, ARunsFirstStepComesAfterTheIntervalItsTimerHadAtItsLastTick)
+{
+    StepEngineRig rig;
+    // First start after load: the design interval of 1 ms, held to the engine's lead.
+    const auto first = startMetronome(rig, QStringLiteral(" 120"), QStringLiteral("UD"));
+    rig.timeline->advanceTo(first + 22050 + kBlock);
+    EXPECT_EQ(rig.takeStarts(), (Starts { { kUp, first }, { kDown, first + 22050 } }));
+
+    // Stop, and start again later: the first step comes one interval of the last tick after.
+    rig.flam->Timer2.setEnabled(false);
+    rig.timeline->advanceTo(first + 100000);
+    EXPECT_TRUE(rig.takeStarts().empty());
+    auto restart = [&rig](const char* rate) {
+        rig.flam->Timer2.setEnabled(false);
+        rig.flam->setLabel3(QString::fromLatin1(rate));
+        rig.flam->SvirajNormal(QStringLiteral("UD"));
+        const std::int64_t at = rig.engine().now();
+        rig.flam->Timer2.setEnabled(true);
+        return at;
+    };
+    std::int64_t at = restart(" 120");
+    rig.timeline->advanceTo(at + 22050 + kBlock);
+    EXPECT_EQ(rig.takeStarts(), (Starts { { kUp, at + 22050 } }));
+
+    // A dial drag restarts at every move, faster than the steps come: silence until it rests.
+    // Each rate just written waits for the tick after the first.
+    for (const char* rate : { " 150", " 180", " 210", " 240" }) {
+        at = restart(rate);
+        rig.timeline->advanceTo(at + 8000);
+    }
+    EXPECT_TRUE(rig.takeStarts().empty());
+    rig.timeline->advanceTo(at + 22050 + 11025 + kBlock);
+    EXPECT_EQ(rig.takeStarts(), (Starts { { kUp, at + 22050 }, { kDown, at + 22050 + 11025 } }));
+
+    // The pattern player's timer has its own interval: never ticked, so the lead only.
+    rig.flam->Timer2.setEnabled(false);
+    rig.flam->setTxtRit(QStringLiteral("F"));
+    rig.flam->setTxtBB(QStringLiteral("1"));
+    const std::int64_t patternAt = rig.engine().now();
+    rig.flam->Flamenko(QStringLiteral("F"));
+    rig.timeline->advanceTo(patternAt + StepWalker::kStartSamples + 11025 + kBlock);
+    EXPECT_EQ(rig.takeStarts(),
+        (Starts { { kFirst, patternAt + StepWalker::kStartSamples },
+            { kFirst, patternAt + StepWalker::kStartSamples + 11025 } }));
 }
 
 TEST(frmFlamTest, CustomTempoStaysOnTheExactGridOverTwoThousandSteps)
@@ -208,23 +257,24 @@ TEST(frmFlamTest, CustomTempoStaysOnTheExactGridOverTwoThousandSteps)
     }
 }
 
-TEST(frmFlamTest, StopCancelsTheClickPlacedAheadAndItsLightAndAStartBeginsANewRun)
+TEST(frmFlamTest, StopSoundCutsTheClickSoundingAndTheStepsPlayOn)
 {
-    StepEngineRig rig;
+    StepEngineRig rig(0, 20000);
     const auto first = startMetronome(rig, QStringLiteral(" 120"), QStringLiteral("UD"));
-    // The second step is placed ahead by now, but not yet due.
-    rig.timeline->advanceTo(first + 22050 - 1000);
-    rig.flam->Timer2.setEnabled(false);
-    rig.timeline->advanceTo(first + 3 * 22050);
-    EXPECT_EQ(rig.takeStarts(), (Starts { { kUp, first } }));
-    EXPECT_EQ(rig.lights->state(), "A--");
-    EXPECT_EQ(rig.lights->changedAt.size(), 3u); // the first step's three lights only
-
-    rig.flam->SvirajNormal(QStringLiteral("DU"));
-    const std::int64_t again = rig.engine().now() + StepTimer::kStartSamples;
-    rig.flam->Timer2.setEnabled(true);
-    rig.timeline->advanceTo(again + 22050 + kBlock);
-    EXPECT_EQ(rig.takeStarts(), (Starts { { kDown, again }, { kUp, again + 22050 } }));
+    rig.timeline->advanceTo(first + 1000);
+    rig.sounds->StopSound();
+    rig.timeline->advanceTo(first + 22050 + kBlock);
+    const std::vector<float> heard = rig.device().captured();
+    auto level = [&heard](std::int64_t frame) {
+        return heard.at(static_cast<std::size_t>(frame) * 2);
+    };
+    // The long click fades out over the ramp from the block after the purge, and the next step
+    // sounds on its sample.
+    const std::int64_t cutAt = (first + 1000) / kBlock * kBlock + kBlock;
+    EXPECT_FLOAT_EQ(level(cutAt - 1), clipLevel(kUp));
+    EXPECT_EQ(level(cutAt + AudioEngine::kCutRampFrames), 0.0f);
+    EXPECT_EQ(level(first + 22049), 0.0f);
+    EXPECT_FLOAT_EQ(level(first + 22050), clipLevel(kDown));
 }
 
 TEST(frmFlamTest, LightsWaitForTheClickToLeaveTheSpeakers)
@@ -245,26 +295,22 @@ TEST(frmFlamTest, LightsWaitForTheClickToLeaveTheSpeakers)
     EXPECT_EQ(rig.lights->state(), "--4");
 }
 
-TEST(frmFlamTest, HeldUpUIThreadPlaysOnlyTheLatestMissedStepAndKeepsTheGrid)
+TEST(frmFlamTest, AHeldUpUIThreadMakesNoClickLateAndTheLightsCatchUpInOrder)
 {
     StepEngineRig rig;
-    const auto first = startMetronome(rig, QStringLiteral("600"), QStringLiteral("UDDD"));
+    const auto first = startMetronome(rig, QStringLiteral("600"), QStringLiteral("UDDA"));
     rig.timeline->advanceTo(first + kBlock);
     // The audio device plays on for ten steps of 4410 samples while no UI timer runs.
     rig.device().renderFrames(10 * 4410);
-    const std::int64_t resumedAt = rig.engine().now();
-    rig.timeline->advanceTo(resumedAt + 4410);
     const auto starts = rig.takeStarts();
-    ASSERT_GE(starts.size(), 3u);
-    EXPECT_EQ(starts[0], (StepEngineRig::Start { kUp, first }));
-    // Steps placed ahead before the hold-up keep their time.
-    std::size_t i = 1;
-    for (; i < starts.size() && starts[i].sample < resumedAt; ++i)
-        EXPECT_EQ(starts[i].sample, first + 4410 * static_cast<std::int64_t>(i));
-    EXPECT_LE(starts[i - 1].sample, first + StepTimer::kLeadSamples + StepTimer::kSlackSamples);
-    // Of those missed while held up, only the latest plays, at once; then the grid goes on.
-    ASSERT_LT(i + 1, starts.size());
-    EXPECT_EQ(starts[i].sample, resumedAt);
-    EXPECT_EQ((starts[i + 1].sample - first) % 4410, 0);
-    EXPECT_GT(starts[i + 1].sample, resumedAt);
+    const int letters[] = { kUp, kDown, kDown, kAccent };
+    ASSERT_EQ(starts.size(), 11u);
+    for (std::size_t k = 0; k < starts.size(); ++k)
+        EXPECT_EQ(
+            starts[k], (StepEngineRig::Start { letters[k % 4], first + 4410 * std::int64_t(k) }));
+    // Step 10 is the second "D" after the up-beat of step 8.
+    const std::size_t changes = rig.lights->changedAt.size();
+    rig.timeline->advanceTo(rig.engine().now() + 1);
+    EXPECT_EQ(rig.lights->state(), "--4");
+    EXPECT_GT(rig.lights->changedAt.size(), changes);
 }

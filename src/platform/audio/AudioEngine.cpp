@@ -19,6 +19,7 @@ AudioEngine::AudioEngine(std::unique_ptr<AudioDevice> device)
     , m_renderer([this](float* out, int frames) {
         render(out, frames);
     })
+    , m_clipVoice(&AudioEngine::releaseClip, this)
 {
     openDevice();
 }
@@ -57,6 +58,7 @@ AudioEngine::~AudioEngine()
 {
     m_device->stop();
     // No render runs any more: everything still placed or sounding is released here.
+    m_clipVoice.releaseAll();
     while (auto command = m_commands.pop())
         m_overflow.push_front(*command);
     for (const Command& command : m_overflow)
@@ -64,9 +66,6 @@ AudioEngine::~AudioEngine()
     m_overflow.clear();
     while (auto handle = m_finished.pop())
         delete *handle;
-    delete m_voice.handle;
-    for (Voice& voice : m_fading)
-        delete voice.handle;
     for (std::size_t i = 0; i < m_pendingCount; ++i)
         delete m_pending[i].handle;
     for (std::size_t i = 0; i < m_stashCount; ++i)
@@ -252,11 +251,11 @@ void AudioEngine::render(float* out, int frames)
         const PendingClip next = m_pending[0];
         std::move(m_pending.begin() + 1, m_pending.begin() + m_pendingCount, m_pending.begin());
         --m_pendingCount;
-        mixVoices(out, cursor, static_cast<int>(offset));
+        m_clipVoice.mix(out, cursor, static_cast<int>(offset));
         cursor = static_cast<int>(offset);
         startClip(next, blockStart + offset);
     }
-    mixVoices(out, cursor, frames);
+    m_clipVoice.mix(out, cursor, frames);
 
     for (int i = 0; i < frames * kChannels; ++i)
         out[i] = std::clamp(out[i], -1.0f, 1.0f);
@@ -326,84 +325,15 @@ void AudioEngine::applyPurge()
             m_pending[kept++] = m_pending[i];
     }
     m_pendingCount = kept;
-    if (m_voice.handle && m_voice.purges < requests)
-        cutVoice();
+    if (m_clipVoice.tag() && m_voicePurges < requests)
+        m_clipVoice.cut();
 }
 
 void AudioEngine::startClip(const PendingClip& pending, std::int64_t sample)
 {
-    ClipHandle* handle = pending.handle;
-    cutVoice();
-    m_voice.handle = handle;
-    m_voice.samples = handle->clip->samples.data();
-    m_voice.frames = handle->clip->frames();
-    m_voice.position = 0;
-    m_voice.fadeLeft = 0;
-    m_voice.purges = pending.purges;
-    m_starts.push(ClipStart { handle->clip.get(), sample });
-}
-
-void AudioEngine::cutVoice()
-{
-    if (!m_voice.handle)
-        return;
-    Voice* slot = nullptr;
-    for (Voice& fading : m_fading) {
-        if (!fading.handle) {
-            slot = &fading;
-            break;
-        }
-    }
-    if (!slot) {
-        // Cuts closer together than the ramp: the quietest fade gives way.
-        slot = &*std::min_element(
-            m_fading.begin(), m_fading.end(), [](const Voice& a, const Voice& b) {
-                return a.fadeLeft < b.fadeLeft;
-            });
-        retire(slot->handle);
-    }
-    *slot = m_voice;
-    slot->fadeLeft = kCutRampFrames;
-    m_voice = Voice {};
-}
-
-void AudioEngine::mixVoices(float* out, int from, int to)
-{
-    if (to <= from)
-        return;
-    if (m_voice.handle) {
-        const std::int64_t count =
-            std::min<std::int64_t>(to - from, m_voice.frames - m_voice.position);
-        const float* in = m_voice.samples + m_voice.position * kChannels;
-        float* mix = out + static_cast<std::ptrdiff_t>(from) * kChannels;
-        for (std::int64_t i = 0; i < count * kChannels; ++i)
-            mix[i] += in[i];
-        m_voice.position += count;
-        if (m_voice.position == m_voice.frames) {
-            retire(m_voice.handle);
-            m_voice = Voice {};
-        }
-    }
-    constexpr float kRampStep = 1.0f / (kCutRampFrames + 1);
-    for (Voice& fading : m_fading) {
-        if (!fading.handle)
-            continue;
-        const std::int64_t count =
-            std::min<std::int64_t>({ to - from, fading.frames - fading.position, fading.fadeLeft });
-        const float* in = fading.samples + fading.position * kChannels;
-        float* mix = out + static_cast<std::ptrdiff_t>(from) * kChannels;
-        for (std::int64_t i = 0; i < count; ++i) {
-            const float gain = static_cast<float>(fading.fadeLeft - i) * kRampStep;
-            mix[i * kChannels] += in[i * kChannels] * gain;
-            mix[i * kChannels + 1] += in[i * kChannels + 1] * gain;
-        }
-        fading.position += count;
-        fading.fadeLeft -= static_cast<int>(count);
-        if (fading.fadeLeft == 0 || fading.position == fading.frames) {
-            retire(fading.handle);
-            fading = Voice {};
-        }
-    }
+    m_clipVoice.start(*pending.handle->clip, pending.handle);
+    m_voicePurges = pending.purges;
+    m_starts.push(ClipStart { pending.handle->clip.get(), sample });
 }
 
 void AudioEngine::retire(ClipHandle* handle)
@@ -414,6 +344,11 @@ void AudioEngine::retire(ClipHandle* handle)
         m_stash[m_stashCount++] = handle;
     else
         m_leaked.fetch_add(1, std::memory_order_relaxed); // never freed here; counted instead
+}
+
+void AudioEngine::releaseClip(void* engine, void* handle)
+{
+    static_cast<AudioEngine*>(engine)->retire(static_cast<ClipHandle*>(handle));
 }
 
 void AudioEngine::publishSnapshot(std::int64_t sample, std::int64_t nanos, int frames)

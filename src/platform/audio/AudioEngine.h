@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/audio/AudioSource.h"
+#include "platform/audio/ClipVoice.h"
 #include "platform/audio/SpscQueue.h"
 
 #include <array>
@@ -29,7 +30,7 @@ public:
     static constexpr int kSampleRate = 44100;
     static constexpr int kChannels = 2;
     // Length of the fade that ends a clip cut off by another clip or a purge (about 1.5 ms).
-    static constexpr int kCutRampFrames = 64;
+    static constexpr int kCutRampFrames = ClipVoice::kCutRampFrames;
 
     // Starts the device. When it opens no output at all, the engine runs on a paced silent
     // device instead, so the clock still advances in real time (silentFallback() is then true).
@@ -116,16 +117,6 @@ private:
         std::uint64_t purges = 0; // purges asked for before this clip was placed
     };
 
-    struct Voice
-    {
-        ClipHandle* handle = nullptr;
-        const float* samples = nullptr;
-        std::int64_t frames = 0;
-        std::int64_t position = 0;
-        int fadeLeft = 0; // fading voices only: frames of the ramp still to play
-        std::uint64_t purges = 0;
-    };
-
     struct PendingClip
     {
         ClipHandle* handle;
@@ -135,7 +126,6 @@ private:
 
     static constexpr std::size_t kCommandCapacity = 4096;
     static constexpr std::size_t kPendingCapacity = 256;
-    static constexpr std::size_t kFadingCapacity = 4;
     static constexpr std::size_t kSourceCapacity = 32;
     static constexpr std::size_t kStashCapacity = 64;
     static constexpr std::size_t kStartLogCapacity = 4096;
@@ -152,9 +142,8 @@ private:
     void applyPurge();
     void applyCommand(const Command& command);
     void startClip(const PendingClip& pending, std::int64_t sample);
-    void cutVoice();
-    void mixVoices(float* out, int from, int to);
     void retire(ClipHandle* handle);
+    static void releaseClip(void* engine, void* handle);
     void publishSnapshot(std::int64_t sample, std::int64_t nanos, int frames);
 
     std::unique_ptr<AudioDevice> m_device;
@@ -193,8 +182,8 @@ private:
     std::atomic<int> m_snapshotFrames { 0 };
 
     // Render side: touched only under m_gate.
-    Voice m_voice;
-    std::array<Voice, kFadingCapacity> m_fading {};
+    ClipVoice m_clipVoice;
+    std::uint64_t m_voicePurges = 0; // purges asked for before the sounding clip was placed
     std::array<PendingClip, kPendingCapacity> m_pending {};
     std::size_t m_pendingCount = 0;
     std::uint64_t m_purgesApplied = 0;

@@ -1,0 +1,178 @@
+#include "app/StepWalker.h"
+
+#include "platform/audio/AudioClip.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// The timers' design interval of 1 ms, in whole samples.
+constexpr std::int64_t kDesignIntervalSamples = 44;
+
+} // namespace
+
+StepWalker::StepWalker()
+    : m_voice(&StepWalker::releaseNothing, nullptr)
+{}
+
+StepWalker::~StepWalker()
+{
+    // The owner has taken the walker off the audio engine: nothing renders it any more.
+    releaseRetired();
+    while (auto command = m_commands.pop())
+        delete command->pattern;
+    for (const Command& command : m_overflow)
+        delete command.pattern;
+    delete m_pattern;
+}
+
+void StepWalker::setPattern(std::unique_ptr<const Pattern> pattern, std::int16_t position)
+{
+    Command command;
+    command.kind = Command::Kind::SetPattern;
+    command.pattern = pattern.release();
+    command.position = position;
+    send(command);
+}
+
+void StepWalker::setInterval(const ExactInterval& interval)
+{
+    Command command;
+    command.kind = Command::Kind::SetInterval;
+    command.interval = interval;
+    send(command);
+}
+
+void StepWalker::setEnabled(Player player, bool enabled, std::int64_t at)
+{
+    Command command;
+    command.kind = enabled ? Command::Kind::Enable : Command::Kind::Disable;
+    command.player = player;
+    command.at = at;
+    send(command);
+}
+
+void StepWalker::purge()
+{
+    send(Command {});
+}
+
+std::optional<StepWalker::Lit> StepWalker::takeLit()
+{
+    return m_lit.pop();
+}
+
+void StepWalker::send(const Command& command)
+{
+    releaseRetired();
+    // Order matters (a pattern before the switch that plays it): once one command waits on this
+    // side, every later one waits behind it.
+    while (!m_overflow.empty() && m_commands.push(m_overflow.front()))
+        m_overflow.pop_front();
+    if (!m_overflow.empty() || !m_commands.push(command))
+        m_overflow.push_back(command);
+}
+
+void StepWalker::releaseRetired()
+{
+    while (auto pattern = m_retired.pop())
+        delete *pattern;
+}
+
+void StepWalker::render(float* mix, int frames, std::int64_t firstSample)
+{
+    while (auto command = m_commands.pop())
+        apply(*command);
+    // Ticks in time order, each clip started on its own sample: mix up to it, start, go on.
+    const std::int64_t end = firstSample + frames;
+    int cursor = 0;
+    while (Timer* timer = nextDue(end)) {
+        // Only a first tick can be due before the block (its switch came late): it plays at once.
+        const std::int64_t due = std::max(timer->next, firstSample);
+        const int offset = static_cast<int>(due - firstSample);
+        m_voice.mix(mix, cursor, offset);
+        cursor = offset;
+        tick(*timer, due);
+    }
+    m_voice.mix(mix, cursor, frames);
+}
+
+void StepWalker::apply(const Command& command)
+{
+    switch (command.kind) {
+    case Command::Kind::SetPattern:
+        if (m_pattern)
+            m_retired.push(m_pattern);
+        m_pattern = command.pattern;
+        StepPosition = command.position;
+        break;
+    case Command::Kind::SetInterval:
+        StepInterval = command.interval;
+        break;
+    case Command::Kind::Enable: {
+        Timer& timer = m_timers[static_cast<std::size_t>(command.player)];
+        if (timer.enabled)
+            break;
+        timer.enabled = true;
+        const std::int64_t wait =
+            timer.interval ? timer.interval->offsetOfStep(1) : kDesignIntervalSamples;
+        timer.next = command.at + std::max(wait, kStartSamples);
+        timer.stretch.reset();
+        if (command.player == Player::Metronome)
+            ++m_metronomeRuns;
+        break;
+    }
+    case Command::Kind::Disable:
+        m_timers[static_cast<std::size_t>(command.player)].enabled = false;
+        break;
+    case Command::Kind::Purge:
+        m_voice.cut();
+        break;
+    }
+}
+
+StepWalker::Timer* StepWalker::nextDue(std::int64_t before)
+{
+    // No tick runs before there is a step interval to set. On the same sample the pattern
+    // player ticks first.
+    Timer* earliest = nullptr;
+    for (Timer& timer : m_timers) {
+        if (timer.enabled && StepInterval && timer.next < before
+            && (!earliest || timer.next < earliest->next))
+            earliest = &timer;
+    }
+    return earliest;
+}
+
+void StepWalker::tick(Timer& timer, std::int64_t due)
+{
+    timer.interval = StepInterval;
+    const bool metronome = &timer == &m_timers[static_cast<std::size_t>(Player::Metronome)];
+    const std::vector<Step>* steps = nullptr;
+    if (m_pattern)
+        steps = metronome ? &m_pattern->metronome : &m_pattern->pattern;
+    const auto length = static_cast<std::int64_t>(steps ? steps->size() : 0);
+    // A position outside the pattern is a silent step.
+    if (StepPosition >= 1 && StepPosition <= length) {
+        const Step& step = (*steps)[static_cast<std::size_t>(StepPosition - 1)];
+        if (step.clip && step.clip->frames() > 0)
+            m_voice.start(*step.clip, const_cast<AudioClip*>(step.clip));
+        if (metronome && step.light != Light::None)
+            m_lit.push(Lit { due, step.light, m_metronomeRuns });
+    }
+    // Past the end too (a start beyond a shorter pattern, an empty pattern): the next step is
+    // the first, so the position never overflows.
+    if (StepPosition >= length || StepPosition == std::numeric_limits<std::int16_t>::max())
+        StepPosition = 0;
+    ++StepPosition;
+
+    if (timer.stretch && *timer.stretch == *StepInterval) {
+        ++timer.count;
+    } else {
+        timer.stretch = StepInterval;
+        timer.anchor = due;
+        timer.count = 1;
+    }
+    timer.next = timer.anchor + timer.stretch->offsetOfStep(timer.count);
+}

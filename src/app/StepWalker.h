@@ -1,0 +1,144 @@
+#pragma once
+
+#include "app/ClickRate.h"
+#include "platform/audio/AudioSource.h"
+#include "platform/audio/ClipVoice.h"
+#include "platform/audio/SpscQueue.h"
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <vector>
+
+struct AudioClip;
+
+// The step engine's audio side. The pattern player (`Timer1`) and the metronome player
+// (`Timer2`) walk the pattern inside the audio callback, one step per tick, and start each step's
+// clip on its very sample, so no hold-up of the UI thread can make a click late. The engine form
+// hands over what it holds (the pattern as each player sounds it, the position of the next step,
+// the step interval, the timers' switches) as commands, and reads back the steps that light a
+// beat.
+//
+// Ticks follow the engine form's timers. Each timer keeps its own interval, 1 ms until its first
+// tick; a tick sets it to the step interval of that moment, and the next tick comes that long
+// after. So a new step interval takes effect from the tick after the next, and a run's first
+// tick comes after the interval the timer had at its last tick (the previous run's rate), yet
+// never sooner than kStartSamples after the switch, which gives the command time to reach the
+// callback. A stretch of equal intervals lies on its exact grid: its tick k is due at its first
+// tick plus interval.offsetOfStep(k).
+//
+// Each step's clip cuts off the one sounding, on the walker's own clip voice.
+//
+// Threads: every public call but render() is for the UI thread; render() runs in the audio
+// callback and allocates, locks and waits on nothing.
+class StepWalker : public AudioSource
+{
+public:
+    enum class Player { Pattern, Metronome };
+    enum class Light : std::uint8_t { None, Accent, Down };
+
+    struct Step
+    {
+        const AudioClip* clip = nullptr; // none: a silent step
+        Light light = Light::None;
+    };
+
+    // A pattern as each player steps it, one Step per letter. The clips must outlive the walker.
+    struct Pattern
+    {
+        std::vector<Step> pattern;
+        std::vector<Step> metronome;
+    };
+
+    // The least time from a timer's switch to its first tick: 40 ms.
+    static constexpr std::int64_t kStartSamples = 1764;
+
+    StepWalker();
+    ~StepWalker() override;
+    StepWalker(const StepWalker&) = delete;
+    StepWalker& operator=(const StepWalker&) = delete;
+
+    // The pattern both players step from now on, and the 1-based position of the next step.
+    void setPattern(std::unique_ptr<const Pattern> pattern, std::int16_t position);
+    void setInterval(const ExactInterval& interval);
+    // Switches a timer; `at` is the audio clock's now() at the switch.
+    void setEnabled(Player player, bool enabled, std::int64_t at);
+    // Fades out the clip sounding; the steps still to come play on.
+    void purge();
+
+    // A step of the metronome player that lights a beat: the sample its click starts on, and the
+    // run it belongs to (the metronome player's runs are counted from 1 at each switch-on).
+    struct Lit
+    {
+        std::int64_t due = 0;
+        Light light = Light::None;
+        std::uint32_t run = 0;
+    };
+
+    // The lit steps in the order they were stepped. The callback keeps up to kLitCapacity of
+    // them for the UI; beyond that (a UI thread held up for several seconds at the fastest
+    // rates) it drops the newest.
+    std::optional<Lit> takeLit();
+
+    void render(float* mix, int frames, std::int64_t firstSample) override;
+
+private:
+    struct Command
+    {
+        enum class Kind {
+            SetPattern,
+            SetInterval,
+            Enable,
+            Disable,
+            Purge
+        } kind = Kind::Purge; // default: a purge
+        const Pattern* pattern = nullptr;
+        std::int16_t position = 1;
+        std::optional<ExactInterval> interval;
+        Player player = Player::Pattern;
+        std::int64_t at = 0;
+    };
+
+    struct Timer
+    {
+        bool enabled = false;
+        // The timer's own interval, set at each tick; empty for the design value of 1 ms.
+        std::optional<ExactInterval> interval;
+        // The stretch of equal intervals the ticks are on: its first tick and how many came since.
+        std::optional<ExactInterval> stretch;
+        std::int64_t anchor = 0;
+        std::int64_t count = 0;
+        std::int64_t next = 0; // due sample of the next tick
+    };
+
+    static constexpr std::size_t kCommandCapacity = 256;
+    static constexpr std::size_t kLitCapacity = 1024;
+
+    // UI thread.
+    void send(const Command& command);
+    void releaseRetired();
+
+    // Audio thread.
+    void apply(const Command& command);
+    Timer* nextDue(std::int64_t before);
+    void tick(Timer& timer, std::int64_t due);
+
+    static void releaseNothing(void*, void*) {}
+
+    SpscQueue<Command, kCommandCapacity> m_commands;
+    // Patterns the callback is done with, for deletion on the UI thread. Room for one per command
+    // that can be on its way, so it is never full.
+    SpscQueue<const Pattern*, 2 * kCommandCapacity> m_retired;
+    SpscQueue<Lit, kLitCapacity> m_lit;
+    std::deque<Command> m_overflow; // UI thread: commands waiting for room in the queue
+
+    // Audio thread.
+    const Pattern* m_pattern = nullptr;
+    std::int16_t StepPosition = 1;
+    std::optional<ExactInterval> StepInterval;
+    std::array<Timer, 2> m_timers {};
+    std::uint32_t m_metronomeRuns = 0;
+    ClipVoice m_voice;
+};
