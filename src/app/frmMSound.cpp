@@ -96,7 +96,9 @@ void frmMSound::buildControls()
         QFont font = bold->font();
         font.setBold(true);
         bold->setFont(font);
-        auto* caption = new QLabel(QString::fromLatin1(letter.rest), frame);
+        // The caption's leading blank is the bold letter's place: the letter stands there, right
+        // against the rest, so the row reads as one word ("First Beat:").
+        auto* caption = new QLabel(QString::fromLatin1(letter.rest).mid(1), frame);
         auto* box = new QComboBox(frame);
         box->setObjectName(QStringLiteral("Combo%1").arg(row + 1));
         box->setEditable(true);
