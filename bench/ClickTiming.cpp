@@ -69,9 +69,7 @@ void writeBenchClips(const QString& folder)
                 level * std::exp(-n / 25.0) * std::cos(2 * std::numbers::pi * 1500 * n / kRate);
             wavbytes::put16(data, static_cast<std::uint16_t>(static_cast<std::int16_t>(v)));
         }
-        const auto bytes =
-            wavbytes::riff({ wavbytes::chunk("fmt ", wavbytes::formatBody(1, 1, kRate, 16)),
-                wavbytes::chunk("data", data) });
+        const auto bytes = wavbytes::wavFile(1, kRate, 16, data);
         QFile file(folder + u'/' + QString::fromLatin1(ClickSounds::clipNames()[i]) + ".wav");
         if (!file.open(QIODevice::WriteOnly))
             std::abort();

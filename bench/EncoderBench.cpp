@@ -46,9 +46,7 @@ QByteArray musicWav()
         wavbytes::put16(data, static_cast<std::uint16_t>(std::lround(l * 32767)));
         wavbytes::put16(data, static_cast<std::uint16_t>(std::lround(r * 32767)));
     }
-    const wavbytes::Bytes file =
-        wavbytes::riff({ wavbytes::chunk("fmt ", wavbytes::formatBody(1, 2, kRate, 16)),
-            wavbytes::chunk("data", data) });
+    const wavbytes::Bytes file = wavbytes::wavFile(2, kRate, 16, data);
     return QByteArray(
         reinterpret_cast<const char*>(file.data()), static_cast<qsizetype>(file.size()));
 }

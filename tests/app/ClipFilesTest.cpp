@@ -69,8 +69,7 @@ TEST_P(ClipFilesTest, IsPcmOfItsExactLengthStartingAtTheAttackAndEndingFaded)
     // A plain 16-bit PCM RIFF file at 44100 Hz: 'fmt ' then 'data', nothing else, sizes that add
     // up. The header is the one the layout gives for data of this length.
     const auto layout =
-        wavbytes::riff({ wavbytes::chunk("fmt ", wavbytes::formatBody(1, clip.channels, 44100, 16)),
-            wavbytes::chunk("data", wavbytes::Bytes(frames * clip.channels * 2)) });
+        wavbytes::wavFile(clip.channels, 44100, 16, wavbytes::Bytes(frames * clip.channels * 2));
     ASSERT_EQ(bytes.size(), qsizetype(layout.size()));
     EXPECT_EQ(bytes.left(44), QByteArray(reinterpret_cast<const char*>(layout.data()), 44));
 

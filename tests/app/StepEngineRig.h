@@ -153,9 +153,7 @@ inline void writeTestClips(const QString& folder, int frames = 220)
         wavbytes::Bytes data;
         for (int f = 0; f < frames; ++f)
             wavbytes::put16(data, static_cast<std::uint16_t>((id - 100) * 1000));
-        const auto bytes =
-            wavbytes::riff({ wavbytes::chunk("fmt ", wavbytes::formatBody(1, 1, 44100, 16)),
-                wavbytes::chunk("data", data) });
+        const auto bytes = wavbytes::wavFile(1, 44100, 16, data);
         QFile file(folder + u'/' + QString::fromLatin1(ClickSounds::clipNames()[i]) + ".wav");
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));

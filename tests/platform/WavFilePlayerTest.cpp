@@ -31,7 +31,7 @@ struct Fixture
         Bytes pcm;
         for (std::int64_t i = 0; i < frames; ++i)
             put16(pcm, 8192);
-        const Bytes file = riff({ chunk("fmt ", formatBody(1, 1, 44100, 16)), chunk("data", pcm) });
+        const Bytes file = wavFile(1, 44100, 16, pcm);
         path = dir.filePath(QStringLiteral("sound.wav"));
         QFile out(path);
         if (out.open(QIODevice::WriteOnly))

@@ -47,10 +47,7 @@ bool writeToneWav(const QString& path,
     Bytes pcm;
     for (const std::int16_t sample : tone(seconds, sampleRate, channels, frequency, amplitude))
         put16(pcm, static_cast<std::uint16_t>(sample));
-    const Bytes file = riff({ chunk("fmt ",
-                                  formatBody(1, static_cast<std::uint16_t>(channels),
-                                      static_cast<std::uint32_t>(sampleRate), 16)),
-        chunk("data", pcm) });
+    const Bytes file = wavFile(channels, sampleRate, 16, pcm);
     return writeAll(
         path, QByteArray(reinterpret_cast<const char*>(file.data()), qsizetype(file.size())));
 }

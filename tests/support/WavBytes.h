@@ -1,7 +1,9 @@
 #pragma once
 
 // Builds WAV files byte by byte for the tests, laid out as writers lay them out (or, when told,
-// with lying sizes).
+// with lying sizes). A plain file comes from the program's own writer.
+
+#include "platform/audio/WavWriter.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -57,6 +59,14 @@ inline Bytes riff(const std::vector<Bytes>& chunks, std::int64_t claimedSize = -
     put32(out, static_cast<std::uint32_t>(claimedSize >= 0 ? claimedSize : body.size()));
     out.insert(out.end(), body.begin(), body.end());
     return out;
+}
+
+// A canonical file of PCM samples (wavFileBytes); empty for a format the writer refuses.
+inline Bytes wavFile(int channels, int rate, int bits, const Bytes& pcm)
+{
+    const QByteArray file = wavFileBytes(channels, rate, bits,
+        QByteArray(reinterpret_cast<const char*>(pcm.data()), static_cast<qsizetype>(pcm.size())));
+    return Bytes(file.begin(), file.end());
 }
 
 inline Bytes samples16(std::initializer_list<std::int16_t> values)

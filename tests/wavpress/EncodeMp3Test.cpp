@@ -415,9 +415,7 @@ TEST_F(EncodeMp3Test, VbrHoldsForOneEncodingOnly)
         wavbytes::put16(data, static_cast<std::uint16_t>(noise));
         wavbytes::put16(data, static_cast<std::uint16_t>(noise));
     }
-    ASSERT_TRUE(writeFile(path("in.wav"),
-        wavbytes::riff({ wavbytes::chunk("fmt ", wavbytes::formatBody(1, 2, 44100, 16)),
-            wavbytes::chunk("data", data) })));
+    ASSERT_TRUE(writeFile(path("in.wav"), wavbytes::wavFile(2, 44100, 16, data)));
 
     ASSERT_EQ(library.SetVBR(1, 0, 0, 320), 0);
     ASSERT_EQ(encode(path("in.wav"), path("vbr.mp3"), 128), 0);
