@@ -4,6 +4,7 @@
 #include "app/frmMSound.h"
 #include "app/frmMtroNew.h"
 #include "app/frmPatern.h"
+#include "app/frmfrekvencije.h"
 #include "app/frmpoly.h"
 #include "platform/Platform.h"
 #include "platform/basic/MessageBoxService.h"
@@ -150,7 +151,9 @@ void AppWindows::showFrmMSoundModal()
 
 void AppWindows::showFrmfrekvencijeModal()
 {
-    tellNotAvailable(*m_platform.boxes, QStringLiteral("The tone generator"));
+    // Made afresh at every showing: it starts with 440 Hz and half a second.
+    frmfrekvencije::load(m_platform).exec();
+    frmfrekvencije::unload();
 }
 
 // TODO(issue: help and about box): the help file.
