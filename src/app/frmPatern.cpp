@@ -256,6 +256,7 @@ void frmPatern::ProveriFje()
     }
     txtBB_Change();
     const PatternRecord record { edited.name, edited.pattern, txtBB->text() };
+    reloadBook();
 
     // Every name first: a pattern found earlier in the book must not let a name in twice.
     if (m_book.indexOfName(record.name)) {
@@ -286,6 +287,7 @@ void frmPatern::ProveriFje()
 
 void frmPatern::Command1_Click()
 {
+    reloadBook();
     if (m_book.size() == 0 || !SelectedIndex)
         return;
     const qsizetype index = *SelectedIndex;
@@ -302,6 +304,26 @@ void frmPatern::Command1_Click()
     showBookAt(index);
 }
 
+void frmPatern::reloadBook()
+{
+    const QStringList shown = m_book.records();
+    m_book.load();
+    if (m_book.records() == shown)
+        return;
+    // The selection follows its record; one that is gone leaves nothing selected.
+    std::optional<qsizetype> selected;
+    if (SelectedIndex && *SelectedIndex < shown.size()) {
+        const qsizetype at = m_book.records().indexOf(shown[*SelectedIndex]);
+        if (at >= 0)
+            selected = at;
+    }
+    SelectedIndex = selected;
+    const QString name = txtRit1->currentText();
+    m_names->setStringList(m_book.names());
+    txtRit1->setCurrentIndex(selected ? static_cast<int>(*selected) : -1);
+    txtRit1->setEditText(name);
+}
+
 void frmPatern::showBookAt(qsizetype index)
 {
     PuniFje();
@@ -312,6 +334,8 @@ void frmPatern::showBookAt(qsizetype index)
     const qsizetype shown = std::min(index, m_book.size() - 1);
     txtRit1->setCurrentIndex(static_cast<int>(shown));
     List1_Click(shown);
+    // Remove may have greyed out over an empty book: there is something to remove again.
+    Command1->setEnabled(true);
 }
 
 void frmPatern::tellWriteFailed(const QString& reason)

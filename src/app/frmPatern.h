@@ -69,6 +69,9 @@ private:
     void Command2_Click();
     void ProveriFje();
     void Command1_Click();
+    // The file as it is now, before a change rewrites it, so that what was added or removed by
+    // hand since it was read is not undone; the fields keep what was typed.
+    void reloadBook();
     // After a change of the file: the names again, and `index` (the last record when past the
     // end) selected and shown.
     void showBookAt(qsizetype index);

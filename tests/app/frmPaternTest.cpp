@@ -233,6 +233,10 @@ TEST(frmPatern, RemoveTakesTheSelectedRecordAndLeavesAnEmptyFileAfterTheLast)
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(rig.dialog->Command1, &enter);
     EXPECT_FALSE(rig.dialog->Command1->isEnabled());
+    // A record saved into the empty book can be removed again.
+    rig.edit("b", "D", "1");
+    clickOn(rig.dialog->Command2);
+    EXPECT_TRUE(rig.dialog->Command1->isEnabled());
 }
 
 TEST(frmPatern, OkStartsThePatternPlayerAsTheToggleWouldAtTheDialTempo)
@@ -335,4 +339,28 @@ TEST(frmPatern, AFailedWriteIsToldAndLeavesTheOldFileByteForByte)
     clickOn(rig.dialog->Command2);
     EXPECT_TRUE(rig.boxes().shown().empty());
     EXPECT_EQ(rig.file(), QByteArray("a;U|1\r\nb;D|1\r\nc;UD|1\r\n"));
+}
+
+TEST(frmPatern, WhatWasChangedInTheFileByHandSinceItWasReadIsKept)
+{
+    PatternRig rig("a;U|1\r\n");
+    rig.writeFile("z;A|1\r\na;U|1\r\nh;D|1\r\n");
+    rig.edit("n", "ud", "1");
+    clickOn(rig.dialog->Command2);
+    EXPECT_EQ(rig.file(), QByteArray("z;A|1\r\na;U|1\r\nh;D|1\r\nn;UD|1\r\n"));
+    EXPECT_EQ(rig.names(), QStringList({ "z", "a", "h", "n" }));
+
+    // A name added by hand is in use; the typed fields stay.
+    rig.writeFile("a;U|1\r\nn;UD|1\r\ndup;DDD|1\r\n");
+    rig.edit("dup", "uuu", "1");
+    BoxRequest box = rig.press(rig.dialog->Command2);
+    EXPECT_TRUE(box.text.startsWith(QStringLiteral("Pattern Name already in use.")))
+        << box.text.toStdString();
+    EXPECT_EQ(rig.fields(), QStringList({ "dup", "UUU", "1" }));
+
+    // Remove takes the record shown, wherever the file now keeps it.
+    rig.writeFile("n;UD|1\r\na;U|1\r\n");
+    box = rig.press(rig.dialog->Command1);
+    EXPECT_EQ(box.text, QStringLiteral("Remove n from the list?"));
+    EXPECT_EQ(rig.file(), QByteArray("a;U|1\r\n"));
 }
