@@ -240,29 +240,37 @@ TEST(AudioEngineTest, PurgeAlsoDropsClipsStillWaitingForRoomInTheQueue)
     EXPECT_EQ(clip.use_count(), 1);
 }
 
-TEST(AudioEngineTest, SourcesAreMixedOnTheClockAndRemovedForGood)
+TEST(AudioEngineTest, SourcesAreMixedOnTheClockAndRampedOutWhenRemoved)
 {
-    OfflineEngine fixture(100);
-    RecordingSource source;
-    auto clip = constantClip(50, 0.5f, 0.0f);
-    fixture.device->renderFrames(250);
-    fixture.engine->addSource(&source);
-    fixture.engine->playClip(clip, 400);
-    fixture.device->renderFrames(250);
-    fixture.engine->removeSource(&source);
-    const int blocksWhenRemoved = source.blocks.load();
-    fixture.device->renderFrames(300);
+    // Blocks longer and shorter than the ramp: the fade carries over into the blocks after.
+    for (const int block : { 100, 7 }) {
+        SCOPED_TRACE(block);
+        OfflineEngine fixture(block);
+        RecordingSource source;
+        auto clip = constantClip(50, 0.5f, 0.0f);
+        fixture.device->renderFrames(250);
+        fixture.engine->addSource(&source);
+        fixture.engine->playClip(clip, 400);
+        fixture.device->renderFrames(250);
+        fixture.engine->removeSource(&source);
+        const int blocksWhenRemoved = source.blocks.load();
+        fixture.device->renderFrames(300);
 
-    EXPECT_EQ(source.blocks.load(), blocksWhenRemoved);
-    EXPECT_EQ(source.gaps.load(), 0);
-    const auto& out = fixture.device->captured();
-    // Added between blocks: heard from the next block's first sample (250 fell mid-block 200..300,
-    // whose last 50 frames were the block's remainder, so the source starts at 250).
-    EXPECT_EQ(left(out, 249), 0.0f);
-    EXPECT_EQ(right(out, 250), 0.125f);
-    EXPECT_EQ(left(out, 400), 0.625f); // the clip and the source add up
-    EXPECT_EQ(right(out, 499), 0.125f);
-    EXPECT_EQ(right(out, 500), 0.0f);
+        EXPECT_EQ(source.blocks.load(), blocksWhenRemoved) << "not rendered after the removal";
+        EXPECT_EQ(source.gaps.load(), 0) << "its fade goes on from the sample where it stopped";
+        const auto& out = fixture.device->captured();
+        // Added between blocks: heard from the next block's first sample.
+        EXPECT_EQ(left(out, 249), 0.0f);
+        EXPECT_EQ(right(out, 250), 0.125f);
+        EXPECT_EQ(left(out, 400), 0.625f); // the clip and the source add up
+        EXPECT_EQ(right(out, 499), 0.125f);
+        // Removed before sample 500: it falls over the ramp instead of stopping mid-wave.
+        for (int i = 0; i < AudioEngine::kCutRampFrames; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_FLOAT_EQ(right(out, 500 + i), 0.125f * FadeTail::gain(FadeTail::kFrames - i));
+        }
+        EXPECT_EQ(right(out, 500 + AudioEngine::kCutRampFrames), 0.0f);
+    }
 }
 
 TEST(AudioEngineTest, RemoveSourceWaitsForTheDeviceThread)

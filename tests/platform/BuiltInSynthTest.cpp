@@ -1,5 +1,6 @@
 #include "SmfWriter.h"
 #include "platform/audio/AudioEngine.h"
+#include "platform/audio/FadeTail.h"
 #include "platform/audio/OfflineAudioDevice.h"
 #include "platform/midi/BuiltInSynthPort.h"
 #include "platform/midi/MidiFilePlayer.h"
@@ -33,6 +34,26 @@ struct SynthRig
         for (std::int64_t i = 2 * from; i < 2 * to; ++i)
             sum += double(out.at(std::size_t(i))) * out.at(std::size_t(i));
         return std::sqrt(sum / double(2 * (to - from)));
+    }
+
+    // The largest change from one frame to the next in frames [from, to), either channel.
+    float largestStep(std::int64_t from, std::int64_t to) const
+    {
+        const auto& out = device->captured();
+        float largest = 0.0f;
+        for (std::int64_t i = 2 * from; i + 2 < 2 * to; ++i)
+            largest =
+                std::max(largest, std::fabs(out.at(std::size_t(i + 2)) - out.at(std::size_t(i))));
+        return largest;
+    }
+
+    float peak(std::int64_t from, std::int64_t to) const
+    {
+        const auto& out = device->captured();
+        float largest = 0.0f;
+        for (std::int64_t i = 2 * from; i < 2 * to; ++i)
+            largest = std::max(largest, std::fabs(out.at(std::size_t(i))));
+        return largest;
     }
 
     std::int64_t firstSound(std::int64_t from, float above = 1e-6f) const
@@ -125,6 +146,56 @@ TEST(BuiltInSynthTest, NotesPlacedAnywhereInABlockStartWithinTheSynthsOwnBlockOf
             EXPECT_GE(onset, at - kRiseJitter);
             EXPECT_LT(onset, at + 64 + kRiseJitter);
         }
+    }
+}
+
+TEST(BuiltInSynthTest, SeeksAndACloseInTheMiddleOfANoteLeaveNoJumpInTheSound)
+{
+    // A warm pad's low notes, one a second, each held to the next: a smooth wave whose largest
+    // step from frame to frame is small beside its height, so a cut mid-wave stands out.
+    // Every seek lands on a note's start, so there is sound on both sides of it.
+    QTemporaryDir dir;
+    SmfWriter song(0, 480);
+    song.track().event(0, { 0xC0, 89 });
+    for (const int note : { 48, 50, 52, 53, 55, 57 })
+        song.noteOn(0, 0, note, 127).noteOff(960, 0, note);
+    song.end();
+    const QString path = dir.filePath(QStringLiteral("flute.mid"));
+    ASSERT_TRUE(song.save(path));
+
+    SynthRig rig(512);
+    SynthMidiFiles files(*rig.engine, rig.fonts);
+    auto player = files.newPlayer();
+    ASSERT_EQ(player->open(path), MidiFileError::None);
+    ASSERT_TRUE(player->play());
+    constexpr std::int64_t kSecond = AudioEngine::kSampleRate;
+    rig.device->renderFrames(kSecond / 2);
+    std::vector<std::int64_t> cuts;
+    for (const int ms : { 4000, 1000, 3000, 2000 }) {
+        cuts.push_back(rig.engine->now());
+        player->seek(ms);
+        rig.device->renderFrames(kSecond / 2 + 1000 * cuts.size());
+    }
+    cuts.push_back(rig.engine->now());
+    player->close();
+    rig.device->renderFrames(kSecond / 2);
+
+    // How steep and how high the wave is, settled: the half second after each seek but its
+    // first 0.2 s.
+    float steady = 0.0f;
+    float height = 0.0f;
+    for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
+        steady = std::max(steady, rig.largestStep(cuts[i] + kSecond / 5, cuts[i + 1]));
+        height = std::max(height, rig.peak(cuts[i] + kSecond / 5, cuts[i + 1]));
+    }
+    ASSERT_GT(height, 0.05f) << "the file sounds";
+    ASSERT_LT(steady, height / 8) << "a smooth wave";
+    // Fading over the ramp, the old sound steps at most its own steepest step plus one ramp
+    // step of its height; the new note rising adds at most its own steepest step.
+    const float allowed = 2 * steady + height * FadeTail::gain(1);
+    for (const std::int64_t cut : cuts) {
+        SCOPED_TRACE(cut);
+        EXPECT_LE(rig.largestStep(cut - 1, cut + 4 * FadeTail::kFrames), allowed);
     }
 }
 

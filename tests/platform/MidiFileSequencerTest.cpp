@@ -18,6 +18,7 @@ struct SynthLog
     std::int64_t rendered = 0;
     int releases = 0;
     int resets = 0;
+    bool silent = false;
 };
 
 class RecordingSynth : public MidiSynth
@@ -27,7 +28,12 @@ public:
         : m_log(log)
     {}
 
-    void send(std::uint32_t message) override { m_log.sent.push_back({ m_log.rendered, message }); }
+    // As a real synth, one that was silent may sound after any message.
+    void send(std::uint32_t message) override
+    {
+        m_log.sent.push_back({ m_log.rendered, message });
+        m_log.silent = false;
+    }
 
     void renderAdd(float* mix, int frames) override
     {
@@ -39,6 +45,8 @@ public:
     void releaseAll() override { ++m_log.releases; }
 
     void reset() override { ++m_log.resets; }
+
+    bool silent() const override { return m_log.silent; }
 
 private:
     SynthLog& m_log;
@@ -143,6 +151,7 @@ TEST(MidiFileSequencerTest, PauseHoldsThePositionAndReleasesNotesAndPlayGoesOn)
 TEST(MidiFileSequencerTest, SeekResetsTheSynthAndSendsOnlyTheSettingsBeforeThePoint)
 {
     Rig rig;
+    rig.log.silent = true;
     rig.sequencer.seek(1000);
     EXPECT_EQ(rig.sequencer.position(), 1000) << "seen at once, before the audio thread";
     rig.render(64, 64);
@@ -158,6 +167,76 @@ TEST(MidiFileSequencerTest, SeekResetsTheSynthAndSendsOnlyTheSettingsBeforeThePo
 
     rig.sequencer.seek(50000);
     EXPECT_EQ(rig.sequencer.position(), 2000) << "kept within the file";
+}
+
+TEST(MidiFileSequencerTest, ASeekWhileSoundingCrossfadesToTheNewPlace)
+{
+    Rig rig;
+    rig.sequencer.play();
+    rig.render(500, 100);
+    rig.sequencer.seek(1500);
+    rig.sequencer.seek(1200); // overtakes the first before the audio thread saw it
+    EXPECT_EQ(rig.sequencer.position(), 1200);
+    std::vector<float> mix(2 * 100);
+    rig.sequencer.render(mix.data(), 100, rig.clock);
+    rig.clock += 100;
+    // The synth's sound is a constant 1: the old sound's fade and the new place's rise add up
+    // to it on every frame, so nothing jumps.
+    for (int i = 0; i < 100; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_FLOAT_EQ(mix[std::size_t(2 * i)], 1.0f);
+    }
+    rig.render(800, 100);
+    EXPECT_EQ(rig.log.resets, 2) << "load, then one seek";
+    EXPECT_EQ(rig.sequencer.position(), 2000);
+    // The fade was rendered ahead (64 frames after the 500 played), then the settings before
+    // 1200 were sent again; the file's sample 2000 came 800 frames after the seek.
+    const std::vector<TimedMessage> expected { { 0, midiMessage(0xC0, 5) },
+        { 0, midiMessage(0x90, 60, 100) }, { 100, midiMessage(0xB0, 7, 90) },
+        { 564, midiMessage(0xC0, 5) }, { 564, midiMessage(0xB0, 7, 90) },
+        { 1364, midiMessage(0x80, 62, 0) } };
+    EXPECT_EQ(rig.log.sent, expected);
+}
+
+TEST(MidiFileSequencerTest, TheSettingsReplayedKeepTheirOrderAndOnlyTheLastOfEachValue)
+{
+    const std::vector<TimedMessage> events { { 0, midiMessage(0xC0, 5) },
+        { 0, midiMessage(0xB0, 7, 100) }, { 10, midiMessage(0xE0, 0, 0x40) },
+        { 20, midiMessage(0xB0, 0, 1) }, { 20, midiMessage(0xC0, 7) },
+        { 30, midiMessage(0xB0, 7, 90) }, { 40, midiMessage(0xE0, 0, 0x50) },
+        { 40, midiMessage(0xE1, 0, 0x30) }, { 50, midiMessage(0xB0, 101, 0) },
+        { 50, midiMessage(0xB0, 100, 0) }, { 50, midiMessage(0xB0, 6, 12) },
+        { 55, midiMessage(0xB0, 100, 1) }, { 55, midiMessage(0xB0, 6, 64) },
+        { 60, midiMessage(0xB0, 121, 0) }, { 70, midiMessage(0xB0, 11, 127) },
+        { 75, midiMessage(0xD0, 20) }, { 80, midiMessage(0xB0, 11, 64) },
+        { 85, midiMessage(0x90, 60, 100) }, { 90, midiMessage(0xD0, 30) },
+        { 100, midiMessage(0xB0, 7, 10) } };
+
+    struct Case
+    {
+        std::size_t end;
+        std::vector<std::uint32_t> replayed;
+    };
+
+    const Case cases[] = {
+        { 0, {} },
+        { 2, { midiMessage(0xC0, 5), midiMessage(0xB0, 7, 100) } },
+        // The bank select is read by the program change after it; each data entry acts on the
+        // parameter chosen before it; the reset of all controllers comes after the values it
+        // resets. Volume, bend, expression and pressure keep only their last value.
+        { 19,
+            { midiMessage(0xC0, 5), midiMessage(0xB0, 0, 1), midiMessage(0xC0, 7),
+                midiMessage(0xB0, 7, 90), midiMessage(0xE0, 0, 0x50), midiMessage(0xE1, 0, 0x30),
+                midiMessage(0xB0, 101, 0), midiMessage(0xB0, 100, 0), midiMessage(0xB0, 6, 12),
+                midiMessage(0xB0, 100, 1), midiMessage(0xB0, 6, 64), midiMessage(0xB0, 121, 0),
+                midiMessage(0xB0, 11, 64), midiMessage(0xD0, 30) } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.end);
+        EXPECT_EQ(MidiFileSequencer::settingsBefore(events, c.end), c.replayed);
+    }
+    EXPECT_EQ(MidiFileSequencer::settingsBefore(events, 99).back(), midiMessage(0xB0, 7, 10))
+        << "an end past the last event takes them all";
 }
 
 } // namespace

@@ -212,7 +212,8 @@ bool AudioEngine::drainHereIfIdle()
     bool expected = false;
     if (!m_gate.compare_exchange_strong(expected, true, std::memory_order_acquire))
         return false;
-    applyCommands();
+    applyCommands(
+        m_clock.load(std::memory_order_relaxed) + m_framesSkipped.load(std::memory_order_relaxed));
     m_gate.store(false, std::memory_order_release);
     return true;
 }
@@ -236,11 +237,12 @@ void AudioEngine::render(float* out, int frames)
     for (std::size_t i = 0; i < stashed; ++i)
         retire(m_stash[i]);
 
-    applyCommands();
+    applyCommands(blockStart);
 
     std::fill_n(out, frames * kChannels, 0.0f);
     for (std::size_t i = 0; i < m_sourceCount; ++i)
         m_sources[i]->render(out, frames, blockStart);
+    m_removedSources.mixInto(out, frames);
 
     // Each clip starts on its own sample: mix up to it, cut, start, go on.
     int cursor = 0;
@@ -264,16 +266,16 @@ void AudioEngine::render(float* out, int frames)
     m_gate.store(false, std::memory_order_release);
 }
 
-void AudioEngine::applyCommands()
+void AudioEngine::applyCommands(std::int64_t sample)
 {
     applyPurge();
     while (auto command = m_commands.pop()) {
-        applyCommand(*command);
+        applyCommand(*command, sample);
         m_commandsApplied.fetch_add(1, std::memory_order_release);
     }
 }
 
-void AudioEngine::applyCommand(const Command& command)
+void AudioEngine::applyCommand(const Command& command, std::int64_t sample)
 {
     switch (command.kind) {
     case Command::Kind::PlayClip: {
@@ -302,6 +304,10 @@ void AudioEngine::applyCommand(const Command& command)
         const auto end = m_sources.begin() + m_sourceCount;
         const auto found = std::find(m_sources.begin(), end, command.source);
         if (found != end) {
+            // `sample` is where the next block starts, wherever the command is applied.
+            m_removedSources.capture([&](float* tail, int frames) {
+                command.source->render(tail, frames, sample);
+            });
             std::move(found + 1, end, found);
             --m_sourceCount;
         }

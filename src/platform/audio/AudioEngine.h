@@ -2,6 +2,7 @@
 
 #include "platform/audio/AudioSource.h"
 #include "platform/audio/ClipVoice.h"
+#include "platform/audio/FadeTail.h"
 #include "platform/audio/SpscQueue.h"
 
 #include <array>
@@ -29,7 +30,8 @@ class AudioEngine
 public:
     static constexpr int kSampleRate = 44100;
     static constexpr int kChannels = 2;
-    // Length of the fade that ends a clip cut off by another clip or a purge (about 1.5 ms).
+    // Length of the fade that ends a clip cut off by another clip or a purge, and a source
+    // removed (about 1.5 ms).
     static constexpr int kCutRampFrames = ClipVoice::kCutRampFrames;
 
     // Starts the device. When it opens no output at all, the engine runs on a paced silent
@@ -52,8 +54,10 @@ public:
     // Stops every clip at once: the one sounding and those placed and not yet started.
     void purge();
 
-    // Sources are mixed from the next block on. removeSource returns once the audio thread no
-    // longer uses the source, so the caller may then destroy it.
+    // Sources are mixed from the next block on. A removed source is ramped out like a cut clip:
+    // its next kCutRampFrames frames are rendered at once, fading, and sound from the next
+    // block on. removeSource returns once the audio thread no longer uses the source, so the
+    // caller may then destroy it.
     void addSource(AudioSource* source);
     void removeSource(AudioSource* source);
 
@@ -138,9 +142,9 @@ private:
     bool drainHereIfIdle();
 
     // Audio thread (or the UI thread holding m_gate while the device renders nowhere else).
-    void applyCommands();
+    void applyCommands(std::int64_t sample);
     void applyPurge();
-    void applyCommand(const Command& command);
+    void applyCommand(const Command& command, std::int64_t sample);
     void startClip(const PendingClip& pending, std::int64_t sample);
     void retire(ClipHandle* handle);
     static void releaseClip(void* engine, void* handle);
@@ -189,6 +193,7 @@ private:
     std::uint64_t m_purgesApplied = 0;
     std::array<AudioSource*, kSourceCapacity> m_sources {};
     std::size_t m_sourceCount = 0;
+    FadeTail m_removedSources;
     std::array<ClipHandle*, kStashCapacity> m_stash {};
     std::size_t m_stashCount = 0;
     std::atomic<std::uint64_t> m_leaked { 0 };

@@ -54,7 +54,6 @@ void ClipVoice::mix(float* out, int from, int to)
         if (m_voice.position == m_voice.frames)
             release(m_voice);
     }
-    constexpr float kRampStep = 1.0f / (kCutRampFrames + 1);
     for (Voice& fading : m_fading) {
         if (!fading.tag)
             continue;
@@ -62,7 +61,7 @@ void ClipVoice::mix(float* out, int from, int to)
             std::min<std::int64_t>({ to - from, fading.frames - fading.position, fading.fadeLeft });
         const float* in = fading.samples + fading.position * 2;
         for (std::int64_t i = 0; i < count; ++i) {
-            const float gain = static_cast<float>(fading.fadeLeft - i) * kRampStep;
+            const float gain = FadeTail::gain(fading.fadeLeft - static_cast<int>(i));
             mixed[i * 2] += in[i * 2] * gain;
             mixed[i * 2 + 1] += in[i * 2 + 1] * gain;
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/audio/FadeTail.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -15,8 +17,7 @@ struct AudioClip;
 class ClipVoice
 {
 public:
-    // About 1.5 ms.
-    static constexpr int kCutRampFrames = 64;
+    static constexpr int kCutRampFrames = FadeTail::kFrames;
 
     // Receives the tag of a clip the voice no longer reads: played to its end, faded out, or
     // given up because more cuts came within one ramp than there are fading slots.

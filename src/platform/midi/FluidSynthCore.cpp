@@ -126,7 +126,19 @@ void FluidSynthCore::releaseAll()
 
 void FluidSynthCore::reset()
 {
+    // Nothing of the sound before the reset may follow it: not the rest of the library's
+    // current block, rendered ahead, nor the voices the reset stops, which the library lets
+    // ring on for a block or two and then drops mid-wave. Both are rendered to nowhere.
+    // (Whoever wants the old sound to end smoothly renders its fade first.)
+    const int ahead = (kLibraryBlock - m_phase) % kLibraryBlock;
+    if (ahead > 0)
+        fluid_synth_write_float(m_synth, ahead, m_scratch.data(), 0, 2, m_scratch.data(), 1, 2);
+    m_phase = 0;
     fluid_synth_system_reset(m_synth);
+    for (int block = 0; block < kResetBlocks && activeVoices() > 0; ++block) {
+        fluid_synth_write_float(
+            m_synth, kLibraryBlock, m_scratch.data(), 0, 2, m_scratch.data(), 1, 2);
+    }
 }
 
 int FluidSynthCore::activeVoices() const

@@ -50,6 +50,8 @@ private:
 
     // FluidSynth renders in blocks of this many frames and takes messages in between them.
     static constexpr int kLibraryBlock = 64;
+    // The most blocks a reset waits for the stopped voices to go.
+    static constexpr int kResetBlocks = 16;
 
     std::shared_ptr<SoundFontBank> m_bank;
     _fluid_hashtable_t* m_settings = nullptr;

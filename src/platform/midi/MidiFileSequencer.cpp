@@ -3,6 +3,8 @@
 #include "platform/midi/MidiSynth.h"
 
 #include <algorithm>
+#include <array>
+#include <bitset>
 
 namespace {
 
@@ -12,16 +14,75 @@ bool isNoteMessage(std::uint32_t message)
     return kind == 0x80 || kind == 0x90 || kind == 0xA0;
 }
 
+// For a message that only sets one value of its channel, which nothing else reads at the time
+// it arrives: that value's number (a later one of the same number overwrites it). -1 for the
+// messages whose order matters: program changes, bank selects (read by the program change),
+// the parameter numbers and the data entries that act on them, and the channel mode messages.
+int overwrittenSlot(std::uint32_t message)
+{
+    const int kind = message & 0xF0;
+    const int channel = message & 0x0F;
+    const int controller = (message >> 8) & 0x7F;
+    switch (kind) {
+    case 0xB0:
+        if (controller == 0 || controller == 32 || controller == 6 || controller == 38
+            || (controller >= 96 && controller <= 101) || controller >= 120)
+            return -1;
+        return channel * 130 + controller;
+    case 0xD0:
+        return channel * 130 + 128;
+    case 0xE0:
+        return channel * 130 + 129;
+    default:
+        return -1;
+    }
+}
+
 } // namespace
 
 MidiFileSequencer::MidiFileSequencer(std::unique_ptr<MidiSynth> synth)
     : m_synth(std::move(synth))
 {}
 
-MidiFileSequencer::~MidiFileSequencer() = default;
+MidiFileSequencer::~MidiFileSequencer()
+{
+    delete m_seek.exchange(nullptr);
+    releaseReplays();
+}
+
+std::vector<std::uint32_t> MidiFileSequencer::settingsBefore(
+    const std::vector<TimedMessage>& events, std::size_t end)
+{
+    std::vector<std::uint32_t> kept;
+    std::bitset<16 * 130> later;
+    for (std::size_t i = std::min(end, events.size()); i-- > 0;) {
+        const std::uint32_t message = events[i].message;
+        if (isNoteMessage(message))
+            continue;
+        const int slot = overwrittenSlot(message);
+        if (slot >= 0) {
+            if (later.test(std::size_t(slot)))
+                continue;
+            later.set(std::size_t(slot));
+        }
+        kept.push_back(message);
+    }
+    std::reverse(kept.begin(), kept.end());
+    return kept;
+}
+
+void MidiFileSequencer::releaseReplays()
+{
+    while (auto replay = m_spent.pop())
+        delete *replay;
+}
 
 void MidiFileSequencer::load(std::shared_ptr<const MidiSequence> sequence)
 {
+    delete m_seek.exchange(nullptr);
+    releaseReplays();
+    m_cut = FadeTail {};
+    m_riseLeft = 0;
     m_sequence = std::move(sequence);
     m_cursor = Cursor { m_sequence.get(), 0, 0 };
     m_at = 0;
@@ -48,7 +109,23 @@ void MidiFileSequencer::pause()
 
 void MidiFileSequencer::seek(std::int64_t sample)
 {
-    m_wantSeek.store(std::clamp<std::int64_t>(sample, 0, length()));
+    if (!m_sequence)
+        return;
+    releaseReplays();
+    auto replay = std::make_unique<Replay>();
+    replay->sample = std::clamp<std::int64_t>(sample, 0, length());
+    const auto& events = m_sequence->events;
+    replay->index =
+        static_cast<std::size_t>(std::lower_bound(events.begin(), events.end(), replay->sample,
+                                     [](const TimedMessage& event, std::int64_t at) {
+                                         return event.sample < at;
+                                     })
+            - events.begin());
+    replay->messages = settingsBefore(events, replay->index);
+    // The wanted position first: the audio thread clears it only for the replay it has taken.
+    m_wantSeek.store(replay->sample);
+    // One the audio thread has not taken yet is overtaken by this one.
+    delete m_seek.exchange(replay.release(), std::memory_order_acq_rel);
     m_requests.fetch_add(1, std::memory_order_release);
 }
 
@@ -76,11 +153,12 @@ void MidiFileSequencer::applyRequests()
     const std::uint32_t requests = m_requests.load(std::memory_order_acquire);
     if (requests == m_handled.load(std::memory_order_relaxed))
         return;
-    std::int64_t seek = m_wantSeek.load();
-    if (seek >= 0) {
-        moveTo(seek);
-        m_position.store(seek);
-        m_wantSeek.compare_exchange_strong(seek, -1);
+    if (Replay* replay = m_seek.exchange(nullptr, std::memory_order_acq_rel)) {
+        moveTo(*replay);
+        m_position.store(replay->sample);
+        std::int64_t wanted = replay->sample;
+        m_wantSeek.compare_exchange_strong(wanted, -1);
+        m_spent.push(replay);
     }
     // Events on the end sample itself still go out (a file may be all at time 0).
     const bool left = m_at < length() || m_cursor.index < m_sequence->events.size();
@@ -92,17 +170,22 @@ void MidiFileSequencer::applyRequests()
     m_handled.store(requests);
 }
 
-void MidiFileSequencer::moveTo(std::int64_t sample)
+void MidiFileSequencer::moveTo(const Replay& replay)
 {
-    m_synth->reset();
-    const auto& events = m_sequence->events;
-    std::size_t index = 0;
-    for (; index < events.size() && events[index].sample < sample; ++index) {
-        if (!isNoteMessage(events[index].message))
-            m_synth->send(events[index].message);
+    // What sounds fades out over the ramp while the music from the new place fades in: the
+    // reset leaves the synth's reverb and chorus holding sound from another time, which must
+    // not jump in at full level.
+    if (!m_synth->silent()) {
+        m_cut.capture([this](float* tail, int frames) {
+            m_synth->renderAdd(tail, frames);
+        });
+        m_riseLeft = FadeTail::kFrames;
     }
-    m_cursor.index = index;
-    m_at = sample;
+    m_synth->reset();
+    for (const std::uint32_t message : replay.messages)
+        m_synth->send(message);
+    m_cursor.index = replay.index;
+    m_at = replay.sample;
 }
 
 void MidiFileSequencer::render(float* mix, int frames, std::int64_t firstSample)
@@ -110,15 +193,15 @@ void MidiFileSequencer::render(float* mix, int frames, std::int64_t firstSample)
     if (!m_sequence)
         return;
     applyRequests();
+    m_cut.mixInto(mix, frames);
     if (!m_running) {
         // Release tails of the notes let go go on sounding.
-        if (!m_synth->silent())
-            m_synth->renderAdd(mix, frames);
+        renderSynth(mix, frames, firstSample, false);
         return;
     }
     const int playing = static_cast<int>(std::min<std::int64_t>(frames, length() - m_at));
     m_cursor.offset = firstSample - m_at;
-    renderTimed(*m_synth, m_cursor, mix, playing, firstSample);
+    renderSynth(mix, playing, firstSample, true);
     m_at += playing;
     if (m_at >= length()) {
         // The last note offs sit on the end sample itself; a note the file never ends is
@@ -128,11 +211,34 @@ void MidiFileSequencer::render(float* mix, int frames, std::int64_t firstSample)
             m_synth->send(message);
         m_synth->releaseAll();
         m_running = false;
-        if (frames > playing)
-            m_synth->renderAdd(mix + 2 * playing, frames - playing);
+        renderSynth(mix + 2 * playing, frames - playing, firstSample + playing, false);
     }
     m_position.store(m_at);
     m_playing.store(m_running);
+}
+
+void MidiFileSequencer::renderSynth(float* mix, int frames, std::int64_t firstSample, bool playing)
+{
+    const auto renderPart = [&](float* into, int count, std::int64_t first) {
+        if (playing)
+            renderTimed(*m_synth, m_cursor, into, count, first);
+        else if (!m_synth->silent())
+            m_synth->renderAdd(into, count);
+    };
+    int done = 0;
+    if (m_riseLeft > 0 && frames > 0) {
+        std::array<float, 2 * FadeTail::kFrames> rising {};
+        done = std::min(frames, m_riseLeft);
+        renderPart(rising.data(), done, firstSample);
+        for (int i = 0; i < done; ++i) {
+            const float gain = 1.0f - FadeTail::gain(m_riseLeft - i);
+            mix[2 * i] += rising[std::size_t(2 * i)] * gain;
+            mix[2 * i + 1] += rising[std::size_t(2 * i + 1)] * gain;
+        }
+        m_riseLeft -= done;
+    }
+    if (done < frames)
+        renderPart(mix + 2 * done, frames - done, firstSample + done);
 }
 
 bool MidiFileSequencer::Cursor::next(std::int64_t before, std::uint32_t& message)

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "platform/audio/AudioSource.h"
+#include "platform/audio/FadeTail.h"
+#include "platform/audio/SpscQueue.h"
 #include "platform/midi/MidiFile.h"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class MidiSynth;
 
@@ -15,7 +18,8 @@ class MidiSynth;
 // Threads: load() on the UI thread while the sequencer is not mixed (before addSource or after
 // removeSource), since the audio thread walks the sequence without a lock. play(), pause(),
 // seek() and the position are for the UI thread at any time: they pass through atomics and
-// take effect at the start of the next block. render() runs on the audio thread.
+// take effect at the start of the next block. A seek's work on the file is done on the UI
+// thread; the audio thread only sends what it prepared. render() runs on the audio thread.
 // Units: samples at the engine's rate, counted from the start of the file.
 class MidiFileSequencer : public AudioSource
 {
@@ -29,8 +33,9 @@ public:
     void play();
     // Stops the sequence where it is and releases its notes.
     void pause();
-    // Moves to `sample` (kept within the file); the synth is reset and the programs and
-    // controllers set before that point are sent again, so the music goes on as it would have.
+    // Moves to `sample` (kept within the file); what sounds is ramped out, the synth is reset
+    // and the programs and controllers set before that point are sent again, so the music goes
+    // on as it would have.
     void seek(std::int64_t sample);
 
     bool playing() const;
@@ -39,7 +44,23 @@ public:
 
     void render(float* mix, int frames, std::int64_t firstSample) override;
 
+    // The messages that bring a reset synth to the state the file's messages before event
+    // `end` leave it in: the programs and controllers in their order, less every controller
+    // value, pressure and bend that a later one of the same kind on its channel overwrites
+    // anyway. Notes are left out. (UI thread; a long file's sweeps shrink to a few messages.)
+    static std::vector<std::uint32_t> settingsBefore(
+        const std::vector<TimedMessage>& events, std::size_t end);
+
 private:
+    // A seek prepared on the UI thread. Made and deleted there: the audio thread takes it,
+    // sends its messages and gives it back.
+    struct Replay
+    {
+        std::int64_t sample = 0;
+        std::size_t index = 0; // the first event at or after `sample`
+        std::vector<std::uint32_t> messages;
+    };
+
     // The renderTimed() view of the events ahead of the cursor, on the engine's clock.
     struct Cursor
     {
@@ -52,7 +73,12 @@ private:
     };
 
     void applyRequests();
-    void moveTo(std::int64_t sample);
+    void moveTo(const Replay& replay);
+    // Renders the synth into `mix`, handing it the file's events when `playing`; the frames
+    // after a seek rise over the ramp while the old sound's fade falls.
+    void renderSynth(float* mix, int frames, std::int64_t firstSample, bool playing);
+    // UI thread.
+    void releaseReplays();
 
     std::unique_ptr<MidiSynth> m_synth;
     std::shared_ptr<const MidiSequence> m_sequence;
@@ -60,6 +86,10 @@ private:
     // UI to audio: the wanted state, and a count that changes with every request.
     std::atomic<bool> m_wantPlaying { false };
     std::atomic<std::int64_t> m_wantSeek { -1 };
+    std::atomic<Replay*> m_seek { nullptr };
+    // Replays the audio thread is done with. Each seek() empties it before it hands over one
+    // more, so it never holds more than two.
+    SpscQueue<Replay*, 4> m_spent;
     std::atomic<std::uint32_t> m_requests { 0 };
     // Audio to UI: where the file is, whether it plays, and the last request taken in.
     std::atomic<std::int64_t> m_position { 0 };
@@ -70,4 +100,6 @@ private:
     std::int64_t m_at = 0;
     bool m_running = false;
     Cursor m_cursor;
+    FadeTail m_cut;
+    int m_riseLeft = 0;
 };

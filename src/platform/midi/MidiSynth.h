@@ -18,7 +18,9 @@ public:
     // Releases every note and the sustain pedal on all channels (a pause).
     virtual void releaseAll() = 0;
 
-    // Back to the power-on state: no sound, programs and controllers reset (before a seek).
+    // Back to the power-on state, programs and controllers reset (before a seek). Nothing that
+    // sounded before follows: the sound after it starts from silence. The caller that wants
+    // the old sound to end without a click renders its fade before.
     virtual void reset() = 0;
 
     // True when rendering would add nothing that can be heard: no voice sounds and what was last
