@@ -77,6 +77,31 @@ const QImage& Canvas::image() const
     return m_image;
 }
 
+void Canvas::setUserScale(double width, double height)
+{
+    const bool valid = width > 0 && height > 0 && std::isfinite(width) && std::isfinite(height);
+    m_userWidth = valid ? width : 0;
+    m_userHeight = valid ? height : 0;
+}
+
+QSizeF Canvas::userScale() const
+{
+    if (m_userWidth > 0)
+        return { m_userWidth, m_userHeight };
+    sync();
+    return m_image.size();
+}
+
+double Canvas::unitX() const
+{
+    return m_userWidth > 0 ? targetSize().width() / m_userWidth : 1.0;
+}
+
+double Canvas::unitY() const
+{
+    return m_userHeight > 0 ? targetSize().height() / m_userHeight : 1.0;
+}
+
 void Canvas::setDrawWidth(int width)
 {
     m_drawWidth = std::max(width, 1);
@@ -102,8 +127,8 @@ void Canvas::clear()
 void Canvas::setPixel(double x, double y, OleColor color)
 {
     sync();
-    const int px = toPixel(x);
-    const int py = toPixel(y);
+    const int px = toPixel(x * unitX());
+    const int py = toPixel(y * unitY());
     if (m_image.valid(px, py))
         m_image.setPixel(px, py, toQColor(color).rgb());
     setCurrentPoint(x, y);
@@ -112,8 +137,8 @@ void Canvas::setPixel(double x, double y, OleColor color)
 std::optional<OleColor> Canvas::pixel(double x, double y) const
 {
     sync();
-    const int px = toPixel(x);
-    const int py = toPixel(y);
+    const int px = toPixel(x * unitX());
+    const int py = toPixel(y * unitY());
     if (!m_image.valid(px, py))
         return std::nullopt;
     return fromQColor(QColor(m_image.pixel(px, py)));
@@ -149,12 +174,14 @@ void Canvas::line(double x1, double y1, double x2, double y2, OleColor color)
 {
     sync();
     const QColor c = toQColor(color);
+    const QPoint from(toPixel(x1 * unitX()), toPixel(y1 * unitY()));
+    const QPoint to(toPixel(x2 * unitX()), toPixel(y2 * unitY()));
     if (m_drawWidth == 1) {
-        plotLine(toPixel(x1), toPixel(y1), toPixel(x2), toPixel(y2), c);
+        plotLine(from.x(), from.y(), to.x(), to.y(), c);
     } else if (!m_image.isNull()) {
         QPainter painter(&m_image);
         painter.setPen(QPen(c, m_drawWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter.drawLine(QPoint(toPixel(x1), toPixel(y1)), QPoint(toPixel(x2), toPixel(y2)));
+        painter.drawLine(from, to);
     }
     setCurrentPoint(x2, y2);
 }
@@ -167,10 +194,10 @@ void Canvas::lineTo(double x2, double y2, OleColor color)
 void Canvas::box(double x1, double y1, double x2, double y2, OleColor color, BoxFill fill)
 {
     sync();
-    int left = toPixel(x1);
-    int top = toPixel(y1);
-    int right = toPixel(x2);
-    int bottom = toPixel(y2);
+    int left = toPixel(x1 * unitX());
+    int top = toPixel(y1 * unitY());
+    int right = toPixel(x2 * unitX());
+    int bottom = toPixel(y2 * unitY());
     if (left > right)
         std::swap(left, right);
     if (top > bottom)
@@ -206,8 +233,8 @@ void Canvas::circle(double centreX, double centreY, double radius, OleColor colo
     painter.setPen(pen);
     if (m_fillStyle == FillStyle::Solid)
         painter.setBrush(toQColor(m_fillColor));
-    const double r = std::abs(std::round(radius));
-    painter.drawEllipse(QPointF(toPixel(centreX), toPixel(centreY)), r, r);
+    const double r = std::abs(std::round(radius * unitX()));
+    painter.drawEllipse(QPointF(toPixel(centreX * unitX()), toPixel(centreY * unitY())), r, r);
 }
 
 QFont Canvas::pixelFont(const QFont& font)
@@ -229,9 +256,10 @@ void Canvas::print(const QString& text)
         QPainter painter(&m_image);
         painter.setFont(drawn);
         painter.setPen(toQColor(m_foreColor));
-        painter.drawText(QPointF(m_currentX, m_currentY + metrics.ascent()), text);
+        painter.drawText(
+            QPointF(m_currentX * unitX(), m_currentY * unitY() + metrics.ascent()), text);
     }
-    setCurrentPoint(0, m_currentY + metrics.height());
+    setCurrentPoint(0, m_currentY + metrics.height() / unitY());
 }
 
 QRect Canvas::inkRect(const QString& text) const
@@ -241,8 +269,8 @@ QRect Canvas::inkRect(const QString& text) const
     // Printed alone into a scratch image at the same fraction of a pixel, so that the
     // antialiasing comes out as it would on the canvas; the margin takes overhanging glyphs.
     const int margin = static_cast<int>(std::ceil(metrics.height())) + 2;
-    const double x = std::isfinite(m_currentX) ? m_currentX : 0;
-    const double y = std::isfinite(m_currentY) ? m_currentY : 0;
+    const double x = std::isfinite(m_currentX) ? m_currentX * unitX() : 0;
+    const double y = std::isfinite(m_currentY) ? m_currentY * unitY() : 0;
     if (std::abs(x) >= kFarAway || std::abs(y) >= kFarAway)
         return {};
     const double wholeX = std::floor(x);
@@ -271,10 +299,10 @@ QRect Canvas::inkRect(const QString& text) const
 
 double Canvas::textWidth(const QString& text) const
 {
-    return QFontMetricsF(pixelFont(m_font)).horizontalAdvance(text);
+    return QFontMetricsF(pixelFont(m_font)).horizontalAdvance(text) / unitX();
 }
 
 double Canvas::textHeight(const QString&) const
 {
-    return QFontMetricsF(pixelFont(m_font)).height();
+    return QFontMetricsF(pixelFont(m_font)).height() / unitY();
 }

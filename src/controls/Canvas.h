@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QImage>
 #include <QRect>
+#include <QSizeF>
 #include <QString>
 
 // A persistent drawing surface in pixels: what is drawn stays in the image until drawn over, and
@@ -79,6 +80,13 @@ public:
     // brings it back. Null for none.
     void setPicture(const QImage& picture) { m_picture = picture; }
 
+    // A scale of the canvas's own: it is `width` units across and `height` down, whatever its
+    // pixels. Coordinates, the current point, circle radii and text extents are then in those
+    // units; pen widths stay pixels. Any size that is not positive goes back to pixels.
+    void setUserScale(double width, double height);
+    // The canvas's size in its units: its pixels unless a user scale is set.
+    QSizeF userScale() const;
+
     // Fills everything with backColor, then shows the picture from the top-left corner; the
     // current point goes to (0, 0).
     void clear();
@@ -110,6 +118,9 @@ protected:
 
 private:
     void plotLine(int x1, int y1, int x2, int y2, const QColor& color);
+    // Pixels per unit across and down.
+    double unitX() const;
+    double unitY() const;
     // Brings the image to targetSize() before it is drawn on or read.
     void sync() const;
 
@@ -122,6 +133,8 @@ private:
     int m_drawWidth = 1;
     QFont m_font;
     QImage m_picture;
+    double m_userWidth = 0;
+    double m_userHeight = 0;
     double m_currentX = 0;
     double m_currentY = 0;
 };
