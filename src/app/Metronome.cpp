@@ -117,6 +117,7 @@ bool Metronome::Form_Load()
     m_flam = &frmFlam::instance();
     if (MenuEntry* mstop = flam().menus().entry(u"mstop"))
         mstop->setCaption(QStringLiteral("&Start Metronome"));
+    m_view.ResizeForm();
 
     Picka(12);
     return true;

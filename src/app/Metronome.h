@@ -94,6 +94,8 @@ public:
     virtual void controlChanged(MainControl control) = 0;
     // The click-sound dialog, modal.
     virtual void showClickSoundDialog() = 0;
+    // Scales the window's controls for a display that is not 96 DPI, once while loading.
+    virtual void ResizeForm() = 0;
 };
 
 // The main metronome window's state and procedures, without a display: start-up, the tempo

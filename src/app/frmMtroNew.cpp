@@ -11,7 +11,11 @@
 #include "controls/DrawSurface.h"
 #include "controls/PropertyBag.h"
 #include "controls/SliderPic.h"
+#include "controls/Twips.h"
+#include "controls/clsResize.h"
 #include "platform/Platform.h"
+
+#include <algorithm>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -252,6 +256,13 @@ void frmMtroNew::controlChanged(MainControl control)
         shown->setToolTip(state.toolTip);
         shown->setVisible(state.visible);
     }
+}
+
+void frmMtroNew::ResizeForm()
+{
+    // The skin picture as designed, 236 pixels, against its width now, both in twips.
+    const auto width = std::clamp<std::int64_t>(pixelsToTwips(Picture1->width()), 0, INT16_MAX);
+    clsResize().ResizeForm(*this, 3540, static_cast<std::int16_t>(width));
 }
 
 void frmMtroNew::showClickSoundDialog()

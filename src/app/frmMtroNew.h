@@ -65,6 +65,7 @@ public:
     void focusPicture1() override;
     void controlChanged(MainControl control) override;
     void showClickSoundDialog() override;
+    void ResizeForm() override;
 
     // MainWindowCommands.
     void Picka(int Index) override;
