@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The ID3v1 record: the last 128 bytes of an MP3 file when they begin with "TAG". Offsets count
+// from the record's first byte. A record whose byte kTrackMark is 0 and byte kTrack is not
+// (ID3v1.1) has a 28-byte comment and a track number; otherwise (ID3v1.0) the comment is 30
+// bytes long and there is no track.
+namespace id3v1 {
+
+inline constexpr int kSize = 128;
+inline constexpr int kTitle = 3;
+inline constexpr int kArtist = 33;
+inline constexpr int kAlbum = 63;
+inline constexpr int kYear = 93;
+inline constexpr int kComment = 97;
+inline constexpr int kTrackMark = 125;
+inline constexpr int kTrack = 126;
+inline constexpr int kGenre = 127;
+
+inline constexpr int kTextBytes = 30;
+inline constexpr int kYearBytes = 4;
+inline constexpr int kShortCommentBytes = 28;
+inline constexpr int kNoGenre = 255;
+
+inline bool isRecord(const QByteArray& lastBytes)
+{
+    return lastBytes.size() == kSize && lastBytes.startsWith("TAG");
+}
+
+// The name of a genre number; "" for 123 and for every number outside 0 to 147.
+QString genreName(int number);
+
+} // namespace id3v1
