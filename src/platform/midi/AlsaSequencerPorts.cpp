@@ -43,8 +43,8 @@ private:
     QString m_name;
 };
 
-AlsaSequencerPorts::AlsaSequencerPorts(std::function<std::int64_t()> now)
-    : m_now(std::move(now))
+AlsaSequencerPorts::AlsaSequencerPorts(std::function<std::int64_t()> sounding)
+    : m_sounding(std::move(sounding))
 {
     // Without the sequencer device the library would log its failure to open it: ask first.
     if (!QFileInfo::exists(QStringLiteral("/dev/snd/seq"))
@@ -75,10 +75,11 @@ AlsaSequencerPorts::~AlsaSequencerPorts()
         snd_seq_close(m_seq);
 }
 
-std::vector<std::unique_ptr<MidiPort>> AlsaSequencerPorts::find(std::function<std::int64_t()> now)
+std::vector<std::unique_ptr<MidiPort>> AlsaSequencerPorts::find(
+    std::function<std::int64_t()> sounding)
 {
     std::vector<std::unique_ptr<MidiPort>> found;
-    auto owner = std::make_shared<AlsaSequencerPorts>(std::move(now));
+    auto owner = std::make_shared<AlsaSequencerPorts>(std::move(sounding));
     snd_seq_t* seq = owner->m_seq;
     if (!seq)
         return found;
@@ -141,18 +142,30 @@ MidiResult AlsaSequencerPorts::send(
         if (snd_seq_get_queue_status(m_seq, m_queue, status) < 0)
             return MidiResult::Error;
         const snd_seq_real_time_t* queueNow = snd_seq_queue_status_get_real_time(status);
-        const std::int64_t ahead = std::max<std::int64_t>(0, *at - m_now());
-        const std::int64_t nanos =
-            queueNow->tv_nsec + ahead * 1000000000LL / AudioEngine::kSampleRate;
-        snd_seq_real_time_t due;
-        due.tv_sec = queueNow->tv_sec + static_cast<unsigned>(nanos / 1000000000LL);
-        due.tv_nsec = static_cast<unsigned>(nanos % 1000000000LL);
-        snd_seq_ev_schedule_real(&event, m_queue, 0, &due);
+        const QueueTime due =
+            dueTime(QueueTime { queueNow->tv_sec, queueNow->tv_nsec }, *at, m_sounding());
+        snd_seq_real_time_t dueReal;
+        dueReal.tv_sec = static_cast<unsigned>(due.seconds);
+        dueReal.tv_nsec = static_cast<unsigned>(due.nanos);
+        snd_seq_ev_schedule_real(&event, m_queue, 0, &dueReal);
         sent = snd_seq_event_output(m_seq, &event);
         if (sent >= 0)
             sent = snd_seq_drain_output(m_seq);
     }
     return sent < 0 ? MidiResult::Error : MidiResult::NoError;
+}
+
+AlsaSequencerPorts::QueueTime AlsaSequencerPorts::dueTime(
+    QueueTime queueNow, std::int64_t at, std::int64_t sounding)
+{
+    constexpr std::int64_t kNanosPerSecond = 1'000'000'000;
+    const std::int64_t ahead = std::max<std::int64_t>(0, at - sounding);
+    // Whole seconds apart, so that no distance overflows.
+    const std::int64_t nanos = queueNow.nanos
+        + ahead % AudioEngine::kSampleRate * kNanosPerSecond / AudioEngine::kSampleRate;
+    return QueueTime { queueNow.seconds + ahead / AudioEngine::kSampleRate
+            + nanos / kNanosPerSecond,
+        nanos % kNanosPerSecond };
 }
 
 void AlsaSequencerPorts::purge(int client, int port, MidiHandle handle)

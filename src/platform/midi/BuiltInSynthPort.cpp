@@ -60,8 +60,9 @@ std::unique_ptr<MidiOut> makeMidiOut(AudioEngine& engine, SoundFontSource fonts)
 {
     std::vector<std::unique_ptr<MidiPort>> ports;
     ports.push_back(std::make_unique<BuiltInSynthPort>(engine, std::move(fonts)));
+    // Placed messages sound when their sample leaves the speakers, with the clicks on it.
     for (auto& port : AlsaSequencerPorts::find([&engine] {
-             return engine.now();
+             return engine.soundingSample();
          }))
         ports.push_back(std::move(port));
     return std::make_unique<MidiOut>(std::move(ports));
