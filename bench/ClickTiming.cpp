@@ -330,6 +330,7 @@ int runAll(int seconds, int loadSeconds, int jobs)
     std::printf("\nUnder %d busy loops (2 per core), each case's UI thread held up for 2 s at "
                 "random moments, %d s a case:\n",
         loops, loadSeconds);
+    std::fflush(stdout);
     std::vector<std::unique_ptr<QProcess>> busy;
     for (int i = 0; i < loops; ++i) {
         busy.push_back(std::make_unique<QProcess>());
