@@ -222,6 +222,7 @@ int fontStep(double points, float f)
     const double stepped = roundHalfEven(whole / static_cast<double>(f));
     if (!(stepped >= 1))
         return 1;
+    // Held far beyond any font a window carries, so a bizarre size stays a whole int.
     return static_cast<int>(std::min(stepped, 1638.0));
 }
 
