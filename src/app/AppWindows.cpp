@@ -4,13 +4,17 @@
 #include "app/frmMSound.h"
 #include "app/frmMtroNew.h"
 #include "app/frmPatern.h"
+#include "app/frmabout.h"
 #include "app/frmfrekvencije.h"
 #include "app/frmpoly.h"
 #include "platform/Platform.h"
 #include "platform/basic/MessageBoxService.h"
+#include "platform/shell/HtmlHelp.h"
 #include "players/frmCD.h"
 #include "windows/PlayerWindow.h"
 #include "windows/TempoLabels.h"
+
+#include <QDir>
 
 namespace {
 
@@ -156,14 +160,17 @@ void AppWindows::showFrmfrekvencijeModal()
     frmfrekvencije::unload();
 }
 
-// TODO(issue: help and about box): the help file.
 void AppWindows::showHelp()
 {
-    tellNotAvailable(*m_platform.boxes, QStringLiteral("Help"));
+    // The result is not used: a missing help file shows nothing and says nothing.
+    m_platform.help->ShowHtmlHelp(
+        QDir(m_platform.programFolder).filePath(QStringLiteral("metro.html")),
+        frmMtroNew::isLoaded() ? &frmMtroNew::instance() : nullptr, 0);
 }
 
-// TODO(issue: help and about box): frmabout, modal.
 void AppWindows::showAboutModal()
 {
-    tellNotAvailable(*m_platform.boxes, QStringLiteral("The about box"));
+    // Made afresh at every showing.
+    frmabout::load().exec();
+    frmabout::unload();
 }

@@ -7,6 +7,8 @@
 
 #include <array>
 
+#include <QDir>
+
 namespace {
 
 // The play-from-a-file-name flag of the sound call; the file is played asynchronously.
@@ -38,11 +40,6 @@ constexpr std::array<const char*, 5> kExamples { "Ex1.mid", "Ex2.mid", "Ex3.mid"
 const QString kExampleName = QStringLiteral("PolyRhithm");
 
 } // namespace
-
-QString fileInFolder(const QString& folder, const QString& name)
-{
-    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
-}
 
 ReferenceLaunchers::ReferenceLaunchers(const QString& programFolder,
     Metronome& metronome,
@@ -112,7 +109,7 @@ void ReferenceLaunchers::PlayA440Wav()
     m_metronome.setLblTempo(QStringLiteral("A4 = 440 Hz"));
     // A missing file plays nothing and says nothing.
     m_sounds.PlayWavFile(
-        fileInFolder(m_programFolder, QStringLiteral("440.wav")), true, kSndFilename, 0);
+        QDir(m_programFolder).filePath(QStringLiteral("440.wav")), true, kSndFilename, 0);
 }
 
 void ReferenceLaunchers::OpenToneGenerator()

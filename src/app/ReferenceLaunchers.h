@@ -8,9 +8,6 @@ class MetronomeView;
 class OtherWindows;
 class PlayerWindow;
 
-// `name` in `folder`, with one "/" between them whether or not the folder ends in one.
-QString fileInFolder(const QString& folder, const QString& name);
-
 // The main window's Pitch and Poly menus: the reference notes, the 440 Hz tone, the tone
 // generator, the polyrhythm examples and their stops. Each launcher stops what sounds, puts the
 // dial back to 0 (whose change stops the beat and, from "PITCH" or "POLY", the player, and

@@ -10,6 +10,7 @@
 #include "platform/midi/MidiFilePlayer.h"
 #include "platform/mixer/AlsaMixerService.h"
 #include "platform/settings/SettingsStore.h"
+#include "platform/shell/HtmlHelp.h"
 #include "platform/shell/InstanceGuard.h"
 
 #include <QCoreApplication>
@@ -56,6 +57,7 @@ std::unique_ptr<Platform> makeRealPlatform()
         std::make_unique<LockFileInstanceGuard>(LockFileInstanceGuard::defaultLockPath());
     platform->mixer = std::make_unique<AlsaMixerService>();
     platform->media = std::make_unique<MpvMediaEngine>();
+    platform->help = std::make_unique<HtmlHelp>();
     const SoundFontSource fonts = sharedSoundFont();
     platform->midiOut = makeMidiOut(*platform->audio, fonts);
     platform->midiFiles = std::make_unique<SynthMidiFiles>(*platform->audio, fonts);

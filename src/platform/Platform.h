@@ -13,6 +13,7 @@ class MixerService;
 class MediaEngine;
 class MidiOut;
 class MidiFiles;
+class HtmlHelp;
 
 // Every operating-system service the program reaches, in one object: built once in main by
 // makeRealPlatform(), or from fakes by FakePlatform in tests, and handed to each window.
@@ -56,6 +57,8 @@ struct Platform
     // into `audio`.
     std::unique_ptr<MidiOut> midiOut;
     std::unique_ptr<MidiFiles> midiFiles;
+    // The help viewer (a window of the program's own, in tests too).
+    std::unique_ptr<HtmlHelp> help;
 };
 
 // The real services. Needs a QApplication.

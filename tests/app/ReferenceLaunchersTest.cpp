@@ -1,9 +1,13 @@
-#include "app/ReferenceLaunchers.h"
-
 #include "MainWindowRig.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/OfflineAudioDevice.h"
+#include "platform/audio/WavWriter.h"
 #include "platform/basic/FakeMessageBoxService.h"
 #include "platform/midi/FakeMidiFiles.h"
 
+#include <cmath>
+
+#include <QFile>
 #include <QLabel>
 
 #include <gtest/gtest.h>
@@ -132,10 +136,35 @@ TEST(ReferenceLaunchers, ThePlayerDecidesTheTextsAndReportsAMissingFileOnce)
     EXPECT_EQ(shown(rig, "lblcd"), QStringLiteral("POLY"));
 }
 
-TEST(ReferenceLaunchers, TheToneFileHasOneSeparatorWhateverTheFolderEndsIn)
+TEST(ReferenceLaunchers, The440HzEntryPlaysTheToneFileOfTheProgramFolderAndGoesOn)
 {
-    EXPECT_EQ(fileInFolder(QStringLiteral("/opt/k/"), QStringLiteral("440.wav")),
-        QStringLiteral("/opt/k/440.wav"));
-    EXPECT_EQ(fileInFolder(QStringLiteral("/opt/k"), QStringLiteral("440.wav")),
-        QStringLiteral("/opt/k/440.wav"));
+    MainWindowRig rig;
+    // The folder as a desktop may hand it over, with its separator at the end.
+    rig.fake.platform.programFolder += u'/';
+    QByteArray pcm;
+    for (int i = 0; i < 4410; ++i) {
+        const auto sample = static_cast<qint16>(8000 * std::sin(2 * M_PI * 440 * i / 44100.0));
+        pcm.append(char(sample & 0xFF)).append(char((sample >> 8) & 0xFF));
+    }
+    QFile tone(rig.fake.dir.filePath(QStringLiteral("440.wav")));
+    ASSERT_TRUE(tone.open(QIODevice::WriteOnly));
+    tone.write(wavFileBytes(1, 44100, 16, pcm));
+    tone.close();
+    ASSERT_TRUE(rig.start());
+
+    rig.fake.platform.audio->takeClipStarts();
+    rig.window().Picka(0);
+    // It returns at once, the tone placed to start with the next block.
+    EXPECT_EQ(rig.fake.platform.audio->takeClipStarts().size(), 0u);
+    rig.fake.audioDevice().renderFrames(2048);
+    EXPECT_EQ(rig.fake.platform.audio->takeClipStarts().size(), 1u);
+    EXPECT_TRUE(rig.fake.boxes().shown().empty());
+
+    // A missing tone file plays nothing and says nothing.
+    ASSERT_TRUE(tone.remove());
+    rig.window().Picka(0);
+    rig.fake.audioDevice().renderFrames(2048);
+    EXPECT_TRUE(rig.fake.platform.audio->takeClipStarts().empty());
+    EXPECT_TRUE(rig.fake.boxes().shown().empty());
+    EXPECT_EQ(shown(rig, "lblTempo"), QStringLiteral("A4 = 440 Hz"));
 }

@@ -10,6 +10,7 @@
 #include "platform/mixer/FakeMixerService.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/shell/FakeInstanceGuard.h"
+#include "platform/shell/HtmlHelp.h"
 
 FakePlatform::FakePlatform()
 {
@@ -26,6 +27,7 @@ FakePlatform::FakePlatform()
     platform.media = std::make_unique<FakeMediaEngine>();
     platform.midiOut = std::make_unique<FakeMidiOut>();
     platform.midiFiles = std::make_unique<FakeMidiFiles>();
+    platform.help = std::make_unique<HtmlHelp>();
 }
 
 FakePlatform::~FakePlatform() = default;
