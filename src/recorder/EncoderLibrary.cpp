@@ -33,10 +33,13 @@ void* EncoderLibrary::bind(const char* name, void*& slot)
     if (!m_handle) {
         const QString beside = QDir(m_programFolder).filePath(m_fileName);
         m_handle = dlopen(QFile::encodeName(beside).constData(), RTLD_NOW | RTLD_LOCAL);
+        // A library beside the program that does not load (a dependency missing) is the failure
+        // to tell, not the search by bare name after it.
+        const QString besideError = m_handle ? QString() : dlText();
         if (!m_handle)
             m_handle = dlopen(QFile::encodeName(m_fileName).constData(), RTLD_NOW | RTLD_LOCAL);
         if (!m_handle) {
-            m_error = dlText();
+            m_error = QFile::exists(beside) ? besideError : dlText();
             return nullptr;
         }
     }

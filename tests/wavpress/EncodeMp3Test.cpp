@@ -458,6 +458,14 @@ TEST(EncoderLibraryTest, MissingLibraryOrFunctionIsAReportableFailure)
     EXPECT_FALSE(missing.SetVBR(0, 0, 0, 0).has_value());
     EXPECT_TRUE(missing.error().contains("libwavpress-none.so")) << missing.error().toStdString();
 
+    // A file beside the program that does not load: its own failure is told.
+    QFile junk(folder.filePath("libwavpress-junk.so"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly) && junk.write("not a library") > 0);
+    junk.close();
+    EncoderLibrary broken(folder.path(), QStringLiteral("libwavpress-junk.so"));
+    EXPECT_FALSE(broken.SetVBR(0, 0, 0, 0).has_value());
+    EXPECT_TRUE(broken.error().contains(junk.fileName())) << broken.error().toStdString();
+
     // A real library that lacks the functions, under the encoder's name.
     ASSERT_TRUE(
         QFile::link(QStringLiteral(MP3LAME_LIBRARY), folder.filePath(EncoderLibrary::kFileName)));
