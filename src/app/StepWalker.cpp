@@ -88,12 +88,16 @@ void StepWalker::render(float* mix, int frames, std::int64_t firstSample)
     const std::int64_t end = firstSample + frames;
     int cursor = 0;
     while (Timer* timer = nextDue(end)) {
-        // Only a first tick can be due before the block (its switch came late): it plays at once.
+        // A tick due before the block (a switch that came late, a clock that jumped over a
+        // stalled device) plays at once; the ticks it missed beyond that one never come, as a
+        // timer's ticks held up in a message queue come as one.
         const std::int64_t due = std::max(timer->next, firstSample);
         const int offset = static_cast<int>(due - firstSample);
         m_voice.mix(mix, cursor, offset);
         cursor = offset;
         tick(*timer, due);
+        while (timer->next < firstSample)
+            timer->next = timer->anchor + timer->stretch->offsetOfStep(++timer->count);
     }
     m_voice.mix(mix, cursor, frames);
 }
