@@ -135,11 +135,12 @@ std::int64_t AudioEngine::soundingSample() const
     std::int64_t nanos = 0;
     int frames = 0;
     do {
+        // Acquire loads of the values (not a fence, which ThreadSanitizer cannot follow): one
+        // that sees a value of a newer block also sees its odd sequence number.
         before = m_snapshotSequence.load(std::memory_order_acquire);
-        sample = m_snapshotSample.load(std::memory_order_relaxed);
-        nanos = m_snapshotNanos.load(std::memory_order_relaxed);
-        frames = m_snapshotFrames.load(std::memory_order_relaxed);
-        std::atomic_thread_fence(std::memory_order_acquire);
+        sample = m_snapshotSample.load(std::memory_order_acquire);
+        nanos = m_snapshotNanos.load(std::memory_order_acquire);
+        frames = m_snapshotFrames.load(std::memory_order_acquire);
     } while ((before & 1) != 0 || before != m_snapshotSequence.load(std::memory_order_relaxed));
 
     // Between callbacks the output moves on with the clock, but never past the block rendered.
@@ -361,9 +362,8 @@ void AudioEngine::publishSnapshot(std::int64_t sample, std::int64_t nanos, int f
 {
     const std::uint64_t sequence = m_snapshotSequence.load(std::memory_order_relaxed);
     m_snapshotSequence.store(sequence + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
-    m_snapshotSample.store(sample, std::memory_order_relaxed);
-    m_snapshotNanos.store(nanos, std::memory_order_relaxed);
-    m_snapshotFrames.store(frames, std::memory_order_relaxed);
+    m_snapshotSample.store(sample, std::memory_order_release);
+    m_snapshotNanos.store(nanos, std::memory_order_release);
+    m_snapshotFrames.store(frames, std::memory_order_release);
     m_snapshotSequence.store(sequence + 2, std::memory_order_release);
 }
