@@ -2,6 +2,7 @@
 
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/SdlAudioDevice.h"
+#include "platform/audio/SdlCaptureDevice.h"
 #include "platform/basic/MessageBoxService.h"
 #include "platform/files/FileStore.h"
 #include "platform/files/UserFolders.h"
@@ -48,6 +49,7 @@ std::unique_ptr<Platform> makeRealPlatform()
     platform->programFolder = QCoreApplication::applicationDirPath();
     platform->programName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     platform->audio = std::make_unique<AudioEngine>(std::make_unique<SdlAudioDevice>());
+    platform->audio->setCaptureDevice(std::make_unique<SdlCaptureDevice>());
     platform->userDataFolder = xdgDataHome() + QStringLiteral("/kadentor");
     platform->boxes = std::make_unique<QtMessageBoxService>();
     platform->files = std::make_unique<DiskFileStore>();

@@ -3,6 +3,7 @@
 #include "platform/audio/AudioClip.h"
 #include "platform/audio/AudioDevice.h"
 #include "platform/audio/OfflineAudioDevice.h"
+#include "platform/audio/WaveCapture.h"
 
 #include <algorithm>
 #include <chrono>
@@ -366,4 +367,16 @@ void AudioEngine::publishSnapshot(std::int64_t sample, std::int64_t nanos, int f
     m_snapshotNanos.store(nanos, std::memory_order_release);
     m_snapshotFrames.store(frames, std::memory_order_release);
     m_snapshotSequence.store(sequence + 2, std::memory_order_release);
+}
+
+void AudioEngine::setCaptureDevice(std::unique_ptr<CaptureDevice> device)
+{
+    m_capture = std::make_unique<WaveCapture>(std::move(device));
+}
+
+WaveCapture& AudioEngine::capture()
+{
+    if (!m_capture)
+        m_capture = std::make_unique<WaveCapture>(nullptr);
+    return *m_capture;
 }

@@ -15,6 +15,8 @@
 #include <vector>
 
 class AudioDevice;
+class CaptureDevice;
+class WaveCapture;
 
 // Decoded sound ready for the mixer: interleaved stereo float frames at AudioEngine::kSampleRate.
 struct AudioClip;
@@ -98,6 +100,10 @@ public:
     std::vector<ClipStart> takeClipStarts();
 
     AudioDevice& device() { return *m_device; }
+
+    // The capture stream, recording from the input set here (none: recording fails to start).
+    void setCaptureDevice(std::unique_ptr<CaptureDevice> device);
+    WaveCapture& capture();
 
     // Audio thread: mixes the next `frames` frames into `out` (interleaved stereo, overwritten)
     // and advances the clock.
@@ -197,4 +203,6 @@ private:
     std::array<ClipHandle*, kStashCapacity> m_stash {};
     std::size_t m_stashCount = 0;
     std::atomic<std::uint64_t> m_leaked { 0 };
+
+    std::unique_ptr<WaveCapture> m_capture;
 };

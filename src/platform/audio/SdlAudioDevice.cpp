@@ -1,6 +1,7 @@
 #include "platform/audio/SdlAudioDevice.h"
 
 #include "platform/audio/AudioEngine.h"
+#include "platform/audio/SdlAudioClose.h"
 
 #include <chrono>
 #include <cstring>
@@ -85,15 +86,7 @@ bool SdlAudioDevice::start(RenderFunction render)
 
 void SdlAudioDevice::stop()
 {
-    if (m_state->device != 0) {
-        // Returns after the callback in progress, if any, has returned.
-        SDL_CloseAudioDevice(m_state->device);
-        m_state->device = 0;
-    }
-    if (m_state->audioInitialised) {
-        SDL_AudioQuit();
-        m_state->audioInitialised = false;
-    }
+    closeSdlAudio(m_state->device, m_state->audioInitialised);
     m_state->running = false;
 }
 
