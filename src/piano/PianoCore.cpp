@@ -1,5 +1,6 @@
 #include "piano/PianoCore.h"
 
+#include "piano/ChordModes.h"
 #include "platform/basic/Conversions.h"
 #include "platform/basic/MessageBoxService.h"
 #include "windows/PopupMenus.h"
@@ -323,8 +324,15 @@ bool PianoCore::keyDown(int keyCode)
         PressKey(KeyCodeToKey(keyCode));
         if (m_view.focusBackground)
             m_view.focusBackground();
+    } else if (const int k = KeyCodeToKey(keyCode); k != kNoKey) {
+        // With "Left Hand only" the upper row plays single notes over the lower row's chords.
+        if (!m_pratnja || k <= 16)
+            playChordMode(*this, m_mode, k);
+        m_keyIsDown[keyCode] = 1;
+        CheckKeys();
+        // Sounds the root alone when every offset fell off the keyboard.
+        PressKey(k);
     }
-    // TODO(issue 15): the chord and interval modes' key path plugs in with their issue.
     return keyCode == kEscape;
 }
 

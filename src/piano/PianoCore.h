@@ -1,5 +1,6 @@
 #pragma once
 
+#include "piano/KeyPlayer.h"
 #include "platform/midi/MidiOut.h"
 
 #include <array>
@@ -39,7 +40,7 @@ InstrumentList parseInstrumentList(const QByteArray& bytes);
 // key, the channel, the velocity, the sustain, the held-key tables of the computer keyboard, the
 // twelve drum pads and the open MIDI device. The window draws what PianoView tells it and
 // forwards its mouse, keyboard and menu events here. UI thread only.
-class PianoCore
+class PianoCore : public KeyPlayer
 {
 public:
     static constexpr int kKeyCount = 37;
@@ -66,9 +67,9 @@ public:
     void Pianino(int Inst);
     void ChangeInstrument(int Channel, int Inst);
 
-    void PressKey(int k);
-    void ReleaseKey(int k);
-    void DigniGa();
+    void PressKey(int k) override;
+    void ReleaseKey(int k) override;
+    void DigniGa() override;
 
     // Mouse play: a press releases every key first, so one key sounds from the mouse.
     void keyMouseDown(int k);

@@ -213,6 +213,29 @@ TEST(PianoCoreTest, EscapeAsksToCloseAndPlaysNothing)
     }
 }
 
+TEST(PianoCoreTest, ChordModeKeysWithLeftHandOnly)
+{
+    constexpr int kSlash = 191, kQ = 81;
+    Rig rig;
+    rig.piano->setMode(QStringLiteral("Dominant 7"));
+    rig.piano->setPratnja(true);
+    rig.piano->keyDown(kSlash); // key 16: the chord, its root struck once
+    rig.piano->keyDown(kQ); // key 17, upper row: a single note
+    rig.piano->keyDown(kPad5); // the pads are silent in a chord mode
+    EXPECT_EQ(rig.sent(),
+        (Messages { msg(0x90, 76, 127), msg(0x90, 80, 127), msg(0x90, 83, 127), msg(0x90, 86, 127),
+            msg(0x90, 77, 127) }));
+
+    rig.midi.clearLog();
+    rig.piano->keyUp(kQ); // only Q comes up
+    EXPECT_EQ(rig.sent(), (Messages { msg(0x80, 77) }));
+    EXPECT_TRUE(rig.piano->keyDownShown(26));
+
+    rig.piano->keyUp(kSlash); // a lower-row key lifts the whole keyboard
+    EXPECT_FALSE(rig.piano->keyDownShown(16));
+    EXPECT_FALSE(rig.piano->keyDownShown(26));
+}
+
 TEST(PianoCoreTest, DrumPads)
 {
     Rig rig;
