@@ -77,6 +77,7 @@ QByteArray referenceNote(int note)
         {
             tempoEvent(),
             Event { 0, { 0xC0, kNoteProgram } },
+            channelEvent(0, 0xE0, kNoteBend & 0x7F, kNoteBend >> 7),
             channelEvent(0, 0x90, note, 100),
             channelEvent(noteTicks, 0x80, note, 0),
         },

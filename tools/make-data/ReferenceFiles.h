@@ -63,6 +63,9 @@ inline constexpr int kStrokeVelocity = 90;
 // The reference notes' voice: an ocarina, a near-pure tone with a strong fundamental and no
 // vibrato for a tuner to chase (the General MIDI organs here add a sub-octave or a detuned rank).
 inline constexpr int kNoteProgram = 79;
+// The General MIDI SoundFont the program always has sounds this voice 1.9 cents sharp: a pitch
+// bend of -1.9 cents (of the default 2-semitone range, 8192 steps) puts the notes on their names.
+inline constexpr int kNoteBend = 8192 - 78;
 inline constexpr int kNoteSeconds = 10;
 
 inline constexpr int kToneRate = 44100;
