@@ -53,9 +53,9 @@ inline constexpr int kCycleTicks = 4 * kDivision;
 inline constexpr int kMicrosPerQuarter = 500000;
 inline constexpr int kCycles = 12;
 
-// General MIDI percussion (channel 10) of the two voices: bright and dry against low and round,
-// so the ear tells them apart at once.
-inline constexpr int kFirstVoiceNote = 76; // High Wood Block
+// General MIDI percussion (channel 10) of the two voices: a bright bell against a low drum, so
+// the ear tells them apart at once (a wood block was lost under the drum).
+inline constexpr int kFirstVoiceNote = 67; // High Agogo
 inline constexpr int kSecondVoiceNote = 64; // Low Conga
 inline constexpr int kAccentVelocity = 127;
 inline constexpr int kStrokeVelocity = 90;
