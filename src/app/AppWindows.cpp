@@ -1,5 +1,6 @@
 #include "app/AppWindows.h"
 
+#include "app/FlamPopupMenus.h"
 #include "app/frmFlam.h"
 #include "app/frmMSound.h"
 #include "app/frmMtroNew.h"
@@ -7,6 +8,7 @@
 #include "app/frmabout.h"
 #include "app/frmfrekvencije.h"
 #include "app/frmpoly.h"
+#include "piano/frmMidiPiano.h"
 #include "platform/Platform.h"
 #include "platform/basic/MessageBoxService.h"
 #include "platform/shell/HtmlHelp.h"
@@ -15,6 +17,7 @@
 #include "windows/TempoLabels.h"
 
 #include <QDir>
+#include <QTimer>
 
 namespace {
 
@@ -67,6 +70,8 @@ AppWindows::AppWindows(Platform& platform)
 
 AppWindows::~AppWindows()
 {
+    // The piano closes its MIDI device while the engine form's menus are still there.
+    frmMidiPiano::unload();
     // The rhythm dialogs work on the main window's metronome.
     frmpoly::unload();
     frmPatern::unload();
@@ -98,7 +103,11 @@ frmMtroNew* AppWindows::loadMainWindow(
     flam.menus().setTargets({ .mainWindow = []() -> MainWindowCommands* {
                                  return frmMtroNew::isLoaded() ? &frmMtroNew::instance() : nullptr;
                              },
-        .piano = {},
+        .piano = []() -> PianoCommands* {
+            return frmMidiPiano::isLoaded() && !frmMidiPiano::instance().unloaded()
+                ? &frmMidiPiano::instance()
+                : nullptr;
+        },
         .showAbout =
             [&windows] {
                 if (frmMtroNew::isLoaded())
@@ -113,10 +122,25 @@ void tellNotAvailable(MessageBoxService& boxes, const QString& what)
         MsgButtons::OK, MsgIcon::Information);
 }
 
-// TODO(issue: MIDI piano): frmMidiPiano, modeless.
 void AppWindows::showPiano()
 {
-    tellNotAvailable(*m_platform.boxes, QStringLiteral("The MIDI piano"));
+    // A piano closed from its own event is destroyed later; a new opening may come first.
+    if (frmMidiPiano::isLoaded() && frmMidiPiano::instance().unloaded())
+        frmMidiPiano::unload();
+    if (!m_pianoMenus)
+        m_pianoMenus = std::make_unique<FlamPopupMenus>(frmFlam::instance().menus());
+    frmMidiPiano& piano = frmMidiPiano::load(m_platform, *m_pianoMenus, [](bool byEscape) {
+        QTimer::singleShot(0, [] {
+            if (frmMidiPiano::isLoaded() && frmMidiPiano::instance().unloaded())
+                frmMidiPiano::unload();
+        });
+        if (byEscape && frmMtroNew::isLoaded())
+            frmMtroNew::instance().show();
+    });
+    piano.show();
+    piano.raise();
+    piano.activateWindow();
+    piano.setFocus();
 }
 
 // TODO(issue: recorder and MP3 encoder): frmRec, modeless.

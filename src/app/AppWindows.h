@@ -6,6 +6,7 @@
 
 #include <QString>
 
+class FlamPopupMenus;
 class MessageBoxService;
 class PlayerWindow;
 class TempoLabels;
@@ -52,4 +53,6 @@ private:
     // each is made before the other exists.
     std::unique_ptr<PlayerWindow> m_player;
     std::unique_ptr<TempoLabels> m_tempoLabels;
+    // The engine form's menus as the piano window fills and shows them.
+    std::unique_ptr<FlamPopupMenus> m_pianoMenus;
 };

@@ -1,7 +1,6 @@
 #include "app/Skin.h"
 
-#include <QPainter>
-#include <QSvgRenderer>
+#include "controls/SvgPicture.h"
 
 QRect skinPlace(std::string_view control)
 {
@@ -20,12 +19,5 @@ QString skinPicturePath(std::string_view name)
 
 QImage renderSkinPicture(std::string_view name)
 {
-    QSvgRenderer renderer(skinPicturePath(name));
-    if (!renderer.isValid() || renderer.defaultSize().isEmpty())
-        return {};
-    QImage image(renderer.defaultSize(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    renderer.render(&painter);
-    return image;
+    return renderSvgPicture(skinPicturePath(name));
 }

@@ -1,0 +1,341 @@
+#include "piano/frmMidiPiano.h"
+
+#include "controls/ControlFonts.h"
+#include "controls/GGCommand.h"
+#include "controls/Knob.h"
+#include "controls/Twips.h"
+#include "controls/clsResize.h"
+#include "piano/PianoKeyCodes.h"
+#include "piano/PianoPictures.h"
+#include "piano/frmDrums.h"
+#include "platform/Platform.h"
+#include "players/clsMusic.h"
+#include "windows/PopupMenus.h"
+
+#include <QCursor>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QWindow>
+
+namespace {
+
+constexpr QSize kWindowSize(750, 300);
+constexpr int kCorner = 60;
+constexpr int kKeysLeft = 45;
+constexpr int kKeysTop = 160;
+constexpr QSize kWhite(30, 120);
+constexpr QSize kBlack(18, 76);
+constexpr QRect kSustainPlace(340, 118, 60, 30);
+constexpr int kDesignWidthTwips = 11250;
+
+const char* const kNoteNames[12] = { "C", "C#/Db", "D", "D#/Eb", "E", "F", "F#/Gb", "G", "G#/Ab",
+    "A", "A#/Bb", "B/H" };
+
+// Where key k sits: white keys side by side, each black key over the gap before the next white.
+QRect keyPlace(int k)
+{
+    static const int whiteBefore[12] = { 0, 1, 1, 2, 2, 3, 4, 4, 5, 5, 6, 6 };
+    const int pitch = k % 12;
+    const bool black = pitch == 1 || pitch == 3 || pitch == 6 || pitch == 8 || pitch == 10;
+    const int white = (k / 12) * 7 + whiteBefore[pitch];
+    const int x = kKeysLeft + white * kWhite.width();
+    if (black)
+        return { QPoint(x - kBlack.width() / 2, kKeysTop), kBlack };
+    return { QPoint(x, kKeysTop), kWhite };
+}
+
+bool isBlack(int k)
+{
+    return keyPlace(k).width() == kBlack.width();
+}
+
+// The pads' labels in the keypad's own arrangement.
+const char* const kPadCaptions[PianoCore::kPadCount] = { "/", "*", "-", "7", "8", "9", "4", "5",
+    "6", "1", "2", "3" };
+
+} // namespace
+
+// One key of the keyboard, or the sustain key: its two pictures and the mouse.
+class PianoKey : public QWidget
+{
+public:
+    PianoKey(QWidget* parent, int index, const QString& up, const QString& down)
+        : QWidget(parent)
+        , m_index(index)
+        , m_up(pianoPicture(up))
+        , m_down(pianoPicture(down))
+    {
+        setFocusPolicy(Qt::NoFocus);
+    }
+
+    std::function<void(int)> pressed, released, clicked;
+
+    void showDown(bool down)
+    {
+        m_shownDown = down;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.drawImage(rect(), m_shownDown ? m_down : m_up);
+    }
+
+    void mousePressEvent(QMouseEvent*) override { pressed(m_index); }
+
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        released(m_index);
+        if (rect().contains(event->position().toPoint()))
+            clicked(m_index);
+    }
+
+private:
+    int m_index;
+    QImage m_up, m_down;
+    bool m_shownDown = false;
+};
+
+// A drum pad's label: a click selects the pad.
+class PadLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+    std::function<void()> clicked;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { clicked(); }
+};
+
+frmMidiPiano::frmMidiPiano(Platform& platform, PopupMenus& menus, std::function<void(bool)> closed)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
+    , m_platform(platform)
+    , m_menus(menus)
+    , m_closed(std::move(closed))
+    , m_core(*platform.midiOut, menus, *platform.boxes, view())
+{
+    setWindowTitle(QStringLiteral("MIDI Piano"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setFixedSize(kWindowSize);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    placeControls();
+
+    const auto width = std::clamp<std::int64_t>(pixelsToTwips(this->width()), 0, INT16_MAX);
+    clsResize().ResizeKlavir(*this, kDesignWidthTwips, static_cast<std::int16_t>(width));
+    m_mediaPlayer = std::make_unique<clsMusic>(platform);
+    setMask(roundedMask(size(), kCorner));
+
+    QFile list(platform.programFolder + QStringLiteral("/Inslst.dat"));
+    const QByteArray bytes = list.open(QIODevice::ReadOnly) ? list.readAll() : QByteArray();
+    m_core.load(parseInstrumentList(bytes));
+}
+
+frmMidiPiano::~frmMidiPiano()
+{
+    if (!m_unloaded) {
+        m_unloaded = true;
+        m_core.unload();
+        m_mediaPlayer->StopPlaying();
+    }
+    delete m_drums;
+}
+
+PianoView frmMidiPiano::view()
+{
+    PianoView v;
+    v.keyShown = [this](int k, bool down) {
+        const int slot = k == PianoCore::kSustainKey ? PianoCore::kKeyCount : k;
+        if (m_keys[slot])
+            m_keys[slot]->showDown(down);
+    };
+    v.setLabel3 = [this](const QString& text) {
+        m_label3->setText(text);
+    };
+    v.setLabel9 = [this](const QString& text) {
+        m_label9->setText(text);
+    };
+    v.setLblInst = [this](const QString& text) {
+        m_lblInst->setText(text);
+    };
+    v.focusBackground = [this] {
+        setFocus();
+    };
+    return v;
+}
+
+QLabel* frmMidiPiano::label(const QRect& place, const QString& text, int points)
+{
+    auto* made = new QLabel(text, this);
+    made->setGeometry(place);
+    made->setFont(controlFont(QStringLiteral("Arial"), points));
+    made->setStyleSheet(QStringLiteral("color: #9fe07a; background: transparent;"));
+    made->setFocusPolicy(Qt::NoFocus);
+    return made;
+}
+
+void frmMidiPiano::placeControls()
+{
+    m_label9 = label({ 30, 30, 280, 20 }, QStringLiteral("MIDI Mapper"), 9);
+    m_label3 = label({ 30, 54, 280, 20 }, QStringLiteral("Chanel: 1   Base: 60"), 9);
+    m_lblInst = label({ 30, 78, 280, 20 }, QStringLiteral("Acoustic Grand Piano"), 9);
+    label({ 340, 16, 60, 14 }, QStringLiteral("Velocity"), 7);
+    m_label14 = label({ 400, 50, 40, 16 }, QStringLiteral("100"), 8);
+
+    m_knob2 = new Knob(this);
+    m_knob2->setGeometry(350, 38, 40, 40);
+    m_knob2->setFocusPolicy(Qt::NoFocus);
+    connect(m_knob2, &Knob::Changed, this, [this] {
+        m_core.setKnobValue(m_knob2->KnobValue());
+        m_label14->setText(QString::number(m_knob2->KnobValue()));
+    });
+
+    m_instrument = makePianoButton(this, { 450, 30, 84, 22 }, QStringLiteral("Instrument"),
+        QStringLiteral("Select Instrument"));
+    m_options = makePianoButton(this, { 450, 60, 84, 22 }, QStringLiteral("Options"), QString());
+    m_close = makePianoButton(this, { 706, 18, 22, 22 }, QStringLiteral("r"),
+        QStringLiteral("Close"), QStringLiteral("glyph_close"));
+    connect(m_instrument, &GGCommand::Click, this, [this] {
+        m_menus.popup(u"mnuMain", 0, QCursor::pos());
+    });
+    connect(m_options, &GGCommand::Click, this, [this] {
+        m_menus.popup(u"mnuOptions", PopupMenus::kNoIndex, QCursor::pos());
+    });
+    connect(m_close, &GGCommand::Click, this, [this] {
+        unloadWindow(false);
+    });
+
+    for (int i = 0; i < PianoCore::kPadCount; ++i) {
+        auto* pad = new PadLabel(QString::fromLatin1(kPadCaptions[i]), this);
+        pad->setGeometry(560 + (i % 3) * 34, 22 + (i / 3) * 26, 30, 22);
+        pad->setAlignment(Qt::AlignCenter);
+        pad->setStyleSheet(QStringLiteral(
+            "color: #f0e0b0; background: #3a2a1a; border: 1px solid #8a6a40; border-radius: 4px;"));
+        pad->setToolTip(QStringLiteral(" Drum pad %1 ").arg(i + 1));
+        pad->clicked = [this, i] {
+            m_core.Drum2(i);
+        };
+    }
+
+    // White keys first, so that the black keys lie over them.
+    for (const bool black : { false, true }) {
+        for (int k = 0; k < PianoCore::kKeyCount; ++k) {
+            if (isBlack(k) != black)
+                continue;
+            auto* key = new PianoKey(this, k,
+                black ? QStringLiteral("black_up") : QStringLiteral("white_up"),
+                black ? QStringLiteral("black_down") : QStringLiteral("white_down"));
+            key->setGeometry(keyPlace(k));
+            key->setToolTip(QStringLiteral(" %1 ").arg(QString::fromLatin1(kNoteNames[k % 12])));
+            m_keys[k] = key;
+        }
+    }
+    auto* sustain = new PianoKey(
+        this, PianoCore::kSustainKey, QStringLiteral("sustain_up"), QStringLiteral("sustain_down"));
+    sustain->setGeometry(kSustainPlace);
+    m_keys[PianoCore::kKeyCount] = sustain;
+    for (PianoKey* key : m_keys) {
+        key->pressed = [this](int k) {
+            m_core.keyMouseDown(k);
+        };
+        key->released = [this](int k) {
+            m_core.keyMouseUp(k);
+        };
+        key->clicked = [this](int k) {
+            m_core.key_Click(k);
+        };
+    }
+}
+
+void frmMidiPiano::setLblInstCaption(const QString& caption)
+{
+    m_lblInst->setText(caption);
+}
+
+void frmMidiPiano::showFrmDrums()
+{
+    if (!m_drums)
+        m_drums = new frmDrums(*this, m_menus);
+    m_drums->show();
+    m_drums->raise();
+}
+
+bool frmMidiPiano::event(QEvent* event)
+{
+    // The background takes Tab as a key like any other, never as a move of the focus.
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            if (event->type() == QEvent::KeyPress)
+                keyPressEvent(key);
+            else
+                keyReleaseEvent(key);
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void frmMidiPiano::paintEvent(QPaintEvent*)
+{
+    static const QImage background = pianoPicture(QStringLiteral("background"));
+    QPainter(this).drawImage(rect(), background);
+}
+
+void frmMidiPiano::keyPressEvent(QKeyEvent* event)
+{
+    if (m_unloaded)
+        return;
+    if (m_core.keyDown(pianoKeyCode(*event)))
+        unloadWindow(true);
+}
+
+void frmMidiPiano::keyReleaseEvent(QKeyEvent* event)
+{
+    // A held key repeats as release-and-press pairs flagged as repeats: only its last release
+    // lets it go.
+    if (m_unloaded || event->isAutoRepeat())
+        return;
+    m_core.keyUp(pianoKeyCode(*event));
+}
+
+void frmMidiPiano::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && windowHandle())
+        windowHandle()->startSystemMove();
+}
+
+void frmMidiPiano::mouseMoveEvent(QMouseEvent*)
+{
+    setFocus();
+}
+
+void frmMidiPiano::closeEvent(QCloseEvent* event)
+{
+    unloadWindow(false);
+    QWidget::closeEvent(event);
+}
+
+void frmMidiPiano::Form_Unload()
+{
+    unloadWindow(false);
+}
+
+void frmMidiPiano::unloadWindow(bool byEscape)
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    // TODO(issue 15): the scale tempo is saved here once the timed scales land.
+    m_core.unload();
+    m_mediaPlayer->StopPlaying();
+    if (m_drums)
+        m_drums->hide();
+    hide();
+    if (m_closed)
+        m_closed(byEscape);
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "piano/PianoCore.h"
+#include "windows/PianoCommands.h"
+#include "windows/SingleInstance.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+
+#include <QPointer>
+#include <QWidget>
+
+class GGCommand;
+class Knob;
+class PianoKey;
+class PopupMenus;
+class QLabel;
+class clsMusic;
+class frmDrums;
+struct Platform;
+
+// The MIDI piano window: a borderless 750 x 300 window with rounded corners, 37 keys and the
+// sustain key, the device, channel, base and instrument labels, the velocity knob, the twelve
+// drum-pad labels and the Instrument, Options and close buttons. The window itself is the
+// background that keeps the keyboard focus (it takes Tab too); its controls never take it. It
+// draws and forwards: PianoCore holds the playing state.
+//
+// Made by AppWindows at each opening; unloading (the close button, Esc, the window manager's
+// close, or the program's end) releases what is held, closes the MIDI device and stops the
+// media player, then hands the window to `closed`, which destroys it later, outside its own
+// event. UI thread only.
+class frmMidiPiano : public QWidget, public PianoCommands, public SingleInstance<frmMidiPiano>
+{
+    Q_OBJECT
+
+public:
+    // `closed(byEscape)` runs once, at unload.
+    frmMidiPiano(Platform& platform, PopupMenus& menus, std::function<void(bool byEscape)> closed);
+    ~frmMidiPiano() override;
+
+    void Pianino(int Inst) override { m_core.Pianino(Inst); }
+
+    void Baza() override { m_core.Baza(); }
+
+    void Kanal(int Ch) override { m_core.Kanal(Ch); }
+
+    void Uredjaj(int Dev) override { m_core.Uredjaj(Dev); }
+
+    void mnDrum(int Index) override { m_core.mnDrum(Index); }
+
+    // TODO(issue 15): the accompaniment styles plug in with the accompaniment issue.
+    void mnBeat(int) override {}
+
+    void setCombo1Text(const QString& text) override { m_core.setMode(text); }
+
+    void setPratnjaAvailable(bool) override {}
+
+    void focusPicPozadina() override { setFocus(); }
+
+    void setLblInstCaption(const QString& caption) override;
+
+    void setLabel10Caption(const QString&) override {}
+
+    void showFrmDrums() override;
+
+    void Form_Unload();
+
+    bool unloaded() const { return m_unloaded; }
+
+    PianoCore& core() { return m_core; }
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void placeControls();
+    QLabel* label(const QRect& place, const QString& text, int points);
+    PianoView view();
+    void unloadWindow(bool byEscape);
+
+    Platform& m_platform;
+    PopupMenus& m_menus;
+    std::function<void(bool)> m_closed;
+    PianoCore m_core;
+    std::unique_ptr<clsMusic> m_mediaPlayer;
+    std::array<PianoKey*, PianoCore::kKeyCount + 1> m_keys {}; // the last one is key 100
+    QLabel* m_label3 = nullptr;
+    QLabel* m_label9 = nullptr;
+    QLabel* m_lblInst = nullptr;
+    QLabel* m_label14 = nullptr;
+    Knob* m_knob2 = nullptr;
+    GGCommand* m_instrument = nullptr;
+    GGCommand* m_options = nullptr;
+    GGCommand* m_close = nullptr;
+    QPointer<frmDrums> m_drums;
+    bool m_unloaded = false;
+};

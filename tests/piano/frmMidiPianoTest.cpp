@@ -1,0 +1,168 @@
+#include "piano/frmMidiPiano.h"
+
+#include "app/FlamMenus.h"
+#include "app/FlamPopupMenus.h"
+#include "piano/PianoKeyCodes.h"
+#include "piano/frmDrums.h"
+#include "platform/FakePlatform.h"
+#include "platform/midi/FakeMidiOut.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Messages = std::vector<std::uint32_t>;
+
+TEST(PianoKeyCodesTest, PhysicalKeysAndTestKeys)
+{
+    struct Case
+    {
+        std::uint32_t scan; // X11 keycode; 0 as QTest sends
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        int code;
+    };
+
+    const Case cases[] = {
+        { 52, Qt::Key_Z, {}, 90 },
+        { 52, Qt::Key_Y, {}, 90 }, // a German layout's Y sits where Z is
+        { 59, Qt::Key_Less, Qt::ShiftModifier, 188 }, // Shift never moves the piano
+        { 35, Qt::Key_BracketRight, {}, 221 },
+        { 88, Qt::Key_Down, Qt::KeypadModifier, 98 }, // keypad 2 with NumLock off
+        { 106, Qt::Key_Slash, Qt::KeypadModifier, 111 },
+        { 9, Qt::Key_Escape, {}, 27 },
+        { 65, Qt::Key_Space, {}, 32 },
+        { 5, Qt::Key_unknown, {}, 0 }, // below the offset
+        { 300, Qt::Key_unknown, {}, 0 },
+        { 0, Qt::Key_Z, {}, 90 },
+        { 0, Qt::Key_Comma, {}, 188 },
+        { 0, Qt::Key_BracketRight, {}, 221 },
+        { 0, Qt::Key_K, {}, 75 },
+        { 0, Qt::Key_2, Qt::KeypadModifier, 98 },
+        { 0, Qt::Key_2, {}, 50 },
+        { 0, Qt::Key_Minus, Qt::KeypadModifier, 109 },
+        { 0, Qt::Key_F1, {}, 0 },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(pianoKeyCode(c.scan, c.key, c.modifiers), c.code) << c.scan << " " << c.key;
+}
+
+struct WindowRig
+{
+    WindowRig()
+    {
+        menus.setTargets({ .mainWindow = {},
+            .piano = [this]() -> PianoCommands* {
+                return window.get();
+            },
+            .showAbout = {} });
+        open();
+    }
+
+    void open()
+    {
+        window = std::make_unique<frmMidiPiano>(fake.platform, popups, [this](bool byEscape) {
+            closings.push_back(byEscape);
+        });
+        window->show();
+        window->setFocus();
+        fake.midiOut().clearLog();
+    }
+
+    void key(QEvent::Type type, Qt::Key key, bool repeat = false)
+    {
+        QKeyEvent event(type, key, Qt::NoModifier, QString(), repeat);
+        QApplication::sendEvent(window.get(), &event);
+    }
+
+    FakePlatform fake;
+    FlamMenus menus;
+    FlamPopupMenus popups { menus };
+    std::vector<bool> closings;
+    std::unique_ptr<frmMidiPiano> window;
+};
+
+TEST(frmMidiPianoTest, HeldKeyRepeatsStrikeOnceAndTabStaysWithThePiano)
+{
+    WindowRig rig;
+    rig.key(QEvent::KeyPress, Qt::Key_Z);
+    for (int i = 0; i < 3; ++i) {
+        rig.key(QEvent::KeyRelease, Qt::Key_Z, true);
+        rig.key(QEvent::KeyPress, Qt::Key_Z, true);
+    }
+    rig.key(QEvent::KeyRelease, Qt::Key_Z);
+    EXPECT_EQ(rig.fake.midiOut().messages(),
+        (Messages { midiMessage(0x90, 60, 127), midiMessage(0x80, 60) }));
+
+    // Tab is a key of the piano, not a move to one of its controls.
+    rig.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(rig.window.get()));
+    rig.window->setFocus();
+    QTest::keyClick(rig.window.get(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), rig.window.get());
+}
+
+TEST(frmMidiPianoTest, EscapeClosesTheDeviceAndAsksForTheMainWindow)
+{
+    WindowRig rig;
+    rig.key(QEvent::KeyPress, Qt::Key_X);
+    rig.key(QEvent::KeyPress, Qt::Key_Escape);
+    rig.key(QEvent::KeyRelease, Qt::Key_X); // after the unload: nothing
+    EXPECT_EQ(rig.closings, (std::vector<bool> { true }));
+    EXPECT_TRUE(rig.window->unloaded());
+    EXPECT_FALSE(rig.window->isVisible());
+    const auto& log = rig.fake.midiOut().log();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back().kind, FakeMidiEvent::Kind::Close);
+    EXPECT_EQ(rig.fake.midiOut().messages(),
+        (Messages { midiMessage(0x90, 62, 127), midiMessage(0x80, 62) }));
+}
+
+TEST(frmMidiPianoTest, MouseOnAKeyAndTheInstrumentListBesideTheProgram)
+{
+    WindowRig rig;
+    QWidget* key = rig.window->childAt(60, 260); // the first white key's lower half
+    ASSERT_NE(key, nullptr);
+    QTest::mousePress(key, Qt::LeftButton);
+    Messages sent = rig.fake.midiOut().messages();
+    ASSERT_EQ(sent.size(), 38u);
+    EXPECT_EQ(sent.back(), midiMessage(0x90, 60, 127));
+    QTest::mouseRelease(key, Qt::LeftButton);
+    EXPECT_EQ(rig.fake.midiOut().messages().back(), midiMessage(0x80, 60));
+
+    // The program's own list, where the window reads it.
+    QFile::copy(QStringLiteral(KADENTOR_SOURCE_DIR "/resources/piano/Inslst.dat"),
+        rig.fake.platform.programFolder + QStringLiteral("/Inslst.dat"));
+    rig.window.reset();
+    rig.open();
+    EXPECT_EQ(rig.popups.caption(u"mnuPiano2", 0), QStringLiteral("Acoustic Grand Piano"));
+    EXPECT_EQ(rig.popups.caption(u"mnuPiano2", 127), QStringLiteral("Gunshot"));
+    EXPECT_EQ(rig.popups.caption(u"mnudrum", 0), QStringLiteral("Acoustic Bass Drum"));
+    EXPECT_EQ(rig.popups.caption(u"mnudrum", 31), QStringLiteral("Low Timbale"));
+}
+
+TEST(frmMidiPianoTest, DrumWindowPicksThePadThatTheMenuChanges)
+{
+    WindowRig rig;
+    rig.window->showFrmDrums();
+    auto* drums = rig.window->findChild<frmDrums*>();
+    ASSERT_NE(drums, nullptr);
+    EXPECT_TRUE(drums->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    drums->lblDrums_Click(10); // keypad 2
+    rig.menus.entry(u"mnudrum", 0)->action()->trigger();
+    QTest::keyClick(rig.window.get(), Qt::Key_2, Qt::KeypadModifier);
+    EXPECT_EQ(rig.fake.midiOut().messages(),
+        (Messages { midiMessage(0x99, 35, 127), midiMessage(0x89, 35) }));
+    // It goes with the piano.
+    QPointer<frmDrums> watched = drums;
+    rig.window.reset();
+    EXPECT_TRUE(watched.isNull());
+}
+
+} // namespace
