@@ -6,6 +6,7 @@
 // The time counted is the UI thread's work from the choice until the tone is placed, plus the
 // sound time from there to the first sample that is not silent, plus one whole block period for
 // the device's next callback (the worst case). Goal: under 50 ms.
+#include "SoundDelay.h"
 #include "app/AppWindows.h"
 #include "app/frmMtroNew.h"
 #include "app/frmfrekvencije.h"
@@ -31,42 +32,6 @@ namespace {
 constexpr int kBlock = 512;
 using Clock = std::chrono::steady_clock;
 
-// Renders block after block until a sample is not silent; its frame counted from the capture's
-// start, or nullopt after a second of silence.
-std::optional<std::int64_t> firstSound(OfflineAudioDevice& device)
-{
-    for (int block = 0; block < 87; ++block) {
-        device.renderFrames(kBlock);
-        const auto& out = device.captured();
-        for (std::size_t i = 0; i < out.size(); ++i) {
-            if (std::fabs(out[i]) > 1e-6f)
-                return std::int64_t(i / 2);
-        }
-    }
-    return std::nullopt;
-}
-
-struct Totals
-{
-    double uiMs = 0;
-    double soundMs = 0;
-
-    void add(benchmark::State& state, Clock::duration ui, std::int64_t frame)
-    {
-        const double ms = std::chrono::duration<double, std::milli>(ui).count();
-        const double sound = 1000.0 * double(frame + kBlock) / AudioEngine::kSampleRate;
-        uiMs += ms;
-        soundMs += sound;
-        state.SetIterationTime((ms + sound) / 1000.0);
-    }
-
-    void report(benchmark::State& state) const
-    {
-        state.counters["ui_ms"] = uiMs / double(state.iterations());
-        state.counters["sound_ms"] = soundMs / double(state.iterations());
-    }
-};
-
 void a440_entry_to_sound(benchmark::State& state)
 {
     FakePlatform fake;
@@ -84,12 +49,12 @@ void a440_entry_to_sound(benchmark::State& state)
         const auto start = Clock::now();
         window->Picka(0);
         const auto ui = Clock::now() - start;
-        const auto frame = firstSound(device);
+        const auto frame = firstSound(device, kBlock);
         if (!frame) {
             state.SkipWithError("the tone made no sound");
             return;
         }
-        totals.add(state, ui, *frame);
+        totals.add(state, ui, *frame, kBlock);
     }
     totals.report(state);
 }
@@ -112,7 +77,7 @@ void tone_generator_play_to_sound(benchmark::State& state)
         Clock::time_point start;
         QTimer::singleShot(0, [&] {
             ui = Clock::now() - start;
-            frame = firstSound(device);
+            frame = firstSound(device, kBlock);
             fake.platform.audio->purge();
             device.renderFrames(kBlock);
         });
@@ -122,7 +87,7 @@ void tone_generator_play_to_sound(benchmark::State& state)
             state.SkipWithError("the tone made no sound");
             return;
         }
-        totals.add(state, *ui, *frame);
+        totals.add(state, *ui, *frame, kBlock);
     }
     totals.report(state);
     frmfrekvencije::unload();

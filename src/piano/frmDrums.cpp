@@ -4,6 +4,7 @@
 #include "controls/GGCommand.h"
 #include "piano/PianoPictures.h"
 #include "piano/frmMidiPiano.h"
+#include "platform/shell/ShellHelpers.h"
 #include "windows/PopupMenus.h"
 
 #include <QCursor>
@@ -36,8 +37,8 @@ private:
 
 } // namespace
 
-frmDrums::frmDrums(frmMidiPiano& piano, PopupMenus& menus)
-    : QWidget(&piano, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+frmDrums::frmDrums(frmMidiPiano& piano, PopupMenus& menus, MessageBoxService& boxes)
+    : QWidget(&piano, Qt::Tool | Qt::FramelessWindowHint)
     , m_piano(piano)
     , m_menus(menus)
 {
@@ -45,8 +46,7 @@ frmDrums::frmDrums(frmMidiPiano& piano, PopupMenus& menus)
     setFixedSize(kWindowSize);
     setFocusPolicy(Qt::NoFocus);
     setMask(roundedMask(size(), kCorner));
-    // TODO(issue 15): SetAlwaysOnTop from the shell helpers once they are on main; until then
-    // the window's flag keeps it above.
+    SetAlwaysOnTop(this, boxes);
 
     auto* label1 = new QLabel(QStringLiteral("Click to assign Drum Keys"), this);
     label1->setGeometry(16, 10, 240, 18);

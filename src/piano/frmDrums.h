@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class GGCommand;
+class MessageBoxService;
 class PopupMenus;
 class QLabel;
 class frmMidiPiano;
@@ -18,7 +19,7 @@ class frmDrums : public QWidget
     Q_OBJECT
 
 public:
-    frmDrums(frmMidiPiano& piano, PopupMenus& menus);
+    frmDrums(frmMidiPiano& piano, PopupMenus& menus, MessageBoxService& boxes);
 
     void lblDrums_Click(int Index);
 

@@ -259,7 +259,7 @@ void frmMidiPiano::setLblInstCaption(const QString& caption)
 void frmMidiPiano::showFrmDrums()
 {
     if (!m_drums)
-        m_drums = new frmDrums(*this, m_menus);
+        m_drums = new frmDrums(*this, m_menus, *m_platform.boxes);
     m_drums->show();
     m_drums->raise();
 }
