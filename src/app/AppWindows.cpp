@@ -13,6 +13,9 @@
 #include "platform/basic/MessageBoxService.h"
 #include "platform/shell/HtmlHelp.h"
 #include "players/frmCD.h"
+#include "recorder/EncoderLibrary.h"
+#include "recorder/frmMp3.h"
+#include "windows/Mp3Window.h"
 #include "windows/PlayerWindow.h"
 #include "windows/TempoLabels.h"
 
@@ -60,16 +63,51 @@ public:
     }
 };
 
+// The encoder window, loaded on first touch with the library's functions and unloaded when it has
+// been shown and closed, so that every opening starts afresh.
+class Mp3Opener : public Mp3Window
+{
+public:
+    Mp3Opener(Platform& platform, std::unique_ptr<EncoderLibrary>& library)
+        : m_platform(platform)
+        , m_library(library)
+    {}
+
+    void ubaciW(const QString& fullPath, const QString& fileName) override
+    {
+        window().ubaciW(fullPath, fileName);
+    }
+
+    void show() override
+    {
+        window().exec();
+        frmMp3::unload();
+    }
+
+private:
+    frmMp3& window()
+    {
+        if (!m_library)
+            m_library = std::make_unique<EncoderLibrary>(m_platform.programFolder);
+        return frmMp3::load(m_platform, functionsOf(*m_library));
+    }
+
+    Platform& m_platform;
+    std::unique_ptr<EncoderLibrary>& m_library;
+};
+
 } // namespace
 
 AppWindows::AppWindows(Platform& platform)
     : m_platform(platform)
     , m_player(std::make_unique<FrmCdPlayer>())
     , m_tempoLabels(std::make_unique<MainWindowTempoLabels>())
+    , m_mp3Window(std::make_unique<Mp3Opener>(platform, m_encoder))
 {}
 
 AppWindows::~AppWindows()
 {
+    frmMp3::unload();
     // The piano closes its MIDI device while the engine form's menus are still there.
     frmMidiPiano::unload();
     // The rhythm dialogs work on the main window's metronome.
@@ -149,10 +187,14 @@ void AppWindows::showRecorder()
     tellNotAvailable(*m_platform.boxes, QStringLiteral("The sound recorder"));
 }
 
-// TODO(issue: recorder and MP3 encoder): frmMp3, modal.
 void AppWindows::showMp3Modal()
 {
-    tellNotAvailable(*m_platform.boxes, QStringLiteral("The MP3 encoder"));
+    m_mp3Window->show();
+}
+
+Mp3Window& AppWindows::mp3Window()
+{
+    return *m_mp3Window;
 }
 
 void AppWindows::showFrmpolyModal()

@@ -7,7 +7,9 @@
 #include <QString>
 
 class FlamPopupMenus;
+class EncoderLibrary;
 class MessageBoxService;
+class Mp3Window;
 class PlayerWindow;
 class TempoLabels;
 class frmMtroNew;
@@ -47,6 +49,9 @@ public:
     void showHelp() override;
     void showAboutModal() override;
 
+    // The encoder as the recorder hands it a take.
+    Mp3Window& mp3Window();
+
 private:
     Platform& m_platform;
     // The player and the main window reach each other through these, each looked up when called:
@@ -55,4 +60,7 @@ private:
     std::unique_ptr<TempoLabels> m_tempoLabels;
     // The engine form's menus as the piano window fills and shows them.
     std::unique_ptr<FlamPopupMenus> m_pianoMenus;
+    // Loaded on the first encoding, kept for the program's life.
+    std::unique_ptr<EncoderLibrary> m_encoder;
+    std::unique_ptr<Mp3Window> m_mp3Window;
 };

@@ -94,10 +94,14 @@ EncoderFunctions functionsOf(EncoderLibrary& library)
         } };
 }
 
+QString localeNumber(double value)
+{
+    return NumText(value).replace(u'.', QLocale().decimalPoint());
+}
+
 QString rateText(std::int32_t hertz)
 {
-    QString text = NumText(hertz / 1000.0);
-    return text.replace(u'.', QLocale().decimalPoint());
+    return localeNumber(hertz / 1000.0);
 }
 
 bool sameFile(const QString& a, const QString& b)

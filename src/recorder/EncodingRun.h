@@ -117,6 +117,8 @@ private:
     WavpressProgress m_cell = &EncodingRun::EncodeProgress;
 };
 
+// A number in its shortest general form with the user's locale's decimal sign.
+QString localeNumber(double value);
 // The rate in kHz as the user's locale writes it: 22050 gives "22.05".
 QString rateText(std::int32_t hertz);
 // The same file, not merely the same name (links and "./" included); false when either is missing.
