@@ -224,7 +224,10 @@ void PianoCore::ChangeInstrument(int Channel, int Inst)
 
 void PianoCore::send(std::uint32_t message)
 {
-    m_midi.shortMsg(m_handle, message);
+    if (m_placeAt)
+        m_midi.shortMsgAt(m_handle, message, *m_placeAt);
+    else
+        m_midi.shortMsg(m_handle, message);
 }
 
 void PianoCore::sendNote(int status, int k, int velocity)

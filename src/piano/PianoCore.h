@@ -71,6 +71,8 @@ public:
     void ReleaseKey(int k) override;
     void DigniGa() override;
 
+    void placeNotesAt(std::optional<std::int64_t> at) override { m_placeAt = at; }
+
     // Mouse play: a press releases every key first, so one key sounds from the mouse.
     void keyMouseDown(int k);
     void keyMouseUp(int k);
@@ -133,6 +135,7 @@ private:
     QString m_label9;
     QString m_mode = QStringLiteral("Normal");
     bool m_pratnja = false;
+    std::optional<std::int64_t> m_placeAt;
 
     std::array<bool, kKeyCount> m_keys {};
     bool m_sustainKey = false;

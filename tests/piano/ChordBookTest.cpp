@@ -1,11 +1,11 @@
 #include "piano/ChordBook.h"
 
 #include "KeyLog.h"
+#include "NoteNames.h"
 #include "piano/ChordModes.h"
 #include "platform/basic/FakeMessageBoxService.h"
 
 #include <algorithm>
-#include <map>
 #include <set>
 #include <string>
 
@@ -14,28 +14,6 @@
 namespace {
 
 using Keys = std::vector<int>;
-
-// The pitch classes a structure text names, sorted: a letter with its sharps and flats; "(H)"
-// and the parentheses of a note the chord may leave out are not notes of their own.
-std::vector<int> pitchClasses(const QString& structure)
-{
-    static const std::map<QChar, int> kLetters { { u'C', 0 }, { u'D', 2 }, { u'E', 4 }, { u'F', 5 },
-        { u'G', 7 }, { u'A', 9 }, { u'B', 11 } };
-    QString text = structure;
-    text.remove(QStringLiteral("(H)")).remove(u'(').remove(u')');
-    std::vector<int> found;
-    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
-        const auto letter = kLetters.find(word[0]);
-        if (letter == kLetters.end()) {
-            ADD_FAILURE() << "no note: " << word.toStdString();
-            continue;
-        }
-        const int shift = static_cast<int>(word.count(u'#') - word.mid(1).count(u'b'));
-        found.push_back(((letter->second + shift) % 12 + 12) % 12);
-    }
-    std::sort(found.begin(), found.end());
-    return found;
-}
 
 std::vector<int> shifted(std::vector<int> classes, int by)
 {

@@ -18,5 +18,8 @@ struct KeyLog : KeyPlayer
 
     void DigniGa() override { log.push_back(kAllUp); }
 
+    void placeNotesAt(std::optional<std::int64_t> at) override { placedAt = at; }
+
     std::vector<int> log;
+    std::optional<std::int64_t> placedAt;
 };
