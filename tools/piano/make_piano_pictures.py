@@ -44,7 +44,7 @@ def background():
 
 def white_key(down):
     w, h = WHITE
-    top, bottom = ("#d8d8d0", "#f4f4ec") if down else ("#ffffff", "#e8e8e0")
+    top, bottom = ("#a8bcd8", "#d4e0f0") if down else ("#ffffff", "#e8e8e0")
     return svg(w, h, f'''<defs><linearGradient id="g" x1="0" y1="0" x2="0" y2="1">
 <stop offset="0" stop-color="{top}"/><stop offset="1" stop-color="{bottom}"/></linearGradient></defs>
 <rect x="0.5" y="0.5" width="{w - 1}" height="{h - 1}" rx="3" fill="url(#g)" stroke="#303030"/>
@@ -54,7 +54,7 @@ def white_key(down):
 
 def black_key(down):
     w, h = BLACK
-    top = "#101010" if down else "#303030"
+    top = "#20304c" if down else "#303030"
     shine = "#202020" if down else "#606060"
     return svg(w, h, f'''<rect width="{w}" height="{h}" rx="2" fill="{top}"/>
 <rect x="3" y="2" width="{w - 6}" height="{h - (6 if down else 12)}" rx="2" fill="{shine}"
