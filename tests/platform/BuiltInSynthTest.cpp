@@ -2,6 +2,7 @@
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/FadeTail.h"
 #include "platform/audio/OfflineAudioDevice.h"
+#include "platform/audio/StereoLevel.h"
 #include "platform/midi/BuiltInSynthPort.h"
 #include "platform/midi/MidiFilePlayer.h"
 #include "platform/midi/SoundFontBank.h"
@@ -197,6 +198,46 @@ TEST(BuiltInSynthTest, SeeksAndACloseInTheMiddleOfANoteLeaveNoJumpInTheSound)
         SCOPED_TRACE(cut);
         EXPECT_LE(rig.largestStep(cut - 1, cut + 4 * FadeTail::kFrames), allowed);
     }
+}
+
+TEST(BuiltInSynthTest, AFileAnswersSpeedLevelAndBalance)
+{
+    // An organ note from the file's second 1 to 3: a steady sound once it has started.
+    QTemporaryDir dir;
+    SmfWriter song(0, 480);
+    song.track().event(0, { 0xC0, 19 }).noteOn(960, 0, 60).noteOff(1920, 0, 60).end(960);
+    const QString path = dir.filePath(QStringLiteral("organ.mid"));
+    ASSERT_TRUE(song.save(path));
+
+    SynthRig rig(512);
+    SynthMidiFiles files(*rig.engine, rig.fonts);
+    auto player = files.newPlayer();
+    player->setSpeed(2.0); // before the open: it holds for the file
+    ASSERT_EQ(player->open(path), MidiFileError::None);
+    ASSERT_TRUE(player->play());
+    constexpr std::int64_t kSecond = AudioEngine::kSampleRate;
+    const std::int64_t started = rig.engine->now();
+    rig.device->renderFrames(kSecond);
+    const std::int64_t onset = rig.firstSound(started);
+    EXPECT_GE(onset, started + kSecond / 2);
+    EXPECT_LT(onset, started + kSecond / 2 + 64);
+    EXPECT_EQ(player->positionMs(), 2000);
+
+    const auto channelRms = [&](int channel, std::int64_t from, std::int64_t to) {
+        const auto& out = rig.device->captured();
+        double sum = 0;
+        for (std::int64_t i = from; i < to; ++i)
+            sum += std::pow(out.at(std::size_t(2 * i + channel)), 2);
+        return std::sqrt(sum / double(to - from));
+    };
+    const double full = channelRms(1, started + kSecond * 6 / 10, started + kSecond);
+    ASSERT_GT(full, 0.01) << "the note sounds";
+    player->setLevel(-2000, 10000); // a tenth, right only
+    const std::int64_t changed = rig.engine->now();
+    rig.device->renderFrames(kSecond / 2);
+    const std::int64_t settled = changed + LevelRamp::kFrames;
+    EXPECT_EQ(channelRms(0, settled, changed + kSecond / 2), 0.0) << "left silent";
+    EXPECT_NEAR(channelRms(1, settled, changed + kSecond / 2) / full, 0.1, 0.02);
 }
 
 TEST(BuiltInSynthTest, AGeneratedFileWithATempoChangeHasItsLengthAndPosition)

@@ -82,6 +82,18 @@ struct Rig
         }
     }
 
+    // What the sequencer mixes into silence over the next `frames`, in blocks of `block`.
+    std::vector<float> capture(int frames, int block)
+    {
+        std::vector<float> out(std::size_t(2 * frames), 0.0f);
+        for (int done = 0; done < frames; done += block) {
+            const int n = std::min(block, frames - done);
+            sequencer.render(out.data() + 2 * done, n, clock);
+            clock += n;
+        }
+        return out;
+    }
+
     SynthLog log;
     MidiFileSequencer sequencer;
     std::int64_t clock = 123456;
@@ -196,6 +208,99 @@ TEST(MidiFileSequencerTest, ASeekWhileSoundingCrossfadesToTheNewPlace)
         { 564, midiMessage(0xC0, 5) }, { 564, midiMessage(0xB0, 7, 90) },
         { 1364, midiMessage(0x80, 62, 0) } };
     EXPECT_EQ(rig.log.sent, expected);
+}
+
+TEST(MidiFileSequencerTest, LevelAndBalanceScaleEachSideAndAreReachedOverTheRamp)
+{
+    struct Case
+    {
+        int volume;
+        int balance;
+        float left;
+        float right;
+    };
+
+    const Case cases[] = {
+        { -600, 0, 0.501187f, 0.501187f },
+        { 0, 600, 0.501187f, 1.0f }, // the balance lowers the other side
+        { -2000, -2000, 0.1f, 0.01f },
+        { 0, 10000, 0.0f, 1.0f },
+        { 0, -10000, 1.0f, 0.0f },
+        { -10000, 0, 0.0f, 0.0f },
+    };
+    for (int block : { 1, 37, 512, 3000 }) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(
+                testing::Message() << block << " frames, " << c.volume << "/" << c.balance);
+            Rig rig; // its synth's sound is a constant 1 on both sides
+            rig.capture(100, block);
+            rig.sequencer.setLevel(c.volume, c.balance);
+            const std::vector<float> out = rig.capture(LevelRamp::kFrames + 100, block);
+            // Even steps from full to the new level, whatever the blocks: no click.
+            for (int i = 0; i < LevelRamp::kFrames; ++i) {
+                const float t = float(i + 1) / LevelRamp::kFrames;
+                ASSERT_NEAR(out[std::size_t(2 * i)], 1.0f + (c.left - 1.0f) * t, 1e-5f) << i;
+                ASSERT_NEAR(out[std::size_t(2 * i + 1)], 1.0f + (c.right - 1.0f) * t, 1e-5f) << i;
+            }
+            EXPECT_NEAR(out[out.size() - 2], c.left, 1e-5f);
+            EXPECT_NEAR(out.back(), c.right, 1e-5f);
+        }
+    }
+}
+
+TEST(MidiFileSequencerTest, ALevelSetBeforeAFileLoadsHoldsFromItsFirstSample)
+{
+    SynthLog log;
+    MidiFileSequencer sequencer(std::make_unique<RecordingSynth>(log));
+    sequencer.setLevel(-2000, 0);
+    sequencer.load(song());
+    std::vector<float> mix(2 * 8, 0.0f);
+    sequencer.render(mix.data(), 8, 0);
+    EXPECT_FLOAT_EQ(mix[0], 0.1f);
+    EXPECT_FLOAT_EQ(mix[15], 0.1f);
+}
+
+TEST(MidiFileSequencerTest, TheSpeedScalesTheClockFromTheBlockItIsSetIn)
+{
+    struct Case
+    {
+        double speed;
+        int block;
+        std::vector<std::int64_t> due; // frames after play of the events at 0, 100, 1000, 2000
+        std::int64_t endsAfter;
+    };
+
+    const Case cases[] = {
+        { 2.0, 64, { 0, 0, 50, 500, 500, 1000 }, 1000 },
+        { 0.5, 64, { 0, 0, 200, 2000, 2000, 4000 }, 4000 },
+        { 1.5, 7, { 0, 0, 67, 667, 667, 1334 }, 1334 },
+        { 0.001, 512, { 0, 0, 10000, 100000, 100000, 200000 }, 200000 }, // kept at 0.01
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.speed);
+        Rig rig;
+        rig.sequencer.setSpeed(c.speed);
+        rig.sequencer.play();
+        rig.render(c.endsAfter - 1, c.block);
+        EXPECT_TRUE(rig.sequencer.playing()) << "one frame before its end";
+        rig.render(1, 1);
+        EXPECT_FALSE(rig.sequencer.playing());
+        EXPECT_EQ(rig.sequencer.position(), 2000);
+        ASSERT_EQ(rig.log.sent.size(), c.due.size());
+        for (std::size_t i = 0; i < c.due.size(); ++i)
+            EXPECT_EQ(rig.log.sent[i].sample, c.due[i]) << i;
+    }
+
+    // Changed while playing: the part of the file left goes at the new pace from there.
+    Rig rig;
+    rig.sequencer.play();
+    rig.render(500, 100);
+    rig.sequencer.setSpeed(4.0);
+    rig.render(500, 100);
+    EXPECT_EQ(rig.sequencer.position(), 2000);
+    ASSERT_EQ(rig.log.sent.size(), 6u);
+    EXPECT_EQ(rig.log.sent[3].sample, 500 + 125); // file sample 1000
+    EXPECT_EQ(rig.log.sent[5].sample, 500 + 375); // its end, 2000
 }
 
 TEST(MidiFileSequencerTest, TheSettingsReplayedKeepTheirOrderAndOnlyTheLastOfEachValue)

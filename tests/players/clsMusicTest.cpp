@@ -151,6 +151,15 @@ TEST_F(clsMusicTest, MidiFilesGoToTheMidiFilePlayer)
     clsMusic music(fake.platform);
     music.setFileName(QStringLiteral("/music/Song.MID"));
     EXPECT_EQ(music.Duration(), 2.345);
+    music.setVolume(-2500);
+    music.setBalance(-20000);
+    music.setSpeed(0.05);
+    EXPECT_EQ(fake.midiFiles().volume(), -2500);
+    EXPECT_EQ(fake.midiFiles().balance(), -10000);
+    EXPECT_EQ(fake.midiFiles().speed(), 0.1);
+    EXPECT_EQ(music.Volume(), -2500);
+    EXPECT_EQ(music.Balance(), -10000);
+    EXPECT_EQ(music.Speed(), 0.1);
     music.Play();
     music.setPosition(1.5);
     // The sequencer takes the seek with its next block; until then the target is the place.

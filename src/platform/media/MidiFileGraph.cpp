@@ -76,3 +76,27 @@ void MidiFileGraph::seek(double seconds)
     if (target != from)
         m_pendingSeek = PendingSeek { target, from };
 }
+
+void MidiFileGraph::setRate(double rate)
+{
+    if (!m_rendered || !(rate > 0.0))
+        return;
+    m_player->setSpeed(rate);
+    m_rate = rate;
+}
+
+void MidiFileGraph::setVolume(int hundredthsOfDb)
+{
+    if (!m_rendered)
+        return;
+    m_volume = hundredthsOfDb;
+    m_player->setLevel(m_volume, m_balance);
+}
+
+void MidiFileGraph::setBalance(int hundredthsOfDb)
+{
+    if (!m_rendered)
+        return;
+    m_balance = hundredthsOfDb;
+    m_player->setLevel(m_volume, m_balance);
+}

@@ -13,8 +13,8 @@ class MidiFilePlayer;
 // plays on the same clock as every other sound.
 //
 // Positions are whole milliseconds; at the end the player stops with its position at the
-// length, so position() is then exactly duration(). The player has no volume, balance or speed
-// of its own: those commands are passed over and read back as full volume, centre and 1.0.
+// length, so position() is then exactly duration(). The volume, balance and speed are the
+// player's, read back as they were set.
 class MidiFileGraph final : public MediaGraph
 {
 public:
@@ -42,17 +42,17 @@ public:
     double position() const override;
     void seek(double seconds) override;
 
-    double rate() const override { return m_rendered ? 1.0 : 0.0; }
+    double rate() const override { return m_rendered ? m_rate : 0.0; }
 
-    void setRate(double) override {}
+    void setRate(double rate) override;
 
-    int volume() const override { return 0; }
+    int volume() const override { return m_volume; }
 
-    void setVolume(int) override {}
+    void setVolume(int hundredthsOfDb) override;
 
-    int balance() const override { return 0; }
+    int balance() const override { return m_balance; }
 
-    void setBalance(int) override {}
+    void setBalance(int hundredthsOfDb) override;
 
 private:
     // A seek reaches the sequencer at the start of the engine's next block; until its position
@@ -66,5 +66,8 @@ private:
     std::unique_ptr<MidiFilePlayer> m_player;
     bool m_rendered = false;
     State m_state = State::Stopped;
+    double m_rate = 1.0;
+    int m_volume = 0;
+    int m_balance = 0;
     mutable std::optional<PendingSeek> m_pendingSeek;
 };

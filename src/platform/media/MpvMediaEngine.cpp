@@ -1,5 +1,7 @@
 #include "platform/media/MpvMediaEngine.h"
 
+#include "platform/audio/StereoLevel.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -19,7 +21,7 @@ constexpr std::chrono::seconds kOpenLimit { 10 };
 // The core takes a queued seek at its next turn, well under a millisecond.
 constexpr std::chrono::seconds kSeekLimit { 1 };
 
-constexpr int kSilent = -10000;
+constexpr int kSilent = kSilentHundredthsOfDb;
 
 // Seconds: under one sample at any sampling rate.
 constexpr double kEndTolerance = 1e-6;
@@ -38,11 +40,6 @@ int hundredthsOfDb(double mpvVolume)
         return kSilent;
     return static_cast<int>(
         std::clamp(std::lround(6000.0 * std::log10(mpvVolume / 100.0)), long { kSilent }, 0L));
-}
-
-double gain(int hundredthsOfDb)
-{
-    return hundredthsOfDb <= kSilent ? 0.0 : std::pow(10.0, hundredthsOfDb / 2000.0);
 }
 
 // Fixed-point text: the pan filter reads no exponent notation.
@@ -343,11 +340,10 @@ void MpvMediaGraph::setBalance(int hundredthsOfDb)
         return;
     QByteArray filter;
     if (hundredthsOfDb != 0) {
-        const double left = hundredthsOfDb > 0 ? gain(-hundredthsOfDb) : 1.0;
-        const double right = hundredthsOfDb < 0 ? gain(hundredthsOfDb) : 1.0;
+        const SideGains gains = SideGains::of(0, hundredthsOfDb);
         // Mono and multichannel sources are brought to stereo first, so there is a right side.
-        filter = "lavfi=[aformat=channel_layouts=stereo,pan=stereo|c0=" + gainText(left)
-            + "*c0|c1=" + gainText(right) + "*c1]";
+        filter = "lavfi=[aformat=channel_layouts=stereo,pan=stereo|c0=" + gainText(gains.left)
+            + "*c0|c1=" + gainText(gains.right) + "*c1]";
     }
     if (mpv_set_property_string(m_mpv, "af", filter.constData()) < 0)
         return;

@@ -47,6 +47,8 @@ MidiFileError SynthMidiFilePlayer::open(const QString& path)
         if (!synth)
             return MidiFileError::NoSynth;
         m_sequencer = std::make_unique<MidiFileSequencer>(std::move(synth));
+        m_sequencer->setLevel(m_volume, m_balance);
+        m_sequencer->setSpeed(m_speed);
     }
     m_sequencer->load(std::move(sequence));
     m_engine.addSource(m_sequencer.get());
@@ -80,6 +82,21 @@ void SynthMidiFilePlayer::seek(std::int64_t ms)
 {
     if (m_open)
         m_sequencer->seek(ms * AudioEngine::kSampleRate / 1000);
+}
+
+void SynthMidiFilePlayer::setLevel(int volume, int balance)
+{
+    m_volume = volume;
+    m_balance = balance;
+    if (m_sequencer)
+        m_sequencer->setLevel(volume, balance);
+}
+
+void SynthMidiFilePlayer::setSpeed(double speed)
+{
+    m_speed = speed;
+    if (m_sequencer)
+        m_sequencer->setSpeed(speed);
 }
 
 bool SynthMidiFilePlayer::isPlaying() const

@@ -30,6 +30,11 @@ public:
     virtual void pause() = 0;
     virtual void seek(std::int64_t ms) = 0;
 
+    // Hold for the files opened later too. Hundredths of a decibel, as the media players take
+    // them; the speed 1 is the file's own pace.
+    virtual void setLevel(int volume, int balance) = 0;
+    virtual void setSpeed(double speed) = 0;
+
     virtual bool isPlaying() const = 0;
     virtual std::int64_t lengthMs() const = 0;
     virtual std::int64_t positionMs() const = 0;
@@ -69,6 +74,8 @@ public:
     bool play() override;
     void pause() override;
     void seek(std::int64_t ms) override;
+    void setLevel(int volume, int balance) override;
+    void setSpeed(double speed) override;
     bool isPlaying() const override;
     std::int64_t lengthMs() const override;
     std::int64_t positionMs() const override;
@@ -79,4 +86,7 @@ private:
     // Made at the first open and kept: its synth's setup costs more than a file's.
     std::unique_ptr<MidiFileSequencer> m_sequencer;
     bool m_open = false;
+    int m_volume = 0;
+    int m_balance = 0;
+    double m_speed = 1.0;
 };

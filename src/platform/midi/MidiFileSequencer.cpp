@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <bitset>
+#include <cmath>
 
 namespace {
 
@@ -38,10 +40,23 @@ int overwrittenSlot(std::uint32_t message)
     }
 }
 
+std::uint64_t packGains(SideGains gains)
+{
+    return std::uint64_t(std::bit_cast<std::uint32_t>(static_cast<float>(gains.left))) << 32
+        | std::bit_cast<std::uint32_t>(static_cast<float>(gains.right));
+}
+
+SideGains unpackGains(std::uint64_t packed)
+{
+    return { std::bit_cast<float>(static_cast<std::uint32_t>(packed >> 32)),
+        std::bit_cast<float>(static_cast<std::uint32_t>(packed)) };
+}
+
 } // namespace
 
 MidiFileSequencer::MidiFileSequencer(std::unique_ptr<MidiSynth> synth)
     : m_synth(std::move(synth))
+    , m_wantGains(packGains(SideGains {}))
 {}
 
 MidiFileSequencer::~MidiFileSequencer()
@@ -84,8 +99,11 @@ void MidiFileSequencer::load(std::shared_ptr<const MidiSequence> sequence)
     m_cut = FadeTail {};
     m_riseLeft = 0;
     m_sequence = std::move(sequence);
-    m_cursor = Cursor { m_sequence.get(), 0, 0 };
-    m_at = 0;
+    m_cursor = Cursor { m_sequence.get() };
+    m_at = 0.0;
+    restartPace(m_speed.load());
+    // A new file starts at the level set, not ramping from the last one.
+    m_level.snap(unpackGains(m_wantGains.load()));
     m_running = false;
     m_wantPlaying = false;
     m_wantSeek = -1;
@@ -129,6 +147,17 @@ void MidiFileSequencer::seek(std::int64_t sample)
     m_requests.fetch_add(1, std::memory_order_release);
 }
 
+void MidiFileSequencer::setLevel(int volume, int balance)
+{
+    m_wantGains.store(packGains(SideGains::of(volume, balance)), std::memory_order_relaxed);
+}
+
+void MidiFileSequencer::setSpeed(double speed)
+{
+    if (std::isfinite(speed))
+        m_speed.store(std::clamp(speed, 0.01, 100.0), std::memory_order_relaxed);
+}
+
 bool MidiFileSequencer::playing() const
 {
     // A request not yet taken in by the audio thread already counts.
@@ -161,7 +190,7 @@ void MidiFileSequencer::applyRequests()
         m_spent.push(replay);
     }
     // Events on the end sample itself still go out (a file may be all at time 0).
-    const bool left = m_at < length() || m_cursor.index < m_sequence->events.size();
+    const bool left = m_at < double(length()) || m_cursor.index < m_sequence->events.size();
     const bool wanted = m_wantPlaying.load() && left;
     if (m_running && !wanted)
         m_synth->releaseAll();
@@ -185,13 +214,33 @@ void MidiFileSequencer::moveTo(const Replay& replay)
     for (const std::uint32_t message : replay.messages)
         m_synth->send(message);
     m_cursor.index = replay.index;
-    m_at = replay.sample;
+    m_at = double(replay.sample);
+    restartPace(m_pace);
+}
+
+void MidiFileSequencer::restartPace(double speed)
+{
+    m_paceFrom = m_at;
+    m_pace = speed;
+    m_paceFrames = 0;
 }
 
 void MidiFileSequencer::render(float* mix, int frames, std::int64_t firstSample)
 {
     if (!m_sequence)
         return;
+    const SideGains gains = unpackGains(m_wantGains.load(std::memory_order_relaxed));
+    for (int done = 0; done < frames;) {
+        const int count = std::min(frames - done, kChunkFrames);
+        std::fill_n(m_unscaled.begin(), 2 * count, 0.0f);
+        renderUnscaled(m_unscaled.data(), count, firstSample + done);
+        m_level.mixInto(m_unscaled.data(), mix + 2 * done, count, gains);
+        done += count;
+    }
+}
+
+void MidiFileSequencer::renderUnscaled(float* mix, int frames, std::int64_t firstSample)
+{
     applyRequests();
     m_cut.mixInto(mix, frames);
     if (!m_running) {
@@ -199,11 +248,20 @@ void MidiFileSequencer::render(float* mix, int frames, std::int64_t firstSample)
         renderSynth(mix, frames, firstSample, false);
         return;
     }
-    const int playing = static_cast<int>(std::min<std::int64_t>(frames, length() - m_at));
-    m_cursor.offset = firstSample - m_at;
+    const double speed = m_speed.load(std::memory_order_relaxed);
+    if (speed != m_pace)
+        restartPace(speed);
+    m_cursor.origin = firstSample - m_paceFrames;
+    m_cursor.from = m_paceFrom;
+    m_cursor.speed = speed;
+    const std::int64_t framesToEnd =
+        std::max<std::int64_t>(m_cursor.framesUntil(double(length())) - m_paceFrames, 0);
+    const int playing = static_cast<int>(std::min<std::int64_t>(frames, framesToEnd));
     renderSynth(mix, playing, firstSample, true);
-    m_at += playing;
-    if (m_at >= length()) {
+    m_paceFrames += playing;
+    m_at = std::min(m_paceFrom + double(m_paceFrames) * speed, double(length()));
+    if (playing == framesToEnd) {
+        m_at = double(length()); // not a hair short of it, at any speed
         // The last note offs sit on the end sample itself; a note the file never ends is
         // released with the rest.
         std::uint32_t message;
@@ -213,7 +271,7 @@ void MidiFileSequencer::render(float* mix, int frames, std::int64_t firstSample)
         m_running = false;
         renderSynth(mix + 2 * playing, frames - playing, firstSample + playing, false);
     }
-    m_position.store(m_at);
+    m_position.store(static_cast<std::int64_t>(m_at));
     m_playing.store(m_running);
 }
 
@@ -243,7 +301,7 @@ void MidiFileSequencer::renderSynth(float* mix, int frames, std::int64_t firstSa
 
 bool MidiFileSequencer::Cursor::next(std::int64_t before, std::uint32_t& message)
 {
-    if (index >= sequence->events.size() || sequence->events[index].sample + offset >= before)
+    if (nextTime() >= before)
         return false;
     message = sequence->events[index++].message;
     return true;
@@ -251,5 +309,13 @@ bool MidiFileSequencer::Cursor::next(std::int64_t before, std::uint32_t& message
 
 std::int64_t MidiFileSequencer::Cursor::nextTime() const
 {
-    return index < sequence->events.size() ? sequence->events[index].sample + offset : INT64_MAX;
+    if (index >= sequence->events.size())
+        return INT64_MAX;
+    return origin + framesUntil(double(sequence->events[index].sample));
+}
+
+std::int64_t MidiFileSequencer::Cursor::framesUntil(double sample) const
+{
+    // The margin keeps a quotient that lands a hair above a whole frame on that frame.
+    return static_cast<std::int64_t>(std::ceil((sample - from) / speed - 1e-6));
 }

@@ -61,6 +61,14 @@ public:
             m_state->log << QStringLiteral("seek ") + QString::number(ms);
     }
 
+    void setLevel(int volume, int balance) override
+    {
+        m_state->volume = volume;
+        m_state->balance = balance;
+    }
+
+    void setSpeed(double speed) override { m_state->speed = speed; }
+
     bool isPlaying() const override { return m_playing; }
 
     std::int64_t lengthMs() const override { return m_open ? m_length : 0; }

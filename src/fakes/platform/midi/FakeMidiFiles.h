@@ -23,6 +23,13 @@ public:
 
     const QStringList& log() const { return m_state->log; }
 
+    // What the last player was given (not logged: the media player sends them at any time).
+    int volume() const { return m_state->volume; }
+
+    int balance() const { return m_state->balance; }
+
+    double speed() const { return m_state->speed; }
+
     void clearLog() { m_state->log.clear(); }
 
     std::unique_ptr<MidiFilePlayer> newPlayer() override;
@@ -34,6 +41,9 @@ private:
         std::map<QString, MidiFileError> errors;
         std::int64_t position = 0;
         QStringList log;
+        int volume = 0;
+        int balance = 0;
+        double speed = 1.0;
     };
     class Player;
 
