@@ -440,11 +440,4 @@ TEST_F(EncodingRunTest, AMissingLibraryIsReportedAndResetsTheButtons)
     EXPECT_FALSE(view.playEnabled);
 }
 
-TEST(EncodingRunTexts, RateInTheLocalesForm)
-{
-    EXPECT_EQ(rateText(22050), QStringLiteral("22.05"));
-    EXPECT_EQ(rateText(11025), QStringLiteral("11.025"));
-    EXPECT_EQ(rateText(8000), QStringLiteral("8"));
-}
-
 } // namespace
