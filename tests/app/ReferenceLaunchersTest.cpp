@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "MainWindowRig.h"
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/OfflineAudioDevice.h"
@@ -146,10 +147,8 @@ TEST(ReferenceLaunchers, The440HzEntryPlaysTheToneFileOfTheProgramFolderAndGoesO
         const auto sample = static_cast<qint16>(8000 * std::sin(2 * M_PI * 440 * i / 44100.0));
         pcm.append(char(sample & 0xFF)).append(char((sample >> 8) & 0xFF));
     }
-    QFile tone(rig.fake.dir.filePath(QStringLiteral("440.wav")));
-    ASSERT_TRUE(tone.open(QIODevice::WriteOnly));
-    tone.write(wavFileBytes(1, 44100, 16, pcm));
-    tone.close();
+    const QString tone = rig.fake.dir.filePath(QStringLiteral("440.wav"));
+    ASSERT_TRUE(writeFileBytes(tone, wavFileBytes(1, 44100, 16, pcm)));
     ASSERT_TRUE(rig.start());
 
     rig.fake.platform.audio->takeClipStarts();
@@ -161,7 +160,7 @@ TEST(ReferenceLaunchers, The440HzEntryPlaysTheToneFileOfTheProgramFolderAndGoesO
     EXPECT_TRUE(rig.fake.boxes().shown().empty());
 
     // A missing tone file plays nothing and says nothing.
-    ASSERT_TRUE(tone.remove());
+    ASSERT_TRUE(QFile::remove(tone));
     rig.window().Picka(0);
     rig.fake.audioDevice().renderFrames(2048);
     EXPECT_TRUE(rig.fake.platform.audio->takeClipStarts().empty());

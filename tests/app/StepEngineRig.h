@@ -4,6 +4,7 @@
 // device's rendering follows, beat lights that record when they change, and a folder of test
 // clips, each a short burst of its own level.
 
+#include "FileBytes.h"
 #include "WavBytes.h"
 #include "app/BeatLights.h"
 #include "app/ClickSounds.h"
@@ -22,7 +23,6 @@
 #include <string>
 #include <vector>
 
-#include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -154,9 +154,8 @@ inline void writeTestClips(const QString& folder, int frames = 220)
         for (int f = 0; f < frames; ++f)
             wavbytes::put16(data, static_cast<std::uint16_t>((id - 100) * 1000));
         const auto bytes = wavbytes::wavFile(1, 44100, 16, data);
-        QFile file(folder + u'/' + QString::fromLatin1(ClickSounds::clipNames()[i]) + ".wav");
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        ASSERT_TRUE(writeFileBytes(
+            folder + u'/' + QString::fromLatin1(ClickSounds::clipNames()[i]) + ".wav", bytes));
     }
 }
 

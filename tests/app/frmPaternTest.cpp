@@ -1,12 +1,12 @@
 #include "app/frmPatern.h"
 
 #include "DialogKeys.h"
+#include "FileBytes.h"
 #include "MainWindowRig.h"
 #include "platform/basic/FakeMessageBoxService.h"
 #include "platform/files/FakeFileStore.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,18 +30,9 @@ struct PatternRig
 
     QString path() const { return main.fake.platform.dataFileToWrite(PatternBook::kFileName); }
 
-    void writeFile(const QByteArray& bytes) const
-    {
-        QFile out(path());
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(bytes);
-    }
+    void writeFile(const QByteArray& bytes) const { ASSERT_TRUE(writeFileBytes(path(), bytes)); }
 
-    QByteArray file() const
-    {
-        QFile in(path());
-        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("(missing)");
-    }
+    QByteArray file() const { return fileBytes(path()); }
 
     // The name, pattern and start fields as shown.
     QStringList fields() const

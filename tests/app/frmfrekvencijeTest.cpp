@@ -1,5 +1,6 @@
 #include "app/frmfrekvencije.h"
 
+#include "FileBytes.h"
 #include "app/ToneWave.h"
 #include "platform/FakePlatform.h"
 #include "platform/audio/AudioClip.h"
@@ -12,7 +13,6 @@
 #include <algorithm>
 #include <functional>
 
-#include <QFile>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -79,8 +79,7 @@ struct ToneRig
 
     QByteArray testWav() const
     {
-        QFile file(fake.platform.dataFileToWrite(QStringLiteral("test.wav")));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return fileBytes(fake.platform.dataFileToWrite(QStringLiteral("test.wav")));
     }
 
     const std::vector<BoxRequest>& boxes() { return fake.boxes().shown(); }

@@ -9,7 +9,6 @@
 
 #include <cmath>
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -78,9 +77,7 @@ TEST(BuiltInSynthTest, TheSmallGeneralMidiFontIsFoundAndABiggerOneWins)
     EXPECT_FALSE(SoundFontBank::choose().isEmpty()) << "the default font is a dependency";
     QTemporaryDir dir;
     auto make = [&](const char* name, int size) {
-        QFile file(dir.filePath(QString::fromLatin1(name)));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(size, 'x'));
+        ASSERT_TRUE(writeFileBytes(dir.filePath(QString::fromLatin1(name)), QByteArray(size, 'x')));
     };
     EXPECT_TRUE(SoundFontBank::choose(dir.path()).isEmpty());
     make("Small_GM.sf2", 10);

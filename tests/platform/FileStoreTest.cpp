@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "platform/FakePlatform.h"
 #include "platform/files/FakeFileStore.h"
 
@@ -11,19 +12,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void put(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 mode_t modeOf(const QString& path)
 {
@@ -52,14 +40,14 @@ TEST_F(FileStoreTest, WritesReplaceWholeFilesAndKeepTheirPermissions)
 {
     const mode_t mask = ::umask(022);
     EXPECT_TRUE(m_files.writeAtomically(m_path, "first", &m_error)) << m_error.toStdString();
-    EXPECT_EQ(contents(m_path), "first");
+    EXPECT_EQ(fileBytes(m_path), "first");
     EXPECT_EQ(modeOf(m_path), 0644u);
 
     // A longer file then a shorter one: nothing of the longer one may remain.
     ASSERT_TRUE(m_files.writeAtomically(m_path, "a much longer second text", &m_error));
     ::chmod(QFile::encodeName(m_path).constData(), 0604);
     ASSERT_TRUE(m_files.writeAtomically(m_path, QByteArray(), &m_error));
-    EXPECT_EQ(contents(m_path), QByteArray());
+    EXPECT_EQ(fileBytes(m_path), QByteArray());
     EXPECT_EQ(modeOf(m_path), 0604u);
     ::umask(mask);
 
@@ -73,7 +61,7 @@ TEST_F(FileStoreTest, FailuresLeaveTheOldFileAndNothingBeside)
 {
     const QString folder = m_dir.filePath(QStringLiteral("folder"));
     ASSERT_TRUE(QDir().mkpath(folder));
-    put(m_path, "old");
+    ASSERT_TRUE(writeFileBytes(m_path, "old"));
 
     struct Case
     {
@@ -97,7 +85,7 @@ TEST_F(FileStoreTest, FailuresLeaveTheOldFileAndNothingBeside)
         EXPECT_FALSE(m_files.writeAtomically(c.path, "new", &m_error));
         EXPECT_FALSE(m_error.isEmpty());
         EXPECT_FALSE(m_files.writes.back().done);
-        EXPECT_EQ(contents(m_path), "old");
+        EXPECT_EQ(fileBytes(m_path), "old");
         EXPECT_TRUE(QFileInfo(folder).isDir());
         EXPECT_EQ(folderEntries(), "Pattern.dat folder");
     }
@@ -109,12 +97,12 @@ TEST_F(FileStoreTest, FailuresLeaveTheOldFileAndNothingBeside)
 TEST_F(FileStoreTest, WritesThroughALinkKeepTheLink)
 {
     const QString real = m_dir.filePath(QStringLiteral("real.dat"));
-    put(real, "old");
+    ASSERT_TRUE(writeFileBytes(real, "old"));
     ASSERT_TRUE(QFile::link(real, m_path));
 
     ASSERT_TRUE(m_files.writeAtomically(m_path, "new", &m_error)) << m_error.toStdString();
     EXPECT_TRUE(QFileInfo(m_path).isSymLink());
-    EXPECT_EQ(contents(real), "new");
+    EXPECT_EQ(fileBytes(real), "new");
     EXPECT_EQ(folderEntries(), "Pattern.dat real.dat");
 }
 

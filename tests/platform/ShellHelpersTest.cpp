@@ -1,5 +1,6 @@
 #include "platform/shell/ShellHelpers.h"
 
+#include "FileBytes.h"
 #include "platform/basic/FakeMessageBoxService.h"
 #include "platform/shell/HtmlHelp.h"
 
@@ -13,12 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-bool touch(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write("x") == 1;
-}
 
 int helpWindows()
 {
@@ -37,9 +32,7 @@ QString writeHelp(const QTemporaryDir& dir)
     html += QStringLiteral("<h2><a name=\"ctx9\"></a>Far down</h2><p><a "
                            "href=\"https://example.invalid/\">out</a></p></body></html>");
     const QString path = dir.filePath(QStringLiteral("metro.html"));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(html.toUtf8());
+    EXPECT_TRUE(writeFileBytes(path, html.toUtf8()));
     return path;
 }
 
@@ -48,9 +41,9 @@ QString writeHelp(const QTemporaryDir& dir)
 TEST(ShellHelpers, CheckFileExistsTakesThePathLiterally)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(touch(dir.filePath(QStringLiteral("a.mp3"))));
-    ASSERT_TRUE(touch(dir.filePath(QStringLiteral(".hidden"))));
-    ASSERT_TRUE(touch(dir.filePath(QStringLiteral("*"))));
+    ASSERT_TRUE(writeFileBytes(dir.filePath(QStringLiteral("a.mp3")), "x"));
+    ASSERT_TRUE(writeFileBytes(dir.filePath(QStringLiteral(".hidden")), "x"));
+    ASSERT_TRUE(writeFileBytes(dir.filePath(QStringLiteral("*")), "x"));
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
     ASSERT_TRUE(
         QFile::link(dir.filePath(QStringLiteral("a.mp3")), dir.filePath(QStringLiteral("link"))));

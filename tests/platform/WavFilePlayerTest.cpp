@@ -1,5 +1,6 @@
 #include "platform/audio/WavFilePlayer.h"
 
+#include "FileBytes.h"
 #include "WavBytes.h"
 #include "platform/audio/AudioClip.h"
 #include "platform/audio/AudioEngine.h"
@@ -33,9 +34,7 @@ struct Fixture
             put16(pcm, 8192);
         const Bytes file = wavFile(1, 44100, 16, pcm);
         path = dir.filePath(QStringLiteral("sound.wav"));
-        QFile out(path);
-        if (out.open(QIODevice::WriteOnly))
-            out.write(reinterpret_cast<const char*>(file.data()), static_cast<qint64>(file.size()));
+        EXPECT_TRUE(writeFileBytes(path, file));
     }
 
     ~Fixture() { device->stopPaced(); }
@@ -91,10 +90,7 @@ TEST(WavFilePlayerTest, UnreadableFilesPlayNothing)
     WavFilePlayer player(*fixture.engine);
     EXPECT_FALSE(player.play(fixture.dir.filePath(QStringLiteral("missing.wav"))));
     EXPECT_FALSE(player.playAndWait(fixture.dir.filePath(QStringLiteral("missing.wav"))));
-    QFile junk(fixture.path);
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    junk.write("RIFF....WAVEjunk");
-    junk.close();
+    ASSERT_TRUE(writeFileBytes(fixture.path, "RIFF....WAVEjunk"));
     EXPECT_FALSE(player.play(fixture.path));
     EXPECT_TRUE(fixture.engine->takeClipStarts().empty());
 }

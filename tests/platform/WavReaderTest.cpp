@@ -1,5 +1,6 @@
 #include "platform/audio/WavReader.h"
 
+#include "FileBytes.h"
 #include "WavBytes.h"
 #include "platform/audio/AudioClip.h"
 
@@ -211,10 +212,7 @@ TEST(WavReaderTest, ReadsFilesAndReportsMissingOnes)
     const QString path = dir.filePath(QStringLiteral("tone.wav"));
     const Bytes file = riff(
         { chunk("fmt ", formatBody(1, 1, 44100, 16)), chunk("data", samples16({ 8192, -8192 })) });
-    QFile out(path);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(reinterpret_cast<const char*>(file.data()), static_cast<qint64>(file.size()));
-    out.close();
+    ASSERT_TRUE(writeFileBytes(path, file));
 
     const auto result = WavReader::readFile(path);
     ASSERT_TRUE(result) << result.error;

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "FileBytes.h"
 #include "platform/midi/MidiFile.h"
 
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
 
-#include <QFile>
 #include <QString>
 
 // Builds Standard MIDI Files byte by byte for tests, benchmarks and fuzz seeds: the chunk
@@ -77,14 +77,7 @@ public:
         return out;
     }
 
-    bool save(const QString& path) const
-    {
-        const auto data = bytes();
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly)
-            && file.write(reinterpret_cast<const char*>(data.data()), qint64(data.size()))
-            == qint64(data.size());
-    }
+    bool save(const QString& path) const { return writeFileBytes(path, bytes()); }
 
 private:
     void vlq(std::uint32_t value) { MidiFile::appendVarLength(m_tracks.back(), value); }

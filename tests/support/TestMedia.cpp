@@ -1,5 +1,6 @@
 #include "TestMedia.h"
 
+#include "FileBytes.h"
 #include "WavBytes.h"
 
 #include <cmath>
@@ -28,12 +29,6 @@ std::vector<std::int16_t> tone(
     return samples;
 }
 
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 } // namespace
 
 bool writeToneWav(const QString& path,
@@ -48,7 +43,7 @@ bool writeToneWav(const QString& path,
     for (const std::int16_t sample : tone(seconds, sampleRate, channels, frequency, amplitude))
         put16(pcm, static_cast<std::uint16_t>(sample));
     const Bytes file = wavFile(channels, sampleRate, 16, pcm);
-    return writeAll(
+    return writeFileBytes(
         path, QByteArray(reinterpret_cast<const char*>(file.data()), qsizetype(file.size())));
 }
 
@@ -76,7 +71,7 @@ bool writeToneMp3(const QString& path, double seconds, int sampleRate)
         size = tail >= 0 ? size + tail : -1;
     }
     lame_close(lame);
-    return size > 0 && writeAll(path, out.left(size));
+    return size > 0 && writeFileBytes(path, out.left(size));
 }
 
 bool writeY4m(const QString& path, int width, int height, int frames, int framesPerSecond)
@@ -91,7 +86,7 @@ bool writeY4m(const QString& path, int width, int height, int frames, int frames
         bytes.append(QByteArray(luma, static_cast<char>((16 + 10 * i) % 236)));
         bytes.append(QByteArray(2 * chroma, static_cast<char>(128)));
     }
-    return writeAll(path, bytes);
+    return writeFileBytes(path, bytes);
 }
 
 std::vector<std::int16_t> readStereo16(const QString& path)

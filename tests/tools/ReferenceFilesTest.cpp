@@ -1,5 +1,6 @@
 #include "ReferenceFiles.h"
 
+#include "FileBytes.h"
 #include "platform/audio/AudioClip.h"
 #include "platform/audio/WavReader.h"
 #include "platform/midi/FluidSynthCore.h"
@@ -12,7 +13,6 @@
 #include <numbers>
 
 #include <QDir>
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -106,8 +106,7 @@ Peak peakNear(const std::vector<float>& x, double around)
 
 QByteArray committed(const QString& name)
 {
-    QFile file(QDir(QStringLiteral(KADENTOR_REFERENCE_DIR)).filePath(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return fileBytes(QDir(QStringLiteral(KADENTOR_REFERENCE_DIR)).filePath(name));
 }
 
 } // namespace
