@@ -68,17 +68,21 @@ void frmID3::buildControls()
     cmbGenre->setFixedWidth(1695 / 15);
     const std::pair<const char*, QLineEdit*> rows[] = { { "Track #:", txtTrackNo },
         { "Title:", txtTitle }, { "Album:", txtAlbum }, { "Artist:", txtArtist },
-        { "Comments:", txtComments }, { "Year:", txtYear } };
+        { "Comments:", txtComments } };
     int row = 0;
     for (const auto& [label, edit] : rows) {
         grid->addWidget(new QLabel(QLatin1String(label), frame), row, 0);
         grid->addWidget(edit, row++, 1, Qt::AlignLeft);
     }
-    auto* genreBox = new QHBoxLayout;
-    genreBox->addWidget(new QLabel(QStringLiteral("Genre:"), frame));
-    genreBox->addWidget(cmbGenre);
-    genreBox->addStretch();
-    grid->addLayout(genreBox, row - 1, 2);
+    // The genre stands on the year's row.
+    grid->addWidget(new QLabel(QStringLiteral("Year:"), frame), row, 0);
+    auto* yearRow = new QHBoxLayout;
+    yearRow->addWidget(txtYear);
+    yearRow->addSpacing(20);
+    yearRow->addWidget(new QLabel(QStringLiteral("Genre:"), frame));
+    yearRow->addWidget(cmbGenre);
+    yearRow->addStretch();
+    grid->addLayout(yearRow, row, 1);
 
     cmdOk = new QPushButton(QStringLiteral("OK"), this);
     cmdOk->setObjectName(QStringLiteral("cmdOk"));
