@@ -75,12 +75,12 @@ BENCHMARK(key_to_sound)->UseManualTime()->Iterations(20)->Unit(benchmark::kMilli
 void button_to_painted(benchmark::State& state)
 {
     FakePlatform fake;
-    // The built-in synth; loaded:0 opens while its SoundFont still loads (as right after the
-    // program's start, when the first opening waits for it), loaded:1 after the load.
-    const SoundFontSource fonts = sharedSoundFont();
+    // The built-in synth as the program makes it; loaded:0 opens while its SoundFont still loads
+    // (as right after the program's start), loaded:1 after the load.
+    const SoundFontLoad load = loadSoundFontInBackground();
     if (state.range(0) == 1)
-        fonts();
-    fake.platform.midiOut = makeMidiOut(*fake.platform.audio, fonts);
+        load.fonts();
+    fake.platform.midiOut = makeMidiOut(*fake.platform.audio, load.fonts, load.loaded);
     QFile::copy(QStringLiteral(KADENTOR_PIANO_DIR "/Inslst.dat"),
         fake.platform.programFolder + QStringLiteral("/Inslst.dat"));
     AppWindows windows(fake.platform);

@@ -60,8 +60,9 @@ std::unique_ptr<Platform> makeRealPlatform()
     platform->mixer = std::make_unique<AlsaMixerService>();
     platform->media = std::make_unique<MpvMediaEngine>();
     platform->help = std::make_unique<HtmlHelp>();
-    const SoundFontSource fonts = sharedSoundFont();
-    platform->midiOut = makeMidiOut(*platform->audio, fonts);
-    platform->midiFiles = std::make_unique<SynthMidiFiles>(*platform->audio, fonts);
+    // The piano's first opening and first note never wait for the SoundFont's load.
+    const SoundFontLoad load = loadSoundFontInBackground();
+    platform->midiOut = makeMidiOut(*platform->audio, load.fonts, load.loaded);
+    platform->midiFiles = std::make_unique<SynthMidiFiles>(*platform->audio, load.fonts);
     return platform;
 }

@@ -112,6 +112,34 @@ TEST(BuiltInSynthTest, ANoteSoundsFromItsPlacedSampleAndCloseSilencesIt)
         << "the note was released at the close";
 }
 
+TEST(BuiltInSynthTest, WhileTheSoundFontLoadsTheDeviceOpensAtOnceAndNoNoteSticks)
+{
+    SynthRig rig;
+    bool loaded = false;
+    rig.midi = makeMidiOut(*rig.engine, rig.fonts, [&loaded] {
+        return loaded;
+    });
+    MidiHandle handle = 0;
+    ASSERT_EQ(rig.midi->open(handle, kMidiMapper), MidiResult::NoError);
+    EXPECT_NE(rig.midi->shortMsg(handle, midiMessage(0x90, 60, 127)), MidiResult::NoError);
+    rig.device->renderFrames(AudioEngine::kSampleRate / 4);
+    EXPECT_EQ(rig.firstSound(0), -1) << "a note sent during the load is dropped";
+
+    loaded = true;
+    rig.fonts();
+    const std::int64_t from = rig.engine->now();
+    ASSERT_EQ(rig.midi->shortMsg(handle, midiMessage(0x90, 64, 127)), MidiResult::NoError);
+    rig.device->renderFrames(AudioEngine::kSampleRate / 2);
+    EXPECT_GT(rig.rms(from, from + 20000), 0.01) << "the first note after the load sounds";
+
+    ASSERT_EQ(rig.midi->close(handle), MidiResult::NoError);
+    const std::int64_t closedAt = rig.engine->now();
+    rig.device->renderFrames(3 * AudioEngine::kSampleRate);
+    EXPECT_LT(
+        rig.rms(closedAt + 2 * AudioEngine::kSampleRate, closedAt + 3 * AudioEngine::kSampleRate),
+        1e-4);
+}
+
 TEST(BuiltInSynthTest, NotesPlacedAnywhereInABlockStartWithinTheSynthsOwnBlockOfTheirSample)
 {
     // The render is cut only where the synth takes messages in: never a note early, never one

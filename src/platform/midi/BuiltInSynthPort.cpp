@@ -6,21 +6,32 @@
 #include "platform/midi/FluidSynthCore.h"
 #include "platform/midi/SoundFontBank.h"
 
+#include <chrono>
 #include <future>
 
-SoundFontSource sharedSoundFont()
+SoundFontLoad loadSoundFontInBackground()
 {
     std::shared_future<std::shared_ptr<SoundFontBank>> loading = std::async(std::launch::async, [] {
         return SoundFontBank::load(SoundFontBank::choose());
     });
-    return [loading]() {
-        return loading.get();
-    };
+    return { [loading]() {
+                return loading.get();
+            },
+        [loading]() {
+            return loading.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        } };
 }
 
-BuiltInSynthPort::BuiltInSynthPort(AudioEngine& engine, SoundFontSource fonts)
+SoundFontSource sharedSoundFont()
+{
+    return loadSoundFontInBackground().fonts;
+}
+
+BuiltInSynthPort::BuiltInSynthPort(
+    AudioEngine& engine, SoundFontSource fonts, SoundFontLoaded loaded)
     : m_engine(engine)
     , m_fonts(std::move(fonts))
+    , m_loaded(std::move(loaded))
 {}
 
 BuiltInSynthPort::~BuiltInSynthPort()
@@ -30,6 +41,13 @@ BuiltInSynthPort::~BuiltInSynthPort()
 }
 
 MidiResult BuiltInSynthPort::open()
+{
+    if (!m_synth && m_loaded && !m_loaded())
+        return MidiResult::NoError;
+    return makeSynth();
+}
+
+MidiResult BuiltInSynthPort::makeSynth()
 {
     if (!m_synth) {
         auto core = FluidSynthCore::create(m_fonts(), m_engine.blockFrames());
@@ -44,8 +62,12 @@ MidiResult BuiltInSynthPort::open()
 MidiResult BuiltInSynthPort::send(
     std::uint32_t message, std::optional<std::int64_t> at, MidiHandle handle)
 {
-    if (!m_synth)
-        return MidiResult::InvalidHandle;
+    if (!m_synth) {
+        if (!m_loaded)
+            return MidiResult::InvalidHandle;
+        if (!m_loaded() || makeSynth() != MidiResult::NoError)
+            return MidiResult::Error;
+    }
     return m_synth->post(message, at.value_or(BuiltInSynth::kNow), handle) ? MidiResult::NoError
                                                                            : MidiResult::NoMemory;
 }
@@ -56,10 +78,12 @@ void BuiltInSynthPort::purge(MidiHandle handle)
         m_synth->purge(handle);
 }
 
-std::unique_ptr<MidiOut> makeMidiOut(AudioEngine& engine, SoundFontSource fonts)
+std::unique_ptr<MidiOut> makeMidiOut(
+    AudioEngine& engine, SoundFontSource fonts, SoundFontLoaded loaded)
 {
     std::vector<std::unique_ptr<MidiPort>> ports;
-    ports.push_back(std::make_unique<BuiltInSynthPort>(engine, std::move(fonts)));
+    ports.push_back(
+        std::make_unique<BuiltInSynthPort>(engine, std::move(fonts), std::move(loaded)));
     // Placed messages sound when their sample leaves the speakers, with the clicks on it.
     for (auto& port : AlsaSequencerPorts::find([&engine] {
              return engine.soundingSample();

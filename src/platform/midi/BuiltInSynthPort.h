@@ -12,18 +12,34 @@ class SoundFontBank;
 // Gives the SoundFont every built-in synth plays, loading it on first use; null when none loads.
 using SoundFontSource = std::function<std::shared_ptr<SoundFontBank>()>;
 
+// Tells, without waiting, whether the SoundFont's load has ended (with a font or without).
+using SoundFontLoaded = std::function<bool()>;
+
 // A SoundFontSource that loads the font SoundFontBank::choose() picks, once, and keeps it. The
 // load (tens of milliseconds for the small font, a second for a large one) starts at once on a
 // thread of its own, so that the first note or file of a run rarely waits for it.
 SoundFontSource sharedSoundFont();
 
+// The same load, with the test that tells whether it has ended.
+struct SoundFontLoad
+{
+    SoundFontSource fonts;
+    SoundFontLoaded loaded;
+};
+
+SoundFontLoad loadSoundFontInBackground();
+
 // MIDI output device 0: the built-in synthesizer, made and mixed into the engine when it is
 // first opened and kept from then on (so that release tails ring out after a close). Opening
 // fails with Error when no SoundFont loads.
+//
+// Given `loaded`, an opening while the SoundFont still loads never waits for it: the device opens
+// at once, messages sent before the load has ended are dropped with Error (so no note can stick),
+// and the first message after it makes the synth (or fails with Error when no font loaded).
 class BuiltInSynthPort : public MidiPort
 {
 public:
-    BuiltInSynthPort(AudioEngine& engine, SoundFontSource fonts);
+    BuiltInSynthPort(AudioEngine& engine, SoundFontSource fonts, SoundFontLoaded loaded = {});
     ~BuiltInSynthPort() override;
 
     QString name() const override { return kBuiltInSynthName; }
@@ -37,10 +53,14 @@ public:
     void purge(MidiHandle handle) override;
 
 private:
+    MidiResult makeSynth();
+
     AudioEngine& m_engine;
     SoundFontSource m_fonts;
+    SoundFontLoaded m_loaded;
     std::unique_ptr<BuiltInSynth> m_synth;
 };
 
 // The program's MIDI output devices: the built-in synthesizer, then the ALSA sequencer ports.
-std::unique_ptr<MidiOut> makeMidiOut(AudioEngine& engine, SoundFontSource fonts);
+std::unique_ptr<MidiOut> makeMidiOut(
+    AudioEngine& engine, SoundFontSource fonts, SoundFontLoaded loaded = {});
