@@ -373,6 +373,11 @@ void PianoCore::CheckKeys()
     }
 }
 
+void PianoCore::beatNoteOn(int note)
+{
+    send(midiMessage(kNoteOn + kDrumChannel, note, m_velocity));
+}
+
 void PianoCore::mnDrum(int Index)
 {
     m_padNotes[m_selectedPad] = Index + kFirstDrumNote;

@@ -91,6 +91,9 @@ public:
 
     void CheckKeys();
     void mnDrum(int Index);
+    // An accompaniment note: a Note On on the drum channel at the velocity of this moment,
+    // whatever the piano's channel; no Note Off follows.
+    void beatNoteOn(int note);
 
     void Drum2(int Index) { m_selectedPad = Index; }
 

@@ -31,9 +31,23 @@ std::int64_t TimedStepper::dueOf(std::size_t index) const
 void TimedStepper::start(MidiHandle handle, std::vector<Step> steps, int intervalMs)
 {
     stop();
-    ++m_run;
     m_handle = handle;
     m_steps = std::move(steps);
+    m_endless = false;
+    begin(intervalMs);
+}
+
+void TimedStepper::startEndless(int intervalMs)
+{
+    stop();
+    m_steps.clear();
+    m_endless = true;
+    begin(intervalMs);
+}
+
+void TimedStepper::begin(int intervalMs)
+{
+    ++m_run;
     m_intervalMs = std::max(intervalMs, 1);
     m_anchorDue = m_now() + kLeadSamples;
     m_anchorIndex = 0;
@@ -69,19 +83,21 @@ std::optional<std::int64_t> TimedStepper::stop()
 void TimedStepper::placeDue()
 {
     const std::uint64_t run = m_run;
-    while (m_running && m_next < m_steps.size() && dueOf(m_next) <= m_now() + kLeadSamples) {
+    while (m_running && hasStep(m_next) && dueOf(m_next) <= m_now() + kLeadSamples) {
         const std::size_t index = m_next++;
         const std::int64_t due = dueOf(index);
         if (onStep)
             onStep(index, due);
         if (run != m_run)
             return; // onStep ended this run or started another
-        for (const std::uint32_t message : m_steps[index].messages)
-            m_midi.shortMsgAt(m_handle, message, due);
+        if (!m_endless) {
+            for (const std::uint32_t message : m_steps[index].messages)
+                m_midi.shortMsgAt(m_handle, message, due);
+        }
     }
     if (!m_running)
         return;
-    if (m_next >= m_steps.size()) {
+    if (!hasStep(m_next)) {
         m_running = false;
         return;
     }

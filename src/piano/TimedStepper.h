@@ -39,6 +39,9 @@ public:
     // Starts a run (ending any run before it): step 0 is due kLeadSamples from now, and each
     // further step one interval after the one before. Messages go out on `handle`.
     void start(MidiHandle handle, std::vector<Step> steps, int intervalMs);
+    // Starts a run without steps of its own (ending any run before it): it goes on until stop(),
+    // and what each step plays is placed by onStep at the step's due sample.
+    void startEndless(int intervalMs);
     // From the step last placed on; the same interval changes nothing. Below 1 ms counts as 1.
     void setIntervalMs(int ms);
     // Ends the run; returns the due sample of the last step placed (messages placed for it may
@@ -54,6 +57,10 @@ public:
 
 private:
     std::int64_t dueOf(std::size_t index) const;
+    void begin(int intervalMs);
+
+    bool hasStep(std::size_t index) const { return m_endless || index < m_steps.size(); }
+
     void placeDue();
 
     MidiOut& m_midi;
@@ -63,6 +70,7 @@ private:
     MidiHandle m_handle = 0;
     std::vector<Step> m_steps;
     bool m_running = false;
+    bool m_endless = false;
     // Bumped by every start and stop, so that a placement loop knows when onStep ended its run.
     std::uint64_t m_run = 0;
     int m_intervalMs = 1;

@@ -1,5 +1,6 @@
 #include "piano/ScalePlayer.h"
 
+#include "ManualWake.h"
 #include "NoteNames.h"
 #include "app/FlamMenus.h"
 #include "app/FlamPopupMenus.h"
@@ -20,20 +21,6 @@ namespace {
 
 constexpr int kNoteOn = 0x90;
 constexpr int kNoteOff = 0x80;
-
-// A wake-up the test fires by hand, on a virtual clock of samples.
-struct ManualWake : WakeTimer
-{
-    explicit ManualWake(std::optional<int>& armed)
-        : ms(armed)
-    {}
-
-    void wakeAfter(int after) override { ms = after; }
-
-    void cancel() override { ms.reset(); }
-
-    std::optional<int>& ms;
-};
 
 // A note as it reached the device: placed (at) or sent at once.
 struct Note
@@ -56,16 +43,7 @@ struct Rig
         fake.midiOut().clearLog();
     }
 
-    // Fires each wake-up when the clock reaches it, until `sample` or until nothing is armed.
-    void runTo(std::int64_t sample)
-    {
-        while (armed && clock + *armed * 441 / 10 <= sample) {
-            clock += *armed * 441 / 10;
-            armed.reset();
-            wake->onWake();
-        }
-        clock = std::max(clock, sample);
-    }
+    void runTo(std::int64_t sample) { time.runTo(sample); }
 
     void runOut() { runTo(clock + 44100 * 60); }
 
@@ -87,19 +65,10 @@ struct Rig
     FlamPopupMenus popups { menus };
     PianoCore piano { *fake.platform.midiOut, popups, fake.boxes(), {} };
     ScaleTempo tempo { *fake.platform.settings, fake.boxes() };
-    std::int64_t clock = 1000;
-    std::optional<int> armed;
-    ManualWake* wake = nullptr;
+    ManualClock time;
+    std::int64_t& clock = time.clock;
     QStringList labels;
-    ScalePlayer scales { piano, tempo, *fake.platform.midiOut,
-        [this] {
-            return clock;
-        },
-        [this] {
-            auto made = std::make_unique<ManualWake>(armed);
-            wake = made.get();
-            return made;
-        }(),
+    ScalePlayer scales { piano, tempo, *fake.platform.midiOut, time.now(), time.makeWake(),
         { [this](const QString& text) {
              labels.append(text);
          },
