@@ -2,6 +2,7 @@
 // the same settings (no ReplayGain analysis in either): prints each time and lame's time over
 // ours, which should be 0.95 or more (processor time is the steadier measure on a busy machine).
 // Run by hand: encoder_bench [--runs N] (best of N, default 3).
+#include "FileBytes.h"
 #include "WavBytes.h"
 #include "recorder/EncoderLibrary.h"
 
@@ -104,10 +105,8 @@ int main(int argc, char** argv)
     }
     QTemporaryDir folder;
     const QString in = folder.filePath("music.wav");
-    QFile wav(in);
-    if (!folder.isValid() || !wav.open(QIODevice::WriteOnly) || wav.write(musicWav()) <= 0)
+    if (!folder.isValid() || !writeFileBytes(in, musicWav()))
         return 2;
-    wav.close();
 
     EncoderLibrary library(QStringLiteral(WAVPRESS_FOLDER));
 

@@ -27,8 +27,6 @@
 #include <cmath>
 #include <vector>
 
-#include <QApplication>
-
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -168,13 +166,3 @@ BENCHMARK(svirajmidi_to_sound)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

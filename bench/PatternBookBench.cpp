@@ -9,7 +9,6 @@
 #include "app/frmPatern.h"
 #include "platform/FakePlatform.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -109,13 +108,3 @@ BENCHMARK(save_overwrite)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(remove)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -28,10 +28,14 @@ void frameAboveButtons(QWidget& dialog,
     layout->addLayout(buttons);
 }
 
-bool isEnterPress(const QEvent& event)
+bool enterRunsOk(const QEvent& event, const std::function<void()>& ok)
 {
     if (event.type() != QEvent::KeyPress)
         return false;
-    const int key = static_cast<const QKeyEvent&>(event).key();
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
+    const auto& key = static_cast<const QKeyEvent&>(event);
+    if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter)
+        return false;
+    if (!key.isAutoRepeat())
+        ok();
+    return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <initializer_list>
 
 #include <QString>
@@ -17,5 +18,6 @@ void frameAboveButtons(QWidget& dialog,
     std::initializer_list<QPushButton*> left,
     std::initializer_list<QPushButton*> right);
 
-// A press of Enter or Return: in the rhythm dialogs' fields it does what OK does.
-bool isEnterPress(const QEvent& event);
+// In the rhythm dialogs' fields Enter and Return do what OK does: a press runs `ok` once (not
+// again while the key is held) and the field never sees the key. True when the event was taken.
+bool enterRunsOk(const QEvent& event, const std::function<void()>& ok);

@@ -1,5 +1,8 @@
 #include "app/PatternFile.h"
 
+#include "platform/basic/Conversions.h"
+
+#include <algorithm>
 #include <array>
 
 #include <QStringDecoder>
@@ -96,4 +99,15 @@ QByteArray patternFileBytes(const QStringList& lines)
         bytes += "\r\n";
     }
     return bytes;
+}
+
+QString clampedPatternStart(const QString& start, qsizetype patternLength)
+{
+    const double value = Val(start);
+    const qsizetype last = std::max<qsizetype>(patternLength, 1);
+    if (value < 1)
+        return QStringLiteral("1");
+    if (value > static_cast<double>(last))
+        return QString::number(last);
+    return start;
 }

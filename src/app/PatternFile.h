@@ -31,3 +31,8 @@ QStringList patternFileLines(const QByteArray& bytes);
 
 // The pattern file's bytes for these lines: UTF-8, each line ended by CR LF.
 QByteArray patternFileBytes(const QStringList& lines);
+
+// The start step clamped into 1 .. the pattern's length as the start field keeps it: below 1 it
+// becomes "1", past the end the length; an empty pattern has only the step "1". A start in range
+// stays as typed ("2.5" stays).
+QString clampedPatternStart(const QString& start, qsizetype patternLength);

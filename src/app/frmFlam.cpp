@@ -2,6 +2,7 @@
 
 #include "app/BeatLights.h"
 #include "app/ClickSounds.h"
+#include "app/PatternFile.h"
 #include "platform/Platform.h"
 #include "platform/audio/AudioEngine.h"
 #include "platform/basic/Conversions.h"
@@ -91,14 +92,7 @@ void frmFlam::txtRit_Change()
 
 void frmFlam::txtBB_Change()
 {
-    const double value = Val(m_txtBB);
-    // An empty pattern has no last position; 1 stands for its silent steps.
-    const qsizetype last = std::max<qsizetype>(m_txtRit.size(), 1);
-    QString clamped = m_txtBB;
-    if (value < 1)
-        clamped = QStringLiteral("1");
-    else if (value > static_cast<double>(last))
-        clamped = QString::number(last);
+    const QString clamped = clampedPatternStart(m_txtBB, m_txtRit.size());
     m_clampingTxtBB = true;
     setTxtBB(clamped);
     m_clampingTxtBB = false;

@@ -3,15 +3,15 @@
 #include "app/DialogLayout.h"
 #include "app/Metronome.h"
 #include "platform/Platform.h"
-#include "platform/basic/Conversions.h"
 #include "platform/basic/MessageBoxService.h"
 
 #include <algorithm>
+#include <functional>
 
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,17 +22,6 @@ namespace {
 const QString kInvalidInput = QStringLiteral("Invalid Input");
 
 } // namespace
-
-QString clampedPatternStart(const QString& start, qsizetype patternLength)
-{
-    const double value = Val(start);
-    const qsizetype last = std::max<qsizetype>(patternLength, 1);
-    if (value < 1)
-        return QStringLiteral("1");
-    if (value > static_cast<double>(last))
-        return QString::number(last);
-    return start;
-}
 
 frmPatern::frmPatern(Platform& platform, Metronome& metronome)
     : m_platform(platform)
@@ -135,12 +124,8 @@ bool frmPatern::eventFilter(QObject* watched, QEvent* event)
             Command1->setEnabled(false);
         return false;
     }
-    if (isEnterPress(*event)) {
-        // OK once, and the field never sees the key.
-        if (!static_cast<const QKeyEvent&>(*event).isAutoRepeat())
-            cmdOk_Click();
+    if (enterRunsOk(*event, std::bind_front(&frmPatern::cmdOk_Click, this)))
         return true;
-    }
     return QDialog::eventFilter(watched, event);
 }
 

@@ -15,11 +15,6 @@ class QPushButton;
 class QStringListModel;
 struct Platform;
 
-// The start step clamped into 1 .. the pattern's length as the start field keeps it: below 1 it
-// becomes "1", past the end the length; an empty pattern has only the step "1". A start in range
-// stays as typed ("2.5" stays).
-QString clampedPatternStart(const QString& start, qsizetype patternLength);
-
 // The pattern-rhythm dialog "Pattern Rhythm": the user types a bar pattern and its start step,
 // keeps named patterns in the pattern book, and OK plays the pattern through the pattern player
 // from that step. Made at its first showing and afterwards only hidden, so its fields, lists and

@@ -8,10 +8,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -78,12 +78,8 @@ void frmpoly::showModal()
 
 bool frmpoly::eventFilter(QObject* watched, QEvent* event)
 {
-    if (isEnterPress(*event)) {
-        // OK once, and the field never sees the key.
-        if (!static_cast<const QKeyEvent&>(*event).isAutoRepeat())
-            cmdOk_Click();
+    if (enterRunsOk(*event, std::bind_front(&frmpoly::cmdOk_Click, this)))
         return true;
-    }
     return QDialog::eventFilter(watched, event);
 }
 
