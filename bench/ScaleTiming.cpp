@@ -5,8 +5,7 @@
 // from the first note at the scale's interval (goal: 0, and never more than one 64-sample
 // synthesizer block), the drift of the last note (goal: 0) and the least time a note was placed
 // ahead of its sample (below 0 a note would have sounded late). Run by hand: scale_timing.
-#include "app/FlamMenus.h"
-#include "app/FlamPopupMenus.h"
+#include "PacedPiano.h"
 #include "piano/PianoCore.h"
 #include "piano/ScalePlayer.h"
 #include "piano/ScaleTempo.h"
@@ -67,27 +66,18 @@ struct PlacedPresses : KeyPlayer
 
 int run(const char* tempoText)
 {
-    FakePlatform fake;
-    fake.platform.midiOut = makeMidiOut(*fake.platform.audio, sharedSoundFont());
+    PacedPiano paced([](AudioEngine& engine) {
+        return makeMidiOut(engine, sharedSoundFont());
+    });
+    FakePlatform& fake = paced.fake;
     fake.platform.settings->SaveRegValue(QStringLiteral("Taktovia"), QStringLiteral("Gitara"),
         QStringLiteral("Speed"), QString::fromLatin1(tempoText));
-    OfflineAudioDevice& device = fake.audioDevice();
-    device.setSink([](const float*, int, std::int64_t) {});
-    device.startPaced();
-
-    FlamMenus menus;
-    FlamPopupMenus popups(menus);
-    PianoCore piano(*fake.platform.midiOut, popups, fake.boxes(), {});
-    piano.load(parseInstrumentList({}));
+    PianoCore& piano = *paced.piano;
     AudioEngine& audio = *fake.platform.audio;
     PlacedPresses keys(piano, audio);
     ScaleTempo tempo(*fake.platform.settings, fake.boxes());
     tempo.load();
-    ScalePlayer scales(keys, tempo, *fake.platform.midiOut,
-        [&audio] {
-            return audio.now();
-        },
-        makeQtWakeTimer(), {});
+    ScalePlayer scales(keys, tempo, *fake.platform.midiOut, paced.now(), makeQtWakeTimer(), {});
     scales.C2_Click(0);
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -98,7 +88,6 @@ int run(const char* tempoText)
     });
     poll.start(20);
     QCoreApplication::exec();
-    device.stopPaced();
 
     if (keys.presses.size() != 16) {
         std::fprintf(stderr, "tempo %s: %zu notes, not 16\n", tempoText, keys.presses.size());
