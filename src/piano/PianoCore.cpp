@@ -1,6 +1,7 @@
 #include "piano/PianoCore.h"
 
 #include "piano/ChordModes.h"
+#include "piano/basMidi1.h"
 #include "platform/basic/Conversions.h"
 #include "platform/basic/MessageBoxService.h"
 #include "windows/PopupMenus.h"
@@ -128,7 +129,12 @@ void PianoCore::load(const InstrumentList& instruments)
         if (!name.isEmpty())
             m_menus.setCaption(u"mnudrum", i, name);
     }
-    // TODO(issue 15): the accompaniment styles' menu plugs in with the accompaniment issue.
+    const auto styles = basMidi1::InitBeatStyles();
+    for (int i = 0; i < static_cast<int>(styles.size()); ++i) {
+        if (i > 0)
+            m_menus.load(u"mnuBeat2", i, QString());
+        m_menus.setCaption(u"mnuBeat2", i, styles[std::size_t(i)].Name);
+    }
 }
 
 void PianoCore::unload()

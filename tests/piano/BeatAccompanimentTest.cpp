@@ -130,6 +130,11 @@ TEST(BeatAccompanimentTest, TheStylesKeepTheirEmptyStepsAndSections)
             steps.push_back(section.split(u'|').size());
         EXPECT_EQ(steps, cases[i].steps);
     }
+
+    Rig rig; // the piano loaded: the style menu holds the four, in order
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(rig.popups.caption(u"mnuBeat2", i), QLatin1String(cases[i].name));
+    EXPECT_FALSE(rig.popups.exists(u"mnuBeat2", 4));
 }
 
 TEST(BeatAccompanimentTest, RockPlaysItsIntroThenLoopsItsMainUntilAStopEndsTheSection)
