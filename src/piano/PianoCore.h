@@ -54,8 +54,9 @@ public:
     PianoCore(MidiOut& midi, PopupMenus& menus, MessageBoxService& boxes, PianoView view);
 
     // The loading steps: device menu, the mapper opened, channel 0, base 60, velocity 127, the
-    // instrument list into the menus, the default pads and the accompaniment styles' menu. Check marks left in the menus by an
-    // earlier opening are cleared first, so exactly one device and one channel show checked.
+    // instrument list into the menus, the default pads and the accompaniment styles' menu. Check
+    // marks left in the menus by an earlier opening are cleared first, so exactly one device and
+    // one channel show checked.
     void load(const InstrumentList& instruments);
     // Every key shown down gets its Note Off and every pad whose key is held its pad note-off,
     // then the device closes (an external synth would otherwise keep them sounding).
