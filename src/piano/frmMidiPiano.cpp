@@ -5,6 +5,7 @@
 #include "controls/Knob.h"
 #include "controls/Twips.h"
 #include "controls/clsResize.h"
+#include "piano/ChordScalePanels.h"
 #include "piano/PianoKeyCodes.h"
 #include "piano/PianoPictures.h"
 #include "piano/frmDrums.h"
@@ -12,6 +13,7 @@
 #include "players/clsMusic.h"
 #include "windows/PopupMenus.h"
 
+#include <QCheckBox>
 #include <QCursor>
 #include <QFile>
 #include <QKeyEvent>
@@ -124,6 +126,9 @@ frmMidiPiano::frmMidiPiano(Platform& platform, PopupMenus& menus, std::function<
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     placeControls();
+    m_panels = std::make_unique<ChordScalePanels>(*this, m_core, platform, [this] {
+        setFocus();
+    });
 
     const auto width = std::clamp<std::int64_t>(pixelsToTwips(this->width()), 0, INT16_MAX);
     clsResize().ResizeKlavir(*this, kDesignWidthTwips, static_cast<std::int16_t>(width));
@@ -139,6 +144,7 @@ frmMidiPiano::~frmMidiPiano()
 {
     if (!m_unloaded) {
         m_unloaded = true;
+        m_panels->unload();
         m_core.unload();
         m_mediaPlayer->StopPlaying();
     }
@@ -251,6 +257,16 @@ void frmMidiPiano::placeControls()
     }
 }
 
+void frmMidiPiano::setCombo1Text(const QString& text)
+{
+    m_panels->setCombo1Text(text);
+}
+
+void frmMidiPiano::setPratnjaAvailable(bool available)
+{
+    m_panels->Pratnja()->setEnabled(available);
+}
+
 void frmMidiPiano::setLblInstCaption(const QString& caption)
 {
     m_lblInst->setText(caption);
@@ -290,6 +306,7 @@ void frmMidiPiano::keyPressEvent(QKeyEvent* event)
 {
     if (m_unloaded)
         return;
+    m_panels->keyPressed();
     if (m_core.keyDown(pianoKeyCode(*event)))
         unloadWindow(true);
 }
@@ -330,7 +347,7 @@ void frmMidiPiano::unloadWindow(bool byEscape)
     if (m_unloaded)
         return;
     m_unloaded = true;
-    // TODO(issue 15): the scale tempo is saved here once the timed scales land.
+    m_panels->unload();
     m_core.unload();
     m_mediaPlayer->StopPlaying();
     if (m_drums)

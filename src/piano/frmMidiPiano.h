@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class ChordScalePanels;
 class GGCommand;
 class Knob;
 class PianoKey;
@@ -52,9 +53,9 @@ public:
     // TODO(issue 15): the accompaniment styles plug in with the accompaniment issue.
     void mnBeat(int) override {}
 
-    void setCombo1Text(const QString& text) override { m_core.setMode(text); }
+    void setCombo1Text(const QString& text) override;
 
-    void setPratnjaAvailable(bool) override {}
+    void setPratnjaAvailable(bool available) override;
 
     void focusPicPozadina() override { setFocus(); }
 
@@ -69,6 +70,8 @@ public:
     bool unloaded() const { return m_unloaded; }
 
     PianoCore& core() { return m_core; }
+
+    ChordScalePanels& panels() { return *m_panels; }
 
 protected:
     bool event(QEvent* event) override;
@@ -89,6 +92,7 @@ private:
     PopupMenus& m_menus;
     std::function<void(bool)> m_closed;
     PianoCore m_core;
+    std::unique_ptr<ChordScalePanels> m_panels;
     std::unique_ptr<clsMusic> m_mediaPlayer;
     std::array<PianoKey*, PianoCore::kKeyCount + 1> m_keys {}; // the last one is key 100
     QLabel* m_label3 = nullptr;

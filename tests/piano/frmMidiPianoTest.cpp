@@ -2,13 +2,17 @@
 
 #include "app/FlamMenus.h"
 #include "app/FlamPopupMenus.h"
+#include "piano/ChordScalePanels.h"
 #include "piano/PianoKeyCodes.h"
 #include "piano/frmDrums.h"
 #include "platform/FakePlatform.h"
 #include "platform/midi/FakeMidiOut.h"
+#include "platform/settings/SettingsStore.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QKeyEvent>
 #include <QTest>
@@ -122,6 +126,40 @@ TEST(frmMidiPianoTest, EscapeClosesTheDeviceAndAsksForTheMainWindow)
     EXPECT_EQ(log.back().kind, FakeMidiEvent::Kind::Close);
     EXPECT_EQ(rig.fake.midiOut().messages(),
         (Messages { midiMessage(0x90, 62, 127), midiMessage(0x80, 62) }));
+}
+
+TEST(frmMidiPianoTest, ChordListModeBoxAndLeftHandOnly)
+{
+    WindowRig rig;
+    ChordScalePanels& panels = rig.window->panels();
+    EXPECT_FALSE(panels.Pratnja()->isEnabled());
+    emit panels.C1()->activated(12); // "C7"
+    EXPECT_EQ(panels.Combo1()->currentText(), QStringLiteral("Dominant 7"));
+    EXPECT_TRUE(panels.Pratnja()->isEnabled());
+    EXPECT_EQ(rig.fake.midiOut().messages().size(), 18u + 4u); // keys 0..17 up, then the chord
+
+    // The channel menu's "Drum" puts the box back to "Normal" and the keys to single notes.
+    rig.window->setCombo1Text(QStringLiteral("Normal"));
+    rig.window->setPratnjaAvailable(false);
+    EXPECT_FALSE(panels.Pratnja()->isEnabled());
+
+    // A typed mode acts at once, and the list keeps its 65 entries.
+    panels.Combo1()->setEditText(QStringLiteral("Fifth"));
+    EXPECT_TRUE(panels.Pratnja()->isEnabled());
+    EXPECT_EQ(panels.Combo1()->count(), 65);
+    rig.window->core().DigniGa(); // the chord's keys up
+    rig.fake.midiOut().clearLog();
+    rig.key(QEvent::KeyPress, Qt::Key_Z);
+    EXPECT_EQ(rig.fake.midiOut().messages(),
+        (Messages { midiMessage(0x90, 60, 127), midiMessage(0x90, 67, 127) }));
+
+    // The tempo is kept at unload.
+    rig.key(QEvent::KeyPress, Qt::Key_Escape);
+    EXPECT_EQ(rig.fake.platform.settings
+                  ->GetRegValue(QStringLiteral("Taktovia"), QStringLiteral("Gitara"),
+                      QStringLiteral("Speed"), QStringLiteral("none"))
+                  .toString(),
+        QStringLiteral("120"));
 }
 
 TEST(frmMidiPianoTest, MouseOnAKeyAndTheInstrumentListBesideTheProgram)
