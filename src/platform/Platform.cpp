@@ -6,6 +6,8 @@
 #include "platform/basic/MessageBoxService.h"
 #include "platform/files/FileStore.h"
 #include "platform/files/UserFolders.h"
+#include "platform/mci/EngineWaveAudio.h"
+#include "platform/mci/MciCommandInterpreter.h"
 #include "platform/media/MpvMediaEngine.h"
 #include "platform/midi/BuiltInSynthPort.h"
 #include "platform/midi/MidiFilePlayer.h"
@@ -64,5 +66,7 @@ std::unique_ptr<Platform> makeRealPlatform()
     const SoundFontLoad load = loadSoundFontInBackground();
     platform->midiOut = makeMidiOut(*platform->audio, load.fonts, load.loaded);
     platform->midiFiles = std::make_unique<SynthMidiFiles>(*platform->audio, load.fonts);
+    platform->mci = std::make_unique<MciCommandInterpreter>(
+        std::make_unique<EngineWaveAudio>(*platform->audio), *platform->files);
     return platform;
 }

@@ -13,6 +13,7 @@ class MixerService;
 class MediaEngine;
 class MidiOut;
 class MidiFiles;
+class MciCommandInterpreter;
 class HtmlHelp;
 
 // Every operating-system service the program reaches, in one object: built once in main by
@@ -59,6 +60,9 @@ struct Platform
     std::unique_ptr<MidiFiles> midiFiles;
     // The help viewer (a window of the program's own, in tests too).
     std::unique_ptr<HtmlHelp> help;
+    // The MCI command strings: the recorder's waveaudio device, recording through `audio` and
+    // saving through `files`.
+    std::unique_ptr<MciCommandInterpreter> mci;
 };
 
 // The real services. Needs a QApplication.

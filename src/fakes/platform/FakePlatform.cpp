@@ -4,6 +4,8 @@
 #include "platform/audio/OfflineAudioDevice.h"
 #include "platform/basic/FakeMessageBoxService.h"
 #include "platform/files/FakeFileStore.h"
+#include "platform/mci/FakeWaveAudio.h"
+#include "platform/mci/MciCommandInterpreter.h"
 #include "platform/media/FakeMediaEngine.h"
 #include "platform/midi/FakeMidiFiles.h"
 #include "platform/midi/FakeMidiOut.h"
@@ -27,6 +29,8 @@ FakePlatform::FakePlatform()
     platform.media = std::make_unique<FakeMediaEngine>();
     platform.midiOut = std::make_unique<FakeMidiOut>();
     platform.midiFiles = std::make_unique<FakeMidiFiles>();
+    platform.mci =
+        std::make_unique<MciCommandInterpreter>(std::make_unique<FakeWaveAudio>(), *platform.files);
     platform.help = std::make_unique<HtmlHelp>();
 }
 

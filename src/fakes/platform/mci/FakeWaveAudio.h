@@ -1,0 +1,79 @@
+#pragma once
+
+#include "platform/mci/WaveAudioBackend.h"
+
+#include <algorithm>
+
+// Known samples on a manual clock: advance() records (byte i of a take is knownByte(i)) or plays
+// for that many milliseconds. It can be told to refuse recording (no input device).
+class FakeWaveAudio : public WaveAudioBackend
+{
+public:
+    static char knownByte(std::int64_t index)
+    {
+        return static_cast<char>((index * 37 + 11) & 0xFF);
+    }
+
+    void advance(std::int64_t ms)
+    {
+        const std::int64_t bytes = ms * m_format.bytesPerSecond() / 1000;
+        if (m_recording) {
+            for (std::int64_t i = 0; i < bytes; ++i)
+                m_wave.append(knownByte(m_wave.size()));
+        }
+        if (m_playing)
+            m_played = std::min<std::int64_t>(m_played + bytes, m_wave.size() - m_playFrom);
+    }
+
+    bool startRecording(const CaptureFormat& format) override
+    {
+        if (refuseRecording)
+            return false;
+        if (!(format == m_format))
+            m_wave.clear();
+        m_format = format;
+        m_recording = true;
+        return true;
+    }
+
+    void stopRecording() override { m_recording = false; }
+
+    std::int64_t recordedBytes() const override { return m_wave.size(); }
+
+    QByteArray recording() const override { return m_wave; }
+
+    void clearRecording() override
+    {
+        m_recording = false;
+        m_wave.clear();
+    }
+
+    bool startPlayback(const CaptureFormat& format, std::int64_t fromByte) override
+    {
+        m_format = format;
+        m_playing = true;
+        m_playFrom = fromByte;
+        m_played = 0;
+        return true;
+    }
+
+    void stopPlayback() override { m_playing = false; }
+
+    std::int64_t playedBytes() const override { return m_played; }
+
+    bool playbackFinished() const override { return m_playFrom + m_played >= m_wave.size(); }
+
+    bool recordingNow() const { return m_recording; }
+
+    bool playingNow() const { return m_playing; }
+
+    bool refuseRecording = false;
+
+private:
+    CaptureFormat m_format;
+    QByteArray m_wave;
+    bool m_recording = false;
+    bool m_playing = false;
+    std::int64_t m_playFrom = 0;
+    std::int64_t m_played = 0;
+};

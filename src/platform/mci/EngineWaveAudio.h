@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/mci/WaveAudioBackend.h"
+
+#include <memory>
+
+class AudioEngine;
+class WavePlayback;
+
+// The program's waveaudio backend: records through the engine's capture stream and plays the
+// wave as a source of the engine's one output stream.
+class EngineWaveAudio : public WaveAudioBackend
+{
+public:
+    explicit EngineWaveAudio(AudioEngine& engine);
+    ~EngineWaveAudio() override;
+
+    bool startRecording(const CaptureFormat& format) override;
+    void stopRecording() override;
+    std::int64_t recordedBytes() const override;
+    QByteArray recording() const override;
+    void clearRecording() override;
+    bool startPlayback(const CaptureFormat& format, std::int64_t fromByte) override;
+    void stopPlayback() override;
+    std::int64_t playedBytes() const override;
+    bool playbackFinished() const override;
+
+private:
+    AudioEngine& m_engine;
+    std::unique_ptr<WavePlayback> m_playback;
+    CaptureFormat m_playFormat;
+};

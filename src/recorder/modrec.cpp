@@ -1,0 +1,183 @@
+#include "recorder/modrec.h"
+
+#include "platform/basic/Conversions.h"
+#include "platform/basic/MessageBoxService.h"
+#include "platform/mci/MciSender.h"
+#include "platform/settings/SettingsStore.h"
+
+namespace {
+
+const QString kAppKey = QStringLiteral("Taktovia");
+const QString kSection = QStringLiteral("Gitara");
+const QString kPrefix = QStringLiteral("Software");
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString stored(SettingsStore& settings, const QString& name, const QString& fallback)
+{
+    return settings
+        .GetRegValue(kAppKey, kSection, name, fallback, SettingsStore::kCurrentUser, kPrefix)
+        .toString();
+}
+
+} // namespace
+
+modrec::modrec(MciSender& mci, MessageBoxService& boxes)
+    : m_mci(mci)
+    , m_boxes(boxes)
+{}
+
+bool modrec::send(const QString& command, const QString& failure, bool plain)
+{
+    if (m_mci.mciSendString(command, nullptr) == 0)
+        return true;
+    if (plain)
+        m_boxes.msgBox(failure);
+    else
+        m_boxes.msgBox(failure, MsgButtons::OK, MsgIcon::Information, kAppTitle);
+    return false;
+}
+
+bool modrec::query(const QString& command, QString* reply)
+{
+    return m_mci.mciSendString(command, reply) == 0;
+}
+
+void modrec::OpenNewWave()
+{
+    send(QStringLiteral("close all"), QStringLiteral("Closing all MCI operations failed!"));
+    send(QStringLiteral("open new type waveaudio alias capture"),
+        QStringLiteral("Opening new wave failed!"));
+}
+
+void modrec::SetWaveFormat()
+{
+    // Worked in 64 bits: a hand-edited store may hold values whose products overflow 32 bits,
+    // and the device then refuses them like any other inconsistent format.
+    const auto alignment = static_cast<std::int64_t>(
+        roundHalfEven(static_cast<double>(RecordBits) * RecordChannels / 8.0));
+    send(QStringLiteral("seek capture to start"), QStringLiteral("Starting recording failed!"));
+    send(QStringLiteral("set capture alignment %1 bitspersample %2 samplespersec %3 channels %4 "
+                        "bytespersec %5")
+             .arg(alignment)
+             .arg(RecordBits)
+             .arg(RecordRate)
+             .arg(RecordChannels)
+             .arg(alignment * RecordRate),
+        QStringLiteral("Settings for recording not consistent"), true);
+}
+
+void modrec::StartRecording()
+{
+    send(QStringLiteral("record capture"),
+        QStringLiteral("Recording not possible. Please restart Kadentor and try again."));
+}
+
+void modrec::StopRecording()
+{
+    send(QStringLiteral("stop capture"), QStringLiteral("Stopping recording failed!"));
+}
+
+bool modrec::SaveWave(const QString& FileName)
+{
+    return send(
+        QStringLiteral("save capture ") + FileName, QStringLiteral("Unable to save ") + FileName);
+}
+
+void modrec::GetWaveMode()
+{
+    QString mode;
+    if (!query(QStringLiteral("status capture mode"), &mode)) {
+        mode.clear();
+        if (!m_queryFailing)
+            m_boxes.msgBox(QStringLiteral("Failure getting wave status..."));
+        m_queryFailing = true;
+    } else
+        m_queryFailing = false;
+    WaveModeText = (QStringLiteral("Recorder - ") + mode).left(255);
+}
+
+void modrec::GetWaveInfo()
+{
+    bool failed = false;
+    auto number = [&](const QString& command) {
+        QString reply;
+        if (!query(command, &reply))
+            failed = true;
+        return Val(reply);
+    };
+    auto set = [&](const QString& command) {
+        if (!query(command, nullptr))
+            failed = true;
+    };
+    set(QStringLiteral("set capture time format ms"));
+    const double milliseconds = number(QStringLiteral("status capture length"));
+    QString text = QStringLiteral("Length ") + Str(milliseconds / 1000) + QStringLiteral(" s");
+    set(QStringLiteral("set capture time format bytes"));
+    const double bytes = number(QStringLiteral("status capture length"));
+    text += QStringLiteral(" (") + Str(bytes) + QStringLiteral(" bytes)") + kCrLf;
+    const double channels = number(QStringLiteral("status capture channels"));
+    if (channels == 1)
+        text += QStringLiteral("Mono - ");
+    else if (channels == 2)
+        text += QStringLiteral("Stereo - ");
+    text +=
+        Str(number(QStringLiteral("status capture bitspersample"))) + QStringLiteral(" bits - ");
+    text += Str(number(QStringLiteral("status capture samplespersec"))) + QStringLiteral(" Hz ")
+        + kCrLf;
+    WaveInfoText = text;
+    // A device that keeps failing would otherwise raise a box on every tick of the poll.
+    if (failed && !m_queryFailing)
+        m_boxes.msgBox(QStringLiteral("Error ocured!"));
+    m_queryFailing = failed;
+}
+
+void modrec::CloseWave()
+{
+    send(QStringLiteral("close capture"), QStringLiteral("Closing failed!"));
+}
+
+std::int32_t modrec::GetWavePosition()
+{
+    send(QStringLiteral("set capture time format ms"),
+        QStringLiteral("Setting format in milliseconds failed!"));
+    QString reply;
+    if (m_mci.mciSendString(QStringLiteral("status capture position"), &reply) != 0) {
+        m_boxes.msgBox(QStringLiteral("Finding position failed!"), MsgButtons::OK,
+            MsgIcon::Information, kAppTitle);
+        m_boxes.msgBox(
+            QStringLiteral("Error in position"), MsgButtons::OK, MsgIcon::Information, kAppTitle);
+        return 0;
+    }
+    return CLng(Val(reply)).value_or(0);
+}
+
+void modrec::PlayWaveFrom(std::int32_t Milliseconds)
+{
+    send(QStringLiteral("set capture time format ms"),
+        QStringLiteral("Setting milliseconds failed!"));
+    if (!send(QStringLiteral("play capture from ") + QString::number(Milliseconds),
+            QStringLiteral("Playing from indicated position failed!")))
+        m_boxes.msgBox(QStringLiteral("Error with playing from the position."), MsgButtons::OK,
+            MsgIcon::Information, kAppTitle);
+}
+
+void modrec::readFormat(SettingsStore& settings)
+{
+    if (auto rate = CLng(stored(settings, QStringLiteral("Rate"), QStringLiteral("44100"))))
+        RecordRate = *rate;
+    if (auto channels = CInt(stored(settings, QStringLiteral("Channels"), QStringLiteral("1"))))
+        RecordChannels = *channels;
+    if (auto bits = CInt(stored(settings, QStringLiteral("Resolution"), QStringLiteral("16"))))
+        RecordBits = *bits;
+}
+
+void modrec::writeFormat(SettingsStore& settings) const
+{
+    auto write = [&](const QString& name, qint64 value) {
+        settings.SaveRegValue(
+            kAppKey, kSection, name, QString::number(value), SettingsStore::kCurrentUser, kPrefix);
+    };
+    write(QStringLiteral("Rate"), RecordRate);
+    write(QStringLiteral("Channels"), RecordChannels);
+    write(QStringLiteral("Resolution"), RecordBits);
+}

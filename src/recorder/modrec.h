@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+
+#include <QString>
+
+class MciSender;
+class MessageBoxService;
+class SettingsStore;
+
+// The recorder's engine: drives the waveaudio device under the alias "capture" through command
+// strings, holds the recording format and the texts the recorder window shows. A failing command
+// shows its box and the procedure goes on with its next step. One object for the whole program,
+// shared by the recorder window and its settings dialog. UI thread only.
+class modrec
+{
+public:
+    modrec(MciSender& mci, MessageBoxService& boxes);
+
+    std::int32_t RecordRate = 0;
+    std::int16_t RecordChannels = 0;
+    std::int16_t RecordBits = 0;
+    // "Recorder - " and the device's mode word: the recorder window's caption.
+    QString WaveModeText;
+    // Two lines, each ending in CR LF: the length, then the format.
+    QString WaveInfoText;
+    // Set by the window's Play, cleared by its Stop, New, Options... and load.
+    bool WavePlaying = false;
+
+    void OpenNewWave();
+    void SetWaveFormat();
+    void StartRecording();
+    void StopRecording();
+    // Writes the wave to FileName (blanks allowed) through the atomic writer. False, after its
+    // box, when nothing was written: the old file is then untouched.
+    bool SaveWave(const QString& FileName);
+    void GetWaveMode();
+    void GetWaveInfo();
+    void CloseWave();
+    std::int32_t GetWavePosition();
+    void PlayWaveFrom(std::int32_t Milliseconds);
+
+    // Reads Rate, Channels and Resolution into the format variables; a stored value that is not
+    // a whole number in range keeps the variable as it was.
+    void readFormat(SettingsStore& settings);
+    // Writes them as decimal text.
+    void writeFormat(SettingsStore& settings) const;
+
+private:
+    // Sends `command`; on failure shows `failure` (an information box unless `plain`).
+    bool send(const QString& command, const QString& failure, bool plain = false);
+    // A status query of the 200 ms poll: its failure shows one box until a query succeeds again.
+    bool query(const QString& command, QString* reply);
+
+    MciSender& m_mci;
+    MessageBoxService& m_boxes;
+    bool m_queryFailing = false;
+};
