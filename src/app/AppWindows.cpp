@@ -11,10 +11,14 @@
 #include "piano/frmMidiPiano.h"
 #include "platform/Platform.h"
 #include "platform/basic/MessageBoxService.h"
+#include "platform/mci/MciCommandInterpreter.h"
 #include "platform/shell/HtmlHelp.h"
 #include "players/frmCD.h"
 #include "recorder/EncoderLibrary.h"
 #include "recorder/frmMp3.h"
+#include "recorder/frmRec.h"
+#include "recorder/frmSettings.h"
+#include "recorder/modrec.h"
 #include "windows/Mp3Window.h"
 #include "windows/PlayerWindow.h"
 #include "windows/TempoLabels.h"
@@ -113,17 +117,25 @@ AppWindows::~AppWindows()
     // The rhythm dialogs work on the main window's metronome.
     frmpoly::unload();
     frmPatern::unload();
+    frmRec::unload();
+    frmSettings::unload();
     // The main window first: its unload stops the player, which writes into its texts.
     frmMtroNew::unload();
+    if (frmCD::isLoaded())
+        m_platform.mci->removeOtherDevice(&frmCD::instance().mmControl1());
     frmCD::unload();
 }
 
 frmMtroNew* AppWindows::loadMainWindow()
 {
-    frmCD::load(m_platform, *m_tempoLabels);
+    // The recorder's "close all" closes the player's device too.
+    MultimediaControl& player = frmCD::load(m_platform, *m_tempoLabels).mmControl1();
+    m_platform.mci->addOtherDevice(&player);
     frmMtroNew* window = loadMainWindow(m_platform, *m_player, *this);
-    if (!window)
+    if (!window) {
+        m_platform.mci->removeOtherDevice(&player);
         frmCD::unload();
+    }
     return window;
 }
 
@@ -181,10 +193,11 @@ void AppWindows::showPiano()
     piano.setFocus();
 }
 
-// TODO(issue: recorder and MP3 encoder): frmRec, modeless.
 void AppWindows::showRecorder()
 {
-    tellNotAvailable(*m_platform.boxes, QStringLiteral("The sound recorder"));
+    if (!m_modrec)
+        m_modrec = std::make_unique<modrec>(*m_platform.mci, *m_platform.boxes);
+    frmRec::showRecorder(m_platform, *m_modrec, *m_mp3Window);
 }
 
 void AppWindows::showMp3Modal()

@@ -13,6 +13,7 @@ class Mp3Window;
 class PlayerWindow;
 class TempoLabels;
 class frmMtroNew;
+class modrec;
 struct Platform;
 
 // Tells the user that `what` ("The MIDI piano") does not exist in this version yet.
@@ -63,4 +64,7 @@ private:
     // Loaded on the first encoding, kept for the program's life.
     std::unique_ptr<EncoderLibrary> m_encoder;
     std::unique_ptr<Mp3Window> m_mp3Window;
+    // The recorder's engine, made with the recorder's first showing; its format outlives the
+    // recorder window, as the settings dialog does.
+    std::unique_ptr<modrec> m_modrec;
 };

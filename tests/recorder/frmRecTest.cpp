@@ -1,0 +1,288 @@
+#include "recorder/frmRec.h"
+
+#include "FileBytes.h"
+#include "platform/FakePlatform.h"
+#include "platform/basic/FakeMessageBoxService.h"
+#include "platform/files/FakeFileStore.h"
+#include "platform/mci/FakeWaveAudio.h"
+#include "platform/mci/MciCommandInterpreter.h"
+#include "platform/mci/ScriptedMci.h"
+#include "platform/settings/SettingsStore.h"
+#include "recorder/frmSettings.h"
+#include "recorder/modrec.h"
+#include "windows/Mp3Window.h"
+
+#include <deque>
+
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct FakeMp3Window : Mp3Window
+{
+    void ubaciW(const QString& fullPath, const QString& fileName) override
+    {
+        handed.append(fullPath + u'|' + fileName);
+    }
+
+    void show() override { ++shown; }
+
+    QStringList handed;
+    int shown = 0;
+};
+
+const QStringList kNewWave = { "close all", "open new type waveaudio alias capture",
+    "seek capture to start",
+    "set capture alignment 2 bitspersample 16 samplespersec 44100 channels 1 bytespersec 88200" };
+
+struct Rig
+{
+    Rig()
+    {
+        window = &frmRec::load(fake.platform, rec, encoder);
+        window->askSavePath = [this](QWidget*) {
+            if (paths.empty())
+                return QString(); // the dialog cancelled
+            const QString path = paths.front();
+            paths.pop_front();
+            return path;
+        };
+    }
+
+    ~Rig()
+    {
+        frmRec::unload();
+        frmSettings::unload();
+        QCoreApplication::processEvents();
+    }
+
+    FakeWaveAudio& wave() { return static_cast<FakeWaveAudio&>(fake.platform.mci->backend()); }
+
+    void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+    // The buttons Record, Stop, Play, Save as "1" for enabled and "0" for disabled.
+    QString buttons()
+    {
+        QString states;
+        for (const QPushButton* button :
+            { window->cmdRecord, window->cmdStop, window->cmdPlay, window->cmdSave })
+            states += button->isEnabled() ? u'1' : u'0';
+        return states;
+    }
+
+    QStringList boxTexts()
+    {
+        QStringList texts;
+        for (const BoxRequest& box : fake.boxes().shown())
+            texts.append(box.text);
+        return texts;
+    }
+
+    void answerSave(const QString& path) { paths.push_back(path); }
+
+    QString stored(const char* name)
+    {
+        return fake.platform.settings
+            ->GetRegValue(
+                "Taktovia", "Gitara", name, "<none>", SettingsStore::kCurrentUser, "Software")
+            .toString();
+    }
+
+    FakePlatform fake;
+    ScriptedMci mci { *fake.platform.mci };
+    modrec rec { mci, *fake.platform.boxes };
+    FakeMp3Window encoder;
+    frmRec* window = nullptr;
+    std::deque<QString> paths;
+};
+
+} // namespace
+
+TEST(frmRec, recordStopPlayAndThePollFollowTheCommandTableAndTheButtonStates)
+{
+    Rig rig;
+    EXPECT_EQ(rig.mci.log, kNewWave);
+    EXPECT_EQ(rig.buttons(), "1000");
+
+    rig.mci.log.clear();
+    rig.click(rig.window->cmdRecord);
+    EXPECT_EQ(rig.mci.log, kNewWave + QStringList { "record capture" });
+    EXPECT_EQ(rig.buttons(), "0100");
+    EXPECT_EQ(rig.window->lblrec, "REC");
+    rig.wave().advance(1500);
+
+    rig.mci.log.clear();
+    rig.click(rig.window->cmdStop);
+    EXPECT_EQ(rig.mci.log,
+        QStringList({ "stop capture", "set capture time format ms", "status capture position",
+            "set capture time format ms", "status capture position" }));
+    EXPECT_EQ(rig.buttons(), "0011");
+    EXPECT_EQ(rig.window->Slider1->maximum(), 1500);
+
+    rig.mci.log.clear();
+    rig.window->Timer2_Timer();
+    EXPECT_EQ(rig.mci.log,
+        QStringList({ "set capture time format ms", "status capture length",
+            "set capture time format bytes", "status capture length", "status capture channels",
+            "status capture bitspersample", "status capture samplespersec",
+            "status capture mode" }));
+    EXPECT_EQ(rig.window->windowTitle(), "Recorder - stopped");
+
+    // A playback that ends by itself: the next tick turns Stop off and Play on.
+    rig.window->Slider1->setValue(1000);
+    rig.mci.log.clear();
+    rig.click(rig.window->cmdPlay);
+    EXPECT_EQ(rig.mci.log, QStringList({ "set capture time format ms", "play capture from 1000" }));
+    EXPECT_EQ(rig.buttons(), "0101");
+    rig.wave().advance(600);
+    rig.window->Timer2_Timer();
+    EXPECT_EQ(rig.buttons(), "0011");
+    EXPECT_TRUE(rig.rec.WavePlaying);
+
+    // A playback stopped at 0 leaves the slider a range of 10; a press on the slider is Stop.
+    rig.window->Slider1->setValue(0);
+    rig.click(rig.window->cmdPlay);
+    QTest::mousePress(rig.window->Slider1, Qt::LeftButton);
+    EXPECT_FALSE(rig.wave().playingNow());
+    EXPECT_EQ(rig.window->Slider1->maximum(), 10);
+    EXPECT_FALSE(rig.rec.WavePlaying);
+    EXPECT_TRUE(rig.boxTexts().isEmpty());
+}
+
+TEST(frmRec, anUnsavedTakeIsNeverDroppedWithoutAsking)
+{
+    Rig rig;
+    rig.click(rig.window->cmdRecord);
+    rig.wave().advance(200);
+    rig.click(rig.window->cmdStop);
+
+    // New and Options... answered Cancel change nothing.
+    for (QPushButton* button : { rig.window->cmdReset, rig.window->cmdSettings }) {
+        rig.mci.log.clear();
+        rig.fake.boxes().answerNext(MsgResult::Cancel);
+        rig.click(button);
+        EXPECT_TRUE(rig.mci.log.isEmpty());
+        EXPECT_EQ(rig.window->lblrec, "REC");
+        EXPECT_EQ(rig.buttons(), "0011");
+    }
+    EXPECT_EQ(rig.boxTexts(), QStringList(2, "Current recording will be lost. Continue?"));
+    EXPECT_EQ(rig.fake.boxes().shown()[0].title, "Recording in progress");
+
+    // Cancel while recording stops first, asks, and a cancelled save keeps the window.
+    rig.fake.boxes().answerNext(MsgResult::OK);
+    rig.click(rig.window->cmdReset);
+    EXPECT_TRUE(rig.window->lblrec.isEmpty());
+    rig.click(rig.window->cmdRecord);
+    rig.wave().advance(300);
+    rig.mci.log.clear();
+    rig.fake.boxes().answerNext(MsgResult::Yes);
+    rig.click(rig.window->Command1);
+    EXPECT_EQ(rig.mci.log.value(0), "stop capture");
+    EXPECT_EQ(rig.boxTexts().last(), "Save current recording?");
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(frmRec::isLoaded());
+    EXPECT_EQ(rig.window->lblrec, "REC");
+
+    // A save that fails keeps the mark, the names and the old file; Encode... hands over
+    // nothing then.
+    const QString path = rig.fake.dir.path() + "/my take.wav";
+    ASSERT_TRUE(writeBytes(path, "old"));
+    rig.fake.files().fail = FakeFileStore::Fail::BeforeRename;
+    rig.answerSave(path);
+    rig.fake.boxes().answerNext(MsgResult::Yes);
+    rig.click(rig.window->Command2);
+    EXPECT_EQ(rig.boxTexts().last(), "Unable to save " + path);
+    EXPECT_EQ(rig.window->lblrec, "REC");
+    EXPECT_TRUE(rig.encoder.handed.isEmpty());
+    EXPECT_EQ(rig.encoder.shown, 1);
+    EXPECT_EQ(readBytes(path), "old");
+
+    // A name without extension gets ".wav"; the file holds the take; Encode... hands it over.
+    rig.fake.files().fail = FakeFileStore::Fail::Never;
+    rig.answerSave(rig.fake.dir.path() + "/second take");
+    rig.fake.boxes().answerNext(MsgResult::Yes);
+    rig.click(rig.window->Command2);
+    const QString saved = rig.fake.dir.path() + "/second take.wav";
+    EXPECT_EQ(rig.encoder.handed, QStringList { saved + "|second take.wav" });
+    EXPECT_TRUE(rig.window->lblrec.isEmpty());
+    EXPECT_EQ(readBytes(saved).size(), 44 + 300 * 88200 / 1000);
+
+    // Saved: Cancel asks nothing, stores the format and unloads.
+    rig.fake.boxes().clear();
+    rig.click(rig.window->Command1);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(frmRec::isLoaded());
+    EXPECT_TRUE(rig.boxTexts().isEmpty());
+    EXPECT_EQ(rig.mci.log.last(), "close capture");
+    EXPECT_EQ(rig.stored("Rate"), "44100");
+    EXPECT_EQ(rig.stored("WaveFileName"), "");
+}
+
+TEST(frmRec, theSettingsDialogShowsTheStoredFormatStoresOnOkAndRestoresOnCancel)
+{
+    Rig rig;
+    // Options... with nothing stored: 44100, Mono, 16 bits. Stereo and 8 bits, then OK.
+    rig.mci.log.clear();
+    QTimer::singleShot(0, [&] {
+        frmSettings& dialog = frmSettings::instance();
+        EXPECT_TRUE(dialog.optRate44100->isChecked());
+        EXPECT_TRUE(dialog.optMono->isChecked());
+        EXPECT_TRUE(dialog.opt16bits->isChecked());
+        QTest::mouseClick(dialog.optStereo, Qt::LeftButton, {}, QPoint(5, 10));
+        QTest::mouseClick(dialog.opt8bits, Qt::LeftButton, {}, QPoint(5, 10));
+        QTest::mouseClick(dialog.cmdOke, Qt::LeftButton);
+    });
+    rig.click(rig.window->cmdSettings);
+    EXPECT_FALSE(frmSettings::isLoaded());
+    EXPECT_EQ(rig.stored("Channels"), "2");
+    EXPECT_EQ(rig.stored("Resolution"), "8");
+    EXPECT_EQ(rig.mci.log.last(),
+        "set capture alignment 2 bitspersample 8 samplespersec 44100 channels 2 bytespersec 88200");
+
+    // 22050, then Cancel: the format is as it was when the dialog opened.
+    QTimer::singleShot(0, [&] {
+        frmSettings& dialog = frmSettings::instance();
+        QTest::mouseClick(dialog.optRate22050, Qt::LeftButton, {}, QPoint(5, 10));
+        EXPECT_EQ(rig.rec.RecordRate, 22050);
+        QTest::mouseClick(dialog.Command1, Qt::LeftButton);
+    });
+    rig.click(rig.window->cmdSettings);
+    EXPECT_EQ(rig.rec.RecordRate, 44100);
+    EXPECT_EQ(rig.rec.RecordChannels, 2);
+}
+
+TEST(frmRec, aStoredRateOfTheHiddenOptionsOrNoneIsStillUsed)
+{
+    {
+        Rig rig;
+        rig.fake.platform.settings->SaveRegValue(
+            "Taktovia", "Gitara", "Rate", "8000", SettingsStore::kCurrentUser, "Software");
+        rig.click(rig.window->cmdRecord);
+        rig.wave().advance(100);
+        rig.click(rig.window->cmdStop); // loads the dialog hidden
+        frmSettings& dialog = frmSettings::instance();
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_FALSE(dialog.optRate8000->isChecked());
+        EXPECT_TRUE(dialog.optRecordImmediate->isChecked());
+        EXPECT_EQ(rig.rec.RecordRate, 8000);
+        EXPECT_TRUE(rig.window->cmdRecord->isEnabled()); // the kept quirk
+    }
+    {
+        Rig rig;
+        rig.fake.platform.settings->SaveRegValue(
+            "Taktovia", "Gitara", "Rate", "48000", SettingsStore::kCurrentUser, "Software");
+        rig.click(rig.window->cmdReset);
+        rig.mci.log.clear();
+        rig.click(rig.window->cmdRecord);
+        EXPECT_EQ(rig.mci.log.value(3),
+            "set capture alignment 2 bitspersample 16 samplespersec 48000 channels 1 "
+            "bytespersec 96000");
+    }
+}
