@@ -193,7 +193,7 @@ TEST(frmRec, anUnsavedTakeIsNeverDroppedWithoutAsking)
     // A save that fails keeps the mark, the names and the old file; Encode... hands over
     // nothing then.
     const QString path = rig.fake.dir.path() + "/my take.wav";
-    ASSERT_TRUE(writeBytes(path, "old"));
+    ASSERT_TRUE(writeFileBytes(path, "old"));
     rig.fake.files().fail = FakeFileStore::Fail::BeforeRename;
     rig.answerSave(path);
     rig.fake.boxes().answerNext(MsgResult::Yes);
@@ -202,7 +202,7 @@ TEST(frmRec, anUnsavedTakeIsNeverDroppedWithoutAsking)
     EXPECT_EQ(rig.window->lblrec, "REC");
     EXPECT_TRUE(rig.encoder.handed.isEmpty());
     EXPECT_EQ(rig.encoder.shown, 1);
-    EXPECT_EQ(readBytes(path), "old");
+    EXPECT_EQ(fileBytes(path), "old");
 
     // A name without extension gets ".wav"; the file holds the take; Encode... hands it over.
     rig.fake.files().fail = FakeFileStore::Fail::Never;
@@ -212,7 +212,7 @@ TEST(frmRec, anUnsavedTakeIsNeverDroppedWithoutAsking)
     const QString saved = rig.fake.dir.path() + "/second take.wav";
     EXPECT_EQ(rig.encoder.handed, QStringList { saved + "|second take.wav" });
     EXPECT_TRUE(rig.window->lblrec.isEmpty());
-    EXPECT_EQ(readBytes(saved).size(), 44 + 300 * 88200 / 1000);
+    EXPECT_EQ(fileBytes(saved).size(), 44 + 300 * 88200 / 1000);
 
     // Saved: Cancel asks nothing, stores the format and unloads.
     rig.fake.boxes().clear();
