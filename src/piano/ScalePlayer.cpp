@@ -154,9 +154,11 @@ void ScalePlayer::C2_Click(int index)
     m_counter = kRest;
     releaseScaleKeys();
     m_keys.placeNotesAt(std::nullopt);
-    setTempoEnabled(false);
     m_rts.clear();
     m_scale = scaleOfListEntry(index);
+    // Only a starting scale holds the tempo button until its last step: with no scale chosen
+    // nothing would ever give it back.
+    setTempoEnabled(!m_scale);
     if (!m_scale)
         return;
     m_rts = QString::fromLatin1(m_scale->structure);

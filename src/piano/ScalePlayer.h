@@ -58,7 +58,8 @@ public:
         ScaleView view);
 
     // A scale list entry chosen, or the play button (-1: none chosen). Any scale still running
-    // stops and the counter goes back to 10, so the new scale starts on its first note.
+    // stops and the counter goes back to 10, so the new scale starts on its first note; the
+    // tempo button is off while a scale runs, and only then.
     void C2_Click(int index);
     // The window closes: no step sounds after it.
     void stop();

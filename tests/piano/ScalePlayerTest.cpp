@@ -209,10 +209,13 @@ TEST(ScalePlayerTest, AChoiceStopsTheRunningScaleAndStartsOnItsFirstNote)
     EXPECT_EQ(notes[19].note, 63);
     EXPECT_EQ(rig.labels.back(), QStringLiteral("150"));
 
-    // The play button with no scale chosen starts nothing and leaves the tempo button off.
+    // The play button with no scale chosen stops the run and starts nothing; the tempo button
+    // is free again.
+    rig.scales.C2_Click(25);
+    EXPECT_FALSE(rig.scales.tempoEnabled());
     rig.scales.C2_Click(-1);
     EXPECT_FALSE(rig.scales.running());
-    EXPECT_FALSE(rig.scales.tempoEnabled());
+    EXPECT_TRUE(rig.scales.tempoEnabled());
     EXPECT_TRUE(rig.scales.rts().isEmpty());
 }
 
