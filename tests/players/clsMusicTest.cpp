@@ -160,6 +160,8 @@ TEST_F(clsMusicTest, MidiFilesGoToTheMidiFilePlayer)
     EXPECT_EQ(music.Volume(), -2500);
     EXPECT_EQ(music.Balance(), -10000);
     EXPECT_EQ(music.Speed(), 0.1);
+    music.setSpeed(250);
+    EXPECT_EQ(music.Speed(), 100.0) << "as fast as the sequencer goes";
     music.Play();
     music.setPosition(1.5);
     // The sequencer takes the seek with its next block; until then the target is the place.

@@ -1,6 +1,7 @@
 #include "platform/media/MidiFileGraph.h"
 
 #include "platform/midi/MidiFilePlayer.h"
+#include "platform/midi/MidiFileSequencer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -81,8 +82,9 @@ void MidiFileGraph::setRate(double rate)
 {
     if (!m_rendered || !(rate > 0.0))
         return;
-    m_player->setSpeed(rate);
-    m_rate = rate;
+    // Read back as the sequencer keeps it.
+    m_rate = std::clamp(rate, MidiFileSequencer::kSlowest, MidiFileSequencer::kFastest);
+    m_player->setSpeed(m_rate);
 }
 
 void MidiFileGraph::setVolume(int hundredthsOfDb)

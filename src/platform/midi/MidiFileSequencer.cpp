@@ -155,7 +155,7 @@ void MidiFileSequencer::setLevel(int volume, int balance)
 void MidiFileSequencer::setSpeed(double speed)
 {
     if (std::isfinite(speed))
-        m_speed.store(std::clamp(speed, 0.01, 100.0), std::memory_order_relaxed);
+        m_speed.store(std::clamp(speed, kSlowest, kFastest), std::memory_order_relaxed);
 }
 
 bool MidiFileSequencer::playing() const

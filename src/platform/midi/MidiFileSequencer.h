@@ -45,8 +45,10 @@ public:
     // reached over a short ramp from the next block on.
     void setLevel(int volume, int balance);
     // How many file samples pass per engine sample, from the next block on: 1 is the file's own
-    // pace. Kept within 0.01 to 100.
+    // pace. Kept within kSlowest to kFastest.
     void setSpeed(double speed);
+    static constexpr double kSlowest = 0.01;
+    static constexpr double kFastest = 100.0;
 
     bool playing() const;
     std::int64_t position() const;
