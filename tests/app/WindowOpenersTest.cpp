@@ -7,7 +7,9 @@
 #include "app/frmPatern.h"
 #include "app/frmpoly.h"
 #include "platform/basic/FakeMessageBoxService.h"
+#include "recorder/frmMp3.h"
 #include "recorder/frmRec.h"
+#include "windows/Mp3Window.h"
 
 #include <functional>
 
@@ -214,6 +216,31 @@ TEST(WindowOpeners, TheRhythmAndSoundDialogsOpenFromTheirMenusOnTheRealWindowSet
         clickOn(dialog.Command1);
     });
     EXPECT_EQ(window->sounds().AccentBeatSound, 101);
+    EXPECT_TRUE(fake.boxes().shown().empty());
+    frmMtroNew::unload();
+}
+
+TEST(WindowOpeners, TheEncoderOpensWithATakeHandedOverAndStartsAfreshAtTheNextOpening)
+{
+    FakePlatform fake;
+    RecordingWindows player;
+    AppWindows windows(fake.platform);
+    frmMtroNew* window = AppWindows::loadMainWindow(fake.platform, player, windows);
+    ASSERT_NE(window, nullptr);
+    window->show();
+    const int N = MenuEntry::kNoIndex;
+
+    windows.mp3Window().ubaciW(QStringLiteral("/Rec/My Take.wav"), QStringLiteral("My Take.wav"));
+    chooseAndWork<frmMp3>("mnump3", N, [](frmMp3& dialog) {
+        EXPECT_EQ(dialog.Text1(), QStringLiteral("/Rec/My Take.wav"));
+        EXPECT_EQ(dialog.txtOutput->text(), QStringLiteral("My Take.mp3"));
+        clickOn(dialog.Command1);
+    });
+    EXPECT_FALSE(frmMp3::isLoaded());
+    chooseAndWork<frmMp3>("mnump3", N, [](frmMp3& dialog) {
+        EXPECT_EQ(dialog.txtOutput->text(), QString());
+        clickOn(dialog.Command1);
+    });
     EXPECT_TRUE(fake.boxes().shown().empty());
     frmMtroNew::unload();
 }
