@@ -10,12 +10,15 @@
 #include "piano/PianoPictures.h"
 #include "piano/frmDrums.h"
 #include "platform/Platform.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/basic/WakeTimer.h"
 #include "players/clsMusic.h"
 #include "windows/PopupMenus.h"
 
 #include <QCheckBox>
 #include <QCursor>
 #include <QFile>
+#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -31,6 +34,12 @@ constexpr QSize kWhite(30, 120);
 constexpr QSize kBlack(18, 76);
 constexpr QRect kSustainPlace(340, 118, 60, 30);
 constexpr int kDesignWidthTwips = 11250;
+// The accompaniment's controls, in the window's upper right corner beside the drum pads.
+constexpr QRect kRhythmPlace(666, 44, 52, 22);
+constexpr QRect kStopRhythmPlace(666, 70, 22, 22);
+constexpr QRect kLabel10Place(666, 96, 56, 16);
+constexpr QRect kRateStripPlace(724, 40, 12, 82); // its top where a new style puts the pointer
+constexpr QSize kRatePointer(12, 8);
 
 const char* const kNoteNames[12] = { "C", "C#/Db", "D", "D#/Eb", "E", "F", "F#/Gb", "G", "G#/Ab",
     "A", "A#/Bb", "B/H" };
@@ -113,6 +122,22 @@ protected:
     void mousePressEvent(QMouseEvent*) override { clicked(); }
 };
 
+// The tempo strip: the mouse's y in the strip's own pixels.
+class RateStripLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+    std::function<void(int)> pressed, moved;
+    std::function<void()> released;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override { pressed(event->position().toPoint().y()); }
+
+    void mouseMoveEvent(QMouseEvent* event) override { moved(event->position().toPoint().y()); }
+
+    void mouseReleaseEvent(QMouseEvent*) override { released(); }
+};
+
 frmMidiPiano::frmMidiPiano(Platform& platform, PopupMenus& menus, std::function<void(bool)> closed)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
     , m_platform(platform)
@@ -126,6 +151,7 @@ frmMidiPiano::frmMidiPiano(Platform& platform, PopupMenus& menus, std::function<
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     placeControls();
+    placeBeatControls();
     m_panels = std::make_unique<ChordScalePanels>(*this, m_core, platform, [this] {
         setFocus();
     });
@@ -144,6 +170,7 @@ frmMidiPiano::~frmMidiPiano()
 {
     if (!m_unloaded) {
         m_unloaded = true;
+        m_beat->stop();
         m_panels->unload();
         m_core.unload();
         m_mediaPlayer->StopPlaying();
@@ -257,6 +284,98 @@ void frmMidiPiano::placeControls()
     }
 }
 
+void frmMidiPiano::placeBeatControls()
+{
+    m_rhythm = makePianoButton(
+        this, kRhythmPlace, QStringLiteral("Rhythm"), QStringLiteral("Select Rhythm"));
+    m_stopRhythm = makePianoButton(this, kStopRhythmPlace, QStringLiteral("<"),
+        QStringLiteral("Stop Rhythm"), QStringLiteral("glyph_stop"));
+    m_stopRhythm->setEnabled(false);
+    m_label10 = label(kLabel10Place, QString(), 7);
+    m_lblRate = new RateStripLabel(this);
+    m_lblRate->setGeometry(kRateStripPlace);
+    m_lblRate->setToolTip(QStringLiteral("Tempo"));
+    m_lblRate->setFocusPolicy(Qt::NoFocus);
+    m_lblRate->setStyleSheet(
+        QStringLiteral("background: #20140c; border: 1px solid #8a6a40; border-radius: 3px;"));
+    m_line1 = new QFrame(this);
+    m_line1->setStyleSheet(QStringLiteral("background: #9fe07a;"));
+    m_line1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_lblRatePtr = new QLabel(this);
+    m_lblRatePtr->setPixmap(QPixmap::fromImage(pianoPicture(QStringLiteral("rate_pointer"))));
+    m_lblRatePtr->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_lblRatePtr->setGeometry(QRect(kRateStripPlace.topLeft(), kRatePointer));
+
+    m_beat = std::make_unique<BeatAccompaniment>(
+        m_core, *m_platform.midiOut,
+        [this] {
+            return m_platform.audio->now();
+        },
+        makeQtWakeTimer(), beatView());
+    // The pointer starts where the styles' own interval reads off the strip.
+    const RateStrip strip = rateStrip();
+    beatView().setPointerTop(strip.top
+        + BeatAccompaniment::kDesignIntervalMs * (strip.height - strip.pointerHeight)
+            / BeatAccompaniment::kSlowestMs);
+
+    connect(m_rhythm, &GGCommand::Click, this, [this] {
+        m_menus.popup(u"mnuMain", 2, QCursor::pos(), [this] {
+            if (!m_unloaded)
+                m_stopRhythm->setEnabled(true);
+        });
+    });
+    connect(m_stopRhythm, &GGCommand::Click, this, [this] {
+        m_beat->GGCommand6_Click();
+    });
+    m_lblRate->pressed = [this](int y) {
+        m_beat->lblRate_MouseDown(pixelsToTwips(y), rateStrip());
+    };
+    m_lblRate->moved = [this](int y) {
+        m_beat->lblRate_MouseMove(pixelsToTwips(y), rateStrip());
+    };
+    m_lblRate->released = [this] {
+        m_beat->lblRate_MouseUp();
+    };
+}
+
+BeatView frmMidiPiano::beatView()
+{
+    BeatView v;
+    v.setLabel10 = [this](const QString& text) {
+        m_label10->setText(text);
+    };
+    v.setStopEnabled = [this](bool enabled) {
+        m_stopRhythm->setEnabled(enabled);
+    };
+    // Line1 runs from the pointer's lower edge to the strip's bottom.
+    v.setPointerTop = [this](int twips) {
+        const QRect strip = m_lblRate->geometry();
+        const int top = static_cast<int>(twipsToPixels(twips));
+        m_lblRatePtr->move(strip.left(), top);
+        const int lineTop = top + m_lblRatePtr->height();
+        m_line1->setGeometry(strip.center().x(), lineTop, 1, std::max(0, strip.bottom() - lineTop));
+    };
+    return v;
+}
+
+RateStrip frmMidiPiano::rateStrip() const
+{
+    const QRect strip = m_lblRate->geometry();
+    return { static_cast<int>(pixelsToTwips(strip.top())),
+        static_cast<int>(pixelsToTwips(strip.height())),
+        static_cast<int>(pixelsToTwips(m_lblRatePtr->height())) };
+}
+
+void frmMidiPiano::mnBeat(int Index)
+{
+    m_beat->mnBeat(Index);
+}
+
+void frmMidiPiano::setLabel10Caption(const QString& caption)
+{
+    m_label10->setText(caption);
+}
+
 void frmMidiPiano::setCombo1Text(const QString& text)
 {
     m_panels->setCombo1Text(text);
@@ -347,6 +466,7 @@ void frmMidiPiano::unloadWindow(bool byEscape)
     if (m_unloaded)
         return;
     m_unloaded = true;
+    m_beat->stop();
     m_panels->unload();
     m_core.unload();
     m_mediaPlayer->StopPlaying();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "piano/BeatAccompaniment.h"
 #include "piano/PianoCore.h"
 #include "windows/PianoCommands.h"
 #include "windows/SingleInstance.h"
@@ -11,11 +12,14 @@
 #include <QPointer>
 #include <QWidget>
 
+class BeatAccompaniment;
 class ChordScalePanels;
 class GGCommand;
 class Knob;
 class PianoKey;
 class PopupMenus;
+class RateStripLabel;
+class QFrame;
 class QLabel;
 class clsMusic;
 class frmDrums;
@@ -50,8 +54,7 @@ public:
 
     void mnDrum(int Index) override { m_core.mnDrum(Index); }
 
-    // TODO(issue 15): the accompaniment styles plug in with the accompaniment issue.
-    void mnBeat(int) override {}
+    void mnBeat(int Index) override;
 
     void setCombo1Text(const QString& text) override;
 
@@ -61,7 +64,7 @@ public:
 
     void setLblInstCaption(const QString& caption) override;
 
-    void setLabel10Caption(const QString&) override {}
+    void setLabel10Caption(const QString& caption) override;
 
     void showFrmDrums() override;
 
@@ -72,6 +75,8 @@ public:
     PianoCore& core() { return m_core; }
 
     ChordScalePanels& panels() { return *m_panels; }
+
+    BeatAccompaniment& beat() { return *m_beat; }
 
 protected:
     bool event(QEvent* event) override;
@@ -84,6 +89,9 @@ protected:
 
 private:
     void placeControls();
+    void placeBeatControls();
+    BeatView beatView();
+    RateStrip rateStrip() const;
     QLabel* label(const QRect& place, const QString& text, int points);
     PianoView view();
     void unloadWindow(bool byEscape);
@@ -94,6 +102,7 @@ private:
     PianoCore m_core;
     std::unique_ptr<ChordScalePanels> m_panels;
     std::unique_ptr<clsMusic> m_mediaPlayer;
+    std::unique_ptr<BeatAccompaniment> m_beat;
     std::array<PianoKey*, PianoCore::kKeyCount + 1> m_keys {}; // the last one is key 100
     QLabel* m_label3 = nullptr;
     QLabel* m_label9 = nullptr;
@@ -103,6 +112,12 @@ private:
     GGCommand* m_instrument = nullptr;
     GGCommand* m_options = nullptr;
     GGCommand* m_close = nullptr;
+    GGCommand* m_rhythm = nullptr; // GGCommand4
+    GGCommand* m_stopRhythm = nullptr; // GGCommand6
+    QLabel* m_label10 = nullptr;
+    RateStripLabel* m_lblRate = nullptr;
+    QLabel* m_lblRatePtr = nullptr;
+    QFrame* m_line1 = nullptr;
     QPointer<frmDrums> m_drums;
     bool m_unloaded = false;
 };

@@ -2,6 +2,7 @@
 
 #include "app/FlamMenus.h"
 #include "app/FlamPopupMenus.h"
+#include "piano/BeatAccompaniment.h"
 #include "piano/ChordScalePanels.h"
 #include "piano/PianoKeyCodes.h"
 #include "piano/frmDrums.h"
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -201,6 +203,53 @@ TEST(frmMidiPianoTest, DrumWindowPicksThePadThatTheMenuChanges)
     QPointer<frmDrums> watched = drums;
     rig.window.reset();
     EXPECT_TRUE(watched.isNull());
+}
+
+TEST(frmMidiPianoTest, RhythmMenuStopButtonAndTempoStrip)
+{
+    WindowRig rig;
+    auto* rhythm = rig.window->childAt(690, 54);
+    auto* stop = rig.window->childAt(676, 80);
+    auto* label10 = qobject_cast<QLabel*>(rig.window->childAt(690, 104));
+    QWidget* strip = rig.window->childAt(730, 60); // the pointer and its line let the mouse through
+    ASSERT_TRUE(rhythm && stop && label10 && strip);
+    EXPECT_EQ(strip->toolTip(), QStringLiteral("Tempo"));
+    EXPECT_FALSE(stop->isEnabled());
+
+    // The Rhythm button shows the style menu; Stop is enabled once it closes.
+    QTest::mouseClick(rhythm, Qt::LeftButton);
+    QWidget* menu = QApplication::activePopupWidget();
+    ASSERT_NE(menu, nullptr);
+    menu->close();
+    QApplication::processEvents();
+    EXPECT_TRUE(stop->isEnabled());
+
+    rig.window->core().setKnobValue(71); // velocity 90
+    rig.menus.entry(u"mnuBeat2", 0)->action()->trigger();
+    BeatAccompaniment& beat = rig.window->beat();
+    EXPECT_EQ(label10->text(), QStringLiteral("Rock"));
+    EXPECT_TRUE(beat.running());
+    const Messages sent = rig.fake.midiOut().messages();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.front(), midiMessage(0x99, 44, 90)); // the intro's first step, at once
+
+    // The strip is 82 pixels with an 8-pixel pointer: the top stands still, the bottom is 300 ms.
+    QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(6, 2));
+    EXPECT_EQ(beat.interval(), 0);
+    EXPECT_FALSE(beat.running());
+    QMouseEvent drag(QEvent::MouseMove, QPointF(6, 200), QPointF(6, 200), Qt::NoButton,
+        Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(strip, &drag);
+    EXPECT_EQ(beat.interval(), 300);
+    EXPECT_TRUE(beat.running());
+    QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(6, 200));
+
+    QTest::mouseClick(stop, Qt::LeftButton);
+    EXPECT_EQ(label10->text(), QString());
+    EXPECT_FALSE(stop->isEnabled());
+    EXPECT_EQ(beat.BeatNextSection(), BeatAccompaniment::kSilent);
+    rig.window->Form_Unload();
+    EXPECT_FALSE(beat.running());
 }
 
 } // namespace

@@ -130,6 +130,10 @@ def drums_background():
 GLYPHS = {
     "glyph_close": svg(12, 12, '<path d="M2 2 L10 10 M10 2 L2 10" stroke="#000" '
                                'stroke-width="2.2"/>'),
+    "glyph_stop": svg(12, 12, '<rect x="2" y="2" width="8" height="8" fill="#000"/>'),
+    # The tempo strip's pointer: a small bar across the strip.
+    "rate_pointer": svg(12, 8, '<rect x="0.5" y="0.5" width="11" height="7" rx="2" fill="#e0c070" '
+                               'stroke="#604020"/>'),
 }
 
 PROGRAMS = """Acoustic Grand Piano|Bright Acoustic Piano|Electric Grand Piano|Honky-tonk Piano|
