@@ -8,6 +8,7 @@
 // (wake-ups and placing; the synthesizer renders on the device's thread). Run by hand:
 // groove_timing [--seconds S].
 #include "PacedPiano.h"
+#include "PlacingPort.h"
 #include "piano/BeatAccompaniment.h"
 #include "piano/PianoCore.h"
 #include "platform/FakePlatform.h"
@@ -30,44 +31,6 @@
 
 namespace {
 
-// The built-in synth's port, noting where each message is placed and when.
-class PlacingPort : public MidiPort
-{
-public:
-    PlacingPort(AudioEngine& engine)
-        : m_engine(engine)
-        , m_synth(engine, sharedSoundFont())
-    {}
-
-    QString name() const override { return m_synth.name(); }
-
-    MidiResult open() override { return m_synth.open(); }
-
-    void close() override { m_synth.close(); }
-
-    MidiResult send(
-        std::uint32_t message, std::optional<std::int64_t> at, MidiHandle handle) override
-    {
-        if (at)
-            placed.push_back({ *at, m_engine.now() });
-        return m_synth.send(message, at, handle);
-    }
-
-    void purge(MidiHandle handle) override { m_synth.purge(handle); }
-
-    struct Placed
-    {
-        std::int64_t at;
-        std::int64_t placedWhen;
-    };
-
-    std::vector<Placed> placed;
-
-private:
-    AudioEngine& m_engine;
-    BuiltInSynthPort m_synth;
-};
-
 double threadCpuSeconds()
 {
     timespec now {};
@@ -89,11 +52,7 @@ int main(int argc, char** argv)
 
     PlacingPort* port = nullptr;
     PacedPiano paced([&port](AudioEngine& engine) {
-        auto owned = std::make_unique<PlacingPort>(engine);
-        port = owned.get();
-        std::vector<std::unique_ptr<MidiPort>> ports;
-        ports.push_back(std::move(owned));
-        return std::make_unique<MidiOut>(std::move(ports));
+        return makePlacingMidiOut(engine, port);
     });
     BeatAccompaniment beats(
         *paced.piano, *paced.fake.platform.midiOut, paced.now(), makeQtWakeTimer(), {});

@@ -12,13 +12,17 @@
 #include <memory>
 
 // The piano's core loaded on a MIDI service of the platform's sound engine, whose device is
-// paced by the wall clock (its sound dropped), for the benches that time placed notes.
+// paced by the wall clock (its sound handed to `sink`, or dropped), for the benches that time
+// placed notes.
 struct PacedPiano
 {
-    explicit PacedPiano(const std::function<std::unique_ptr<MidiOut>(AudioEngine&)>& makeMidi)
+    explicit PacedPiano(const std::function<std::unique_ptr<MidiOut>(AudioEngine&)>& makeMidi,
+        OfflineAudioDevice::Sink sink = {})
     {
         fake.platform.midiOut = makeMidi(*fake.platform.audio);
-        fake.audioDevice().setSink([](const float*, int, std::int64_t) {});
+        if (!sink)
+            sink = [](const float*, int, std::int64_t) {};
+        fake.audioDevice().setSink(std::move(sink));
         fake.audioDevice().startPaced();
         piano =
             std::make_unique<PianoCore>(*fake.platform.midiOut, popups, fake.boxes(), PianoView {});

@@ -1,11 +1,34 @@
 // The timed scales' grid, end to end: the "Major" scale at tempo 500 and at tempo 50 on the
 // built-in synthesizer, the device paced by the wall clock and the steps placed by real wake-ups
-// of the event loop. For every note struck it records the sample the note was placed on and the
-// engine's clock at that moment, and prints the largest distance of a note from the grid drawn
-// from the first note at the scale's interval (goal: 0, and never more than one 64-sample
-// synthesizer block), the drift of the last note (goal: 0) and the least time a note was placed
-// ahead of its sample (below 0 a note would have sounded late). Run by hand: scale_timing.
+// of the event loop. Two sets of figures for each tempo:
+//
+// Placed: for every Note On, the sample it was placed on and the engine's clock at that moment.
+// The largest distance of a note from the grid drawn from the first note at the scale's interval
+// (goal: 0), the drift (goal: 0) and the least time a note was placed ahead of its sample (below 0
+// it would have sounded late).
+//
+// Heard: the onsets in the sound the paced device really rendered. A piano note's sample starts
+// with a short run-in of its own (up to some hundreds of samples, different for every key), which
+// would hide the timing, so each note's own latency is learnt first: the note alone on a fresh
+// synth (same program), placed on a sample at the start of one of the synth's 64-sample blocks,
+// its onset the first sample whose level passes kThreshold. The scale holds its earlier notes
+// while it strikes the next, so a step's onset cannot be read off the run's level; instead the
+// run is replayed offline on a fresh synth with every message sent before the step's Note On and
+// without it and anything later: the synth is deterministic and mixes voices by adding them, so
+// the run's sound minus that replay is the newly struck note alone, and its onset is the first
+// sample where the difference passes kThreshold. A step's error is that onset minus (its grid
+// sample + its note's own latency). The largest distance (goal: within one 64-sample synth
+// block, where the synth takes messages in) and the drift (the slope of a least-squares line
+// through the errors, over the run; goal: 0) are printed, with the largest difference between
+// the run's sound and a replay of the whole run (0 shows the replays are faithful). The synth
+// takes a message in at the next start of its own block, so the errors step through a sawtooth
+// of 0 to 63 samples as the grid's samples fall on different places of a block, and a line fit
+// through a sawtooth slopes a little even with nothing drifting: the errors less that rounding
+// (to the next multiple of 64 of the engine's clock, where the synth's blocks start while it
+// plays) are printed too, with their largest distance and drift (goal: 0 for both).
+// Run by hand: scale_timing.
 #include "PacedPiano.h"
+#include "PlacingPort.h"
 #include "piano/PianoCore.h"
 #include "piano/ScalePlayer.h"
 #include "piano/ScaleTempo.h"
@@ -18,8 +41,12 @@
 #include "platform/settings/SettingsStore.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include <QApplication>
@@ -27,86 +54,187 @@
 
 namespace {
 
-// The piano's keys, noting where each press is placed and when.
-struct PlacedPresses : KeyPlayer
+// -60 dB: an onset is the first sample louder than this.
+constexpr float kThreshold = 1e-3f;
+// Room for the longest run (tempo 50: 18 steps of 1.2 s) and the start.
+constexpr std::int64_t kHeardFrames = 40 * AudioEngine::kSampleRate;
+// The synth's own block, and a solo note's sample: the start of one, a second in.
+constexpr std::int64_t kSynthBlock = 64;
+constexpr std::int64_t kSoloAt = kSynthBlock * 700;
+
+bool isNoteOn(std::uint32_t message)
 {
-    PlacedPresses(PianoCore& piano, AudioEngine& audio)
-        : piano(piano)
-        , audio(audio)
-    {}
+    return (message & 0xF0) == 0x90 && ((message >> 16) & 0x7F) != 0;
+}
 
-    void PressKey(int k) override
-    {
-        if (!piano.keyDownShown(k) && at)
-            presses.push_back({ *at, audio.now() });
-        piano.PressKey(k);
+// The messages sent[0 .. count) replayed on a fresh synth, each at its sample (or, unplaced,
+// where the engine's clock stood when it was sent), `frames` frames rendered offline.
+std::vector<float> replay(const std::vector<PlacingPort::Sent>& sent,
+    std::size_t count,
+    std::int64_t frames,
+    std::optional<PlacingPort::Sent> extra = std::nullopt)
+{
+    FakePlatform fake;
+    BuiltInSynthPort synth(*fake.platform.audio, sharedSoundFont());
+    synth.open();
+    for (std::size_t i = 0; i < count; ++i)
+        synth.send(sent[i].message, sent[i].at.value_or(sent[i].sentWhen), 0);
+    if (extra)
+        synth.send(extra->message, extra->at, 0);
+    fake.audioDevice().renderFrames(frames);
+    return fake.audioDevice().takeCaptured();
+}
+
+// The first frame from `from` on where a and b (interleaved stereo; b may be shorter, counting
+// as silence past its end) differ by more than kThreshold.
+std::optional<std::int64_t> firstDifference(
+    const std::vector<float>& a, const std::vector<float>& b, std::int64_t from, std::int64_t to)
+{
+    for (std::int64_t i = std::max<std::int64_t>(from, 0) * 2;
+         i < std::min<std::int64_t>(to * 2, std::int64_t(a.size())); ++i) {
+        const float other = i < std::int64_t(b.size()) ? b[std::size_t(i)] : 0.0f;
+        if (std::fabs(a[std::size_t(i)] - other) > kThreshold)
+            return i / 2;
     }
+    return std::nullopt;
+}
 
-    void ReleaseKey(int k) override { piano.ReleaseKey(k); }
-
-    void DigniGa() override { piano.DigniGa(); }
-
-    void placeNotesAt(std::optional<std::int64_t> sample) override
-    {
-        at = sample;
-        piano.placeNotesAt(sample);
-    }
-
-    struct Press
-    {
-        std::int64_t at;
-        std::int64_t placedWhen;
-    };
-
-    PianoCore& piano;
-    AudioEngine& audio;
-    std::optional<std::int64_t> at;
-    std::vector<Press> presses;
+// The largest |error| and the drift over the run: the least-squares slope times the steps.
+struct GridFigures
+{
+    std::int64_t largest = 0;
+    double drift = 0;
 };
+
+GridFigures gridFigures(const std::vector<std::int64_t>& errors)
+{
+    GridFigures figures;
+    const double n = double(errors.size());
+    double sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (std::size_t k = 0; k < errors.size(); ++k) {
+        figures.largest = std::max(figures.largest, std::abs(errors[k]));
+        sx += double(k);
+        sy += double(errors[k]);
+        sxx += double(k) * double(k);
+        sxy += double(k) * double(errors[k]);
+    }
+    if (errors.size() > 1)
+        figures.drift = (n * sxy - sx * sy) / (n * sxx - sx * sx) * (n - 1);
+    return figures;
+}
 
 int run(const char* tempoText)
 {
-    PacedPiano paced([](AudioEngine& engine) {
-        return makeMidiOut(engine, sharedSoundFont());
-    });
+    std::vector<float> heard(std::size_t(kHeardFrames) * 2, 0.0f);
+    std::atomic<std::int64_t> heardEnd { 0 };
+    PlacingPort* port = nullptr;
+    PacedPiano paced(
+        [&port](AudioEngine& engine) {
+            return makePlacingMidiOut(engine, port);
+        },
+        [&heard, &heardEnd](const float* block, int frames, std::int64_t firstFrame) {
+            if (firstFrame + frames > kHeardFrames)
+                return;
+            std::memcpy(
+                heard.data() + firstFrame * 2, block, sizeof(float) * 2 * std::size_t(frames));
+            heardEnd.store(firstFrame + frames, std::memory_order_release);
+        });
     FakePlatform& fake = paced.fake;
     fake.platform.settings->SaveRegValue(QStringLiteral("Taktovia"), QStringLiteral("Gitara"),
         QStringLiteral("Speed"), QString::fromLatin1(tempoText));
     PianoCore& piano = *paced.piano;
-    AudioEngine& audio = *fake.platform.audio;
-    PlacedPresses keys(piano, audio);
     ScaleTempo tempo(*fake.platform.settings, fake.boxes());
     tempo.load();
-    ScalePlayer scales(keys, tempo, *fake.platform.midiOut, paced.now(), makeQtWakeTimer(), {});
+    ScalePlayer scales(piano, tempo, *fake.platform.midiOut, paced.now(), makeQtWakeTimer(), {});
     scales.C2_Click(0);
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (!scales.running()) {
             poll.stop();
-            QCoreApplication::quit();
+            // A second more for the last notes' onsets to be rendered.
+            QTimer::singleShot(1000, [] {
+                QCoreApplication::quit();
+            });
         }
     });
     poll.start(20);
     QCoreApplication::exec();
+    fake.audioDevice().stopPaced();
+    heard.resize(std::size_t(heardEnd.load(std::memory_order_acquire)) * 2);
 
-    if (keys.presses.size() != 16) {
-        std::fprintf(stderr, "tempo %s: %zu notes, not 16\n", tempoText, keys.presses.size());
+    std::vector<std::size_t> strikes;
+    for (std::size_t i = 0; i < port->sent.size(); ++i) {
+        if (port->sent[i].at && isNoteOn(port->sent[i].message))
+            strikes.push_back(i);
+    }
+    if (strikes.size() != 16) {
+        std::fprintf(stderr, "tempo %s: %zu notes, not 16\n", tempoText, strikes.size());
         return 1;
     }
-    const std::int64_t interval = std::int64_t(tempo.intervalMs()) * AudioEngine::kSampleRate;
-    const std::int64_t first = keys.presses.front().at;
-    std::int64_t worst = 0, drift = 0;
+    const std::int64_t intervalMs = tempo.intervalMs();
+    const std::int64_t first = *port->sent[strikes.front()].at;
+    const auto grid = [&](std::size_t k) {
+        return first + std::int64_t(k) * intervalMs * AudioEngine::kSampleRate / 1000;
+    };
+
+    std::vector<std::int64_t> placedErrors, heardErrors, beyondBlock;
     std::int64_t leastAhead = std::numeric_limits<std::int64_t>::max();
-    for (std::size_t k = 0; k < keys.presses.size(); ++k) {
-        const PlacedPresses::Press& p = keys.presses[k];
-        drift = p.at - (first + std::int64_t(k) * interval / 1000);
-        worst = std::max(worst, std::abs(drift));
-        leastAhead = std::min(leastAhead, p.at - p.placedWhen);
+    std::int64_t minLatency = std::numeric_limits<std::int64_t>::max(), maxLatency = 0;
+    const std::int64_t searchBack = intervalMs * AudioEngine::kSampleRate / 2000;
+    for (std::size_t k = 0; k < strikes.size(); ++k) {
+        const PlacingPort::Sent& strike = port->sent[strikes[k]];
+        placedErrors.push_back(*strike.at - grid(k));
+        leastAhead = std::min(leastAhead, *strike.at - strike.sentWhen);
+
+        // The note's own latency: alone, after the messages sent before the run (the program).
+        PlacingPort::Sent solo = strike;
+        solo.at = kSoloAt;
+        const std::vector<float> alone =
+            replay(port->sent, strikes.front(), kSoloAt + AudioEngine::kSampleRate, solo);
+        const std::optional<std::int64_t> soloOnset =
+            firstDifference(alone, {}, 0, kSoloAt + AudioEngine::kSampleRate);
+        // The run without this step's note and the rest: the difference is the new note.
+        const std::int64_t end = grid(k) + AudioEngine::kSampleRate;
+        const std::vector<float> before = replay(port->sent, strikes[k], end);
+        const std::optional<std::int64_t> onset =
+            firstDifference(heard, before, grid(k) - searchBack, end);
+        if (!soloOnset || !onset) {
+            std::fprintf(
+                stderr, "tempo %s: step %zu: no onset found (no SoundFont?)\n", tempoText, k + 1);
+            return 1;
+        }
+        const std::int64_t latency = *soloOnset - kSoloAt;
+        minLatency = std::min(minLatency, latency);
+        maxLatency = std::max(maxLatency, latency);
+        heardErrors.push_back(*onset - (grid(k) + latency));
+        const std::int64_t rounding = (kSynthBlock - *strike.at % kSynthBlock) % kSynthBlock;
+        beyondBlock.push_back(heardErrors.back() - (*strike.at - grid(k)) - rounding);
     }
-    std::printf("tempo %-4s (%4d ms): largest distance from the grid %lld samples, drift at the "
-                "last note %lld samples, least time ahead %lld samples\n",
-        tempoText, tempo.intervalMs(), static_cast<long long>(worst), static_cast<long long>(drift),
+    const std::vector<float> whole =
+        replay(port->sent, port->sent.size(), std::int64_t(heard.size() / 2));
+    float mismatch = 0;
+    for (std::size_t i = 0; i < std::min(heard.size(), whole.size()); ++i)
+        mismatch = std::max(mismatch, std::fabs(heard[i] - whole[i]));
+
+    const GridFigures placedFigures = gridFigures(placedErrors);
+    const GridFigures heardFigures = gridFigures(heardErrors);
+    const GridFigures beyondFigures = gridFigures(beyondBlock);
+    std::printf("tempo %-4s (%4lld ms, 16 notes)\n", tempoText, static_cast<long long>(intervalMs));
+    std::printf("  placed: largest distance from the grid %lld samples, drift %.1f samples, least "
+                "time ahead %lld samples\n",
+        static_cast<long long>(placedFigures.largest), placedFigures.drift,
         static_cast<long long>(leastAhead));
+    std::printf("  heard:  largest distance from the grid %lld samples (goal 64), drift %.1f "
+                "samples (goal 0); notes' own latencies %lld to %lld samples; errors:",
+        static_cast<long long>(heardFigures.largest), heardFigures.drift,
+        static_cast<long long>(minLatency), static_cast<long long>(maxLatency));
+    for (const std::int64_t e : heardErrors)
+        std::printf(" %lld", static_cast<long long>(e));
+    std::printf("\n  heard less the rounding to the synth's block: largest distance %lld samples, "
+                "drift %.1f samples (goal 0 for both)",
+        static_cast<long long>(beyondFigures.largest), beyondFigures.drift);
+    std::printf("\n  run's sound against its whole replay: largest difference %g (onsets at %g)\n",
+        double(mismatch), double(kThreshold));
     return 0;
 }
 
