@@ -147,6 +147,11 @@ void PianoCore::unload()
         if (m_keyState[m_padKeys[i]])
             send(midiMessage(kNoteOff + kDrumChannel, m_padNotes[i]));
     }
+    closeOutput();
+}
+
+void PianoCore::closeOutput()
+{
     m_midi.close(m_handle);
     m_handle = 0;
 }
@@ -156,8 +161,7 @@ void PianoCore::Uredjaj(int k)
     m_menus.setChecked(u"device", m_device + 1, false);
     m_menus.setChecked(u"device", k, true);
     m_device = k - 1;
-    m_midi.close(m_handle);
-    m_handle = 0;
+    closeOutput();
     if (m_midi.open(m_handle, m_device) != MidiResult::NoError) {
         m_boxes.msgBox(
             QStringLiteral("MIDI failed to initialize or MIDI device is opened with other "

@@ -63,6 +63,12 @@ public:
     void unload();
 
     void Uredjaj(int k);
+
+    // The device menu's index of the device the user chose last.
+    int chosenDevice() const { return m_device + 1; }
+
+    // Lends the output to a MIDI file: the keys send to a closed handle until Uredjaj.
+    void closeOutput();
     void Kanal(int ch);
     void Baza();
     void Pianino(int Inst);
