@@ -8,7 +8,7 @@ namespace {
 
 // The worker looks at the ring this often: a twentieth of the ring's length, so it would have
 // to stall for far longer than any UI hitch before a block is lost.
-constexpr auto kDrainPeriod = std::chrono::milliseconds(20);
+constexpr auto kDrainPeriod = std::chrono::milliseconds(100);
 
 std::size_t powerOfTwoAtLeast(std::size_t value)
 {
