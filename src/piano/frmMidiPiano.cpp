@@ -3,6 +3,7 @@
 #include "controls/ControlFonts.h"
 #include "controls/GGCommand.h"
 #include "controls/Knob.h"
+#include "controls/SliderPic.h"
 #include "controls/Twips.h"
 #include "controls/clsResize.h"
 #include "piano/ChordScalePanels.h"
@@ -18,10 +19,12 @@
 #include <QCheckBox>
 #include <QCursor>
 #include <QFile>
+#include <QFileDialog>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QTimer>
 #include <QWindow>
 
 namespace {
@@ -40,6 +43,9 @@ constexpr QRect kStopRhythmPlace(666, 70, 22, 22);
 constexpr QRect kLabel10Place(666, 96, 56, 16);
 constexpr QRect kRateStripPlace(724, 40, 12, 82); // its top where a new style puts the pointer
 constexpr QSize kRatePointer(12, 8);
+// The media player's controls, beside the device labels.
+constexpr int kMediaLeft = 214;
+constexpr int kDeviceLabelWidth = kMediaLeft - 34;
 
 const char* const kNoteNames[12] = { "C", "C#/Db", "D", "D#/Eb", "E", "F", "F#/Gb", "G", "G#/Ab",
     "A", "A#/Bb", "B/H" };
@@ -150,15 +156,16 @@ frmMidiPiano::frmMidiPiano(Platform& platform, PopupMenus& menus, std::function<
     setFixedSize(kWindowSize);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
+    m_mediaPlayer = std::make_unique<clsMusic>(platform);
     placeControls();
     placeBeatControls();
+    placeMediaControls();
     m_panels = std::make_unique<ChordScalePanels>(*this, m_core, platform, [this] {
         setFocus();
     });
 
     const auto width = std::clamp<std::int64_t>(pixelsToTwips(this->width()), 0, INT16_MAX);
     clsResize().ResizeKlavir(*this, kDesignWidthTwips, static_cast<std::int16_t>(width));
-    m_mediaPlayer = std::make_unique<clsMusic>(platform);
     setMask(roundedMask(size(), kCorner));
 
     QFile list(platform.programFolder + QStringLiteral("/Inslst.dat"));
@@ -173,6 +180,7 @@ frmMidiPiano::~frmMidiPiano()
         m_beat->stop();
         m_panels->unload();
         m_core.unload();
+        m_tmrTimer->stop();
         m_mediaPlayer->StopPlaying();
     }
     delete m_drums;
@@ -213,9 +221,9 @@ QLabel* frmMidiPiano::label(const QRect& place, const QString& text, int points)
 
 void frmMidiPiano::placeControls()
 {
-    m_label9 = label({ 30, 30, 280, 20 }, QStringLiteral("MIDI Mapper"), 9);
-    m_label3 = label({ 30, 54, 280, 20 }, QStringLiteral("Chanel: 1   Base: 60"), 9);
-    m_lblInst = label({ 30, 78, 280, 20 }, QStringLiteral("Acoustic Grand Piano"), 9);
+    m_label9 = label({ 30, 30, kDeviceLabelWidth, 20 }, QStringLiteral("MIDI Mapper"), 9);
+    m_label3 = label({ 30, 54, kDeviceLabelWidth, 20 }, QStringLiteral("Chanel: 1   Base: 60"), 9);
+    m_lblInst = label({ 30, 78, kDeviceLabelWidth, 20 }, QStringLiteral("Acoustic Grand Piano"), 9);
     label({ 340, 16, 60, 14 }, QStringLiteral("Velocity"), 7);
     m_label14 = label({ 400, 50, 40, 16 }, QStringLiteral("100"), 8);
 
@@ -366,6 +374,107 @@ RateStrip frmMidiPiano::rateStrip() const
         static_cast<int>(pixelsToTwips(m_lblRatePtr->height())) };
 }
 
+void frmMidiPiano::placeMediaControls()
+{
+    m_openMedia = makePianoButton(this, { kMediaLeft, 30, 22, 22 }, QStringLiteral("\u00AF"),
+        QStringLiteral("Open Media"), QStringLiteral("glyph_open"));
+    m_toggle = makePianoButton(this, { kMediaLeft + 24, 30, 22, 22 }, QStringLiteral(";"),
+        QStringLiteral("Pause"), QStringLiteral("glyph_pause"));
+    m_stopMedia = makePianoButton(this, { kMediaLeft + 48, 30, 22, 22 }, QStringLiteral("<"),
+        QStringLiteral("Stop"), QStringLiteral("glyph_stop"));
+    m_toggle->setForeColor(0);
+    m_stopMedia->setForeColor(0);
+    m_knob1 = new Knob(this);
+    m_knob1->setGeometry(kMediaLeft + 76, 28, 26, 26);
+    m_knob1->setFocusPolicy(Qt::NoFocus);
+    m_knob1->setToolTip(QStringLiteral("Volume"));
+    m_label4 = label({ kMediaLeft + 104, 34, 24, 14 }, QStringLiteral("100"), 7);
+    m_slider1 = new SliderPic(this);
+    m_slider1->setGeometry(kMediaLeft, 60, 120, 16);
+    m_slider1->setFocusPolicy(Qt::NoFocus);
+    (void)m_slider1->setBackStyle(0);
+    m_slider1->setDisabledStyle(1);
+    m_slider1->setEnabled(false);
+    m_label15 = label({ kMediaLeft, 80, 120, 16 }, QString(), 8);
+    m_tmrTimer = new QTimer(this);
+    m_tmrTimer->setInterval(100);
+
+    m_music = std::make_unique<MusicPlayer>(*m_mediaPlayer);
+    m_player = std::make_unique<PianoMediaPlayer>(
+        *m_music, mediaView(),
+        [this] {
+            m_core.closeOutput();
+        },
+        [this] {
+            m_core.Uredjaj(m_core.chosenDevice());
+        });
+    chooseMediaFile = [this] {
+        return QFileDialog::getOpenFileName(this, QString(), QString(),
+            QStringLiteral("Audio Files (*.wav *.mp3 *.mid *.wma *.ogg);;All Files (*)"));
+    };
+    m_toggle->setEnabled(false);
+    m_stopMedia->setEnabled(false);
+    connect(m_openMedia, &GGCommand::Click, this, [this] {
+        const QString name = chooseMediaFile();
+        if (!m_unloaded)
+            m_player->open(name);
+    });
+    connect(m_toggle, &GGCommand::Click, this, [this] {
+        m_player->GGCommand15_Click();
+    });
+    connect(m_stopMedia, &GGCommand::Click, this, [this] {
+        m_player->GGCommand14_Click();
+    });
+    connect(m_tmrTimer, &QTimer::timeout, this, [this] {
+        m_player->tmrTimer_Timer();
+    });
+    connect(m_knob1, &Knob::Changed, this, [this] {
+        m_player->Knob1_Changed(m_knob1->KnobValue());
+    });
+    connect(m_slider1, &SliderPic::PositionChanged, this, [this](std::int32_t&, std::int32_t&) {
+        m_player->SliderPic1_PositionChanged(m_slider1->CurPosition());
+    });
+}
+
+MediaView frmMidiPiano::mediaView()
+{
+    MediaView v;
+    v.setButtonsEnabled = [this](bool enabled) {
+        m_toggle->setEnabled(enabled);
+        m_stopMedia->setEnabled(enabled);
+    };
+    // The toggle's text colour is what tells playing from paused; the glyph follows it.
+    v.showPaused = [this](bool paused) {
+        m_toggle->setForeColor(paused ? PianoMediaPlayer::kPausedColour : 0);
+        m_toggle->setCaption(paused ? QStringLiteral("4") : QStringLiteral(";"));
+        m_toggle->setToolTip(paused ? QStringLiteral("Play") : QStringLiteral("Pause"));
+        m_toggle->setCaptionGlyph(
+            pianoPicture(paused ? QStringLiteral("glyph_play") : QStringLiteral("glyph_pause")));
+    };
+    v.prepareSlider = [this](std::int32_t max) {
+        m_slider1->setEnabled(true);
+        (void)m_slider1->setMin(0);
+        (void)m_slider1->setMax(max);
+        m_slider1->setCurPosition(0);
+    };
+    v.setSliderPosition = [this](std::int32_t at) {
+        m_slider1->setCurPosition(at);
+    };
+    v.setTimerRunning = [this](bool running) {
+        if (running)
+            m_tmrTimer->start();
+        else
+            m_tmrTimer->stop();
+    };
+    v.setLabel15 = [this](const QString& text) {
+        m_label15->setText(text);
+    };
+    v.setLabel4 = [this](const QString& text) {
+        m_label4->setText(text);
+    };
+    return v;
+}
+
 void frmMidiPiano::mnBeat(int Index)
 {
     m_beat->mnBeat(Index);
@@ -469,6 +578,7 @@ void frmMidiPiano::unloadWindow(bool byEscape)
     m_beat->stop();
     m_panels->unload();
     m_core.unload();
+    m_tmrTimer->stop();
     m_mediaPlayer->StopPlaying();
     if (m_drums)
         m_drums->hide();

@@ -2,6 +2,7 @@
 
 #include "piano/BeatAccompaniment.h"
 #include "piano/PianoCore.h"
+#include "piano/PianoMediaPlayer.h"
 #include "windows/PianoCommands.h"
 #include "windows/SingleInstance.h"
 
@@ -18,7 +19,9 @@ class GGCommand;
 class Knob;
 class PianoKey;
 class PopupMenus;
+class QTimer;
 class RateStripLabel;
+class SliderPic;
 class QFrame;
 class QLabel;
 class clsMusic;
@@ -78,6 +81,11 @@ public:
 
     BeatAccompaniment& beat() { return *m_beat; }
 
+    PianoMediaPlayer& mediaPlayer() { return *m_player; }
+
+    // The open-file dialog of the media player: a file name, or empty after Cancel.
+    std::function<QString()> chooseMediaFile;
+
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -92,6 +100,8 @@ private:
     void placeBeatControls();
     BeatView beatView();
     RateStrip rateStrip() const;
+    void placeMediaControls();
+    MediaView mediaView();
     QLabel* label(const QRect& place, const QString& text, int points);
     PianoView view();
     void unloadWindow(bool byEscape);
@@ -103,6 +113,8 @@ private:
     std::unique_ptr<ChordScalePanels> m_panels;
     std::unique_ptr<clsMusic> m_mediaPlayer;
     std::unique_ptr<BeatAccompaniment> m_beat;
+    std::unique_ptr<MusicPlayer> m_music;
+    std::unique_ptr<PianoMediaPlayer> m_player;
     std::array<PianoKey*, PianoCore::kKeyCount + 1> m_keys {}; // the last one is key 100
     QLabel* m_label3 = nullptr;
     QLabel* m_label9 = nullptr;
@@ -118,6 +130,14 @@ private:
     RateStripLabel* m_lblRate = nullptr;
     QLabel* m_lblRatePtr = nullptr;
     QFrame* m_line1 = nullptr;
+    GGCommand* m_openMedia = nullptr; // GGCommand3
+    GGCommand* m_toggle = nullptr; // GGCommand15
+    GGCommand* m_stopMedia = nullptr; // GGCommand14
+    SliderPic* m_slider1 = nullptr;
+    Knob* m_knob1 = nullptr;
+    QLabel* m_label4 = nullptr;
+    QLabel* m_label15 = nullptr;
+    QTimer* m_tmrTimer = nullptr;
     QPointer<frmDrums> m_drums;
     bool m_unloaded = false;
 };

@@ -1,12 +1,15 @@
 #include "piano/frmMidiPiano.h"
 
+#include "TestMedia.h"
 #include "app/FlamMenus.h"
 #include "app/FlamPopupMenus.h"
+#include "controls/GGCommand.h"
 #include "piano/BeatAccompaniment.h"
 #include "piano/ChordScalePanels.h"
 #include "piano/PianoKeyCodes.h"
 #include "piano/frmDrums.h"
 #include "platform/FakePlatform.h"
+#include "platform/media/MpvMediaEngine.h"
 #include "platform/midi/FakeMidiOut.h"
 #include "platform/settings/SettingsStore.h"
 
@@ -14,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -250,6 +254,50 @@ TEST(frmMidiPianoTest, RhythmMenuStopButtonAndTempoStrip)
     EXPECT_EQ(beat.BeatNextSection(), BeatAccompaniment::kSilent);
     rig.window->Form_Unload();
     EXPECT_FALSE(beat.running());
+}
+
+TEST(frmMidiPianoTest, MediaPlayerPlaysAWaveToItsEndAndStops)
+{
+    WindowRig rig;
+    MpvMediaEngine::Options options;
+    options.audioOutput = QStringLiteral("null");
+    options.videoOutput = QStringLiteral("null");
+    rig.fake.platform.media = std::make_unique<MpvMediaEngine>(options);
+    rig.window.reset(); // the player is made with the window
+    rig.open();
+    const QString file = rig.fake.dir.filePath(QStringLiteral("short.wav"));
+    ASSERT_TRUE(writeToneWav(file, 1.3));
+    rig.window->chooseMediaFile = [&] {
+        return file;
+    };
+    const auto button = [&](int x) {
+        QWidget* face = rig.window->childAt(x, 40); // the control's drawing surface
+        return qobject_cast<GGCommand*>(face ? face->parentWidget() : nullptr);
+    };
+    GGCommand* open = button(224);
+    GGCommand* toggle = button(248);
+    GGCommand* stop = button(272);
+    ASSERT_TRUE(open && toggle && stop);
+    EXPECT_EQ(open->ToolTip(), QStringLiteral("Open Media"));
+    EXPECT_FALSE(stop->Enabled());
+
+    toggle->setEnabled(true);
+    emit toggle->Click(); // paused before anything plays
+    EXPECT_EQ(toggle->ForeColor(), PianoMediaPlayer::kPausedColour);
+    QElapsedTimer played;
+    played.start();
+    emit open->Click();
+    EXPECT_EQ(toggle->ForeColor(), 0u);
+    EXPECT_EQ(toggle->ToolTip(), QStringLiteral("Pause"));
+    EXPECT_TRUE(stop->Enabled());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return !stop->Enabled();
+        },
+        5000));
+    // At its end, not at an early tick (the null output reports the end as its last buffer goes).
+    EXPECT_GE(played.elapsed(), 700);
+    EXPECT_FALSE(toggle->Enabled());
 }
 
 } // namespace

@@ -130,6 +130,9 @@ def drums_background():
 GLYPHS = {
     "glyph_close": svg(12, 12, '<path d="M2 2 L10 10 M10 2 L2 10" stroke="#000" '
                                'stroke-width="2.2"/>'),
+    "glyph_open": svg(12, 12, '<path d="M6 1 L11 7 L1 7 Z M1 9 H11 V11 H1 Z" fill="#000"/>'),
+    "glyph_pause": svg(12, 12, '<path d="M2 2 H5 V10 H2 Z M7 2 H10 V10 H7 Z" fill="#000"/>'),
+    "glyph_play": svg(12, 12, '<path d="M3 1 L11 6 L3 11 Z" fill="#000"/>'),
     "glyph_stop": svg(12, 12, '<rect x="2" y="2" width="8" height="8" fill="#000"/>'),
     # The tempo strip's pointer: a small bar across the strip.
     "rate_pointer": svg(12, 8, '<rect x="0.5" y="0.5" width="11" height="7" rx="2" fill="#e0c070" '
