@@ -37,20 +37,39 @@ QLabel* textBox(QWidget* parent, const QRect& place)
 {
     auto* label = new QLabel(parent);
     label->setGeometry(place);
-    label->setFont(controlFont(QStringLiteral("Arial"), 7, 700));
+    label->setFont(controlFont(QStringLiteral("Arial"), 8, 700));
     label->setAlignment(Qt::AlignCenter);
     label->setStyleSheet(kText);
     return label;
 }
 
-QLabel* caption(QWidget* parent, const QRect& place, const QString& text)
+QLabel* caption(QWidget* parent,
+    const QRect& place,
+    const QString& text,
+    Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
 {
     auto* label = new QLabel(text, parent);
     label->setGeometry(place);
     label->setFont(controlFont(QStringLiteral("Arial"), 8));
+    label->setAlignment(align);
     label->setStyleSheet(kText);
     return label;
 }
+
+// The play buttons draw the right-pointing triangle of the symbol font's "4".
+GGCommand* playButton(QWidget* parent)
+{
+    return makePianoButton(
+        parent, { 110, 0, 22, 20 }, QStringLiteral("4"), {}, QStringLiteral("glyph_play"));
+}
+
+// Each panel fills the band between the display box and the keys' felt, left of Sustain: its
+// list, play button and controls in a row, and below them the labelled text boxes, wide enough
+// for the longest chord symbols and both lines of the melodic minor.
+constexpr QRect kPanelPlace(20, 103, 316, 50);
+constexpr QRect kListPlace(0, 0, 108, 20);
+constexpr int kBoxLeft = 60;
+constexpr int kBoxWidth = 256;
 
 } // namespace
 
@@ -104,7 +123,7 @@ ChordScalePanels::ChordScalePanels(
     m_chordPanel = new QWidget(&window);
     m_scalePanel = new QWidget(&window);
     for (QWidget* panel : { m_scalePanel, m_chordPanel })
-        panel->setGeometry(30, 110, 306, 46);
+        panel->setGeometry(kPanelPlace);
     auto* chordsButton = makePianoButton(
         &window, { 650, 126, 46, 22 }, QStringLiteral("Chords"), QStringLiteral("Select Chords"));
     auto* scalesButton = makePianoButton(
@@ -121,16 +140,19 @@ ChordScalePanels::ChordScalePanels(
 
     QStringList chordNames, scaleNames;
     Boxovi(chordNames, scaleNames);
-    m_c1 = comboBox(m_chordPanel, { 0, 0, 112, 22 }, {});
+    m_c1 = comboBox(m_chordPanel, kListPlace, {});
     m_c1->addItems(chordNames);
     m_c1->setCurrentIndex(-1);
     m_c1->setEditText(QStringLiteral("Select Chord"));
-    auto* replayChord =
-        makePianoButton(m_chordPanel, { 114, 0, 24, 22 }, QStringLiteral("\u25B6"), {});
-    m_transpose = makePianoButton(m_chordPanel, { 140, 0, 46, 22 }, QStringLiteral("2nd"),
+    auto* replayChord = playButton(m_chordPanel);
+    caption(m_chordPanel, { 136, 0, 120, 20 }, QStringLiteral("Transpose Chrod for:"),
+        Qt::AlignRight | Qt::AlignVCenter);
+    m_transpose = makePianoButton(m_chordPanel, { 260, 0, 56, 20 }, QStringLiteral("2nd"),
         QStringLiteral("Transpose Chrod for:"));
-    m_text1 = textBox(m_chordPanel, { 0, 24, 176, 20 });
-    m_text2 = textBox(m_chordPanel, { 178, 24, 128, 20 });
+    caption(m_chordPanel, { 0, 22, kBoxLeft, 14 }, QStringLiteral("Symbol(s):"));
+    m_text1 = textBox(m_chordPanel, { kBoxLeft, 22, kBoxWidth, 14 });
+    caption(m_chordPanel, { 0, 36, kBoxLeft, 14 }, QStringLiteral("Structure:"));
+    m_text2 = textBox(m_chordPanel, { kBoxLeft, 36, kBoxWidth, 14 });
     connect(m_c1, &QComboBox::activated, this, [this](int index) {
         m_chords.C1_Click(index);
         showChord();
@@ -148,17 +170,19 @@ ChordScalePanels::ChordScalePanels(
         showChord();
     });
 
-    m_c2 = comboBox(m_scalePanel, { 0, 0, 112, 22 }, {});
+    m_c2 = comboBox(m_scalePanel, kListPlace, {});
     m_c2->addItems(scaleNames);
     m_c2->setCurrentIndex(-1);
     m_c2->setEditText(QStringLiteral("Select Scale"));
-    auto* replayScale =
-        makePianoButton(m_scalePanel, { 114, 0, 24, 22 }, QStringLiteral("\u25B6"), {});
+    auto* replayScale = playButton(m_scalePanel);
     m_tempoButton =
-        makePianoButton(m_scalePanel, { 140, 0, 76, 22 }, QStringLiteral("Scale Tempo"), {});
-    m_lblMM = textBox(m_scalePanel, { 218, 0, 44, 22 });
-    m_label6 = textBox(m_scalePanel, { 264, 0, 42, 22 });
-    m_rts = textBox(m_scalePanel, { 0, 24, 306, 22 });
+        makePianoButton(m_scalePanel, { 136, 0, 76, 20 }, QStringLiteral("Scale Tempo"), {});
+    m_lblMM = textBox(m_scalePanel, { 214, 0, 48, 20 });
+    m_label6 = textBox(m_scalePanel, { 264, 0, 52, 20 });
+    caption(m_scalePanel, { 0, 22, kBoxLeft, 14 }, QStringLiteral("Structure:"));
+    m_rts = textBox(m_scalePanel, { kBoxLeft, 22, kBoxWidth, 28 });
+    // A one-line structure stays level with its label.
+    m_rts->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     connect(m_c2, &QComboBox::activated, this, [this](int index) {
         m_scales.C2_Click(index);
         showScale();

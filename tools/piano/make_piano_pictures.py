@@ -35,8 +35,8 @@ def background():
 <rect width="{WIDTH}" height="{HEIGHT}" fill="url(#wood)"/>
 <rect x="8" y="8" width="{WIDTH - 16}" height="{HEIGHT - 16}" rx="26" fill="none"
  stroke="#8a6a40" stroke-width="2"/>
-<rect x="36" y="150" width="{WIDTH - 72}" height="8" fill="url(#felt)"/>
-<rect x="20" y="26" width="300" height="82" rx="6" fill="#0c1a10" stroke="#5a7a50"/>
+<rect x="36" y="153" width="{WIDTH - 72}" height="7" fill="url(#felt)"/>
+<rect x="20" y="26" width="300" height="76" rx="6" fill="#0c1a10" stroke="#5a7a50"/>
 <text x="{WIDTH - 40}" y="286" font-family="DejaVu Sans" font-size="11" fill="#b89a60"
  text-anchor="end">MIDI Piano</text>'''
     return svg(WIDTH, HEIGHT, body)
