@@ -29,6 +29,7 @@
 // Run by hand: scale_timing.
 #include "PacedPiano.h"
 #include "PlacingPort.h"
+#include "SoundOnsets.h"
 #include "piano/PianoCore.h"
 #include "piano/ScalePlayer.h"
 #include "piano/ScaleTempo.h"
@@ -54,91 +55,18 @@
 
 namespace {
 
-// -60 dB: an onset is the first sample louder than this.
-constexpr float kThreshold = 1e-3f;
 // Room for the longest run (tempo 50: 18 steps of 1.2 s) and the start.
 constexpr std::int64_t kHeardFrames = 40 * AudioEngine::kSampleRate;
-// The synth's own block, and a solo note's sample: the start of one, a second in.
-constexpr std::int64_t kSynthBlock = 64;
-constexpr std::int64_t kSoloAt = kSynthBlock * 700;
-
-bool isNoteOn(std::uint32_t message)
-{
-    return (message & 0xF0) == 0x90 && ((message >> 16) & 0x7F) != 0;
-}
-
-// The messages sent[0 .. count) replayed on a fresh synth, each at its sample (or, unplaced,
-// where the engine's clock stood when it was sent), `frames` frames rendered offline.
-std::vector<float> replay(const std::vector<PlacingPort::Sent>& sent,
-    std::size_t count,
-    std::int64_t frames,
-    std::optional<PlacingPort::Sent> extra = std::nullopt)
-{
-    FakePlatform fake;
-    BuiltInSynthPort synth(*fake.platform.audio, sharedSoundFont());
-    synth.open();
-    for (std::size_t i = 0; i < count; ++i)
-        synth.send(sent[i].message, sent[i].at.value_or(sent[i].sentWhen), 0);
-    if (extra)
-        synth.send(extra->message, extra->at, 0);
-    fake.audioDevice().renderFrames(frames);
-    return fake.audioDevice().takeCaptured();
-}
-
-// The first frame from `from` on where a and b (interleaved stereo; b may be shorter, counting
-// as silence past its end) differ by more than kThreshold.
-std::optional<std::int64_t> firstDifference(
-    const std::vector<float>& a, const std::vector<float>& b, std::int64_t from, std::int64_t to)
-{
-    for (std::int64_t i = std::max<std::int64_t>(from, 0) * 2;
-         i < std::min<std::int64_t>(to * 2, std::int64_t(a.size())); ++i) {
-        const float other = i < std::int64_t(b.size()) ? b[std::size_t(i)] : 0.0f;
-        if (std::fabs(a[std::size_t(i)] - other) > kThreshold)
-            return i / 2;
-    }
-    return std::nullopt;
-}
-
-// The largest |error| and the drift over the run: the least-squares slope times the steps.
-struct GridFigures
-{
-    std::int64_t largest = 0;
-    double drift = 0;
-};
-
-GridFigures gridFigures(const std::vector<std::int64_t>& errors)
-{
-    GridFigures figures;
-    const double n = double(errors.size());
-    double sx = 0, sy = 0, sxx = 0, sxy = 0;
-    for (std::size_t k = 0; k < errors.size(); ++k) {
-        figures.largest = std::max(figures.largest, std::abs(errors[k]));
-        sx += double(k);
-        sy += double(errors[k]);
-        sxx += double(k) * double(k);
-        sxy += double(k) * double(errors[k]);
-    }
-    if (errors.size() > 1)
-        figures.drift = (n * sxy - sx * sy) / (n * sxx - sx * sx) * (n - 1);
-    return figures;
-}
 
 int run(const char* tempoText)
 {
-    std::vector<float> heard(std::size_t(kHeardFrames) * 2, 0.0f);
-    std::atomic<std::int64_t> heardEnd { 0 };
+    HeardSound recording(kHeardFrames);
     PlacingPort* port = nullptr;
     PacedPiano paced(
         [&port](AudioEngine& engine) {
             return makePlacingMidiOut(engine, port);
         },
-        [&heard, &heardEnd](const float* block, int frames, std::int64_t firstFrame) {
-            if (firstFrame + frames > kHeardFrames)
-                return;
-            std::memcpy(
-                heard.data() + firstFrame * 2, block, sizeof(float) * 2 * std::size_t(frames));
-            heardEnd.store(firstFrame + frames, std::memory_order_release);
-        });
+        recording.sink());
     FakePlatform& fake = paced.fake;
     fake.platform.settings->SaveRegValue(QStringLiteral("Taktovia"), QStringLiteral("Gitara"),
         QStringLiteral("Speed"), QString::fromLatin1(tempoText));
@@ -160,7 +88,7 @@ int run(const char* tempoText)
     poll.start(20);
     QCoreApplication::exec();
     fake.audioDevice().stopPaced();
-    heard.resize(std::size_t(heardEnd.load(std::memory_order_acquire)) * 2);
+    const std::vector<float> heard = recording.take();
 
     std::vector<std::size_t> strikes;
     for (std::size_t i = 0; i < port->sent.size(); ++i) {
@@ -187,34 +115,23 @@ int run(const char* tempoText)
         leastAhead = std::min(leastAhead, *strike.at - strike.sentWhen);
 
         // The note's own latency: alone, after the messages sent before the run (the program).
-        PlacingPort::Sent solo = strike;
-        solo.at = kSoloAt;
-        const std::vector<float> alone =
-            replay(port->sent, strikes.front(), kSoloAt + AudioEngine::kSampleRate, solo);
-        const std::optional<std::int64_t> soloOnset =
-            firstDifference(alone, {}, 0, kSoloAt + AudioEngine::kSampleRate);
+        const std::optional<std::int64_t> latency =
+            ownLatency(port->sent, strikes.front(), { strike });
         // The run without this step's note and the rest: the difference is the new note.
-        const std::int64_t end = grid(k) + AudioEngine::kSampleRate;
-        const std::vector<float> before = replay(port->sent, strikes[k], end);
-        const std::optional<std::int64_t> onset =
-            firstDifference(heard, before, grid(k) - searchBack, end);
-        if (!soloOnset || !onset) {
+        const std::optional<std::int64_t> onset = heardOnset(heard, port->sent, strikes[k],
+            grid(k) - searchBack, grid(k) + AudioEngine::kSampleRate);
+        if (!latency || !onset) {
             std::fprintf(
                 stderr, "tempo %s: step %zu: no onset found (no SoundFont?)\n", tempoText, k + 1);
             return 1;
         }
-        const std::int64_t latency = *soloOnset - kSoloAt;
-        minLatency = std::min(minLatency, latency);
-        maxLatency = std::max(maxLatency, latency);
-        heardErrors.push_back(*onset - (grid(k) + latency));
-        const std::int64_t rounding = (kSynthBlock - *strike.at % kSynthBlock) % kSynthBlock;
-        beyondBlock.push_back(heardErrors.back() - (*strike.at - grid(k)) - rounding);
+        minLatency = std::min(minLatency, *latency);
+        maxLatency = std::max(maxLatency, *latency);
+        heardErrors.push_back(*onset - (grid(k) + *latency));
+        beyondBlock.push_back(
+            heardErrors.back() - (*strike.at - grid(k)) - blockRounding(*strike.at));
     }
-    const std::vector<float> whole =
-        replay(port->sent, port->sent.size(), std::int64_t(heard.size() / 2));
-    float mismatch = 0;
-    for (std::size_t i = 0; i < std::min(heard.size(), whole.size()); ++i)
-        mismatch = std::max(mismatch, std::fabs(heard[i] - whole[i]));
+    const float mismatch = replayMismatch(heard, port->sent);
 
     const GridFigures placedFigures = gridFigures(placedErrors);
     const GridFigures heardFigures = gridFigures(heardErrors);
