@@ -166,12 +166,6 @@ frmMtroNew* AppWindows::loadMainWindow(
     return &window;
 }
 
-void tellNotAvailable(MessageBoxService& boxes, const QString& what)
-{
-    boxes.msgBox(what + QStringLiteral(" is not available in this version of Kadentor yet."),
-        MsgButtons::OK, MsgIcon::Information);
-}
-
 void AppWindows::showPiano()
 {
     // A piano closed from its own event is destroyed later; a new opening may come first.

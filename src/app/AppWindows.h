@@ -8,16 +8,12 @@
 
 class FlamPopupMenus;
 class EncoderLibrary;
-class MessageBoxService;
 class Mp3Window;
 class PlayerWindow;
 class TempoLabels;
 class frmMtroNew;
 class modrec;
 struct Platform;
-
-// Tells the user that `what` ("The MIDI piano") does not exist in this version yet.
-void tellNotAvailable(MessageBoxService& boxes, const QString& what);
 
 // The one place that creates the program's windows and hands each what it needs: the hidden
 // MIDI-file player, the main window with its engine form, and the windows the main window opens
