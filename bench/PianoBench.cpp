@@ -23,7 +23,6 @@
 #include <cmath>
 #include <optional>
 
-#include <QApplication>
 #include <QFile>
 #include <QTest>
 
@@ -112,13 +111,3 @@ BENCHMARK(button_to_painted)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -18,7 +18,6 @@
 #include <cmath>
 #include <optional>
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -99,13 +98,3 @@ BENCHMARK(tone_generator_play_to_sound)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
