@@ -49,19 +49,11 @@ Knob::Knob(QWidget* parent)
     resize(kStockSize, kStockSize);
     connect(Knob1, &DrawSurface::mouseMove, this, &Knob::onMouseMove);
     connect(Knob1, &DrawSurface::mouseUp, this, &Knob::onMouseUp);
+    m_knob.BuildTable();
     drawFace();
 }
 
 Knob::~Knob() = default;
-
-CLSKNOB& Knob::companion()
-{
-    if (!m_companion) {
-        m_companion = std::make_unique<CLSKNOB>();
-        m_companion->BuildTable();
-    }
-    return *m_companion;
-}
 
 void Knob::SetMode(std::int16_t Mode)
 {
@@ -73,9 +65,9 @@ void Knob::SetStep(std::int16_t Step)
     KnobStep = Step;
 }
 
-std::int16_t Knob::KnobValue()
+std::int16_t Knob::KnobValue() const
 {
-    return companion().GetValue(KnobMode);
+    return m_knob.GetValue(KnobMode);
 }
 
 const QImage& Knob::face() const
@@ -101,7 +93,7 @@ void Knob::drawFace()
             m_stockFace = knobFacePicture(Knob1->height());
             Knob1->setPicture(m_stockFace);
         }
-        companion().drawKnob(*Knob1, KnobCounter, KnobMode, KnobStep, SizeClass);
+        m_knob.drawKnob(*Knob1, KnobCounter, KnobMode, KnobStep, SizeClass);
         Knob1->refresh();
     });
 }
@@ -141,7 +133,7 @@ void Knob::afterMove(float x, float y)
     else if (KnobCounter < -100)
         rebase = static_cast<std::int16_t>(-50 - KnobCounter);
     KnobCounter = static_cast<std::int16_t>(KnobCounter + rebase);
-    companion().LastValue = static_cast<std::int16_t>(companion().LastValue + rebase);
+    m_knob.LastValue = static_cast<std::int16_t>(m_knob.LastValue + rebase);
     LastX = x;
     LastY = y;
 }

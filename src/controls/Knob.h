@@ -4,7 +4,6 @@
 #include "controls/CustomControl.h"
 
 #include <cstdint>
-#include <memory>
 
 #include <QImage>
 
@@ -39,10 +38,10 @@ public:
     void SetMode(std::int16_t Mode);
     // A multiplier of the angle step; 0 turns nothing and a negative step turns the other way.
     void SetStep(std::int16_t Step);
-    std::int16_t KnobValue();
+    std::int16_t KnobValue() const;
 
     // The pointer's angle in degrees, 45..315.
-    float pointerAngle() { return companion().Angle; }
+    float pointerAngle() const { return m_knob.Angle; }
 
     // The face as drawn.
     const QImage& face() const;
@@ -60,7 +59,6 @@ protected:
     void controlResized() override;
 
 private:
-    CLSKNOB& companion();
     void drawFace();
     void onMouseMove(int button, int shift, float x, float y);
     void onMouseUp(int button, int shift, float x, float y);
@@ -68,7 +66,7 @@ private:
     void afterMove(float x, float y);
 
     DrawSurface* Knob1 = nullptr;
-    std::unique_ptr<CLSKNOB> m_companion;
+    CLSKNOB m_knob;
     QImage m_stockFace;
     std::int16_t KnobCounter = 0;
     float LastX = 0;
