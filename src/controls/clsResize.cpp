@@ -178,13 +178,14 @@ void apply(QWidget& w, Kind kind, Step step, const ScaleFactors& k)
     // The drawn controls and surfaces draw their fonts at 96 pixels per inch whatever the DPI:
     // they take the stepped size times f, which they draw as large as Qt draws the stepped size
     // at the window's DPI, so that every scaled text comes out alike.
+    auto drawnAt96 = [&](const QFont& font) {
+        return withPoints(font, fontStep(designedPoints(font), k.f) * static_cast<double>(k.f));
+    };
     if (kind == Kind::TempoDial) {
         auto& dial = static_cast<AnalogClock&>(w);
-        const int points = fontStep(designedPoints(dial.ClockFont()), k.f);
-        dial.setClockFont(withPoints(dial.ClockFont(), points * static_cast<double>(k.f)));
+        dial.setClockFont(drawnAt96(dial.ClockFont()));
     } else if (auto* surface = qobject_cast<DrawSurface*>(&w)) {
-        const int points = fontStep(designedPoints(surface->textFont()), k.f);
-        surface->setTextFont(withPoints(surface->textFont(), points * static_cast<double>(k.f)));
+        surface->setTextFont(drawnAt96(surface->textFont()));
     } else {
         w.setFont(withPoints(w.font(), fontStep(designedPoints(w.font()), k.f)));
     }
