@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <functional>
 
 // One of the engine form's step timers (`Timer1`, `Timer2`, `Timer3`) as the program switches
@@ -23,7 +22,3 @@ private:
     Switched m_switched;
     bool m_enabled = false;
 };
-
-// Milliseconds until `samples` of the audio clock will have passed, rounded up and at least 1, so
-// that a wake-up whose clock has not moved on yet does not spin.
-int wakeMsForSamples(std::int64_t samples);

@@ -101,8 +101,5 @@ void TimedStepper::placeDue()
         m_running = false;
         return;
     }
-    // Rounded up, so that a wake-up never comes before the step is placeable.
-    const std::int64_t wait = dueOf(m_next) - kLeadSamples - m_now();
-    const std::int64_t ms = (wait * 1000 + AudioEngine::kSampleRate - 1) / AudioEngine::kSampleRate;
-    m_wake->wakeAfter(static_cast<int>(std::clamp<std::int64_t>(ms, 1, 24 * 60 * 60 * 1000)));
+    m_wake->wakeAfter(wakeMsForSamples(dueOf(m_next) - kLeadSamples - m_now()));
 }

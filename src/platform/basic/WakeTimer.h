@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -38,3 +39,8 @@ private:
 };
 
 std::unique_ptr<WakeTimer> makeQtWakeTimer();
+
+// Milliseconds until `samples` of the audio clock will have passed, rounded up (a wake-up never
+// comes before its step is due) and at least 1, so that a wake-up whose clock has not moved on
+// yet does not spin.
+int wakeMsForSamples(std::int64_t samples);
