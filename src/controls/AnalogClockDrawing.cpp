@@ -22,6 +22,12 @@ constexpr OleColor kHighlight = SystemColor::kButtonHighlight;
 constexpr OleColor kDarkShadow = SystemColor::k3DDarkShadow;
 constexpr OleColor kLight = SystemColor::k3DLight;
 
+// Whether a bevel box of this style and width draws its bevel rings (raised 1, sunken 2).
+bool hasBevel(std::int32_t style, int bevel)
+{
+    return bevel >= 1 && (style == 1 || style == 2);
+}
+
 } // namespace
 
 int AnalogClock::surfaceWidth() const
@@ -67,7 +73,7 @@ void AnalogClock::DrawClock()
             cx + r * std::cos(dialRadians(a)), cy + r * std::sin(dialRadians(a)), m_minutesColor);
     SetFontAndColor(m_clockFont, m_clockForeColor);
     m_movedLabels.clear();
-    const bool bevelled = m_clockBevelWidth >= 1 && (m_clockBoxStyle == 1 || m_clockBoxStyle == 2);
+    const bool bevelled = hasBevel(m_clockBoxStyle, m_clockBevelWidth);
     const QRect face =
         dialFace(w, h, m_titleShow ? m_titleHeight : 0, bevelled ? m_clockBevelWidth : 0);
     for (int a = 0; a < 360; a += 30) {
@@ -184,7 +190,7 @@ void AnalogClock::DrawBevelBox(
     picClock->setFillStyle(Canvas::FillStyle::Solid);
     picClock->setDrawWidth(1);
     picClock->box(x1, y1, x2, y2, fill, Canvas::BoxFill::Outline);
-    if (bevel < 1 || (style != 1 && style != 2))
+    if (!hasBevel(style, bevel))
         return;
     // Four sides of ring i: top and left in one colour, bottom and right in the other.
     auto ring = [&](int i, OleColor topLeft, OleColor bottomRight, int rightExtra) {
