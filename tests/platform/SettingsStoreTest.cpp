@@ -222,10 +222,7 @@ TEST_F(SettingsStoreTest, AFolderThatCannotBeMadeReportsFailure)
     // A folder that cannot be made: a plain file stands where it should be.
     const QString parent = QFileInfo(m_path).absolutePath();
     QDir().mkpath(QFileInfo(parent).absolutePath());
-    {
-        QFile blocker(parent);
-        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    }
+    ASSERT_TRUE(writeFileBytes(parent, QByteArray()));
     EXPECT_FALSE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("1")));
 }
 
