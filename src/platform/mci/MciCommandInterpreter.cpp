@@ -101,7 +101,7 @@ int MciCommandInterpreter::mciSendString(const QString& command, QString* reply)
     if (verb == u"save") {
         // The rest of the line after "save capture " is the path, blanks and all.
         const qsizetype at = command.indexOf(kAlias, 0, Qt::CaseInsensitive) + kAlias.size() + 1;
-        return save(command.size() > at ? command.mid(at) : QString());
+        return save(command.mid(at));
     }
     return kMciUnrecognizedCommand;
 }
@@ -253,8 +253,7 @@ int MciCommandInterpreter::play(const QStringList& words)
 
 int MciCommandInterpreter::save(const QString& path)
 {
-    if (path.isEmpty())
-        return kMciCannotWrite;
+    // The store refuses an empty name like any other it cannot write.
     const QByteArray bytes = wavFileBytes(
         m_format.channels, m_format.sampleRate, m_format.bitsPerSample, m_backend->recording());
     QString error;
