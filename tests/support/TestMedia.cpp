@@ -42,9 +42,7 @@ bool writeToneWav(const QString& path,
     Bytes pcm;
     for (const std::int16_t sample : tone(seconds, sampleRate, channels, frequency, amplitude))
         put16(pcm, static_cast<std::uint16_t>(sample));
-    const Bytes file = wavFile(channels, sampleRate, 16, pcm);
-    return writeFileBytes(
-        path, QByteArray(reinterpret_cast<const char*>(file.data()), qsizetype(file.size())));
+    return writeFileBytes(path, wavFile(channels, sampleRate, 16, pcm));
 }
 
 bool writeToneMp3(const QString& path, double seconds, int sampleRate)
