@@ -38,29 +38,27 @@ ClickSounds::~ClickSounds()
     m_platform.audio->removeSource(&m_steps);
 }
 
+const std::array<ClickSounds::SoundChoice, 4>& ClickSounds::soundChoices()
+{
+    static const std::array<SoundChoice, 4> choices { {
+        { "Zv1", 103, &ClickSounds::FirstBeatSound },
+        { "Zv2", 106, &ClickSounds::UpBeatSound },
+        { "Zv3", 118, &ClickSounds::DownBeatSound },
+        { "Zv4", 101, &ClickSounds::AccentBeatSound },
+    } };
+    return choices;
+}
+
 void ClickSounds::LoadClickSoundIds()
 {
-    struct Choice
-    {
-        const char* valueName;
-        const char* defaultText;
-        std::optional<double>& variable;
-    };
-
-    const std::array<Choice, 4> choices { {
-        { "Zv1", "103", FirstBeatSound },
-        { "Zv2", "106", UpBeatSound },
-        { "Zv3", "118", DownBeatSound },
-        { "Zv4", "101", AccentBeatSound },
-    } };
     // Each value on its own: one that is not a number must not leave the others unloaded.
-    for (const Choice& choice : choices) {
-        const QString defaultText = QString::fromLatin1(choice.defaultText);
+    for (const SoundChoice& choice : soundChoices()) {
+        const QString defaultText = QString::number(choice.defaultId);
         const QString text = m_platform.settings
                                  ->GetRegValue(QStringLiteral("Taktovia"), QStringLiteral("Gitara"),
                                      QString::fromLatin1(choice.valueName), defaultText)
                                  .toString();
-        choice.variable = Val(IsNumeric(text) ? text : defaultText);
+        this->*choice.variable = Val(IsNumeric(text) ? text : defaultText);
     }
 }
 

@@ -39,6 +39,19 @@ public:
     std::optional<double> DownBeatSound;
     std::optional<double> AccentBeatSound;
 
+    // One letter's clip choice: the settings value it is stored as, its default clip and the
+    // member that holds it.
+    struct SoundChoice
+    {
+        const char* valueName;
+        int defaultId;
+        std::optional<double> ClickSounds::*variable;
+    };
+
+    // The choices of the letters "F", "U", "D" and "A", in that order; the click-sound dialog
+    // shows and stores them by this table.
+    static const std::array<SoundChoice, 4>& soundChoices();
+
     // Reads `Zv1`..`Zv4` (section "Gitara") into the four choices. A stored value that is not a
     // number gives that letter its default (103, 106, 118, 101) and leaves the others alone.
     void LoadClickSoundIds();

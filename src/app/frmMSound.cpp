@@ -17,20 +17,18 @@
 
 namespace {
 
+// The bold letter and the rest of its caption, in the order of ClickSounds::soundChoices().
 struct Letter
 {
     const char* letter;
     const char* rest; // the caption after the bold letter
-    const char* valueName;
-    int defaultId;
-    std::optional<double> ClickSounds::*variable;
 };
 
 constexpr std::array<Letter, 4> kLetters { {
-    { "F", " irst Beat:", "Zv1", 103, &ClickSounds::FirstBeatSound },
-    { "U", " p Beat:", "Zv2", 106, &ClickSounds::UpBeatSound },
-    { "D", " own Beat:", "Zv3", 118, &ClickSounds::DownBeatSound },
-    { "A", " ccent Beat:", "Zv4", 101, &ClickSounds::AccentBeatSound },
+    { "F", " irst Beat:" },
+    { "U", " p Beat:" },
+    { "D", " own Beat:" },
+    { "A", " ccent Beat:" },
 } };
 
 const QString kAppKey = QStringLiteral("Taktovia");
@@ -131,12 +129,12 @@ void frmMSound::Form_Load()
     for (QComboBox* box : Combo)
         DajZvuke(*box);
     // What the settings hold, not what plays: a stored text that names no clip shows blank.
-    for (std::size_t i = 0; i < kLetters.size(); ++i) {
-        const Letter& letter = kLetters[i];
+    for (std::size_t i = 0; i < ClickSounds::soundChoices().size(); ++i) {
+        const ClickSounds::SoundChoice& choice = ClickSounds::soundChoices()[i];
         const QString stored =
             m_platform.settings
-                ->GetRegValue(kAppKey, kSection, QString::fromLatin1(letter.valueName),
-                    QString::number(letter.defaultId))
+                ->GetRegValue(kAppKey, kSection, QString::fromLatin1(choice.valueName),
+                    QString::number(choice.defaultId))
                 .toString();
         const auto id = storedClip(stored);
         Combo[i]->setCurrentIndex(id ? *id - ClickSounds::kFirstClipId : -1);
@@ -148,16 +146,16 @@ void frmMSound::Form_Load()
 void frmMSound::Command1_Click()
 {
     bool stored = true;
-    for (std::size_t i = 0; i < kLetters.size(); ++i) {
-        const Letter& letter = kLetters[i];
-        std::optional<double>& variable = m_sounds.*letter.variable;
+    for (std::size_t i = 0; i < ClickSounds::soundChoices().size(); ++i) {
+        const ClickSounds::SoundChoice& choice = ClickSounds::soundChoices()[i];
+        std::optional<double>& variable = m_sounds.*choice.variable;
         if (const auto chosen = clipNamed(Combo[i]->currentText()))
             variable = *chosen;
         else if (!variable || !clipIdOf(*variable))
             // Never an empty or unknown id into the settings: the letter's default instead.
-            variable = letter.defaultId;
+            variable = choice.defaultId;
         stored = m_platform.settings->SaveRegValue(kAppKey, kSection,
-                     QString::fromLatin1(letter.valueName), QString::number(*variable))
+                     QString::fromLatin1(choice.valueName), QString::number(*variable))
             && stored;
     }
     if (!stored)
