@@ -7,6 +7,7 @@
 #include "platform/basic/MessageBoxService.h"
 #include "platform/settings/SettingsStore.h"
 
+#include <cmath>
 #include <optional>
 
 #include <QComboBox>
@@ -37,12 +38,11 @@ const QString kSection = QStringLiteral("Gitara");
 // The clip id equal to this value, when it is one of 101..124.
 std::optional<int> clipIdOf(double value)
 {
-    for (int id = ClickSounds::kFirstClipId;
-         id < ClickSounds::kFirstClipId + ClickSounds::kClipCount; ++id) {
-        if (value == id)
-            return id;
-    }
-    return std::nullopt;
+    // A fraction or NaN fails the first test, an infinity the range.
+    if (value != std::floor(value) || value < ClickSounds::kFirstClipId
+        || value >= ClickSounds::kFirstClipId + ClickSounds::kClipCount)
+        return std::nullopt;
+    return static_cast<int>(value);
 }
 
 // The clip a stored text names: a number equal to one of 101..124.
