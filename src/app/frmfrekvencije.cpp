@@ -120,7 +120,7 @@ void frmfrekvencije::Command3_Click()
 
 void frmfrekvencije::Command1_Click()
 {
-    StopSound();
+    // The close stops the sound (done).
     reject();
 }
 
