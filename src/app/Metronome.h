@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/BeatLights.h"
+#include "app/ClickRate.h"
 #include "windows/TempoLabels.h"
 
 #include <array>
@@ -211,9 +212,9 @@ public:
     bool imzVisible() const override { return m_imz.visible; }
 
     // The tempos the custom-tempo prompt takes (beats per minute); every one of them plays at
-    // every subdivision.
-    static constexpr double kMinCustomTempo = 1;
-    static constexpr double kMaxCustomTempo = 2000;
+    // every subdivision, up to four clicks a beat.
+    static constexpr double kMinCustomTempo = kMinClickRate;
+    static constexpr double kMaxCustomTempo = kMaxClickRate / 4;
 
 private:
     enum class Subdivision { Quarter, Eighth, Sixteenth };
