@@ -175,15 +175,21 @@ frmMidiPiano::frmMidiPiano(Platform& platform, PopupMenus& menus, std::function<
 
 frmMidiPiano::~frmMidiPiano()
 {
-    if (!m_unloaded) {
-        m_unloaded = true;
-        m_beat->stop();
-        m_panels->unload();
-        m_core.unload();
-        m_tmrTimer->stop();
-        m_mediaPlayer->StopPlaying();
-    }
+    stopOnce();
     delete m_drums;
+}
+
+bool frmMidiPiano::stopOnce()
+{
+    if (m_unloaded)
+        return false;
+    m_unloaded = true;
+    m_beat->stop();
+    m_panels->unload();
+    m_core.unload();
+    m_tmrTimer->stop();
+    m_mediaPlayer->StopPlaying();
+    return true;
 }
 
 PianoView frmMidiPiano::view()
@@ -572,14 +578,8 @@ void frmMidiPiano::Form_Unload()
 
 void frmMidiPiano::unloadWindow(bool byEscape)
 {
-    if (m_unloaded)
+    if (!stopOnce())
         return;
-    m_unloaded = true;
-    m_beat->stop();
-    m_panels->unload();
-    m_core.unload();
-    m_tmrTimer->stop();
-    m_mediaPlayer->StopPlaying();
     if (m_drums)
         m_drums->hide();
     hide();

@@ -105,6 +105,9 @@ private:
     QLabel* label(const QRect& place, const QString& text, int points);
     PianoView view();
     void unloadWindow(bool byEscape);
+    // Stops the beat, the panels, the notes, the refresh timer and the player; false when they
+    // were stopped already.
+    bool stopOnce();
 
     Platform& m_platform;
     PopupMenus& m_menus;
