@@ -39,8 +39,7 @@ QString readText(const QByteArray& record, int offset, int width)
 // The text's bytes followed by zero bytes up to `width`.
 QByteArray zeroFilled(const QString& text, int width)
 {
-    QByteArray bytes = toWindows1252(text).left(width);
-    return bytes.append(QByteArray(width - bytes.size(), '\0'));
+    return id3v1::field(toWindows1252(text), width, '\0');
 }
 
 } // namespace

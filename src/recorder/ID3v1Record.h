@@ -29,6 +29,12 @@ inline bool isRecord(const QByteArray& lastBytes)
     return lastBytes.size() == kSize && lastBytes.startsWith("TAG");
 }
 
+// A field's bytes: `bytes` cut or filled up with `fill` to `width`.
+inline QByteArray field(const QByteArray& bytes, int width, char fill)
+{
+    return bytes.left(width).leftJustified(width, fill);
+}
+
 // The name of a genre number; "" for 123 and for every number outside 0 to 147.
 QString genreName(int number);
 

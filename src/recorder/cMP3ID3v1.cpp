@@ -6,12 +6,6 @@
 
 namespace {
 
-// The text's bytes cut or filled up with blanks to `width`.
-QByteArray blankFilled(const QByteArray& bytes, int width)
-{
-    return bytes.left(width).leftJustified(width, ' ');
-}
-
 QString rawText(const QByteArray& record, int offset, int width)
 {
     return fromWindows1252(record.mid(offset, width));
@@ -102,15 +96,15 @@ void cMP3ID3v1::WriteTag()
     const bool overwrite = id3v1::isRecord(last);
 
     QByteArray record("TAG");
-    record += blankFilled(toWindows1252(m_Title), id3v1::kTextBytes);
-    record += blankFilled(toWindows1252(m_Artist), id3v1::kTextBytes);
-    record += blankFilled(toWindows1252(m_Album), id3v1::kTextBytes);
-    record += blankFilled(toWindows1252(m_Year), id3v1::kYearBytes);
+    record += id3v1::field(toWindows1252(m_Title), id3v1::kTextBytes, ' ');
+    record += id3v1::field(toWindows1252(m_Artist), id3v1::kTextBytes, ' ');
+    record += id3v1::field(toWindows1252(m_Album), id3v1::kTextBytes, ' ');
+    record += id3v1::field(toWindows1252(m_Year), id3v1::kYearBytes, ' ');
     const QByteArray comment = toWindows1252(m_Comment);
     if (m_Track == 0 && comment.size() > id3v1::kShortCommentBytes) {
-        record += blankFilled(comment, id3v1::kTextBytes);
+        record += id3v1::field(comment, id3v1::kTextBytes, ' ');
     } else {
-        record += blankFilled(comment, id3v1::kShortCommentBytes);
+        record += id3v1::field(comment, id3v1::kShortCommentBytes, ' ');
         record += '\0';
         record += static_cast<char>(m_Track);
     }
