@@ -36,6 +36,15 @@ struct SynthRig
         return std::sqrt(sum / double(2 * (to - from)));
     }
 
+    // Renders three seconds on from now and gives the root mean square of the last of them,
+    // where every released note has died away.
+    double rmsLateAfterNow()
+    {
+        const std::int64_t from = engine->now();
+        device->renderFrames(3 * AudioEngine::kSampleRate);
+        return rms(from + 2 * AudioEngine::kSampleRate, from + 3 * AudioEngine::kSampleRate);
+    }
+
     // The largest change from one frame to the next in frames [from, to), either channel.
     float largestStep(std::int64_t from, std::int64_t to) const
     {
@@ -104,12 +113,7 @@ TEST(BuiltInSynthTest, ANoteSoundsFromItsPlacedSampleAndCloseSilencesIt)
     EXPECT_GT(rig.rms(at, at + 20000), 0.01) << "a held note is not silent";
 
     ASSERT_EQ(rig.midi->close(handle), MidiResult::NoError);
-    const std::int64_t closedAt = rig.engine->now();
-    rig.device->renderFrames(3 * AudioEngine::kSampleRate);
-    EXPECT_LT(
-        rig.rms(closedAt + 2 * AudioEngine::kSampleRate, closedAt + 3 * AudioEngine::kSampleRate),
-        1e-4)
-        << "the note was released at the close";
+    EXPECT_LT(rig.rmsLateAfterNow(), 1e-4) << "the note was released at the close";
 }
 
 TEST(BuiltInSynthTest, WhileTheSoundFontLoadsTheDeviceOpensAtOnceAndNoNoteSticks)
@@ -133,11 +137,7 @@ TEST(BuiltInSynthTest, WhileTheSoundFontLoadsTheDeviceOpensAtOnceAndNoNoteSticks
     EXPECT_GT(rig.rms(from, from + 20000), 0.01) << "the first note after the load sounds";
 
     ASSERT_EQ(rig.midi->close(handle), MidiResult::NoError);
-    const std::int64_t closedAt = rig.engine->now();
-    rig.device->renderFrames(3 * AudioEngine::kSampleRate);
-    EXPECT_LT(
-        rig.rms(closedAt + 2 * AudioEngine::kSampleRate, closedAt + 3 * AudioEngine::kSampleRate),
-        1e-4);
+    EXPECT_LT(rig.rmsLateAfterNow(), 1e-4);
 }
 
 TEST(BuiltInSynthTest, NotesPlacedAnywhereInABlockStartWithinTheSynthsOwnBlockOfTheirSample)
