@@ -191,40 +191,20 @@ void frmMp3::buildControls()
 
     m_tmrTimer = new QTimer(this);
     m_tmrTimer->setInterval(100);
-    connect(m_tmrTimer, &QTimer::timeout, this, [this] {
-        tmrTimer_Timer();
-    });
-    connect(Check1, &QCheckBox::toggled, this, [this] {
-        Check1_Click();
-    });
+    connect(m_tmrTimer, &QTimer::timeout, this, &frmMp3::tmrTimer_Timer);
+    connect(Check1, &QCheckBox::toggled, this, &frmMp3::Check1_Click);
     connect(Check2, &QCheckBox::toggled, cmdEditID3, &QWidget::setEnabled);
-    connect(cmdEditID3, &QPushButton::clicked, this, [this] {
-        cmdEditID3_Click();
-    });
-    connect(cmbEncode, &QPushButton::clicked, this, [this] {
-        cmbEncode_Click();
-    });
-    connect(cmdBrowse, &QPushButton::clicked, this, [this] {
-        cmdBrowse_Click();
-    });
-    connect(txtFile, &QComboBox::editTextChanged, this, [this] {
-        txtFile_Change();
-    });
+    connect(cmdEditID3, &QPushButton::clicked, this, &frmMp3::cmdEditID3_Click);
+    connect(cmbEncode, &QPushButton::clicked, this, &frmMp3::cmbEncode_Click);
+    connect(cmdBrowse, &QPushButton::clicked, this, &frmMp3::cmdBrowse_Click);
+    connect(txtFile, &QComboBox::editTextChanged, this, &frmMp3::txtFile_Change);
     connect(txtFile, &QComboBox::activated, this, [this] {
         deriveOutput(txtFile->currentText());
     });
-    connect(txtOutput, &QLineEdit::textChanged, this, [this] {
-        txtOutput_Change();
-    });
-    connect(Command3, &QPushButton::clicked, this, [this] {
-        Command3_Click();
-    });
-    connect(cmdPlay, &QPushButton::clicked, this, [this] {
-        cmdPlay_Click();
-    });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] {
-        cmdCancel_Click();
-    });
+    connect(txtOutput, &QLineEdit::textChanged, this, &frmMp3::txtOutput_Change);
+    connect(Command3, &QPushButton::clicked, this, &frmMp3::Command3_Click);
+    connect(cmdPlay, &QPushButton::clicked, this, &frmMp3::cmdPlay_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmMp3::cmdCancel_Click);
     connect(Command1, &QPushButton::clicked, this, [this] {
         done(QDialog::Rejected);
     });
