@@ -113,16 +113,20 @@ void StepWalker::apply(const Command& command)
         break;
     case Command::Kind::SetInterval:
         StepInterval = command.interval;
+        // A run still waiting for its first step never waits longer than its new rate's interval.
+        for (Timer& timer : m_timers) {
+            if (timer.enabled && !timer.stretch)
+                timer.next = std::min(timer.next, firstTick(timer));
+        }
         break;
     case Command::Kind::Enable: {
         Timer& timer = m_timers[static_cast<std::size_t>(command.player)];
         if (timer.enabled)
             break;
         timer.enabled = true;
-        const std::int64_t wait =
-            timer.interval ? timer.interval->offsetOfStep(1) : kDesignIntervalSamples;
-        timer.next = command.at + std::max(wait, kStartSamples);
+        timer.enabledAt = command.at;
         timer.stretch.reset();
+        timer.next = firstTick(timer);
         if (command.player == Player::Metronome)
             ++m_metronomeRuns;
         break;
@@ -134,6 +138,16 @@ void StepWalker::apply(const Command& command)
         m_voice.cut();
         break;
     }
+}
+
+std::int64_t StepWalker::firstTick(const Timer& timer) const
+{
+    std::int64_t wait = timer.interval ? timer.interval->offsetOfStep(1) : kDesignIntervalSamples;
+    // The interval of the last tick may belong to a far slower rate (a dial drag passes tempo 3,
+    // 20 s a step): the beat the user now sees must not wait for it.
+    if (StepInterval)
+        wait = std::min(wait, StepInterval->offsetOfStep(1));
+    return timer.enabledAt + std::max(wait, kStartSamples);
 }
 
 StepWalker::Timer* StepWalker::nextDue(std::int64_t before)

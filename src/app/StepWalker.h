@@ -24,7 +24,8 @@ struct AudioClip;
 // Ticks follow the engine form's timers. Each timer keeps its own interval, 1 ms until its first
 // tick; a tick sets it to the step interval of that moment, and the next tick comes that long
 // after. So a new step interval takes effect from the tick after the next, and a run's first
-// tick comes after the interval the timer had at its last tick (the previous run's rate), yet
+// tick comes after the interval the timer had at its last tick (the previous run's rate), but
+// never later than one step interval of the rate it plays (also one set while it waits), and
 // never sooner than kStartSamples after the switch, which gives the command time to reach the
 // callback. A stretch of equal intervals lies on its exact grid: its tick k is due at its first
 // tick plus interval.offsetOfStep(k).
@@ -111,6 +112,7 @@ private:
         std::int64_t anchor = 0;
         std::int64_t count = 0;
         std::int64_t next = 0; // due sample of the next tick
+        std::int64_t enabledAt = 0;
     };
 
     static constexpr std::size_t kCommandCapacity = 256;
@@ -122,6 +124,8 @@ private:
 
     // Audio thread.
     void apply(const Command& command);
+    // When a timer that has not ticked since its switch ticks first.
+    std::int64_t firstTick(const Timer& timer) const;
     Timer* nextDue(std::int64_t before);
     void tick(Timer& timer, std::int64_t due);
 

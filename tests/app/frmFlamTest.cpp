@@ -183,7 +183,7 @@ TEST(frmFlamTest, NewRateTakesEffectFromTheTickAfterTheNextAndUntimeableRatesAre
     EXPECT_EQ(rig.lights->state(), "--4");
 }
 
-TEST(frmFlamTest, ARunsFirstStepComesAfterTheIntervalItsTimerHadAtItsLastTick)
+TEST(frmFlamTest, ARunsFirstStepWaitsItsTimersLastIntervalButNeverLongerThanItsOwnRate)
 {
     StepEngineRig rig;
     // First start after load: the design interval of 1 ms, held to the engine's lead.
@@ -207,15 +207,26 @@ TEST(frmFlamTest, ARunsFirstStepComesAfterTheIntervalItsTimerHadAtItsLastTick)
     rig.timeline->advanceTo(at + 22050 + kBlock);
     EXPECT_EQ(rig.takeStarts(), (Starts { { kUp, at + 22050 } }));
 
-    // A dial drag restarts at every move, faster than the steps come: silence until it rests.
-    // Each rate just written waits for the tick after the first.
+    // A dial drag restarts at every move, faster than the steps come: silence until it rests,
+    // then the first step one interval of the rate it came to rest on after the last restart.
     for (const char* rate : { " 150", " 180", " 210", " 240" }) {
         at = restart(rate);
         rig.timeline->advanceTo(at + 8000);
     }
     EXPECT_TRUE(rig.takeStarts().empty());
-    rig.timeline->advanceTo(at + 22050 + 11025 + kBlock);
-    EXPECT_EQ(rig.takeStarts(), (Starts { { kUp, at + 22050 }, { kDown, at + 22050 + 11025 } }));
+    rig.timeline->advanceTo(at + 2 * 11025 + kBlock);
+    EXPECT_EQ(rig.takeStarts(), (Starts { { kUp, at + 11025 }, { kDown, at + 2 * 11025 } }));
+
+    // A faster rate written while the run still waits for its first step shortens the wait.
+    rig.flam->Timer2.setEnabled(false);
+    rig.flam->setLabel3(QStringLiteral(" 30"));
+    rig.flam->SvirajNormal(QStringLiteral("UD"));
+    at = rig.engine().now();
+    rig.flam->Timer2.setEnabled(true);
+    rig.timeline->advanceTo(at + 4000);
+    rig.flam->setLabel3(QStringLiteral(" 240"));
+    rig.timeline->advanceTo(at + 11025 + kBlock);
+    EXPECT_EQ(rig.takeStarts(), (Starts { { kUp, at + 11025 } }));
 
     // The pattern player's timer has its own interval: never ticked, so the lead only.
     rig.flam->Timer2.setEnabled(false);
@@ -227,6 +238,48 @@ TEST(frmFlamTest, ARunsFirstStepComesAfterTheIntervalItsTimerHadAtItsLastTick)
     EXPECT_EQ(rig.takeStarts(),
         (Starts { { kFirst, patternAt + StepWalker::kStartSamples },
             { kFirst, patternAt + StepWalker::kStartSamples + 11025 } }));
+}
+
+// After a run at tempo 3 its timer's interval is 20 s: a start at a quicker tempo must not wait
+// that long in silence, for either player.
+TEST(frmFlamTest, AStartAfterARunAtTempoThreeWaitsOneIntervalOfTheNewTempo)
+{
+    struct Case
+    {
+        const char* rate;
+        std::int64_t interval; // samples
+    };
+
+    for (const bool pattern : { false, true }) {
+        for (const Case& c : { Case { " 42", 63000 }, Case { " 120", 22050 } }) {
+            SCOPED_TRACE(
+                testing::Message() << (pattern ? "pattern player" : "metronome") << c.rate);
+            StepEngineRig rig;
+            StepTimer& timer = pattern ? rig.flam->Timer1 : rig.flam->Timer2;
+            const auto start = [&](const char* rate) {
+                rig.flam->setLabel3(QString::fromLatin1(rate));
+                const std::int64_t at = rig.engine().now();
+                if (pattern) {
+                    rig.flam->setTxtRit(QStringLiteral("UD"));
+                    rig.flam->setTxtBB(QStringLiteral("1"));
+                    rig.flam->Flamenko(QStringLiteral("UD"));
+                } else {
+                    rig.flam->SvirajNormal(QStringLiteral("UD"));
+                    rig.flam->Timer2.setEnabled(true);
+                }
+                return at;
+            };
+            const std::int64_t slow = start(" 3");
+            rig.timeline->advanceTo(slow + StepWalker::kStartSamples + kBlock);
+            ASSERT_EQ(rig.takeStarts(), (Starts { { kUp, slow + StepWalker::kStartSamples } }));
+            timer.setEnabled(false);
+
+            const std::int64_t at = start(c.rate);
+            rig.timeline->advanceTo(at + 2 * c.interval + kBlock);
+            EXPECT_EQ(rig.takeStarts(),
+                (Starts { { kUp, at + c.interval }, { kDown, at + 2 * c.interval } }));
+        }
+    }
 }
 
 TEST(frmFlamTest, CustomTempoStaysOnTheExactGridOverTwoThousandSteps)

@@ -1,10 +1,15 @@
 #include "MainWindowRig.h"
 #include "app/ClickRate.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/OfflineAudioDevice.h"
 #include "platform/basic/Conversions.h"
 #include "platform/basic/FakeMessageBoxService.h"
 #include "platform/mixer/FakeMixerService.h"
 #include "platform/shell/FakeInstanceGuard.h"
 #include "players/frmCD.h"
+
+#include <algorithm>
+#include <vector>
 
 #include <QLabel>
 
@@ -109,6 +114,44 @@ TEST(MainWindow, DialMovesStartRestartAndStopTheBeat)
     EXPECT_EQ(m.image(MainControl::imstop).picture, ShownPicture::playg);
     EXPECT_FALSE(rig.stepping());
     EXPECT_EQ(m.Text2(), QString());
+}
+
+// A drag from 0 passes tempo 3, whose first click sets its timer to 20 s a step; each later move
+// restarts the beat. The beat the drag comes to rest on must start within one of its own steps.
+TEST(MainWindow, AFastDialDragStartsTheBeatItRestsOnWithinOneStepOfTheRelease)
+{
+    MainWindowRig rig;
+    ASSERT_TRUE(rig.start());
+    auto& device = static_cast<OfflineAudioDevice&>(rig.fake.platform.audio->device());
+    const auto dialPoint = [&rig](int minute) {
+        return pointAtMinute(rig.dial(), minute, rig.dial().geometry().faceRadius * 0.6);
+    };
+    auto* face = rig.dial().findChild<DrawSurface*>();
+    constexpr std::int64_t kStepFrames = 2205; // 50 ms between the moves
+    device.takeCaptured();
+    QTest::mousePress(face, Qt::LeftButton, {}, dialPoint(0));
+    for (int minute = 1; minute <= 14; ++minute) {
+        QTest::mouseMove(face, dialPoint(minute));
+        device.renderFrames(kStepFrames);
+    }
+    QTest::mouseRelease(face, Qt::LeftButton, {}, dialPoint(14));
+    ASSERT_EQ(rig.metronome().lblTempo(), QStringLiteral("Largo  on 4"));
+    ASSERT_EQ(rig.flam().Label3(), QStringLiteral(" 42"));
+    const std::vector<float> dragged = device.takeCaptured();
+    // The first move's click sounded during the drag: the slow interval is really set.
+    ASSERT_TRUE(std::any_of(dragged.begin(), dragged.end(), [](float v) {
+        return v != 0.0f;
+    }));
+
+    const std::int64_t oneStep = 63000; // 60 / 42 s
+    device.renderFrames(oneStep + 2 * OfflineAudioDevice::kDefaultBlockFrames);
+    const std::vector<float> after = device.takeCaptured();
+    const auto heard = std::find_if(after.begin(), after.end(), [](float v) {
+        return v != 0.0f;
+    });
+    ASSERT_NE(heard, after.end()) << "no click within one step of the release";
+    // 1.43 s: one step, and the few samples of silence a clip may begin with.
+    EXPECT_LE((heard - after.begin()) / 2, 63063);
 }
 
 TEST(MainWindow, SubdivisionButtonsMultiplyTheTempoOnlyWhileTheBeatPlays)
