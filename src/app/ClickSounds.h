@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -52,6 +53,20 @@ public:
     // shows and stores them by this table.
     static const std::array<SoundChoice, 4>& soundChoices();
 
+    // Whoever turns letters into clips for the step engine (the engine form) listens here; the
+    // click-sound dialog calls choicesChanged() after it changed the four choices, so that a
+    // running pattern sounds the new clips from its next step on.
+    void setChoicesListener(std::function<void()> listener)
+    {
+        m_choicesListener = std::move(listener);
+    }
+
+    void choicesChanged() const
+    {
+        if (m_choicesListener)
+            m_choicesListener();
+    }
+
     // Reads `Zv1`..`Zv4` (section "Gitara") into the four choices. A stored value that is not a
     // number gives that letter its default (103, 106, 118, 101) and leaves the others alone.
     void LoadClickSoundIds();
@@ -87,6 +102,7 @@ private:
     QString m_clipFolder;
     std::array<std::shared_ptr<const AudioClip>, kClipCount> m_clips;
     std::array<bool, kClipCount> m_clipFailed {};
+    std::function<void()> m_choicesListener;
     // Declared after the clips, which it plays: gone (and off the engine) before them.
     StepWalker m_steps;
 };

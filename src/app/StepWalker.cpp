@@ -36,6 +36,14 @@ void StepWalker::setPattern(std::unique_ptr<const Pattern> pattern, std::int16_t
     send(command);
 }
 
+void StepWalker::setSteps(std::unique_ptr<const Pattern> steps)
+{
+    Command command;
+    command.kind = Command::Kind::SetSteps;
+    command.pattern = steps.release();
+    send(command);
+}
+
 void StepWalker::setInterval(const ExactInterval& interval)
 {
     Command command;
@@ -106,10 +114,12 @@ void StepWalker::apply(const Command& command)
 {
     switch (command.kind) {
     case Command::Kind::SetPattern:
+        StepPosition = command.position;
+        [[fallthrough]];
+    case Command::Kind::SetSteps:
         if (m_pattern)
             m_retired.push(m_pattern);
         m_pattern = command.pattern;
-        StepPosition = command.position;
         break;
     case Command::Kind::SetInterval:
         StepInterval = command.interval;

@@ -63,6 +63,9 @@ public:
 
     // The pattern both players step from now on, and the 1-based position of the next step.
     void setPattern(std::unique_ptr<const Pattern> pattern, std::int16_t position);
+    // The steps of the pattern handed over last, with other clips (the same letters): the players
+    // go on from where they are, on their grid, and the next step placed sounds the new clips.
+    void setSteps(std::unique_ptr<const Pattern> steps);
     void setInterval(const ExactInterval& interval);
     // Switches a timer; `at` is the audio clock's now() at the switch.
     void setEnabled(Player player, bool enabled, std::int64_t at);
@@ -90,6 +93,7 @@ private:
     {
         enum class Kind {
             SetPattern,
+            SetSteps,
             SetInterval,
             Enable,
             Disable,

@@ -40,10 +40,14 @@ frmFlam::frmFlam(Platform& platform,
     m_lightWake->onWake = [this] {
         showDueLights();
     };
+    m_sounds.setChoicesListener([this] {
+        handOverClips();
+    });
 }
 
 frmFlam::~frmFlam()
 {
+    m_sounds.setChoicesListener({});
     Timer1.setEnabled(false);
     Timer2.setEnabled(false);
     Timer3.setEnabled(false);
@@ -114,16 +118,27 @@ void frmFlam::SvirajNormal(const QString& Pattern)
     handOver();
 }
 
-void frmFlam::handOver()
+std::unique_ptr<StepWalker::Pattern> frmFlam::stepsOf(const QString& Pattern)
 {
     auto steps = std::make_unique<StepWalker::Pattern>();
-    steps->pattern.reserve(static_cast<std::size_t>(StepPattern.size()));
-    steps->metronome.reserve(static_cast<std::size_t>(StepPattern.size()));
-    for (QChar letter : StepPattern) {
+    steps->pattern.reserve(static_cast<std::size_t>(Pattern.size()));
+    steps->metronome.reserve(static_cast<std::size_t>(Pattern.size()));
+    for (QChar letter : Pattern) {
         steps->pattern.push_back(Play(letter));
         steps->metronome.push_back(PlayNormal(letter));
     }
-    m_sounds.steps().setPattern(std::move(steps), StepPosition);
+    return steps;
+}
+
+void frmFlam::handOver()
+{
+    m_sounds.steps().setPattern(stepsOf(StepPattern), StepPosition);
+}
+
+void frmFlam::handOverClips()
+{
+    // Handing the pattern over again would start it from its first step: only its clips change.
+    m_sounds.steps().setSteps(stepsOf(StepPattern));
 }
 
 StepWalker::Step frmFlam::Play(QChar letter)

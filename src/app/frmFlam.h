@@ -39,7 +39,8 @@ struct Platform;
 // sample); this form hands it the pattern as Play and PlayNormal sound it, the step interval and
 // the timers' switches, and lights the beats of the metronome player's steps when their samples
 // leave the speakers, polled from a UI timer. The clip choices are read when a pattern is handed
-// over.
+// over, and again when they change (ClickSounds::choicesChanged), which hands the players the
+// new clips without moving them on the pattern.
 //
 // The program's one engine form is loaded with the main window, which it calls back (lights,
 // sounds), and goes with it. UI thread only.
@@ -111,7 +112,9 @@ private:
     // metronome player.
     StepWalker::Step Play(QChar letter);
     StepWalker::Step PlayNormal(QChar letter);
+    std::unique_ptr<StepWalker::Pattern> stepsOf(const QString& Pattern);
     void handOver();
+    void handOverClips();
 
     void metronomeSwitched(bool enabled);
     void showDueLights();

@@ -145,17 +145,22 @@ void frmMSound::Form_Load()
 
 void frmMSound::Command1_Click()
 {
-    bool stored = true;
-    for (std::size_t i = 0; i < ClickSounds::soundChoices().size(); ++i) {
-        const ClickSounds::SoundChoice& choice = ClickSounds::soundChoices()[i];
-        std::optional<double>& variable = m_sounds.*choice.variable;
+    const auto& choices = ClickSounds::soundChoices();
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        std::optional<double>& variable = m_sounds.*choices[i].variable;
         if (const auto chosen = clipNamed(Combo[i]->currentText()))
             variable = *chosen;
         else if (!variable || !clipIdOf(*variable))
             // Never an empty or unknown id into the settings: the letter's default instead.
-            variable = choice.defaultId;
+            variable = choices[i].defaultId;
+    }
+    // Before the writes, which may take a while on a slow disk: the beat changes sound now.
+    m_sounds.choicesChanged();
+    bool stored = true;
+    for (const ClickSounds::SoundChoice& choice : choices) {
         stored = m_platform.settings->SaveRegValue(kAppKey, kSection,
-                     QString::fromLatin1(choice.valueName), QString::number(*variable))
+                     QString::fromLatin1(choice.valueName),
+                     QString::number(*(m_sounds.*choice.variable)))
             && stored;
     }
     if (!stored)

@@ -180,6 +180,23 @@ struct StepEngineRig
 
     AudioEngine& engine() { return *fake.platform.audio; }
 
+    // Starts a player as the main window does (the rate, the pattern from its first letter, the
+    // timer) and returns the audio clock's now() at the switch.
+    std::int64_t start(StepWalker::Player player, const char* rate, const QString& pattern)
+    {
+        flam->setLabel3(QString::fromLatin1(rate));
+        const std::int64_t at = engine().now();
+        if (player == StepWalker::Player::Pattern) {
+            flam->setTxtRit(pattern);
+            flam->setTxtBB(QStringLiteral("1"));
+            flam->Flamenko(pattern);
+        } else {
+            flam->SvirajNormal(pattern);
+            flam->Timer2.setEnabled(true);
+        }
+        return at;
+    }
+
     OfflineAudioDevice& device() { return static_cast<OfflineAudioDevice&>(engine().device()); }
 
     struct Start

@@ -54,10 +54,11 @@ TEST(StepWalkerAllocationTest, WalkingAllocatesNothingWhateverTheEngineFormSends
                 walker.setEnabled(Player::Pattern, true, sample);
                 walker.setInterval(*ExactInterval::forRateText(QStringLiteral("133.3")));
             } },
-        { "a new pattern while both run, and a purge",
+        { "a new pattern while both run, a purge, new clips",
             [&] {
                 walker.setPattern(makePattern(7), 3);
                 walker.purge();
+                walker.setSteps(makePattern(7));
             } },
         { "a restart of the metronome player",
             [&] {

@@ -250,31 +250,18 @@ TEST(frmFlamTest, AStartAfterARunAtTempoThreeWaitsOneIntervalOfTheNewTempo)
         std::int64_t interval; // samples
     };
 
-    for (const bool pattern : { false, true }) {
+    using Player = StepWalker::Player;
+    for (const Player player : { Player::Metronome, Player::Pattern }) {
         for (const Case& c : { Case { " 42", 63000 }, Case { " 120", 22050 } }) {
-            SCOPED_TRACE(
-                testing::Message() << (pattern ? "pattern player" : "metronome") << c.rate);
+            SCOPED_TRACE(testing::Message()
+                << (player == Player::Pattern ? "pattern player" : "metronome") << c.rate);
             StepEngineRig rig;
-            StepTimer& timer = pattern ? rig.flam->Timer1 : rig.flam->Timer2;
-            const auto start = [&](const char* rate) {
-                rig.flam->setLabel3(QString::fromLatin1(rate));
-                const std::int64_t at = rig.engine().now();
-                if (pattern) {
-                    rig.flam->setTxtRit(QStringLiteral("UD"));
-                    rig.flam->setTxtBB(QStringLiteral("1"));
-                    rig.flam->Flamenko(QStringLiteral("UD"));
-                } else {
-                    rig.flam->SvirajNormal(QStringLiteral("UD"));
-                    rig.flam->Timer2.setEnabled(true);
-                }
-                return at;
-            };
-            const std::int64_t slow = start(" 3");
+            const std::int64_t slow = rig.start(player, " 3", QStringLiteral("UD"));
             rig.timeline->advanceTo(slow + StepWalker::kStartSamples + kBlock);
             ASSERT_EQ(rig.takeStarts(), (Starts { { kUp, slow + StepWalker::kStartSamples } }));
-            timer.setEnabled(false);
+            (player == Player::Pattern ? rig.flam->Timer1 : rig.flam->Timer2).setEnabled(false);
 
-            const std::int64_t at = start(c.rate);
+            const std::int64_t at = rig.start(player, c.rate, QStringLiteral("UD"));
             rig.timeline->advanceTo(at + 2 * c.interval + kBlock);
             EXPECT_EQ(rig.takeStarts(),
                 (Starts { { kUp, at + c.interval }, { kDown, at + 2 * c.interval } }));

@@ -1,6 +1,7 @@
 #include "app/frmMSound.h"
 
 #include "DialogKeys.h"
+#include "StepEngineRig.h"
 #include "app/ClickSounds.h"
 #include "platform/FakePlatform.h"
 #include "platform/basic/FakeMessageBoxService.h"
@@ -146,4 +147,39 @@ TEST(frmMSound, AFailedSettingsWriteIsToldOnceAndTheNewClipsStillPlay)
     EXPECT_EQ(rig.sounds.AccentBeatSound, 115);
     rig.fake.files().fail = FakeFileStore::Fail::Never;
     EXPECT_EQ(rig.stored("Zv4"), QStringLiteral("missing"));
+}
+
+// Save while a pattern plays: the running player takes the new clip at the first step placed
+// after Save (the audio side renders a block ahead), goes on with its position and keeps its
+// grid; handing the pattern over anew would restart it from its first letter.
+TEST(frmMSound, SaveWhileABeatPlaysSoundsTheNewClipFromTheNextStepPlacedOnTheSameGrid)
+{
+    constexpr int kUp = 106;
+    constexpr int kDown = 118;
+    constexpr int kKick = 115;
+    constexpr std::int64_t kStep = 22050; // 120 steps a minute
+    using Player = StepWalker::Player;
+    for (const Player player : { Player::Metronome, Player::Pattern }) {
+        SCOPED_TRACE(player == Player::Pattern ? "pattern player" : "metronome player");
+        StepEngineRig rig;
+        const std::int64_t first =
+            rig.start(player, " 120", QStringLiteral("UDD")) + StepWalker::kStartSamples;
+        // Half-way between the fifth step (a D) and the sixth.
+        rig.timeline->advanceTo(first + 4 * kStep + kStep / 2);
+
+        frmMSound dialog(rig.fake.platform, *rig.sounds);
+        dialog.show();
+        retype(dialog.Combo[2]->lineEdit(), QStringLiteral("KICK"));
+        const std::int64_t placedBefore = rig.device().renderedFrames();
+        clickOn(dialog.Command1);
+        rig.timeline->advanceTo(first + 8 * kStep + OfflineAudioDevice::kDefaultBlockFrames);
+
+        std::vector<StepEngineRig::Start> wanted;
+        for (std::int64_t k = 0; k <= 8; ++k) {
+            const std::int64_t due = first + k * kStep;
+            const int down = due < placedBefore ? kDown : kKick;
+            wanted.push_back({ k % 3 == 0 ? kUp : down, due });
+        }
+        EXPECT_EQ(rig.takeStarts(), wanted);
+    }
 }
