@@ -95,6 +95,17 @@ struct LameCloser
     void operator()(lame_global_flags* flags) const { lame_close(flags); }
 };
 
+// LAME's rule for the output of one call, 1.25 bytes a sample plus 7200, counted in the samples
+// it produces: when it raises the rate (8000 Hz to 48000) one input block becomes up to six
+// times as many, and a buffer sized for the input makes the call fail.
+std::size_t mp3BufferBytes(int inRate, int outRate)
+{
+    const std::int64_t outSamples =
+        (WavInput::kMaxBlock * static_cast<std::int64_t>(std::max(outRate, inRate)) + inRate - 1)
+        / inRate;
+    return static_cast<std::size_t>(outSamples * 5 / 4 + 7200);
+}
+
 MPEG_mode lameMode(int channels, std::uint8_t mode)
 {
     if (channels == 1 || mode == 3)
@@ -186,7 +197,7 @@ extern "C" __attribute__((visibility("default"))) int32_t EncodeMp3(const char* 
         static_cast<long>(std::clamp<std::int64_t>(format.frames / 100, 1, WavInput::kMaxBlock));
     std::vector<int> left(WavInput::kMaxBlock);
     std::vector<int> right(WavInput::kMaxBlock);
-    std::vector<unsigned char> mp3(WavInput::kMaxBlock * 5 / 4 + 7200);
+    std::vector<unsigned char> mp3(mp3BufferBytes(format.sampleRate, lame_get_out_samplerate(gf)));
     const int mp3Size = static_cast<int>(mp3.size());
     std::int64_t done = 0;
     while (done < format.frames) {

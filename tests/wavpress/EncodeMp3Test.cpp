@@ -86,6 +86,23 @@ Bytes toneWav(const Tone& tone, std::int64_t claimedDataSize = -1)
         wavbytes::chunk("data", data, claimedDataSize) });
 }
 
+// Noise of a fixed seed, the same on every channel; `rising` swells it from silence to full scale
+// over the file, else it stays at full scale.
+Bytes noiseWav(int channels, int rate, long frames, bool rising)
+{
+    Bytes data;
+    std::uint32_t seed = 1;
+    for (long i = 0; i < frames; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const double level = rising ? static_cast<double>(i) / frames : 1.0;
+        const auto noise =
+            static_cast<std::int16_t>((static_cast<int>(seed >> 16) - 32768) * level * level);
+        for (int c = 0; c < channels; ++c)
+            wavbytes::put16(data, static_cast<std::uint16_t>(noise));
+    }
+    return wavbytes::wavFile(channels, rate, 16, data);
+}
+
 struct Decoded
 {
     int rate = 0;
@@ -390,18 +407,7 @@ TEST_F(EncodeMp3Test, RefusesBadInputsOutputsAndParametersWithoutWritingAnything
 TEST_F(EncodeMp3Test, VbrHoldsForOneEncodingOnly)
 {
     // Noise rising in loudness, so that a variable rate has something to vary with.
-    Bytes data;
-    std::uint32_t seed = 1;
-    const long frames = 44100 * 2;
-    for (long i = 0; i < frames; ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        const double level = static_cast<double>(i) / frames;
-        const auto noise =
-            static_cast<std::int16_t>((static_cast<int>(seed >> 16) - 32768) * level * level);
-        wavbytes::put16(data, static_cast<std::uint16_t>(noise));
-        wavbytes::put16(data, static_cast<std::uint16_t>(noise));
-    }
-    ASSERT_TRUE(writeFileBytes(path("in.wav"), wavbytes::wavFile(2, 44100, 16, data)));
+    ASSERT_TRUE(writeFileBytes(path("in.wav"), noiseWav(2, 44100, 44100 * 2, true)));
 
     ASSERT_EQ(library.SetVBR(1, 0, 0, 320), 0);
     ASSERT_EQ(encode(path("in.wav"), path("vbr.mp3"), 128), 0);
@@ -420,6 +426,43 @@ TEST_F(EncodeMp3Test, VbrHoldsForOneEncodingOnly)
     ASSERT_FALSE(rates.empty());
     EXPECT_EQ(std::count(rates.begin(), rates.end(), 192), static_cast<long>(rates.size()));
 }
+
+// A minute at one of the recorder's low rates (the rate, the channels), raised to each rate the
+// encoder window offers: one input block then becomes up to six times as many output samples, and
+// full-scale noise at 320 kbit/s, or at VBR quality 0, fills every frame to its largest. One test
+// per input, so that they run side by side.
+class LowRateMinute : public EncodeMp3Test,
+                      public ::testing::WithParamInterface<std::pair<int, int>>
+{
+};
+
+TEST_P(LowRateMinute, EncodesToEveryOfferedRateAtTheLargestFramesAndDecodesToItsLength)
+{
+    const auto [inRate, channels] = GetParam();
+    ASSERT_TRUE(writeFileBytes(path("in.wav"), noiseWav(channels, inRate, 60L * inRate, false)));
+    for (const int outRate : { 32000, 44100, 48000 }) {
+        for (const bool vbr : { false, true }) {
+            SCOPED_TRACE(QStringLiteral("to %1 Hz, %2")
+                             .arg(outRate)
+                             .arg(vbr ? "VBR quality 0" : "320 kbit/s")
+                             .toStdString());
+            if (vbr) {
+                ASSERT_EQ(library.SetVBR(1, 0, 0, 320), 0);
+            }
+            ASSERT_EQ(encode(path("in.wav"), path("out.mp3"), 320, outRate, 0), 0);
+            const Decoded decoded = decodeMp3(path("out.mp3"));
+            EXPECT_EQ(decoded.rate, outRate);
+            EXPECT_EQ(decoded.channels, channels);
+            ASSERT_GE(decoded.encoderDelay, 0) << "no Info header";
+            EXPECT_NEAR(decoded.trimmedLength(), 60L * outRate, 1152);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(RecorderRates,
+    LowRateMinute,
+    ::testing::Values(
+        std::pair(8000, 1), std::pair(8000, 2), std::pair(11025, 1), std::pair(11025, 2)));
 
 TEST(EncoderLibraryTest, ExportsExactlyItsTwoFunctions)
 {
