@@ -115,6 +115,8 @@ TEST(MciCommandInterpreter, recordStopPlayAndSaveScenarioOnTheManualClock)
     EXPECT_EQ(rig.status("mode"), "stopped");
     EXPECT_EQ(rig.status("position"), "1000");
     EXPECT_NE(rig.send("play capture from 1001"), 0);
+    // The first millisecond whose byte offset at 11025 bytes a second overflows 64 bits.
+    EXPECT_EQ(rig.send("play capture from 836587032821295"), kMciOutOfRange);
 
     const QString folder = rig.fake.dir.path() + "/my takes";
     ASSERT_TRUE(QDir().mkpath(folder));

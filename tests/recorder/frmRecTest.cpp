@@ -286,3 +286,42 @@ TEST(frmRec, aStoredRateOfTheHiddenOptionsOrNoneIsStillUsed)
             "bytespersec 96000");
     }
 }
+
+// The slider ends at the take's length in whole milliseconds, whether the take ends before or
+// after the half of its last millisecond: Play from there plays what is left, without a box.
+TEST(frmRec, playFromTheSlidersEndPlaysWhereverTheTakeEndsInItsLastMillisecond)
+{
+    struct Row
+    {
+        const char* rate;
+        std::int64_t frames;
+        int maximum;
+    };
+
+    const Row rows[] = {
+        { "44100", 44122, 1000 }, // 1000.499 ms
+        { "44100", 44126, 1000 }, // 1000.590 ms
+        { "22050", 33074, 1499 }, // 1499.955 ms
+        { "8000", 8007, 1000 }, // 1000.875 ms
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.frames);
+        Rig rig;
+        rig.fake.platform.settings->SaveRegValue(
+            "Taktovia", "Gitara", "Rate", row.rate, SettingsStore::kCurrentUser, "Software");
+        rig.click(rig.window->cmdReset); // reads the stored format
+        rig.click(rig.window->cmdRecord);
+        rig.wave().advanceFrames(row.frames);
+        rig.click(rig.window->cmdStop);
+        EXPECT_EQ(rig.window->Slider1->maximum(), row.maximum);
+
+        QTest::keyClick(rig.window->Slider1, Qt::Key_End);
+        EXPECT_EQ(rig.window->Slider1->value(), row.maximum);
+        rig.mci.log.clear();
+        rig.click(rig.window->cmdPlay);
+        EXPECT_EQ(
+            rig.mci.log.last().toStdString(), "play capture from " + std::to_string(row.maximum));
+        EXPECT_TRUE(rig.boxTexts().isEmpty());
+        EXPECT_TRUE(rig.wave().playingNow());
+    }
+}

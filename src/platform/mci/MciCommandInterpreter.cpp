@@ -6,6 +6,7 @@
 #include "platform/mci/WaveAudioBackend.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -183,9 +184,10 @@ std::int64_t MciCommandInterpreter::lengthBytes() const
 
 std::int64_t MciCommandInterpreter::toUnits(std::int64_t bytes) const
 {
-    // To the nearest millisecond, so that a position met in ms comes back as the same ms.
-    const std::int64_t perSecond = m_format.bytesPerSecond();
-    return m_milliseconds ? (bytes * 1000 + perSecond / 2) / perSecond : bytes;
+    // Down to the whole millisecond, so that a length or position read in ms is always inside
+    // the wave and can be played from; play() takes a millisecond to the first frame at or after
+    // it, so a position met in ms still comes back as the same ms.
+    return m_milliseconds ? bytes * 1000 / m_format.bytesPerSecond() : bytes;
 }
 
 void MciCommandInterpreter::refreshMode()
@@ -234,11 +236,17 @@ int MciCommandInterpreter::play(const QStringList& words)
     std::int64_t from = m_position;
     if (words.size() == 4 && is(words, 2, "from")) {
         const std::optional<qint64> value = wholeNumber(words[3]);
-        if (!value || *value < 0)
+        // A number too large to turn into bytes lies past any wave.
+        if (!value || *value < 0
+            || *value > std::numeric_limits<std::int64_t>::max() / m_format.bytesPerSecond())
             return kMciOutOfRange;
         const std::int64_t frame = m_format.bytesPerFrame();
-        from = m_milliseconds ? *value * m_format.bytesPerSecond() / 1000 : *value;
-        from -= from % frame;
+        if (m_milliseconds) {
+            // The first frame at or after that millisecond.
+            from = (*value * m_format.bytesPerSecond() + 999) / 1000;
+            from += (frame - from % frame) % frame;
+        } else
+            from = *value - *value % frame;
     } else if (words.size() != 2)
         return kMciUnrecognizedCommand;
     stop();

@@ -5,7 +5,9 @@
 #include <algorithm>
 
 // Known samples on a manual clock: advance() records (byte i of a take is knownByte(i)) or plays
-// for that many milliseconds. It can be told to refuse recording (no input device).
+// for that many milliseconds, advanceFrames() for that many frames, so that a take can end
+// between two milliseconds as real ones do. Like a real device it moves in whole frames. It can
+// be told to refuse recording (no input device).
 class FakeWaveAudio : public WaveAudioBackend
 {
 public:
@@ -14,9 +16,11 @@ public:
         return static_cast<char>((index * 37 + 11) & 0xFF);
     }
 
-    void advance(std::int64_t ms)
+    void advance(std::int64_t ms) { advanceFrames(ms * m_format.sampleRate / 1000); }
+
+    void advanceFrames(std::int64_t frames)
     {
-        const std::int64_t bytes = ms * m_format.bytesPerSecond() / 1000;
+        const std::int64_t bytes = frames * m_format.bytesPerFrame();
         if (m_recording) {
             for (std::int64_t i = 0; i < bytes; ++i)
                 m_wave.append(knownByte(m_wave.size()));
