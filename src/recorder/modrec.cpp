@@ -56,20 +56,26 @@ void modrec::SetWaveFormat()
     const auto alignment = static_cast<std::int64_t>(
         roundHalfEven(static_cast<double>(RecordBits) * RecordChannels / 8.0));
     send(QStringLiteral("seek capture to start"), QStringLiteral("Starting recording failed!"));
-    send(QStringLiteral("set capture alignment %1 bitspersample %2 samplespersec %3 channels %4 "
-                        "bytespersec %5")
-             .arg(alignment)
-             .arg(RecordBits)
-             .arg(RecordRate)
-             .arg(RecordChannels)
-             .arg(alignment * RecordRate),
+    m_formatRefused = !send(
+        QStringLiteral("set capture alignment %1 bitspersample %2 samplespersec %3 channels %4 "
+                       "bytespersec %5")
+            .arg(alignment)
+            .arg(RecordBits)
+            .arg(RecordRate)
+            .arg(RecordChannels)
+            .arg(alignment * RecordRate),
         QStringLiteral("Settings for recording not consistent"), true);
 }
 
 void modrec::StartRecording()
 {
-    send(QStringLiteral("record capture"),
-        QStringLiteral("Recording not possible. Please restart Kadentor and try again."));
+    const QString failure =
+        QStringLiteral("Recording not possible. Please restart Kadentor and try again.");
+    // The device keeps the new wave's own format after a refusal, one the user never chose.
+    if (m_formatRefused)
+        m_boxes.msgBox(failure, MsgButtons::OK, MsgIcon::Information, kAppTitle);
+    else
+        send(QStringLiteral("record capture"), failure);
 }
 
 void modrec::StopRecording()
@@ -86,28 +92,33 @@ bool modrec::SaveWave(const QString& FileName)
 void modrec::GetWaveMode()
 {
     QString mode;
-    if (!query(QStringLiteral("status capture mode"), &mode)) {
+    const bool failed = !query(QStringLiteral("status capture mode"), &mode);
+    if (failed) {
         mode.clear();
-        if (!m_queryFailing)
+        if (!m_modeFailing)
             m_boxes.msgBox(QStringLiteral("Failure getting wave status..."));
-        m_queryFailing = true;
-    } else
-        m_queryFailing = false;
+    }
+    m_modeFailing = failed;
     WaveModeText = (QStringLiteral("Recorder - ") + mode).left(255);
 }
 
 void modrec::GetWaveInfo()
 {
-    bool failed = false;
+    // One bit a query, in the order they are sent.
+    std::uint8_t failing = 0;
+    int next = 0;
+    auto ask = [&](const QString& command, QString* reply) {
+        if (!query(command, reply))
+            failing |= std::uint8_t(1u << next);
+        ++next;
+    };
     auto number = [&](const QString& command) {
         QString reply;
-        if (!query(command, &reply))
-            failed = true;
+        ask(command, &reply);
         return Val(reply);
     };
     auto set = [&](const QString& command) {
-        if (!query(command, nullptr))
-            failed = true;
+        ask(command, nullptr);
     };
     set(QStringLiteral("set capture time format ms"));
     const double milliseconds = number(QStringLiteral("status capture length"));
@@ -125,10 +136,11 @@ void modrec::GetWaveInfo()
     text += Str(number(QStringLiteral("status capture samplespersec"))) + QStringLiteral(" Hz ")
         + kCrLf;
     WaveInfoText = text;
-    // A device that keeps failing would otherwise raise a box on every tick of the poll.
-    if (failed && !m_queryFailing)
+    // A query that keeps failing would otherwise raise a box on every tick of the poll: each
+    // query's failure is told once, until that query answers again.
+    if (failing & ~m_infoFailing)
         m_boxes.msgBox(QStringLiteral("Error ocured!"));
-    m_queryFailing = failed;
+    m_infoFailing = failing;
 }
 
 void modrec::CloseWave()

@@ -29,6 +29,7 @@ public:
 
     void OpenNewWave();
     void SetWaveFormat();
+    // After a format the device refused, records nothing and says so.
     void StartRecording();
     void StopRecording();
     // Writes the wave to FileName (blanks allowed) through the atomic writer. False, after its
@@ -49,10 +50,15 @@ public:
 private:
     // Sends `command`; on failure shows `failure` (an information box unless `plain`).
     bool send(const QString& command, const QString& failure, bool plain = false);
-    // A status query of the 200 ms poll: its failure shows one box until a query succeeds again.
+    // A status query of the 200 ms poll; the callers show its failure once until it clears.
     bool query(const QString& command, QString* reply);
 
     MciSender& m_mci;
     MessageBoxService& m_boxes;
-    bool m_queryFailing = false;
+    // The last SetWaveFormat's format command failed.
+    bool m_formatRefused = false;
+    // The queries of GetWaveInfo (one bit each, in order) and of GetWaveMode failing at the
+    // last poll.
+    std::uint8_t m_infoFailing = 0;
+    bool m_modeFailing = false;
 };

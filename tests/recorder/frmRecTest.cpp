@@ -44,8 +44,12 @@ const QStringList kNewWave = { "close all", "open new type waveaudio alias captu
 
 struct Rig
 {
-    Rig()
+    // Values stored in section "Gitara" before the window loads.
+    explicit Rig(std::initializer_list<std::pair<const char*, const char*>> stored = {})
     {
+        for (const auto& [name, value] : stored)
+            fake.platform.settings->SaveRegValue(
+                "Taktovia", "Gitara", name, value, SettingsStore::kCurrentUser, "Software");
         window = &frmRec::load(fake.platform, rec, encoder);
         window->askSavePath = [this](QWidget*) {
             if (paths.empty())
@@ -306,10 +310,7 @@ TEST(frmRec, playFromTheSlidersEndPlaysWhereverTheTakeEndsInItsLastMillisecond)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.frames);
-        Rig rig;
-        rig.fake.platform.settings->SaveRegValue(
-            "Taktovia", "Gitara", "Rate", row.rate, SettingsStore::kCurrentUser, "Software");
-        rig.click(rig.window->cmdReset); // reads the stored format
+        Rig rig({ { "Rate", row.rate } });
         rig.click(rig.window->cmdRecord);
         rig.wave().advanceFrames(row.frames);
         rig.click(rig.window->cmdStop);
@@ -323,5 +324,28 @@ TEST(frmRec, playFromTheSlidersEndPlaysWhereverTheTakeEndsInItsLastMillisecond)
             rig.mci.log.last().toStdString(), "play capture from " + std::to_string(row.maximum));
         EXPECT_TRUE(rig.boxTexts().isEmpty());
         EXPECT_TRUE(rig.wave().playingNow());
+    }
+}
+
+// A stored format the device refuses is told when the window applies it and again at Record,
+// which then records nothing rather than the new wave's own 11025 Hz 8-bit mono.
+TEST(frmRec, aRefusedFormatRecordsNothing)
+{
+    const std::pair<const char*, const char*> stored[] = { { "Rate", "abc" }, { "Channels", "3" },
+        { "Resolution", "24" } };
+    for (const auto& [name, value] : stored) {
+        SCOPED_TRACE(name);
+        Rig rig({ { name, value } });
+        rig.mci.log.clear();
+        rig.click(rig.window->cmdRecord);
+        rig.wave().advance(500);
+        EXPECT_FALSE(rig.mci.log.contains("record capture"));
+        EXPECT_FALSE(rig.wave().recordingNow());
+        EXPECT_EQ(rig.wave().recordedBytes(), 0);
+        EXPECT_EQ(rig.boxTexts(),
+            QStringList(
+                { "Settings for recording not consistent", "Settings for recording not consistent",
+                    "Recording not possible. Please restart Kadentor and try again." }));
+        EXPECT_EQ(rig.window->lblrec, "REC");
     }
 }

@@ -7,6 +7,8 @@
 #include "platform/mci/ScriptedMci.h"
 #include "platform/settings/SettingsStore.h"
 
+#include <set>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -92,35 +94,65 @@ TEST(modrec, theInfoTextWritesLengthAndFormatInTheNumberForm)
     }
 }
 
-TEST(modrec, aFailingStatusQueryShowsOneBoxUntilTheDeviceAnswersAgain)
+// Five polls with some queries failing: each failing query is told once, whatever the others
+// answer, and again only after it has answered in between.
+TEST(modrec, aFailingStatusQueryShowsOneBoxUntilItAnswersAgain)
 {
+    const QString info = QStringLiteral("Error ocured!");
+    const QString mode = QStringLiteral("Failure getting wave status...");
+
+    struct Row
+    {
+        std::set<QString> failing;
+        QStringList boxes;
+    };
+
+    const Row rows[] = {
+        { { "status capture length", "status capture mode" }, { info, mode } },
+        { { "status capture channels" }, { info } },
+        { { "set capture time format bytes", "status capture samplespersec" }, { info } },
+        { { "status capture mode" }, { mode } },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.boxes.join(u',').toStdString());
+        Rig rig;
+        rig.record(44100, 1, 16, 100);
+        rig.mci.failing = row.failing;
+        for (int tick = 0; tick < 5; ++tick) {
+            rig.rec.GetWaveInfo();
+            rig.rec.GetWaveMode();
+        }
+        EXPECT_EQ(rig.boxTexts(), row.boxes);
+        EXPECT_EQ(rig.rec.WaveModeText,
+            row.failing.contains("status capture mode") ? "Recorder - " : "Recorder - stopped");
+    }
+
     Rig rig;
     rig.record(44100, 1, 16, 100);
-    rig.mci.failing = { "status capture length", "status capture mode" };
-    for (int tick = 0; tick < 5; ++tick) {
-        rig.rec.GetWaveInfo();
-        rig.rec.GetWaveMode();
-    }
-    EXPECT_EQ(rig.boxTexts(), QStringList { "Error ocured!" });
-    EXPECT_EQ(rig.rec.WaveModeText, "Recorder - ");
-    rig.mci.failing.clear();
-    rig.rec.GetWaveInfo();
     rig.mci.failing = { "status capture length" };
     rig.rec.GetWaveInfo();
-    EXPECT_EQ(rig.boxTexts(), QStringList({ "Error ocured!", "Error ocured!" }));
+    rig.mci.failing = { "status capture channels" }; // another query fails as the first clears
+    rig.rec.GetWaveInfo();
+    rig.mci.failing.clear();
+    rig.rec.GetWaveInfo();
+    rig.mci.failing = { "status capture channels" };
+    rig.rec.GetWaveInfo();
+    EXPECT_EQ(rig.boxTexts(), QStringList(3, info));
 }
 
 TEST(modrec, failuresShowTheirBoxesAndTheProcedureGoesOn)
 {
     Rig rig;
+    rig.record(48000, 3, 24, 0); // a refused format records nothing
     rig.wave().refuseRecording = true;
-    rig.record(48000, 3, 24, 0); // refused format, then no input device
+    rig.record(48000, 2, 16, 0); // no input device
     rig.mci.failing = { "status capture position", "play capture from 0" };
     EXPECT_EQ(rig.rec.GetWavePosition(), 0);
     rig.rec.PlayWaveFrom(0);
     EXPECT_FALSE(rig.rec.SaveWave(""));
     EXPECT_EQ(rig.boxTexts(),
         QStringList({ "Settings for recording not consistent",
+            "Recording not possible. Please restart Kadentor and try again.",
             "Recording not possible. Please restart Kadentor and try again.",
             "Finding position failed!", "Error in position",
             "Playing from indicated position failed!", "Error with playing from the position.",
