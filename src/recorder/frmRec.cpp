@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/basic/MessageBoxService.h"
 #include "platform/settings/SettingsStore.h"
+#include "platform/shell/ShellHelpers.h"
 #include "recorder/WindowPlacement.h"
 #include "recorder/frmSettings.h"
 #include "recorder/modrec.h"
@@ -251,14 +252,30 @@ void frmRec::cmdPlay_Click()
     setButtons(-1, 1, 0, -1);
 }
 
+QString frmRec::askWavePath()
+{
+    for (;;) {
+        QString path = askSavePath ? askSavePath(this) : QString();
+        // The encoder makes its output name by cutting the last four characters.
+        const QString extension = QStringLiteral(".wav");
+        if (path.isEmpty() || path.endsWith(extension, Qt::CaseInsensitive))
+            return path;
+        path += extension;
+        // The dialog asked about the name it was given, not about this one: a No goes back to it.
+        if (!CheckFileExists(path)
+            || m_platform.boxes->msgBox(QFileInfo(path).fileName()
+                       + QStringLiteral(" already exists.\nDo you want to replace it?"),
+                   MsgButtons::YesNo, MsgIcon::Exclamation, QStringLiteral("Save As"))
+                == MsgResult::Yes)
+            return path;
+    }
+}
+
 bool frmRec::cmdSave_Click()
 {
-    QString path = askSavePath ? askSavePath(this) : QString();
+    const QString path = askWavePath();
     if (path.isEmpty())
         return false;
-    // The encoder makes its output name by cutting the last four characters.
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".wav");
     if (!m_rec.SaveWave(path))
         return false;
     lblrec.clear();

@@ -349,3 +349,48 @@ TEST(frmRec, aRefusedFormatRecordsNothing)
         EXPECT_EQ(rig.window->lblrec, "REC");
     }
 }
+
+// A name that does not end in ".wav" (any case) gets it, also after a dot of its own; when the
+// name with ".wav" is a file already, the user is asked first, and No goes back to the dialog.
+TEST(frmRec, aNameGetsWavUnlessItEndsSoAndAReplacedFileIsAskedFor)
+{
+    Rig rig;
+    const QString folder = rig.fake.dir.path();
+    const auto take = [&](std::int64_t ms) {
+        rig.click(rig.window->cmdReset);
+        rig.click(rig.window->cmdRecord);
+        rig.wave().advance(ms);
+        rig.click(rig.window->cmdStop);
+    };
+    const QString replace = "song v1.2.wav already exists.\nDo you want to replace it?";
+
+    take(200);
+    rig.answerSave(folder + "/song v1.2");
+    rig.click(rig.window->cmdSave);
+    EXPECT_EQ(rig.window->SavedFileName, folder + "/song v1.2.wav");
+    EXPECT_EQ(rig.window->SavedFileTitle, "song v1.2.wav");
+    EXPECT_EQ(fileBytes(folder + "/song v1.2.wav").size(), 44 + 200 * 88200 / 1000);
+    EXPECT_TRUE(rig.boxTexts().isEmpty());
+
+    // No: back to the dialog, which is given another name; the first file stays as it was.
+    take(300);
+    rig.answerSave(folder + "/song v1.2");
+    rig.answerSave(folder + "/song v1.3");
+    rig.fake.boxes().answerNext(MsgResult::No);
+    rig.click(rig.window->cmdSave);
+    EXPECT_EQ(rig.boxTexts(), QStringList { replace });
+    EXPECT_EQ(rig.window->SavedFileName, folder + "/song v1.3.wav");
+    EXPECT_EQ(fileBytes(folder + "/song v1.2.wav").size(), 44 + 200 * 88200 / 1000);
+    EXPECT_EQ(fileBytes(folder + "/song v1.3.wav").size(), 44 + 300 * 88200 / 1000);
+
+    // Yes replaces it; a name ending in ".WAV" is taken as it is, without a question.
+    rig.answerSave(folder + "/song v1.2");
+    rig.fake.boxes().answerNext(MsgResult::Yes);
+    rig.click(rig.window->cmdSave);
+    EXPECT_EQ(rig.boxTexts(), QStringList(2, replace));
+    EXPECT_EQ(fileBytes(folder + "/song v1.2.wav").size(), 44 + 300 * 88200 / 1000);
+    rig.answerSave(folder + "/TAKE.WAV");
+    rig.click(rig.window->cmdSave);
+    EXPECT_EQ(rig.window->SavedFileName, folder + "/TAKE.WAV");
+    EXPECT_EQ(rig.boxTexts().size(), 2);
+}
