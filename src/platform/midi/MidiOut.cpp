@@ -96,30 +96,22 @@ MidiResult MidiOut::send(MidiHandle handle, std::uint32_t message, std::optional
         return MidiResult::InvalidParam;
     const MidiResult result = m_ports[found->second.port]->send(message, at, handle);
     if (result == MidiResult::NoError)
-        track(found->second, message, at.has_value());
+        track(found->second, message);
     return result;
 }
 
-void MidiOut::track(Open& open, std::uint32_t message, bool placed)
+void MidiOut::track(Open& open, std::uint32_t message)
 {
+    // A note off or a pedal release may still wait in the port when the handle closes, and the
+    // close's purge drops it: a note once started and a pedal once pressed stay marked.
     const int kind = message & 0xF0;
     const int channel = message & 0x0F;
     const int data1 = (message >> 8) & 0x7F;
     const int data2 = (message >> 16) & 0x7F;
-    const bool noteOn = kind == 0x90 && data2 > 0;
-    const bool noteOff = kind == 0x80 || (kind == 0x90 && data2 == 0);
-    // A placed note off may be dropped by close() before it sounds, and a placed note on may
-    // already sound: a placed note stays marked until the handle closes.
-    if (noteOn)
+    if (kind == 0x90 && data2 > 0)
         open.notes[channel].set(data1);
-    else if (noteOff && !placed)
-        open.notes[channel].reset(data1);
-    else if (kind == 0xB0 && data1 == 64) {
-        if (data2 >= 64 || placed)
-            open.sustain.set(channel);
-        else
-            open.sustain.reset(channel);
-    }
+    else if (kind == 0xB0 && data1 == 64 && data2 >= 64)
+        open.sustain.set(channel);
 }
 
 MidiResult MidiOut::close(MidiHandle handle)

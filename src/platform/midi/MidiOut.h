@@ -52,7 +52,8 @@ public:
     virtual MidiResult send(
         std::uint32_t message, std::optional<std::int64_t> at, MidiHandle handle) = 0;
 
-    // Drops the placed messages of `handle` that have not sounded yet.
+    // Drops every message of `handle` that has not reached the sound yet: those placed for a
+    // later sample, and any sent now that the device has not taken in.
     virtual void purge(MidiHandle handle) = 0;
 };
 
@@ -61,9 +62,11 @@ public:
 //
 // Any number of handles may be open on a device. A call on handle 0, on a closed handle or
 // with a malformed message does nothing and returns an error; nothing here throws or crashes.
-// Closing a handle silences every note it still holds: its placed messages are dropped, then
-// each note it started (now or placed) gets its note off and each channel whose sustain pedal
-// it pressed gets the pedal released.
+// Closing a handle silences every note it may still hold: the port drops what the handle sent
+// that it has not delivered yet (placed messages, and on the built-in synthesizer also those
+// sent now that its next block has not taken in), then each note the handle ever started gets a
+// note off and each channel whose sustain pedal it pressed gets the pedal released. Notes whose
+// note off was sent count too: that note off may be among what the port dropped.
 //
 // Thread: UI only.
 class MidiOut
@@ -98,13 +101,13 @@ private:
     struct Open
     {
         int port = 0;
-        // Notes this handle may still hold: started and not stopped, or placed for later.
+        // Notes this handle started and channels whose pedal it pressed, now or placed.
         std::array<std::bitset<128>, 16> notes;
         std::bitset<16> sustain;
     };
 
     MidiResult send(MidiHandle handle, std::uint32_t message, std::optional<std::int64_t> at);
-    void track(Open& open, std::uint32_t message, bool placed);
+    static void track(Open& open, std::uint32_t message);
     int portOf(int device) const;
 
     std::vector<std::unique_ptr<MidiPort>> m_ports;

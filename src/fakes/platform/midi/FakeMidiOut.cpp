@@ -28,12 +28,20 @@ public:
     MidiResult send(
         std::uint32_t message, std::optional<std::int64_t> at, MidiHandle handle) override
     {
+        m_state->undelivered.push_back(m_state->log.size());
         m_state->log.push_back({ FakeMidiEvent::Kind::Send, m_device, message, at, handle });
         return MidiResult::NoError;
     }
 
     void purge(MidiHandle handle) override
     {
+        std::erase_if(m_state->undelivered, [this, handle](std::size_t index) {
+            FakeMidiEvent& event = m_state->log[index];
+            if (event.device != m_device || event.handle != handle)
+                return false;
+            event.dropped = true;
+            return true;
+        });
         m_state->log.push_back({ FakeMidiEvent::Kind::Purge, m_device, 0, std::nullopt, handle });
     }
 
@@ -66,12 +74,26 @@ void FakeMidiOut::failOpen(int device, MidiResult result)
     m_state->failures[device] = result;
 }
 
+void FakeMidiOut::deliver(std::int64_t before)
+{
+    std::erase_if(m_state->undelivered, [this, before](std::size_t index) {
+        const std::optional<std::int64_t>& at = m_state->log[index].at;
+        return !at || *at < before;
+    });
+}
+
 std::vector<std::uint32_t> FakeMidiOut::messages() const
 {
     std::vector<std::uint32_t> sent;
     for (const FakeMidiEvent& event : m_state->log) {
-        if (event.kind == FakeMidiEvent::Kind::Send)
+        if (event.kind == FakeMidiEvent::Kind::Send && !event.dropped)
             sent.push_back(event.message);
     }
     return sent;
+}
+
+void FakeMidiOut::clearLog()
+{
+    m_state->log.clear();
+    m_state->undelivered.clear();
 }

@@ -2,6 +2,7 @@
 
 #include "platform/midi/MidiOut.h"
 
+#include <climits>
 #include <map>
 #include <memory>
 #include <vector>
@@ -15,16 +16,25 @@ struct FakeMidiEvent
     std::uint32_t message = 0;
     std::optional<std::int64_t> at; // Send only: the sample it was placed on
     MidiHandle handle = 0; // Send and Purge
+    bool dropped = false; // Send only: a purge came before the device took it in
 
     bool operator==(const FakeMidiEvent&) const = default;
 };
 
 // MIDI output devices for tests: a scripted device list, scripted open failures, and every
 // call that reaches a device recorded. The service logic is the real one.
+//
+// The devices keep the built-in synthesizer's purge rule: a purge drops every message of its
+// handle sent and not yet delivered, placed for later or sent now. Only deliver() delivers, as
+// the synthesizer takes in what was sent only at its next block.
 class FakeMidiOut : public MidiOut
 {
 public:
     explicit FakeMidiOut(const QStringList& names = { kBuiltInSynthName });
+
+    // The devices take in every message sent now and each placed before sample `before`: a purge
+    // no longer drops them.
+    void deliver(std::int64_t before = INT64_MAX);
 
     // Opening `device` (0 and up; the mapper is device 0) fails with `result` from now on;
     // NoError lets it open again.
@@ -32,15 +42,17 @@ public:
 
     const std::vector<FakeMidiEvent>& log() const { return m_state->log; }
 
-    // The messages sent to the devices, in order.
+    // The messages sent to the devices, in order, less those a purge dropped.
     std::vector<std::uint32_t> messages() const;
 
-    void clearLog() { m_state->log.clear(); }
+    void clearLog();
 
 private:
     struct State
     {
         std::vector<FakeMidiEvent> log;
+        // The sends of the log not delivered yet, by their place in it.
+        std::vector<std::size_t> undelivered;
         std::map<int, MidiResult> failures;
     };
     class Port;

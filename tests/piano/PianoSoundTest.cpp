@@ -1,0 +1,106 @@
+// The piano heard: its window and its core on the real built-in synthesizer and the real engine,
+// rendered offline in the blocks the sound device asks for.
+#include "app/FlamMenus.h"
+#include "app/FlamPopupMenus.h"
+#include "piano/frmMidiPiano.h"
+#include "platform/FakePlatform.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/OfflineAudioDevice.h"
+#include "platform/audio/SdlAudioDevice.h"
+#include "platform/midi/BuiltInSynthPort.h"
+
+#include <cmath>
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kBlock = SdlAudioDevice::kRequestedBlockFrames;
+constexpr std::int64_t kSecond = AudioEngine::kSampleRate;
+
+struct SoundRig
+{
+    SoundRig()
+    {
+        fake.platform.audio =
+            std::make_unique<AudioEngine>(std::make_unique<OfflineAudioDevice>(kBlock));
+        fake.platform.midiOut = makeMidiOut(*fake.platform.audio, fonts);
+    }
+
+    AudioEngine& engine() { return *fake.platform.audio; }
+
+    // Whole blocks, so that every key event falls between two of them.
+    void renderBlocks(std::int64_t frames)
+    {
+        fake.audioDevice().renderFrames((frames + kBlock - 1) / kBlock * kBlock);
+    }
+
+    const std::vector<float>& out() { return fake.audioDevice().captured(); }
+
+    float peak(std::int64_t from, std::int64_t to)
+    {
+        float largest = 0.0f;
+        for (std::int64_t i = 2 * from; i < 2 * to; ++i)
+            largest = std::max(largest, std::fabs(out().at(std::size_t(i))));
+        return largest;
+    }
+
+    SoundFontSource fonts = sharedSoundFont();
+    FakePlatform fake;
+    FlamMenus menus;
+    FlamPopupMenus popups { menus };
+};
+
+// The first frame at which two renderings differ (-1: none).
+std::int64_t firstDifference(const std::vector<float>& a, const std::vector<float>& b)
+{
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+        if (a[i] != b[i])
+            return std::int64_t(i / 2);
+    }
+    return -1;
+}
+
+TEST(PianoSoundTest, EscapeWithAKeyOrAPadHeldReleasesItAtTheNextBlockAndFallsSilent)
+{
+    struct Case
+    {
+        const char* what;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    };
+
+    // A piano string rings on as long as it is held. The General MIDI cymbals ring out the same
+    // whether released or not; the tom on keypad 7 answers its release at once.
+    const Case cases[] = { { "key Z", Qt::Key_Z, {} }, { "pad 7", Qt::Key_7, Qt::KeypadModifier } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<float> played[2];
+        std::int64_t closedAt = 0;
+        for (const bool close : { false, true }) {
+            SoundRig rig;
+            frmMidiPiano piano(rig.fake.platform, rig.popups, {});
+            piano.show();
+            QTest::keyPress(&piano, c.key, c.modifiers);
+            rig.renderBlocks(kSecond / 2);
+            closedAt = rig.engine().now();
+            if (close)
+                QTest::keyPress(&piano, Qt::Key_Escape);
+            rig.renderBlocks(4 * kSecond);
+            if (close) {
+                ASSERT_TRUE(piano.unloaded());
+                EXPECT_LT(rig.peak(closedAt + 3 * kSecond, closedAt + 4 * kSecond), 1e-4f)
+                    << "silent 3 s after the close";
+            }
+            played[close] = rig.out();
+        }
+        // Held and closed sound the same up to the close; the release shows from the next block.
+        const std::int64_t released = firstDifference(played[0], played[1]);
+        EXPECT_GE(released, closedAt);
+        EXPECT_LT(released, closedAt + kBlock);
+    }
+}
+
+} // namespace
