@@ -170,12 +170,17 @@ void PianoCore::Uredjaj(int k)
             MsgButtons::OK, MsgIcon::Information, QStringLiteral("Error initializing MIDI"));
         return;
     }
+    // The built-in synthesizer (the mapper and device 0) starts every opening on program 0, so
+    // its instrument label starts there too even when the device label stays the same.
+    const bool builtIn = m_device == kMidiMapper || m_device == 0;
     const QString name = m_menus.caption(u"device", k);
-    if (name == m_label9)
+    if (name == m_label9 && !builtIn)
         return;
-    m_label9 = name;
-    if (m_view.setLabel9)
-        m_view.setLabel9(name);
+    if (name != m_label9) {
+        m_label9 = name;
+        if (m_view.setLabel9)
+            m_view.setLabel9(name);
+    }
     if (m_view.setLblInst)
         m_view.setLblInst(kFirstInstrument);
 }

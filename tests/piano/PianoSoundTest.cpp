@@ -11,6 +11,8 @@
 
 #include <cmath>
 
+#include <QFile>
+#include <QLabel>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -47,6 +49,17 @@ struct SoundRig
         return largest;
     }
 
+    // The next half second, from a key pressed now.
+    std::vector<float> keyHeard(frmMidiPiano& piano, Qt::Key key)
+    {
+        const std::int64_t from = engine().now();
+        QTest::keyPress(&piano, key);
+        renderBlocks(kSecond / 2);
+        QTest::keyRelease(&piano, key);
+        return std::vector<float>(
+            out().begin() + 2 * from, out().begin() + 2 * (from + kSecond / 2));
+    }
+
     SoundFontSource fonts = sharedSoundFont();
     FakePlatform fake;
     FlamMenus menus;
@@ -61,6 +74,14 @@ std::int64_t firstDifference(const std::vector<float>& a, const std::vector<floa
             return std::int64_t(i / 2);
     }
     return -1;
+}
+
+float largestDifference(const std::vector<float>& a, const std::vector<float>& b)
+{
+    float largest = a.size() == b.size() ? 0.0f : 1.0f;
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+        largest = std::max(largest, std::fabs(a[i] - b[i]));
+    return largest;
 }
 
 TEST(PianoSoundTest, EscapeWithAKeyOrAPadHeldReleasesItAtTheNextBlockAndFallsSilent)
@@ -101,6 +122,42 @@ TEST(PianoSoundTest, EscapeWithAKeyOrAPadHeldReleasesItAtTheNextBlockAndFallsSil
         EXPECT_GE(released, closedAt);
         EXPECT_LT(released, closedAt + kBlock);
     }
+}
+
+TEST(PianoSoundTest, TheBuiltInSynthReopenedAfterAnInstrumentShowsAndSoundsTheGrandPiano)
+{
+    std::vector<float> grand;
+    {
+        SoundRig rig;
+        frmMidiPiano piano(rig.fake.platform, rig.popups, {});
+        grand = rig.keyHeard(piano, Qt::Key_Z);
+    }
+
+    SoundRig rig;
+    QFile::copy(QStringLiteral(KADENTOR_SOURCE_DIR "/resources/piano/Inslst.dat"),
+        rig.fake.platform.programFolder + QStringLiteral("/Inslst.dat"));
+    frmMidiPiano piano(rig.fake.platform, rig.popups, {});
+    rig.menus.setTargets({ .mainWindow = {},
+        .piano = [&piano]() -> PianoCommands* {
+            return &piano;
+        },
+        .showAbout = {} });
+    QLabel* lblInst = nullptr;
+    for (QLabel* label : piano.findChildren<QLabel*>()) {
+        if (label->text() == QStringLiteral("Acoustic Grand Piano"))
+            lblInst = label;
+    }
+    ASSERT_NE(lblInst, nullptr);
+    rig.menus.entry(u"mnuPiano2", 40)->action()->trigger();
+    EXPECT_EQ(lblInst->text(), QStringLiteral("Violin"));
+    EXPECT_GT(largestDifference(rig.keyHeard(piano, Qt::Key_Z), grand), 0.01f);
+    rig.renderBlocks(3 * kSecond);
+
+    // The same entry again: the device label stays, the synth starts over on the grand piano
+    // (the violin's last whisper, far below hearing, still rings out beside it).
+    rig.menus.entry(u"device", 0)->action()->trigger();
+    EXPECT_EQ(lblInst->text(), QStringLiteral("Acoustic Grand Piano"));
+    EXPECT_LT(largestDifference(rig.keyHeard(piano, Qt::Key_Z), grand), 1e-4f);
 }
 
 } // namespace

@@ -116,6 +116,44 @@ TEST(BuiltInSynthTest, ANoteSoundsFromItsPlacedSampleAndCloseSilencesIt)
     EXPECT_LT(rig.rmsLateAfterNow(), 1e-4) << "the note was released at the close";
 }
 
+TEST(BuiltInSynthTest, EveryOpeningStartsInThePowerOnStateWhileTheOneBeforeRingsOut)
+{
+    constexpr std::int64_t kSecond = AudioEngine::kSampleRate;
+    // Middle C at velocity 100, sent on `handle` at the next block: the half second after it.
+    const auto middleC = [](SynthRig& rig, MidiHandle handle) {
+        const std::int64_t from = rig.engine->now();
+        EXPECT_EQ(rig.midi->shortMsg(handle, midiMessage(0x90, 60, 100)), MidiResult::NoError);
+        rig.device->renderFrames(kSecond / 2);
+        const auto& out = rig.device->captured();
+        return std::vector<float>(out.begin() + 2 * from, out.begin() + 2 * (from + kSecond / 2));
+    };
+    SynthRig fresh;
+    MidiHandle first = 0;
+    ASSERT_EQ(fresh.midi->open(first, kMidiMapper), MidiResult::NoError);
+    const std::vector<float> powerOn = middleC(fresh, first);
+
+    SynthRig rig;
+    MidiHandle handle = 0;
+    ASSERT_EQ(rig.midi->open(handle, 0), MidiResult::NoError);
+    // A violin, quiet, panned, bent, with vibrato, held by the pedal, all reverb and chorus.
+    for (const std::uint32_t message : { midiMessage(0xC0, 40), midiMessage(0xB0, 7, 20),
+             midiMessage(0xB0, 10, 0), midiMessage(0xB0, 11, 60), midiMessage(0xE0, 0, 0),
+             midiMessage(0xB0, 1, 127), midiMessage(0xB0, 64, 127), midiMessage(0xB0, 91, 127),
+             midiMessage(0xB0, 93, 127), midiMessage(0x90, 67, 127) })
+        ASSERT_EQ(rig.midi->shortMsg(handle, message), MidiResult::NoError);
+    rig.device->renderFrames(kSecond / 2);
+    // Another device entry chosen: closed, and at once opened again.
+    const std::int64_t reopened = rig.engine->now();
+    ASSERT_EQ(rig.midi->close(handle), MidiResult::NoError);
+    ASSERT_EQ(rig.midi->open(handle, kMidiMapper), MidiResult::NoError);
+    rig.device->renderFrames(3 * kSecond);
+    // Past the fade a removed synth would get, the violin's release still rings.
+    EXPECT_GT(rig.peak(reopened + 441, reopened + 882), 0.3f * rig.peak(reopened - 441, reopened))
+        << "the violin's release rings out";
+
+    EXPECT_EQ(middleC(rig, handle), powerOn);
+}
+
 TEST(BuiltInSynthTest, WhileTheSoundFontLoadsTheDeviceOpensAtOnceAndNoNoteSticks)
 {
     SynthRig rig;

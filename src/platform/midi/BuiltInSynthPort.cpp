@@ -36,12 +36,20 @@ BuiltInSynthPort::BuiltInSynthPort(
 
 BuiltInSynthPort::~BuiltInSynthPort()
 {
-    if (m_synth)
-        m_engine.removeSource(m_synth.get());
+    for (const auto* synth : { &m_synth, &m_previous }) {
+        if (*synth)
+            m_engine.removeSource(synth->get());
+    }
 }
 
 MidiResult BuiltInSynthPort::open()
 {
+    if (m_played) {
+        if (m_previous)
+            m_engine.removeSource(m_previous.get());
+        m_previous = std::move(m_synth);
+        m_played = false;
+    }
     if (!m_synth && m_loaded && !m_loaded())
         return MidiResult::NoError;
     return makeSynth();
@@ -68,8 +76,10 @@ MidiResult BuiltInSynthPort::send(
         if (!m_loaded() || makeSynth() != MidiResult::NoError)
             return MidiResult::Error;
     }
-    return m_synth->post(message, at.value_or(BuiltInSynth::kNow), handle) ? MidiResult::NoError
-                                                                           : MidiResult::NoMemory;
+    if (!m_synth->post(message, at.value_or(BuiltInSynth::kNow), handle))
+        return MidiResult::NoMemory;
+    m_played = true;
+    return MidiResult::NoError;
 }
 
 void BuiltInSynthPort::purge(MidiHandle handle)

@@ -29,9 +29,12 @@ struct SoundFontLoad
 
 SoundFontLoad loadSoundFontInBackground();
 
-// MIDI output device 0: the built-in synthesizer, made and mixed into the engine when it is
-// first opened and kept from then on (so that release tails ring out after a close). Opening
-// fails with Error when no SoundFont loads.
+// MIDI output device 0: the built-in synthesizer, mixed into the engine. Like a system's own
+// synthesizer, every opening starts in its power-on state (every channel on program 0, the
+// controllers at their defaults): it plays on a synth made for it, while the synth of the opening
+// before stays in the mix, so that its release tails ring out, until the opening after. An
+// opening that no message followed keeps its synth for the next. Opening fails with Error when
+// no SoundFont loads.
 //
 // Given `loaded`, an opening while the SoundFont still loads never waits for it: the device opens
 // at once, messages sent before the load has ended are dropped with Error (so no note can stick),
@@ -59,6 +62,10 @@ private:
     SoundFontSource m_fonts;
     SoundFontLoaded m_loaded;
     std::unique_ptr<BuiltInSynth> m_synth;
+    // A message has reached m_synth: it may have left its power-on state.
+    bool m_played = false;
+    // The synth of the opening before, ringing out.
+    std::unique_ptr<BuiltInSynth> m_previous;
 };
 
 // The program's MIDI output devices: the built-in synthesizer, then the ALSA sequencer ports.
