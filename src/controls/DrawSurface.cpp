@@ -40,6 +40,9 @@ int DrawSurface::buttonMask(Qt::MouseButtons buttons)
         if (buttons.testFlag(b))
             mask |= buttonCode(b);
     }
+    // A side button held too must not read as the left button alone.
+    if (buttons & ~(Qt::LeftButton | Qt::RightButton | Qt::MiddleButton))
+        mask |= kOtherButtons;
     return mask;
 }
 

@@ -7,7 +7,8 @@
 // A widget showing a persistent Canvas, with the mouse and focus as the controls see them:
 //
 // - Button on mouseDown and mouseUp is the button that went down or up: 1 left, 2 right,
-//   4 middle (0 for any other). On mouseMove it is the mask of the buttons held.
+//   4 middle (0 for any other). On mouseMove it is the mask of the buttons held, with
+//   kOtherButtons for any other (a side button), so that "the left button alone" is exactly 1.
 // - Shift is the mask of the held modifier keys: 1 Shift, 2 Ctrl, 4 Alt.
 // - X and Y are pixels from the top-left corner, fractions kept.
 // - A double click arrives as mouseDown, mouseUp, dblClick, mouseUp: the second press is not
@@ -31,6 +32,8 @@ public:
     explicit DrawSurface(QWidget* parent = nullptr);
 
     void refresh();
+
+    static constexpr int kOtherButtons = 8;
 
     static int buttonCode(Qt::MouseButton button);
     static int buttonMask(Qt::MouseButtons buttons);

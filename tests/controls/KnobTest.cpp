@@ -120,19 +120,32 @@ TEST(Knob, MovesThatTurnNothingStillReportAndOtherButtonsDoNothing)
     EXPECT_EQ(t.changes, reported + 1) << "a left release reports";
     EXPECT_EQ(t.knob.pointerAngle(), before) << "without turning";
 
+    // Only the left button alone turns the knob.
     const QImage drawn = t.knob.face();
-    for (const bool both : { false, true }) {
-        SCOPED_TRACE(both ? "left and right" : "right");
-        if (both)
+
+    struct Held
+    {
+        const char* what;
+        bool left;
+        Qt::MouseButton other;
+    };
+
+    for (const Held& held : { Held { "right", false, Qt::RightButton },
+             Held { "left and right", true, Qt::RightButton },
+             Held { "left and a side button", true, Qt::BackButton },
+             Held { "left and the other side button", true, Qt::ForwardButton } }) {
+        SCOPED_TRACE(held.what);
+        const int changesBefore = t.changes;
+        if (held.left)
             t.press(Qt::LeftButton, { 6, 6 });
-        t.press(Qt::RightButton, { 6, 6 });
+        t.press(held.other, { 6, 6 });
         for (int x = 5; x > 0; --x)
             t.move({ x, 5 });
-        EXPECT_EQ(t.changes, reported + 1);
+        EXPECT_EQ(t.changes, changesBefore);
         EXPECT_EQ(t.knob.pointerAngle(), before);
         EXPECT_EQ(t.knob.face(), drawn);
-        QTest::mouseRelease(t.face, Qt::RightButton, {}, { 1, 5 });
-        if (both)
+        QTest::mouseRelease(t.face, held.other, {}, { 1, 5 });
+        if (held.left)
             QTest::mouseRelease(t.face, Qt::LeftButton, {}, { 1, 5 });
     }
 }
