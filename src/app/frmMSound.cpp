@@ -7,6 +7,7 @@
 #include "platform/basic/MessageBoxService.h"
 #include "platform/settings/SettingsStore.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -63,6 +64,22 @@ std::optional<int> clipNamed(const QString& name)
     return std::nullopt;
 }
 
+// The caption's leading blank is the bold letter's place, so that the row reads as one word
+// ("First Beat:"): the letter, a child of the caption, ends where the blank ends. A bold letter
+// is wider than a blank, so the caption's text is indented by the difference.
+void placeOverLeadingBlank(QLabel& letter, QLabel& caption)
+{
+    const int letterWidth = letter.fontMetrics().horizontalAdvance(letter.text());
+    const int blankWidth = caption.fontMetrics().horizontalAdvance(u' ');
+    const int indent = std::max(0, letterWidth - blankWidth);
+    caption.setIndent(indent);
+    caption.setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    caption.setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    caption.setFixedHeight(caption.sizeHint().height());
+    letter.setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    letter.setGeometry(indent + blankWidth - letterWidth, 0, letterWidth, caption.height());
+}
+
 } // namespace
 
 frmMSound::frmMSound(Platform& platform, ClickSounds& sounds)
@@ -90,13 +107,12 @@ void frmMSound::buildControls()
     grid->setHorizontalSpacing(0);
     for (std::size_t row = 0; row < kLetters.size(); ++row) {
         const Letter& letter = kLetters[row];
-        auto* bold = new QLabel(QString::fromLatin1(letter.letter), frame);
-        QFont font = bold->font();
+        auto* caption = new QLabel(QString::fromLatin1(letter.rest), frame);
+        auto* bold = new QLabel(QString::fromLatin1(letter.letter), caption);
+        QFont font = caption->font();
         font.setBold(true);
         bold->setFont(font);
-        // The caption's leading blank is the bold letter's place: the letter stands there, right
-        // against the rest, so the row reads as one word ("First Beat:").
-        auto* caption = new QLabel(QString::fromLatin1(letter.rest).mid(1), frame);
+        placeOverLeadingBlank(*bold, *caption);
         auto* box = new QComboBox(frame);
         box->setObjectName(QStringLiteral("Combo%1").arg(row + 1));
         box->setEditable(true);
@@ -104,13 +120,12 @@ void frmMSound::buildControls()
         // Only an exact name counts: completion would turn "kick" into a clip the user did not
         // type.
         box->setCompleter(nullptr);
-        grid->addWidget(bold, static_cast<int>(row), 0);
-        grid->addWidget(caption, static_cast<int>(row), 1);
-        grid->addItem(new QSpacerItem(8, 0), static_cast<int>(row), 2);
-        grid->addWidget(box, static_cast<int>(row), 3);
+        grid->addWidget(caption, static_cast<int>(row), 0, Qt::AlignVCenter);
+        grid->addItem(new QSpacerItem(8, 0), static_cast<int>(row), 1);
+        grid->addWidget(box, static_cast<int>(row), 2);
         Combo[row] = box;
     }
-    grid->setColumnStretch(3, 1);
+    grid->setColumnStretch(2, 1);
 
     Command1 = dialogButton(*this, "Command1", QStringLiteral("&Save"));
     Command2 = dialogButton(*this, "Command2", QStringLiteral("Cancel"));

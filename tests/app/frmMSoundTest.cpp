@@ -9,6 +9,8 @@
 #include "platform/settings/SettingsStore.h"
 
 #include <QComboBox>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -181,5 +183,65 @@ TEST(frmMSound, SaveWhileABeatPlaysSoundsTheNewClipFromTheNextStepPlacedOnTheSam
             wanted.push_back({ k % 3 == 0 ? kUp : down, due });
         }
         EXPECT_EQ(rig.takeStarts(), wanted);
+    }
+}
+
+namespace {
+
+// The columns, in the dialog's coordinates, where a label's own text leaves ink (its child
+// widgets left out).
+std::vector<int> inkColumns(const QLabel& label, const QWidget& dialog)
+{
+    QImage image(label.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const_cast<QLabel&>(label).render(&image, {}, {}, QWidget::RenderFlags());
+    const int offset = label.mapTo(&dialog, QPoint(0, 0)).x();
+    std::vector<int> columns;
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (qGray(image.pixel(x, y)) < 160) {
+                columns.push_back(offset + x);
+                break;
+            }
+        }
+    }
+    return columns;
+}
+
+} // namespace
+
+// Each caption reads as one word with its bold letter: the letter stands where the caption's
+// leading blank is, so the gap between it and the rest is narrower than the blank between the
+// caption's two words, and the two never overlap.
+TEST(frmMSound, EachBoldLetterStandsInItsCaptionsLeadingBlank)
+{
+    SoundsRig rig;
+    const QList<QLabel*> labels = rig.dialog->findChildren<QLabel*>();
+    const auto labelWith = [&labels](const QString& text) -> QLabel* {
+        for (QLabel* label : labels) {
+            if (label->text() == text)
+                return label;
+        }
+        return nullptr;
+    };
+    const std::pair<const char*, const char*> rows[] = { { "F", " irst Beat:" },
+        { "U", " p Beat:" }, { "D", " own Beat:" }, { "A", " ccent Beat:" } };
+    for (const auto& [letterText, captionText] : rows) {
+        SCOPED_TRACE(letterText);
+        QLabel* letter = labelWith(QString::fromLatin1(letterText));
+        QLabel* caption = labelWith(QString::fromLatin1(captionText));
+        ASSERT_NE(letter, nullptr);
+        ASSERT_NE(caption, nullptr);
+        EXPECT_TRUE(letter->font().bold());
+        const std::vector<int> letterInk = inkColumns(*letter, *rig.dialog);
+        const std::vector<int> rest = inkColumns(*caption, *rig.dialog);
+        ASSERT_FALSE(letterInk.empty());
+        ASSERT_FALSE(rest.empty());
+        int wordGap = 0;
+        for (std::size_t i = 1; i < rest.size(); ++i)
+            wordGap = std::max(wordGap, rest[i] - rest[i - 1] - 1);
+        const int letterGap = rest.front() - letterInk.back() - 1;
+        EXPECT_GE(letterGap, 0) << "the letter overlaps its caption";
+        EXPECT_LT(letterGap, wordGap);
     }
 }
