@@ -4,7 +4,6 @@
 #include "app/DialogLayout.h"
 #include "platform/Platform.h"
 #include "platform/basic/Conversions.h"
-#include "platform/basic/MessageBoxService.h"
 #include "platform/settings/SettingsStore.h"
 
 #include <algorithm>
@@ -171,18 +170,10 @@ void frmMSound::Command1_Click()
     }
     // Before the writes, which may take a while on a slow disk: the beat changes sound now.
     m_sounds.choicesChanged();
-    bool stored = true;
+    // A failed write is told by the store, once a run; the new clips play either way.
     for (const ClickSounds::SoundChoice& choice : choices) {
-        stored = m_platform.settings->SaveRegValue(kAppKey, kSection,
-                     QString::fromLatin1(choice.valueName),
-                     QString::number(*(m_sounds.*choice.variable)))
-            && stored;
+        m_platform.settings->SaveRegValue(kAppKey, kSection, QString::fromLatin1(choice.valueName),
+            QString::number(*(m_sounds.*choice.variable)));
     }
-    if (!stored)
-        m_platform.boxes->msgBox(
-            QStringLiteral("The metronome sounds could not be saved in the settings. They play "
-                           "until Kadentor closes, and the next start uses the sounds saved "
-                           "before."),
-            MsgButtons::OK, MsgIcon::Critical);
     accept();
 }

@@ -57,6 +57,7 @@ std::unique_ptr<Platform> makeRealPlatform()
     platform->files = std::make_unique<DiskFileStore>();
     platform->settings =
         std::make_unique<SettingsStore>(SettingsStore::defaultFilePath(), *platform->files);
+    platform->settings->tellWriteFailuresThrough(*platform->boxes);
     platform->instance =
         std::make_unique<LockFileInstanceGuard>(LockFileInstanceGuard::defaultLockPath());
     platform->mixer = std::make_unique<AlsaMixerService>();

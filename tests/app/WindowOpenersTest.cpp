@@ -6,11 +6,15 @@
 #include "app/frmMSound.h"
 #include "app/frmPatern.h"
 #include "app/frmpoly.h"
+#include "controls/GGCommand.h"
+#include "piano/frmMidiPiano.h"
 #include "platform/basic/FakeMessageBoxService.h"
+#include "platform/files/FakeFileStore.h"
 #include "recorder/frmMp3.h"
 #include "recorder/frmRec.h"
 #include "windows/Mp3Window.h"
 
+#include <algorithm>
 #include <functional>
 
 #include <QComboBox>
@@ -47,6 +51,23 @@ struct FakeOpenerHost : RecordingWindows, OpenerHost
 
     QString mode;
     bool runs = false;
+};
+
+// The program's own windows on the fake platform with a recording MIDI-file player, and the main
+// window loaded and shown.
+struct RealWindowSet
+{
+    RealWindowSet()
+    {
+        window = AppWindows::loadMainWindow(fake.platform, player, windows);
+        if (window)
+            window->show();
+    }
+
+    FakePlatform fake;
+    RecordingWindows player;
+    AppWindows windows { fake.platform };
+    frmMtroNew* window = nullptr;
 };
 
 } // namespace
@@ -116,13 +137,11 @@ TEST(WindowOpeners, EachOpenerStopsWhatPlaysInItsOrderBeforeItsWindowShows)
 
 TEST(WindowOpeners, TheRecorderEntryStopsTheExampleThenOpensTheRecorderAndTheTunersStopStopsTheBeat)
 {
-    FakePlatform fake;
-    RecordingWindows player;
-    QStringList& calls = player.calls;
-    AppWindows windows(fake.platform);
-    frmMtroNew* window = AppWindows::loadMainWindow(fake.platform, player, windows);
-    ASSERT_NE(window, nullptr);
-    window->show();
+    RealWindowSet set;
+    ASSERT_NE(set.window, nullptr);
+    FakePlatform& fake = set.fake;
+    frmMtroNew* window = set.window;
+    QStringList& calls = set.player.calls;
     window->metronome().setLblcd(QStringLiteral("POLY"));
     fake.boxes().clear();
     calls.clear();
@@ -167,12 +186,10 @@ void chooseAndWork(const char* entry, int index, const std::function<void(Dialog
 
 TEST(WindowOpeners, TheRhythmAndSoundDialogsOpenFromTheirMenusOnTheRealWindowSet)
 {
-    FakePlatform fake;
-    RecordingWindows player;
-    AppWindows windows(fake.platform);
-    frmMtroNew* window = AppWindows::loadMainWindow(fake.platform, player, windows);
-    ASSERT_NE(window, nullptr);
-    window->show();
+    RealWindowSet set;
+    ASSERT_NE(set.window, nullptr);
+    FakePlatform& fake = set.fake;
+    frmMtroNew* window = set.window;
     const int N = MenuEntry::kNoIndex;
 
     // The grouped-rhythm dialog: Cancel keeps it with its fields, OK unloads it.
@@ -222,15 +239,13 @@ TEST(WindowOpeners, TheRhythmAndSoundDialogsOpenFromTheirMenusOnTheRealWindowSet
 
 TEST(WindowOpeners, TheEncoderOpensWithATakeHandedOverAndStartsAfreshAtTheNextOpening)
 {
-    FakePlatform fake;
-    RecordingWindows player;
-    AppWindows windows(fake.platform);
-    frmMtroNew* window = AppWindows::loadMainWindow(fake.platform, player, windows);
-    ASSERT_NE(window, nullptr);
-    window->show();
+    RealWindowSet set;
+    ASSERT_NE(set.window, nullptr);
+    FakePlatform& fake = set.fake;
     const int N = MenuEntry::kNoIndex;
 
-    windows.mp3Window().ubaciW(QStringLiteral("/Rec/My Take.wav"), QStringLiteral("My Take.wav"));
+    set.windows.mp3Window().ubaciW(
+        QStringLiteral("/Rec/My Take.wav"), QStringLiteral("My Take.wav"));
     chooseAndWork<frmMp3>("mnump3", N, [](frmMp3& dialog) {
         EXPECT_EQ(dialog.Text1(), QStringLiteral("/Rec/My Take.wav"));
         EXPECT_EQ(dialog.txtOutput->text(), QStringLiteral("My Take.mp3"));
@@ -242,5 +257,62 @@ TEST(WindowOpeners, TheEncoderOpensWithATakeHandedOverAndStartsAfreshAtTheNextOp
         clickOn(dialog.Command1);
     });
     EXPECT_TRUE(fake.boxes().shown().empty());
+    frmMtroNew::unload();
+}
+
+// With a settings folder that takes no writes, every saving path of the program fails: the user
+// is told once, at the first failure, and never again in that run (not at every step of the
+// volume, not by the click-sound dialog, the piano or the recorder).
+TEST(WindowOpeners, AFailedSettingsWriteIsToldOnceForTheWholeProgram)
+{
+    RealWindowSet set;
+    ASSERT_NE(set.window, nullptr);
+    FakePlatform& fake = set.fake;
+    frmMtroNew* window = set.window;
+    fake.files().fail = FakeFileStore::Fail::BeforeWrite;
+    const auto messages = [&fake] {
+        return std::count_if(
+            fake.boxes().shown().begin(), fake.boxes().shown().end(), [](const BoxRequest& box) {
+                return box.kind == BoxRequest::Kind::Message;
+            });
+    };
+    std::size_t attempts = fake.files().writes.size();
+    const auto expectAnotherFailedWrite = [&] {
+        EXPECT_GT(fake.files().writes.size(), attempts);
+        attempts = fake.files().writes.size();
+        EXPECT_EQ(messages(), 1);
+    };
+
+    auto* skin = window->findChild<QWidget*>(QStringLiteral("Picture1"));
+    QTest::keyClick(skin, Qt::Key_Down);
+    expectAnotherFailedWrite();
+    ASSERT_EQ(messages(), 1);
+    EXPECT_EQ(fake.boxes().shown().front().icon, MsgIcon::Critical);
+    QTest::keyClick(skin, Qt::Key_Down);
+    expectAnotherFailedWrite();
+
+    chooseAndWork<frmMSound>("mnuset", MenuEntry::kNoIndex, [](frmMSound& dialog) {
+        retype(dialog.Combo[3]->lineEdit(), QStringLiteral("KICK"));
+        clickOn(dialog.Command1);
+    });
+    expectAnotherFailedWrite();
+
+    window->raz2();
+    ASSERT_TRUE(frmRec::isLoaded());
+    clickOn(frmRec::instance().Command1);
+    expectAnotherFailedWrite();
+
+    window->raz1();
+    ASSERT_TRUE(frmMidiPiano::isLoaded());
+    GGCommand* scaleTempo = nullptr;
+    for (GGCommand* button : frmMidiPiano::instance().findChildren<GGCommand*>()) {
+        if (button->Caption() == QStringLiteral("Scale Tempo"))
+            scaleTempo = button;
+    }
+    ASSERT_NE(scaleTempo, nullptr);
+    fake.boxes().answerInputNext(QStringLiteral("200"));
+    auto* face = scaleTempo->findChild<DrawSurface*>();
+    QTest::mouseClick(face, Qt::LeftButton, {}, face->rect().center());
+    expectAnotherFailedWrite();
     frmMtroNew::unload();
 }

@@ -24,6 +24,7 @@ FakePlatform::FakePlatform()
     platform.files = std::make_unique<FakeFileStore>();
     platform.settings = std::make_unique<SettingsStore>(
         dir.path() + QStringLiteral("/settings.reg"), *platform.files);
+    platform.settings->tellWriteFailuresThrough(*platform.boxes);
     platform.instance = std::make_unique<FakeInstanceGuard>();
     platform.mixer = std::make_unique<FakeMixerService>();
     platform.media = std::make_unique<FakeMediaEngine>();

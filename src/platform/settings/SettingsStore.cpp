@@ -1,5 +1,6 @@
 #include "platform/settings/SettingsStore.h"
 
+#include "platform/basic/MessageBoxService.h"
 #include "platform/files/FileStore.h"
 #include "platform/files/UserFolders.h"
 #include "platform/settings/SettingsFile.h"
@@ -131,5 +132,20 @@ bool SettingsStore::SaveRegValue(const QString& AppKey,
         return false;
     // Creating the key is part of the write itself: the section appears with its first value.
     const Key key { keyPath(Prefix, AppKey, Section), true };
-    return SetValueEx(key, ValueName, kTypeString, Value) == kSuccess;
+    if (SetValueEx(key, ValueName, kTypeString, Value) == kSuccess)
+        return true;
+    writeFailed();
+    return false;
+}
+
+void SettingsStore::writeFailed()
+{
+    if (!m_boxes || m_toldWriteFailure)
+        return;
+    m_toldWriteFailure = true;
+    m_boxes->msgBox(QStringLiteral("The settings could not be saved in %1. What you change now is "
+                                   "kept only until Kadentor closes; the next start uses the "
+                                   "settings saved before.")
+                        .arg(QDir::toNativeSeparators(m_filePath)),
+        MsgButtons::OK, MsgIcon::Critical);
 }

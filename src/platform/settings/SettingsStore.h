@@ -8,6 +8,7 @@
 #include <QVariant>
 
 class FileStore;
+class MessageBoxService;
 
 // The program's persistent settings: named values in a tree of keys ("Software\Taktovia\Gitara"),
 // kept in one per-user text file in place of a registry. Values are plain text, expandable text
@@ -63,6 +64,12 @@ public:
         std::uint32_t RootKey = kCurrentUser,
         const QString& Prefix = QStringLiteral("Software"));
 
+    // From now on the first write that fails is told to the user through `boxes` (which must
+    // outlive the store), once for the store's life, which is the program's run: every window
+    // saves through here, so one box says that changes will not be kept, and later failures (a
+    // slider's every step) stay quiet. Without it failures are only returned.
+    void tellWriteFailuresThrough(MessageBoxService& boxes) { m_boxes = &boxes; }
+
     // Writes Value as text, creating the key as needed. True only when the file was written.
     bool SaveRegValue(const QString& AppKey,
         const QString& Section,
@@ -85,6 +92,10 @@ public:
         const Key& KeyHandle, const QString& ValueName, std::int32_t Type, const QVariant& Value);
 
 private:
+    void writeFailed();
+
     QString m_filePath;
     FileStore& m_files;
+    MessageBoxService* m_boxes = nullptr;
+    bool m_toldWriteFailure = false;
 };
