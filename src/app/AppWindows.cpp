@@ -194,6 +194,11 @@ void AppWindows::showRecorder()
     frmRec::showRecorder(m_platform, *m_modrec, *m_mp3Window);
 }
 
+bool AppWindows::queryQuit()
+{
+    return !frmRec::isLoaded() || frmRec::instance().queryUnload();
+}
+
 void AppWindows::showMp3Modal()
 {
     m_mp3Window->show();

@@ -45,6 +45,7 @@ public:
     void showFrmfrekvencijeModal() override;
     void showHelp() override;
     void showAboutModal() override;
+    bool queryQuit() override;
 
     // The encoder as the recorder hands it a take.
     Mp3Window& mp3Window();

@@ -14,6 +14,7 @@
 #include "controls/Twips.h"
 #include "controls/clsResize.h"
 #include "platform/Platform.h"
+#include "windows/OtherWindows.h"
 
 #include <algorithm>
 
@@ -95,6 +96,7 @@ bool frmMtroNew::Form_Load()
 frmMtroNew::frmMtroNew(Platform& platform, PlayerWindow& player, OtherWindows& windows)
     : QWidget(nullptr, Qt::FramelessWindowHint)
     , m_platform(platform)
+    , m_windows(windows)
     , m_sounds(std::make_unique<ClickSounds>(platform))
     , m_metronome(std::make_unique<Metronome>(platform, *m_sounds, player, *this))
     , m_openerHost(makeOpenerHost(*m_metronome, *m_sounds, *this))
@@ -339,6 +341,11 @@ void frmMtroNew::Form_Resize()
 
 void frmMtroNew::closeEvent(QCloseEvent* event)
 {
+    // Asked before anything is unloaded: a window that stays keeps the whole program.
+    if (!m_unloaded && !m_windows.queryQuit()) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }

@@ -30,7 +30,9 @@ struct Platform;
 //
 // The program's one main window: AppWindows loads it, with the MIDI-file player it stops and
 // the other windows it opens, and then runs its Form_Load. Closing it ends the program: nothing
-// steps or sounds afterwards and the other windows close. UI thread only.
+// steps or sounds afterwards and the other windows close. A window that may refuse (the recorder
+// with a take not saved) is asked first; when it stays, the close is refused and the program goes
+// on as before. UI thread only.
 class frmMtroNew : public QWidget,
                    public MetronomeView,
                    public MainWindowCommands,
@@ -101,6 +103,7 @@ private:
     void Form_Unload();
 
     Platform& m_platform;
+    OtherWindows& m_windows;
     std::unique_ptr<ClickSounds> m_sounds;
     std::unique_ptr<Metronome> m_metronome;
     std::unique_ptr<OpenerHost> m_openerHost;

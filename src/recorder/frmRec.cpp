@@ -335,15 +335,20 @@ void frmRec::Command2_Click()
 
 void frmRec::Command1_Click()
 {
+    queryUnload();
+}
+
+bool frmRec::queryUnload()
+{
     if (m_unloading)
-        return;
+        return true;
     if (lblrec == QStringLiteral("REC")) {
         stopWhileRecording();
         if (m_platform.boxes->msgBox(QStringLiteral("Save current recording?"), MsgButtons::YesNo,
                 MsgIcon::Question, kRecording)
                 == MsgResult::Yes
             && !cmdSave_Click())
-            return; // the take stays, and so does the window
+            return false; // the take stays, and so does the window
     }
     m_unloading = true;
     Form_Unload();
@@ -355,6 +360,7 @@ void frmRec::Command1_Click()
             frmRec::unload();
         },
         Qt::QueuedConnection);
+    return true;
 }
 
 void frmRec::Podaci()

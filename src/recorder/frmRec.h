@@ -38,6 +38,9 @@ public:
     void Podaci();
     // What New does.
     void resetuj();
+    // What Cancel does: asks whether to save a take not saved (saving on Yes), then unloads.
+    // False, with the window and its take kept, when that save is cancelled or fails.
+    bool queryUnload();
 
     QPushButton* cmdRecord = nullptr;
     QPushButton* cmdStop = nullptr;

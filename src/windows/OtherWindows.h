@@ -20,4 +20,9 @@ public:
     // window; nothing when it is missing.
     virtual void showHelp() = 0;
     virtual void showAboutModal() = 0; // the about box
+
+    // Before the program ends: asks each window that may refuse to close (the recorder with a
+    // take not saved) once, and closes it when it agrees. False when one stays: the program then
+    // goes on as if its end had not been asked.
+    virtual bool queryQuit() = 0;
 };

@@ -62,6 +62,12 @@ struct RecordingWindows : PlayerWindow, OtherWindows
     void showHelp() override { calls << "show:help"; }
 
     void showAboutModal() override { calls << "show:frmabout"; }
+
+    bool queryQuit() override
+    {
+        calls << "queryQuit";
+        return true;
+    }
 };
 
 class MainWindowRig

@@ -163,12 +163,12 @@ TEST(MainWindowSkin, ButtonsOpenTheirWindowsAndHandTheKeysBackToTheSkin)
     EXPECT_TRUE(rig.window().isMinimized());
     rig.window().showNormal();
     EXPECT_EQ(rig.window().size(), QSize(236, 423));
-    // Closing ends every sound and step.
+    // Closing asks the windows that may refuse first, then ends every sound and step.
     rig.key(Qt::Key_Return);
     ASSERT_TRUE(rig.stepping());
     rig.calls.clear();
     pointer.click(Qt::LeftButton, centreOf("GGCommand7"));
     EXPECT_FALSE(rig.window().isVisible());
     EXPECT_FALSE(rig.stepping());
-    EXPECT_EQ(rig.calls, QStringList({ "stani2", "txtmidi=" }));
+    EXPECT_EQ(rig.calls, QStringList({ "queryQuit", "stani2", "txtmidi=" }));
 }
