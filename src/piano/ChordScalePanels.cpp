@@ -2,6 +2,7 @@
 
 #include "controls/ControlFonts.h"
 #include "controls/GGCommand.h"
+#include "piano/ChoiceBox.h"
 #include "piano/ChordModes.h"
 #include "piano/PianoCore.h"
 #include "piano/PianoPictures.h"
@@ -12,19 +13,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QWidget>
 
 namespace {
 
 const QString kText = QStringLiteral("color: #9fe07a; background: transparent;");
 
-QComboBox* comboBox(QWidget* parent, const QRect& place, const QString& text)
+ChoiceBox* comboBox(QWidget* parent, const QRect& place, const QString& text)
 {
-    auto* box = new QComboBox(parent);
-    box->setEditable(true);
-    // Typed text is a mode or a choice to look up, never a new entry of the list.
-    box->setInsertPolicy(QComboBox::NoInsert);
+    auto* box = new ChoiceBox(parent);
     box->setGeometry(place);
     box->setFont(controlFont(QStringLiteral("Arial"), 8));
     box->setFocusPolicy(Qt::ClickFocus);
@@ -116,7 +113,7 @@ ChordScalePanels::ChordScalePanels(
     connect(m_combo1, &QComboBox::editTextChanged, this, [this](const QString& text) {
         modeChanged(text);
     });
-    connect(m_combo1, &QComboBox::activated, this, [this] {
+    connect(m_combo1, &ChoiceBox::chosen, this, [this] {
         m_focusBack();
     });
 
@@ -153,16 +150,13 @@ ChordScalePanels::ChordScalePanels(
     m_text1 = textBox(m_chordPanel, { kBoxLeft, 22, kBoxWidth, 14 });
     caption(m_chordPanel, { 0, 36, kBoxLeft, 14 }, QStringLiteral("Structure:"));
     m_text2 = textBox(m_chordPanel, { kBoxLeft, 36, kBoxWidth, 14 });
-    connect(m_c1, &QComboBox::activated, this, [this](int index) {
-        m_chords.C1_Click(index);
+    connect(m_c1, &ChoiceBox::chosen, this, [this](int row) {
+        m_chords.C1_Click(row);
         showChord();
     });
-    // A typed text chooses no row: the next replay presses nothing.
-    connect(m_c1->lineEdit(), &QLineEdit::textEdited, this, [this] {
-        m_c1->setCurrentIndex(-1);
-    });
+    // Typed text leaves no chosen row: the replay then presses nothing.
     connect(replayChord, &GGCommand::Click, this, [this] {
-        m_chords.C1_Click(m_c1->currentIndex());
+        m_chords.C1_Click(m_c1->chosenRow());
         showChord();
     });
     connect(m_transpose, &GGCommand::Click, this, [this] {
@@ -183,15 +177,12 @@ ChordScalePanels::ChordScalePanels(
     m_rts = textBox(m_scalePanel, { kBoxLeft, 22, kBoxWidth, 28 });
     // A one-line structure stays level with its label.
     m_rts->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    connect(m_c2, &QComboBox::activated, this, [this](int index) {
-        m_scales.C2_Click(index);
+    connect(m_c2, &ChoiceBox::chosen, this, [this](int row) {
+        m_scales.C2_Click(row);
         showScale();
     });
-    connect(m_c2->lineEdit(), &QLineEdit::textEdited, this, [this] {
-        m_c2->setCurrentIndex(-1);
-    });
     connect(replayScale, &GGCommand::Click, this, [this] {
-        m_scales.C2_Click(m_c2->currentIndex());
+        m_scales.C2_Click(m_c2->chosenRow());
         showScale();
     });
     connect(m_tempoButton, &GGCommand::Click, this, [this] {
@@ -203,6 +194,16 @@ ChordScalePanels::ChordScalePanels(
     m_tempo.load();
     m_lblMM->setText(m_tempo.lblMM());
     m_scalePanel->hide();
+
+    // A choice from the list, or the list or the typing left: the keys play again.
+    for (ChoiceBox* box : { m_combo1, m_c1, m_c2 }) {
+        connect(box, &ChoiceBox::listClosed, this, [this] {
+            m_focusBack();
+        });
+        connect(box, &ChoiceBox::typingEnded, this, [this] {
+            m_focusBack();
+        });
+    }
 }
 
 ChordScalePanels::~ChordScalePanels() = default;

@@ -9,7 +9,7 @@
 class GGCommand;
 class PianoCore;
 class QCheckBox;
-class QComboBox;
+class ChoiceBox;
 class QLabel;
 class QWidget;
 struct Platform;
@@ -32,11 +32,11 @@ public:
 
     void unload();
 
-    QComboBox* Combo1() const { return m_combo1; }
+    ChoiceBox* Combo1() const { return m_combo1; }
 
-    QComboBox* C1() const { return m_c1; }
+    ChoiceBox* C1() const { return m_c1; }
 
-    QComboBox* C2() const { return m_c2; }
+    ChoiceBox* C2() const { return m_c2; }
 
     QCheckBox* Pratnja() const { return m_pratnja; }
 
@@ -54,12 +54,12 @@ private:
     ChordBook m_chords;
     ScaleTempo m_tempo;
     ScalePlayer m_scales;
-    QComboBox* m_combo1 = nullptr;
+    ChoiceBox* m_combo1 = nullptr;
     QCheckBox* m_pratnja = nullptr;
     QWidget* m_chordPanel = nullptr;
     QWidget* m_scalePanel = nullptr;
-    QComboBox* m_c1 = nullptr;
-    QComboBox* m_c2 = nullptr;
+    ChoiceBox* m_c1 = nullptr;
+    ChoiceBox* m_c2 = nullptr;
     QLabel* m_text1 = nullptr;
     QLabel* m_text2 = nullptr;
     QLabel* m_rts = nullptr;

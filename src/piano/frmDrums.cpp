@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QWindow>
 
 namespace {
@@ -64,13 +65,20 @@ frmDrums::frmDrums(frmMidiPiano& piano, PopupMenus& menus, MessageBoxService& bo
 
     m_close = makePianoButton(this, { 268, 8, 22, 22 }, QStringLiteral("r"),
         QStringLiteral(" Close "), QStringLiteral("glyph_close"));
-    connect(m_close, &GGCommand::Click, this, &QObject::deleteLater);
+    // The drum window never keeps the keyboard: once it has been used, the keys play the piano.
+    connect(m_close, &GGCommand::Click, this, [this] {
+        m_piano.focusPicPozadina();
+        deleteLater();
+    });
 }
 
 void frmDrums::lblDrums_Click(int Index)
 {
     m_piano.core().Drum2(Index);
-    m_menus.popup(u"mnuMain", 1, QCursor::pos());
+    m_menus.popup(u"mnuMain", 1, QCursor::pos(), [piano = QPointer<frmMidiPiano>(&m_piano)] {
+        if (piano)
+            piano->focusPicPozadina();
+    });
 }
 
 void frmDrums::paintEvent(QPaintEvent*)

@@ -150,6 +150,15 @@ frmMidiPiano::frmMidiPiano(Platform& platform, PopupMenus& menus, std::function<
     , m_menus(menus)
     , m_closed(std::move(closed))
     , m_core(*platform.midiOut, menus, *platform.boxes, view())
+    , m_keyFilter(
+          [this](int code) {
+              m_panels->keyPressed();
+              if (m_core.keyDown(code))
+                  unloadWindow(true);
+          },
+          [this](int code) {
+              m_core.keyUp(code);
+          })
 {
     setWindowTitle(QStringLiteral("MIDI Piano"));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -184,6 +193,7 @@ bool frmMidiPiano::stopOnce()
     if (m_unloaded)
         return false;
     m_unloaded = true;
+    m_keyFilter.clear();
     m_beat->stop();
     m_panels->unload();
     m_core.unload();
@@ -246,11 +256,16 @@ void frmMidiPiano::placeControls()
     m_options = makePianoButton(this, { 450, 60, 84, 22 }, QStringLiteral("Options"), QString());
     m_close = makePianoButton(this, { 706, 18, 22, 22 }, QStringLiteral("r"),
         QStringLiteral("Close"), QStringLiteral("glyph_close"));
+    // Whatever is chosen from the piano's menus, or none, the keys play again afterwards.
     connect(m_instrument, &GGCommand::Click, this, [this] {
-        m_menus.popup(u"mnuMain", 0, QCursor::pos());
+        m_menus.popup(u"mnuMain", 0, QCursor::pos(), [this] {
+            focusPicPozadina();
+        });
     });
     connect(m_options, &GGCommand::Click, this, [this] {
-        m_menus.popup(u"mnuOptions", PopupMenus::kNoIndex, QCursor::pos());
+        m_menus.popup(u"mnuOptions", PopupMenus::kNoIndex, QCursor::pos(), [this] {
+            focusPicPozadina();
+        });
     });
     connect(m_close, &GGCommand::Click, this, [this] {
         unloadWindow(false);
@@ -336,6 +351,7 @@ void frmMidiPiano::placeBeatControls()
         m_menus.popup(u"mnuMain", 2, QCursor::pos(), [this] {
             if (!m_unloaded)
                 m_stopRhythm->setEnabled(true);
+            focusPicPozadina();
         });
     });
     connect(m_stopRhythm, &GGCommand::Click, this, [this] {
@@ -486,6 +502,14 @@ void frmMidiPiano::mnBeat(int Index)
     m_beat->mnBeat(Index);
 }
 
+void frmMidiPiano::focusPicPozadina()
+{
+    if (m_unloaded || !isVisible())
+        return;
+    activateWindow();
+    setFocus();
+}
+
 void frmMidiPiano::setLabel10Caption(const QString& caption)
 {
     m_label10->setText(caption);
@@ -538,20 +562,14 @@ void frmMidiPiano::paintEvent(QPaintEvent*)
 
 void frmMidiPiano::keyPressEvent(QKeyEvent* event)
 {
-    if (m_unloaded)
-        return;
-    m_panels->keyPressed();
-    if (m_core.keyDown(pianoKeyCode(*event)))
-        unloadWindow(true);
+    if (!m_unloaded)
+        m_keyFilter.press(pianoKeyCode(*event), event->isAutoRepeat(), event->timestamp());
 }
 
 void frmMidiPiano::keyReleaseEvent(QKeyEvent* event)
 {
-    // A held key repeats as release-and-press pairs flagged as repeats: only its last release
-    // lets it go.
-    if (m_unloaded || event->isAutoRepeat())
-        return;
-    m_core.keyUp(pianoKeyCode(*event));
+    if (!m_unloaded)
+        m_keyFilter.release(pianoKeyCode(*event), event->isAutoRepeat(), event->timestamp());
 }
 
 void frmMidiPiano::mousePressEvent(QMouseEvent* event)

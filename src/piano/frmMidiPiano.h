@@ -1,6 +1,7 @@
 #pragma once
 
 #include "piano/BeatAccompaniment.h"
+#include "piano/KeyRepeatFilter.h"
 #include "piano/PianoCore.h"
 #include "piano/PianoMediaPlayer.h"
 #include "windows/PianoCommands.h"
@@ -63,7 +64,10 @@ public:
 
     void setPratnjaAvailable(bool available) override;
 
-    void focusPicPozadina() override { setFocus(); }
+    // Also makes the piano the active window, so that the next key plays: this is what a choice
+    // in another window or a menu calls. Keys pressed by the program only set the focus inside
+    // the window (PianoView::focusBackground), never taking the keyboard from another window.
+    void focusPicPozadina() override;
 
     void setLblInstCaption(const QString& caption) override;
 
@@ -113,6 +117,7 @@ private:
     PopupMenus& m_menus;
     std::function<void(bool)> m_closed;
     PianoCore m_core;
+    KeyRepeatFilter m_keyFilter;
     std::unique_ptr<ChordScalePanels> m_panels;
     std::unique_ptr<clsMusic> m_mediaPlayer;
     std::unique_ptr<BeatAccompaniment> m_beat;

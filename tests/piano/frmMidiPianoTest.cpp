@@ -1,11 +1,14 @@
 #include "piano/frmMidiPiano.h"
 
+#include "PianoWindowRig.h"
 #include "TestMedia.h"
 #include "app/FlamMenus.h"
 #include "app/FlamPopupMenus.h"
 #include "controls/GGCommand.h"
 #include "piano/BeatAccompaniment.h"
+#include "piano/ChoiceBox.h"
 #include "piano/ChordScalePanels.h"
+#include "piano/KeyRepeatFilter.h"
 #include "piano/PianoKeyCodes.h"
 #include "piano/frmDrums.h"
 #include "platform/FakePlatform.h"
@@ -21,13 +24,12 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-using Messages = std::vector<std::uint32_t>;
 
 TEST(PianoKeyCodesTest, PhysicalKeysAndTestKeys)
 {
@@ -63,57 +65,78 @@ TEST(PianoKeyCodesTest, PhysicalKeysAndTestKeys)
         EXPECT_EQ(pianoKeyCode(c.scan, c.key, c.modifiers), c.code) << c.scan << " " << c.key;
 }
 
-struct WindowRig
+using Messages = WindowRig::Messages;
+
+TEST(frmMidiPianoTest, AHeldKeyStrikesOnceHoweverItsRepeatsArrive)
 {
-    WindowRig()
+    // How a held key's repeat reaches the window: a release and a press, flagged by Qt or not,
+    // stamped alike or a few milliseconds apart, the press coming with the release or after
+    // the event loop has run once more.
+    enum class Pair { Flagged, SameStamp, FewMsApart, PressLater };
+
+    struct Mode
     {
-        menus.setTargets({ .mainWindow = {},
-            .piano = [this]() -> PianoCommands* {
-                return window.get();
-            },
-            .showAbout = {} });
-        open();
+        const char* name;
+        std::vector<int> struck;
+    };
+
+    const Mode modes[] = { { "Normal", { 60 } }, { "Major/Dur", { 60, 64, 67 } } };
+    for (const Mode& mode : modes) {
+        for (const Pair pair :
+            { Pair::Flagged, Pair::SameStamp, Pair::FewMsApart, Pair::PressLater }) {
+            SCOPED_TRACE(testing::Message() << mode.name << " pair " << int(pair));
+            WindowRig rig;
+            rig.window->setCombo1Text(QString::fromLatin1(mode.name));
+            quint64 t = 1000;
+            rig.key(QEvent::KeyPress, Qt::Key_Z, false, t);
+            t += 660;
+            for (int i = 0; i < 5; ++i, t += 40) {
+                const bool flagged = pair == Pair::Flagged;
+                rig.key(QEvent::KeyRelease, Qt::Key_Z, flagged, t);
+                if (pair == Pair::PressLater)
+                    QCoreApplication::processEvents();
+                rig.key(QEvent::KeyPress, Qt::Key_Z, flagged, pair == Pair::FewMsApart ? t + 3 : t);
+            }
+            EXPECT_EQ(rig.notesOn(), mode.struck);
+            EXPECT_TRUE(rig.window->core().keyDownShown(0)) << "held all along";
+
+            // The last release lets the key go; a press 120 ms later is a new stroke.
+            rig.key(QEvent::KeyRelease, Qt::Key_Z, false, t);
+            ASSERT_TRUE(QTest::qWaitFor([&] {
+                return !rig.window->core().keyDownShown(0);
+            }));
+            for (const int note : mode.struck)
+                EXPECT_FALSE(rig.window->core().keyDownShown(note - 60)) << note;
+            rig.fake.midiOut().clearLog();
+            rig.key(QEvent::KeyPress, Qt::Key_Z, false, t + 120);
+            EXPECT_EQ(rig.notesOn(), mode.struck);
+        }
     }
+}
 
-    void open()
-    {
-        window = std::make_unique<frmMidiPiano>(fake.platform, popups, [this](bool byEscape) {
-            closings.push_back(byEscape);
-        });
-        window->show();
-        window->setFocus();
-        fake.midiOut().clearLog();
-    }
-
-    void key(QEvent::Type type, Qt::Key key, bool repeat = false)
-    {
-        QKeyEvent event(type, key, Qt::NoModifier, QString(), repeat);
-        QApplication::sendEvent(window.get(), &event);
-    }
-
-    FakePlatform fake;
-    FlamMenus menus;
-    FlamPopupMenus popups { menus };
-    std::vector<bool> closings;
-    std::unique_ptr<frmMidiPiano> window;
-};
-
-TEST(frmMidiPianoTest, HeldKeyRepeatsStrikeOnceAndTabStaysWithThePiano)
+TEST(frmMidiPianoTest, TabAndKeysTypedIntoItsBoxesStayWithTheirPlace)
 {
     WindowRig rig;
-    rig.key(QEvent::KeyPress, Qt::Key_Z);
-    for (int i = 0; i < 3; ++i) {
-        rig.key(QEvent::KeyRelease, Qt::Key_Z, true);
-        rig.key(QEvent::KeyPress, Qt::Key_Z, true);
-    }
-    rig.key(QEvent::KeyRelease, Qt::Key_Z);
-    EXPECT_EQ(rig.fake.midiOut().messages(),
-        (Messages { midiMessage(0x90, 60, 127), midiMessage(0x80, 60) }));
+    // The release of a key pressed in a box (the Return that chose a chord from the open list)
+    // is not the piano's: in the chord's mode it would let the whole keyboard go.
+    ChordScalePanels& panels = rig.window->panels();
+    QComboBox* chords = panels.C1();
+    WindowRig::clickAt(chords, { chords->width() - 6, chords->height() / 2 });
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    for (int i = 0; i < 11; ++i) // from "C" to "Cmaj"
+        WindowRig::typeKey(Qt::Key_Down);
+    QKeyEvent returnDown(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &returnDown);
+    QApplication::processEvents();
+    ASSERT_TRUE(rig.holdsTheKeyboard());
+    QKeyEvent returnUp(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &returnUp);
+    QTest::qWait(2 * KeyRepeatFilter::kHoldMs);
+    EXPECT_EQ(panels.chords().text1(), QStringLiteral("Cmaj, Cmaj7"));
+    for (const int k : { 0, 4, 7, 11 })
+        EXPECT_TRUE(rig.window->core().keyDownShown(k)) << k;
 
     // Tab is a key of the piano, not a move to one of its controls.
-    rig.window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(rig.window.get()));
-    rig.window->setFocus();
     QTest::keyClick(rig.window.get(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), rig.window.get());
 }
@@ -133,35 +156,7 @@ TEST(frmMidiPianoTest, EscapeClosesTheDeviceAndAsksForTheMainWindow)
     EXPECT_EQ(log.back().kind, FakeMidiEvent::Kind::Close);
     EXPECT_EQ(rig.fake.midiOut().messages(),
         (Messages { midiMessage(0x90, 62, 127), midiMessage(0x80, 62) }));
-}
-
-TEST(frmMidiPianoTest, ChordListModeBoxAndLeftHandOnly)
-{
-    WindowRig rig;
-    ChordScalePanels& panels = rig.window->panels();
-    EXPECT_FALSE(panels.Pratnja()->isEnabled());
-    emit panels.C1()->activated(12); // "C7"
-    EXPECT_EQ(panels.Combo1()->currentText(), QStringLiteral("Dominant 7"));
-    EXPECT_TRUE(panels.Pratnja()->isEnabled());
-    EXPECT_EQ(rig.fake.midiOut().messages().size(), 18u + 4u); // keys 0..17 up, then the chord
-
-    // The channel menu's "Drum" puts the box back to "Normal" and the keys to single notes.
-    rig.window->setCombo1Text(QStringLiteral("Normal"));
-    rig.window->setPratnjaAvailable(false);
-    EXPECT_FALSE(panels.Pratnja()->isEnabled());
-
-    // A typed mode acts at once, and the list keeps its 65 entries.
-    panels.Combo1()->setEditText(QStringLiteral("Fifth"));
-    EXPECT_TRUE(panels.Pratnja()->isEnabled());
-    EXPECT_EQ(panels.Combo1()->count(), 65);
-    rig.window->core().DigniGa(); // the chord's keys up
-    rig.fake.midiOut().clearLog();
-    rig.key(QEvent::KeyPress, Qt::Key_Z);
-    EXPECT_EQ(rig.fake.midiOut().messages(),
-        (Messages { midiMessage(0x90, 60, 127), midiMessage(0x90, 67, 127) }));
-
-    // The tempo is kept at unload.
-    rig.key(QEvent::KeyPress, Qt::Key_Escape);
+    // The scale tempo is kept at unload.
     EXPECT_EQ(rig.fake.platform.settings
                   ->GetRegValue(QStringLiteral("Taktovia"), QStringLiteral("Gitara"),
                       QStringLiteral("Speed"), QStringLiteral("none"))
@@ -192,18 +187,64 @@ TEST(frmMidiPianoTest, MouseOnAKeyAndTheInstrumentListBesideTheProgram)
     EXPECT_EQ(rig.popups.caption(u"mnudrum", 31), QStringLiteral("Low Timbale"));
 }
 
-TEST(frmMidiPianoTest, DrumWindowPicksThePadThatTheMenuChanges)
+TEST(frmMidiPianoTest, AfterTheDrumWindowTheKeysPlayThePiano)
 {
     WindowRig rig;
-    rig.window->showFrmDrums();
+    // "Assign Drum Keys" in the Options menu.
+    rig.menus.entry(u"mnudrumk", WindowRig::kNoIndex)->action()->trigger();
     auto* drums = rig.window->findChild<frmDrums*>();
     ASSERT_NE(drums, nullptr);
     EXPECT_TRUE(drums->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    drums->lblDrums_Click(10); // keypad 2
-    rig.menus.entry(u"mnudrum", 0)->action()->trigger();
-    QTest::keyClick(rig.window.get(), Qt::Key_2, Qt::KeypadModifier);
+    const auto typeKeypad2 = [&] {
+        rig.fake.midiOut().clearLog();
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        QTest::keyClick(focus, Qt::Key_2, Qt::KeypadModifier);
+    };
+
+    // A click on pad 10's drum (keypad 2) activates the drum window, as a click does, and opens
+    // the drum menu; its first entry clicked gives the pad note 35, and keypad 2 plays it.
+    WindowRig::activate(drums);
+    WindowRig::clickAt(drums, { 180, 192 });
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    WindowRig::clickAt(menu, menu->actionGeometry(menu->actions().value(0)).center());
+    QApplication::processEvents();
+    EXPECT_TRUE(rig.holdsTheKeyboard());
+    typeKeypad2();
     EXPECT_EQ(rig.fake.midiOut().messages(),
         (Messages { midiMessage(0x99, 35, 127), midiMessage(0x89, 35) }));
+
+    // The drum menu left without a choice, and the drum window closed: the keys still play.
+    WindowRig::activate(drums);
+    WindowRig::clickAt(drums, { 48, 64 });
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_TRUE(rig.holdsTheKeyboard());
+    typeKeypad2();
+    EXPECT_EQ(rig.notesOn(), (std::vector<int> { 35 }));
+    WindowRig::activate(drums);
+    QWidget* closeFace = drums->childAt(279, 19);
+    ASSERT_NE(closeFace, nullptr);
+    QTest::mouseMove(closeFace, { 11, 11 });
+    QTest::mouseClick(closeFace, Qt::LeftButton, {}, { 11, 11 });
+    const QPointer<frmDrums> closed = drums;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return closed.isNull();
+    }));
+    EXPECT_TRUE(rig.holdsTheKeyboard());
+    typeKeypad2();
+    EXPECT_EQ(rig.notesOn(), (std::vector<int> { 35 }));
+
+    // A key that a scale presses never takes the keyboard from another window.
+    rig.menus.entry(u"mnudrumk", WindowRig::kNoIndex)->action()->trigger();
+    drums = rig.window->findChild<frmDrums*>();
+    WindowRig::activate(drums);
+    rig.window->core().PressKey(5);
+    rig.window->core().ReleaseKey(5);
+    EXPECT_EQ(QGuiApplication::focusWindow(), drums->windowHandle());
+
     // It goes with the piano.
     QPointer<frmDrums> watched = drums;
     rig.window.reset();
