@@ -119,6 +119,10 @@ public:
     // Where the track and the pointer lie now.
     const SliderGeometry& geometry() const { return m_geometry; }
 
+    // True from a press on the pointer to the release: the user holds the pointer, so a player
+    // showing its position must leave it where the mouse puts it.
+    bool dragging() const { return isDraggingH || isDraggingV; }
+
     // The composed picture as shown.
     const QImage& picture() const;
 

@@ -4,6 +4,8 @@
 #include "platform/basic/Conversions.h"
 #include "platform/basic/WakeTimer.h"
 
+#include <algorithm>
+
 #include <QStringList>
 
 BeatAccompaniment::BeatAccompaniment(PianoCore& piano,
@@ -31,9 +33,10 @@ void BeatAccompaniment::mnBeat(int Index)
     m_section = 0;
     // A stop pressed while the style before finished its section belongs to that style.
     m_nextSection = kNoRequest;
-    if (m_view.setPointerTop)
-        m_view.setPointerTop(kPointerTopAtStyle);
     m_interval = m_styles[std::size_t(Index)].Interval;
+    // The strip reads the tempo the style plays at, so a click where the pointer sits keeps it.
+    if (m_view.setPointerTop && m_view.rateStrip)
+        m_view.setPointerTop(pointerTopFor(m_interval, m_view.rateStrip()));
     // From the intro at once, on a grid of its own.
     m_stepper.startEndless(m_interval);
 }
@@ -101,6 +104,13 @@ void BeatAccompaniment::setInterval(int ms)
     } else if (m_section >= 0) {
         m_stepper.startEndless(ms);
     }
+}
+
+int BeatAccompaniment::pointerTopFor(int intervalMs, const RateStrip& strip)
+{
+    const int range = std::max(0, strip.height - strip.pointerHeight);
+    const int ms = std::clamp(intervalMs, 0, kSlowestMs);
+    return strip.top + static_cast<int>(roundHalfEven(double(ms) * range / kSlowestMs));
 }
 
 void BeatAccompaniment::lblRate_MouseDown(int Y, const RateStrip& strip)

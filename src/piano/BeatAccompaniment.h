@@ -13,6 +13,14 @@
 class PianoCore;
 class WakeTimer;
 
+// The tempo strip lblRate and its pointer, in the window's units (y grows downwards).
+struct RateStrip
+{
+    int top = 0;
+    int height = 0;
+    int pointerHeight = 0;
+};
+
 // What the piano window shows of the accompaniment.
 struct BeatView
 {
@@ -20,14 +28,7 @@ struct BeatView
     std::function<void(bool)> setStopEnabled; // GGCommand6
     // lblRatePtr's Top; Line1 runs from the pointer's lower edge to the strip's bottom.
     std::function<void(int)> setPointerTop;
-};
-
-// The tempo strip lblRate and its pointer, in the window's units (y grows downwards).
-struct RateStrip
-{
-    int top = 0;
-    int height = 0;
-    int pointerHeight = 0;
+    std::function<RateStrip()> rateStrip; // where the strip lies now
 };
 
 // The drum accompaniment without its widgets: a style's intro, then its main section looped
@@ -39,7 +40,6 @@ class BeatAccompaniment
 public:
     static constexpr int kDesignIntervalMs = 150;
     static constexpr int kSlowestMs = 300; // the strip's bottom
-    static constexpr int kPointerTopAtStyle = 600;
     static constexpr int kSilent = -1;
     static constexpr int kNoRequest = -2;
 
@@ -52,8 +52,9 @@ public:
 
     const std::array<basMidi1::BeatStyle, 4>& BeatStyles() const { return m_styles; }
 
-    // Starts style Index (0..3) from its intro at once, at its own interval. A stop still
-    // pending from the style before is dropped, so the new style plays until it is stopped.
+    // Starts style Index (0..3) from its intro at once, at its own interval, with the pointer
+    // where that interval lies on the strip. A stop still pending from the style before is
+    // dropped, so the new style plays until it is stopped.
     void mnBeat(int Index);
     // One step sent at once: its notes, then the section rules at the section's end. Nothing
     // while silent.
@@ -68,6 +69,10 @@ public:
     void lblRate_MouseMove(int Y, const RateStrip& strip);
 
     void lblRate_MouseUp() { m_dragging = false; }
+
+    // The pointer's Top for a step interval: the drag's rule read backwards, the interval / 300 of
+    // the strip's travel down from its top.
+    static int pointerTopFor(int intervalMs, const RateStrip& strip);
 
     // tmrBeat's interval in milliseconds; 0 stands still.
     int interval() const { return m_interval; }

@@ -71,7 +71,9 @@ void PianoMediaPlayer::tmrTimer_Timer()
 {
     const double position = m_player.Position();
     const double duration = m_player.Duration();
-    m_view.setSliderPosition(CLng(position).value_or(0));
+    // A pointer the user holds stays under the mouse; the drag seeks as it goes.
+    if (!(m_view.sliderHeld && m_view.sliderHeld()))
+        m_view.setSliderPosition(CLng(position).value_or(0));
     m_view.setLabel15(NumText(position));
     // A failed file reads 0 for both; a finished one reads its duration or more.
     if ((duration > 0 && position >= duration) || (duration == 0 && position == 0))

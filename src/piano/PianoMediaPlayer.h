@@ -53,6 +53,7 @@ struct MediaView
     std::function<void(bool)> showPaused; // the toggle's play look (true) or pause look
     std::function<void(std::int32_t max)> prepareSlider; // enabled, 0..max, at 0
     std::function<void(std::int32_t)> setSliderPosition;
+    std::function<bool()> sliderHeld; // the user drags the slider's pointer
     std::function<void(bool)> setTimerRunning; // tmrTimer, 100 ms
     std::function<void(const QString&)> setLabel15; // the position
     std::function<void(const QString&)> setLabel4; // the volume
@@ -79,7 +80,7 @@ public:
     void GGCommand15_Click();
     void GGCommand14_Click();
     void tmrTimer_Timer();
-    // The user moved the slider to `seconds`.
+    // The user moved the slider to `seconds`: the new position that its event carries.
     void SliderPic1_PositionChanged(std::int32_t seconds);
     void Knob1_Changed(int value);
 

@@ -341,11 +341,9 @@ void frmMidiPiano::placeBeatControls()
             return m_platform.audio->now();
         },
         makeQtWakeTimer(), beatView());
-    // The pointer starts where the styles' own interval reads off the strip.
-    const RateStrip strip = rateStrip();
-    beatView().setPointerTop(strip.top
-        + BeatAccompaniment::kDesignIntervalMs * (strip.height - strip.pointerHeight)
-            / BeatAccompaniment::kSlowestMs);
+    // The pointer starts where the timer's design interval reads off the strip.
+    beatView().setPointerTop(
+        BeatAccompaniment::pointerTopFor(BeatAccompaniment::kDesignIntervalMs, rateStrip()));
 
     connect(m_rhythm, &GGCommand::Click, this, [this] {
         m_menus.popup(u"mnuMain", 2, QCursor::pos(), [this] {
@@ -384,6 +382,9 @@ BeatView frmMidiPiano::beatView()
         m_lblRatePtr->move(strip.left(), top);
         const int lineTop = top + m_lblRatePtr->height();
         m_line1->setGeometry(strip.center().x(), lineTop, 1, std::max(0, strip.bottom() - lineTop));
+    };
+    v.rateStrip = [this] {
+        return rateStrip();
     };
     return v;
 }
@@ -453,9 +454,11 @@ void frmMidiPiano::placeMediaControls()
     connect(m_knob1, &Knob::Changed, this, [this] {
         m_player->Knob1_Changed(m_knob1->KnobValue());
     });
-    connect(m_slider1, &SliderPic::PositionChanged, this, [this](std::int32_t&, std::int32_t&) {
-        m_player->SliderPic1_PositionChanged(m_slider1->CurPosition());
-    });
+    // The slider stores its new position only after this event: seek to the one it carries.
+    connect(m_slider1, &SliderPic::PositionChanged, this,
+        [this](std::int32_t&, std::int32_t& newPosition) {
+            m_player->SliderPic1_PositionChanged(newPosition);
+        });
 }
 
 MediaView frmMidiPiano::mediaView()
@@ -481,6 +484,9 @@ MediaView frmMidiPiano::mediaView()
     };
     v.setSliderPosition = [this](std::int32_t at) {
         m_slider1->setCurPosition(at);
+    };
+    v.sliderHeld = [this] {
+        return m_slider1->dragging();
     };
     v.setTimerRunning = [this](bool running) {
         if (running)

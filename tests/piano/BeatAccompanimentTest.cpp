@@ -17,6 +17,7 @@ using Notes = std::vector<std::uint32_t>;
 
 constexpr int kRock = 0;
 constexpr int kWaltz = 3;
+constexpr RateStrip kStrip { 100, 800, 200 }; // 600 of travel
 
 // A sent accompaniment note: its whole message and the sample it was placed on.
 struct Sent
@@ -47,6 +48,9 @@ struct Rig
                 },
                 [this](int top) {
                     pointerTop = top;
+                },
+                [] {
+                    return kStrip;
                 } },
             std::move(styles))
     {
@@ -143,7 +147,6 @@ TEST(BeatAccompanimentTest, RockPlaysItsIntroThenLoopsItsMainUntilAStopEndsTheSe
     EXPECT_TRUE(rig.tick(3).front().empty()) << "silent before a style";
     auto intro = rig.tick(0);
     intro.push_back(rig.choose(kRock));
-    EXPECT_EQ(rig.pointerTop, 600);
     EXPECT_EQ(rig.beats.interval(), 130);
     for (auto& tick : rig.tick(7))
         intro.push_back(tick);
@@ -222,10 +225,31 @@ TEST(BeatAccompanimentTest, NotesGoToTheDrumChannelAtTheVelocityOfTheirMomentAnd
     EXPECT_EQ(rig.beats.BeatSection(), 1);
 }
 
+TEST(BeatAccompanimentTest, AStyleSetsThePointerWhereItsIntervalLiesOnTheStrip)
+{
+    // Rock 130, 16 Beat 150, Disco and Waltz 170 ms: 130 / 300 of the 600 of travel is 260.
+    const int tops[] = { 360, 400, 440, 440 };
+    for (int style = 0; style < 4; ++style) {
+        SCOPED_TRACE(style);
+        Rig rig;
+        rig.choose(style);
+        EXPECT_EQ(rig.pointerTop, tops[style]);
+        // A click on the pointer's middle keeps the style's own tempo.
+        rig.beats.lblRate_MouseDown(rig.pointerTop - kStrip.top + kStrip.pointerHeight / 2, kStrip);
+        EXPECT_EQ(rig.pointerTop, tops[style]);
+        EXPECT_EQ(rig.beats.interval(), rig.beats.BeatStyles()[std::size_t(style)].Interval);
+    }
+    // The ends and a strip without travel.
+    EXPECT_EQ(BeatAccompaniment::pointerTopFor(0, kStrip), 100);
+    EXPECT_EQ(BeatAccompaniment::pointerTopFor(300, kStrip), 700);
+    EXPECT_EQ(BeatAccompaniment::pointerTopFor(5000, kStrip), 700);
+    EXPECT_EQ(BeatAccompaniment::pointerTopFor(130, { 100, 200, 200 }), 100);
+}
+
 TEST(BeatAccompanimentTest, StepsArePlacedOnTheirGridAndTheTopOfTheStripPausesThem)
 {
     Rig rig;
-    const RateStrip strip { 100, 800, 200 }; // 600 of travel
+    const RateStrip strip = kStrip;
     rig.beats.mnBeat(kRock);
     const std::int64_t first = 1000 + TimedStepper::kLeadSamples;
     rig.runTo(first + 3 * 5733 - TimedStepper::kLeadSamples);

@@ -4,7 +4,9 @@
 #include "TestMedia.h"
 #include "app/FlamMenus.h"
 #include "app/FlamPopupMenus.h"
+#include "controls/DrawSurface.h"
 #include "controls/GGCommand.h"
+#include "controls/SliderPic.h"
 #include "piano/BeatAccompaniment.h"
 #include "piano/ChoiceBox.h"
 #include "piano/ChordScalePanels.h"
@@ -12,6 +14,7 @@
 #include "piano/PianoKeyCodes.h"
 #include "piano/frmDrums.h"
 #include "platform/FakePlatform.h"
+#include "platform/media/FakeMediaEngine.h"
 #include "platform/media/MpvMediaEngine.h"
 #include "platform/midi/FakeMidiOut.h"
 #include "platform/settings/SettingsStore.h"
@@ -278,6 +281,18 @@ TEST(frmMidiPianoTest, RhythmMenuStopButtonAndTempoStrip)
     const Messages sent = rig.fake.midiOut().messages();
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(sent.front(), midiMessage(0x99, 44, 90)); // the intro's first step, at once
+    // Its pointer where 130 ms lies: 130 / 300 of the strip's 74 pixels of travel below its top,
+    // with the line from the pointer's foot down; a click there keeps the tempo.
+    QWidget* pointer = nullptr;
+    for (auto* label : rig.window->findChildren<QLabel*>()) {
+        if (!label->pixmap().isNull() && label->x() == strip->x())
+            pointer = label;
+    }
+    ASSERT_NE(pointer, nullptr);
+    EXPECT_EQ(pointer->y(), strip->y() + 32);
+    QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(6, pointer->y() - strip->y() + 4));
+    EXPECT_EQ(beat.interval(), 130);
+    QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(6, pointer->y() - strip->y() + 4));
 
     // The strip is 82 pixels with an 8-pixel pointer: the top stands still, the bottom is 300 ms.
     QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(6, 2));
@@ -340,6 +355,57 @@ TEST(frmMidiPianoTest, MediaPlayerPlaysAWaveToItsEndAndStops)
     // At its end, not at an early tick (the null output reports the end as its last buffer goes).
     EXPECT_GE(played.elapsed(), 500);
     EXPECT_FALSE(toggle->Enabled());
+}
+
+TEST(frmMidiPianoTest, ThePositionSliderSeeksWhereTheMouseIsAndTheTickLeavesItsPointerAlone)
+{
+    WindowRig rig;
+    const QString file = QStringLiteral("/music/take.wav");
+    rig.fake.media().files[file] = { .duration = 100.0, .size = {} };
+    rig.window->chooseMediaFile = [&] {
+        return file;
+    };
+    WindowRig::clickAt(rig.window->childAt(224, 40), { 11, 11 }); // open
+    auto* slider = qobject_cast<SliderPic*>(rig.window->childAt(230, 67)->parentWidget());
+    auto* label15 = qobject_cast<QLabel*>(rig.window->childAt(230, 88));
+    ASSERT_TRUE(slider && label15);
+    ASSERT_TRUE(slider->Enabled());
+    ASSERT_EQ(slider->Max(), 100);
+    FakeGraphRecord& player = *rig.fake.media().graphs.back();
+    QWidget* face = slider->findChild<DrawSurface*>();
+    // The track starts 3 pixels in: x is the position + 3.
+    const auto mouse = [&](QEvent::Type type, int x) {
+        if (type == QEvent::MouseButtonPress)
+            QTest::mousePress(face, Qt::LeftButton, {}, { x, 7 });
+        else if (type == QEvent::MouseMove)
+            QTest::mouseMove(face, { x, 7 });
+        else
+            QTest::mouseRelease(face, Qt::LeftButton, {}, { x, 7 });
+    };
+
+    // A click on the track seeks there at once.
+    mouse(QEvent::MouseButtonPress, 53);
+    EXPECT_EQ(player.position, 50.0);
+    mouse(QEvent::MouseButtonRelease, 53);
+
+    // A drag from the pointer seeks with every move; meanwhile the player reports where it
+    // plays, and its tick shows that in the label but leaves the pointer under the mouse.
+    mouse(QEvent::MouseButtonPress, slider->geometry().pointerLeft + 2);
+    mouse(QEvent::MouseMove, 73);
+    EXPECT_EQ(player.position, 70.0);
+    player.position = 12;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return label15->text() == QStringLiteral("12");
+    }));
+    EXPECT_EQ(slider->CurPosition(), 70);
+    mouse(QEvent::MouseMove, 83);
+    EXPECT_EQ(player.position, 80.0);
+    mouse(QEvent::MouseButtonRelease, 83);
+    // Let go, the pointer follows the player again.
+    player.position = 81;
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return slider->CurPosition() == 81;
+    }));
 }
 
 } // namespace
