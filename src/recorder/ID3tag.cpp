@@ -44,8 +44,9 @@ QByteArray zeroFilled(const QString& text, int width)
 
 } // namespace
 
-ID3tag::ID3tag(TagWriter writer)
+ID3tag::ID3tag(TagWriter writer, TagOpener opener)
     : m_writer(std::move(writer))
+    , m_opener(std::move(opener))
 {}
 
 void ID3tag::setAlbum(const QString& sAlbum)
@@ -109,11 +110,11 @@ void ID3tag::setFileName(const QString& spath)
     m_FileName.clear();
     m_FileExists = false;
     m_ReadOnly = false;
-    if (path.isEmpty() || !TagFile().open(path, TagFile::Access::Read))
+    if (path.isEmpty() || !TagFile(m_writer, m_opener).open(path, TagFile::Access::Read))
         return;
     m_FileName = path;
     m_FileExists = true;
-    m_ReadOnly = !TagFile().open(path, TagFile::Access::Write);
+    m_ReadOnly = !TagFile(m_writer, m_opener).open(path, TagFile::Access::Write);
     Load();
 }
 
@@ -123,7 +124,7 @@ bool ID3tag::Load()
     m_HasID3tag = false;
     if (!m_FileExists)
         return false;
-    TagFile file;
+    TagFile file(m_writer, m_opener);
     if (!file.open(m_FileName, TagFile::Access::Read))
         return false;
     const qint64 length = file.length();
@@ -153,7 +154,7 @@ bool ID3tag::Save()
 {
     if (!m_FileExists || m_ReadOnly)
         return false;
-    TagFile file(m_writer);
+    TagFile file(m_writer, m_opener);
     if (!file.open(m_FileName, TagFile::Access::ReadWrite))
         return false;
     const qint64 length = file.length();
@@ -195,7 +196,7 @@ bool ID3tag::RemoveTag()
 {
     if (!m_FileExists || m_ReadOnly || !m_HasID3tag)
         return false;
-    TagFile file;
+    TagFile file(m_writer, m_opener);
     if (!file.open(m_FileName, TagFile::Access::ReadWrite))
         return false;
     const qint64 length = file.length();

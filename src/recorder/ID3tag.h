@@ -17,7 +17,8 @@
 class ID3tag
 {
 public:
-    explicit ID3tag(TagWriter writer = {});
+    // Its files are opened and written through `opener` and `writer` (the system's own when empty).
+    explicit ID3tag(TagWriter writer = {}, TagOpener opener = {});
 
     QString Album() const { return m_Album; }
 
@@ -84,6 +85,7 @@ public:
 
 private:
     TagWriter m_writer;
+    TagOpener m_opener;
     QString m_Name;
     QString m_Album;
     QString m_Artist;

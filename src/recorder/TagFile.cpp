@@ -9,8 +9,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-TagFile::TagFile(TagWriter writer)
+TagFile::TagFile(TagWriter writer, TagOpener opener)
     : m_writer(writer ? std::move(writer) : TagWriter(::pwrite))
+    , m_opener(opener ? std::move(opener) : TagOpener([](const char* path, int flags) {
+        return ::open(path, flags);
+    }))
 {}
 
 TagFile::~TagFile()
@@ -30,7 +33,7 @@ bool TagFile::open(const QString& path, Access access)
     const int mode = access == Access::Read ? O_RDONLY
         : access == Access::Write           ? O_WRONLY
                                             : O_RDWR;
-    m_fd = ::open(QFile::encodeName(path).constData(), mode | O_NONBLOCK | O_CLOEXEC);
+    m_fd = m_opener(QFile::encodeName(path).constData(), mode | O_NONBLOCK | O_CLOEXEC);
     if (m_fd < 0)
         return fail();
 

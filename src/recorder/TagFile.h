@@ -9,6 +9,9 @@
 
 // How tag writes reach the disk: pwrite(2) by default; tests pass one that fails part way.
 using TagWriter = std::function<ssize_t(int fd, const void* data, size_t size, off_t offset)>;
+// How a tag's file is opened: open(2) by default; tests pass one that refuses what the system
+// refuses a user without the rights.
+using TagOpener = std::function<int(const char* path, int flags)>;
 
 // One file opened for a single tag call and closed with the object. It never creates a file,
 // takes regular files only (a folder or a device is no MP3, and a pipe would block), and counts
@@ -18,7 +21,7 @@ class TagFile
 public:
     enum class Access { Read, Write, ReadWrite };
 
-    explicit TagFile(TagWriter writer = {});
+    explicit TagFile(TagWriter writer = {}, TagOpener opener = {});
     ~TagFile();
     TagFile(const TagFile&) = delete;
     TagFile& operator=(const TagFile&) = delete;
@@ -46,6 +49,7 @@ private:
     bool fail();
 
     TagWriter m_writer;
+    TagOpener m_opener;
     int m_fd = -1;
     QString m_error;
 };

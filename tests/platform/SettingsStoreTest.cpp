@@ -1,6 +1,7 @@
 #include "platform/settings/SettingsStore.h"
 
 #include "FileBytes.h"
+#include "WithoutRoot.h"
 #include "platform/files/FakeFileStore.h"
 
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace {
 
@@ -35,6 +35,23 @@ protected:
     }
 
     QByteArray fileBytes() const { return ::fileBytes(m_path); }
+
+    // As a user without root's rights, through the real file store: Zv1 must read as `zv1` and
+    // a save of Zv2 must be refused.
+    bool refusedWithoutRoot(const QString& zv1)
+    {
+        const auto refused = [&] {
+            DiskFileStore disk;
+            SettingsStore store(m_path, disk);
+            EXPECT_EQ(
+                store.GetRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("dflt"))
+                    .toString(),
+                zv1);
+            EXPECT_FALSE(
+                store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv2"), QStringLiteral("1")));
+        };
+        return withoutRoot(m_dir.path(), refused);
+    }
 };
 
 TEST_F(SettingsStoreTest, FirstRunGivesDefaultsAndCreatesNothing)
@@ -228,26 +245,42 @@ TEST_F(SettingsStoreTest, AFolderThatCannotBeMadeReportsFailure)
 
 TEST_F(SettingsStoreTest, UnwritableFolderReportsFailure)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not hold for root";
-    const QString folder = QFileInfo(m_path).absolutePath();
-    ASSERT_TRUE(QDir().mkpath(folder));
     ASSERT_TRUE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("110")));
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-    EXPECT_FALSE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("1")));
-    EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("110"));
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray before = fileBytes();
+
+    // Refused by the file store, then by the system to a user without root's rights, who may
+    // still read the file.
+    m_files.fail = FakeFileStore::Fail::BeforeWrite;
+    EXPECT_FALSE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv2"), QStringLiteral("1")));
+    m_files.fail = FakeFileStore::Fail::Never;
+    const QString folder = QFileInfo(m_path).absolutePath();
+    ASSERT_TRUE(setMode(m_path, 0644));
+    ASSERT_TRUE(setMode(folder, 0555));
+    EXPECT_TRUE(refusedWithoutRoot(QStringLiteral("110")));
+    ASSERT_TRUE(setMode(folder, 0755));
+    EXPECT_EQ(fileBytes(), before);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList { "settings.reg" });
 }
 
 TEST_F(SettingsStoreTest, UnreadableFileIsNotReplaced)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not hold for root";
     ASSERT_TRUE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("110")));
-    QFile::setPermissions(m_path, QFile::WriteOwner);
+    const QByteArray before = fileBytes();
+
+    // Refused by the file store's reads, then by the system to a user without root's rights, in
+    // a folder where that user could write a new file.
+    m_files.failReads = true;
     EXPECT_FALSE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv2"), QStringLiteral("1")));
-    QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
-    EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("110"));
+    EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("dflt"));
+    m_files.failReads = false;
+    EXPECT_EQ(m_files.writes.size(), 1u);
+    const QString folder = QFileInfo(m_path).absolutePath();
+    ASSERT_TRUE(setMode(m_path, 0200));
+    ASSERT_TRUE(setMode(folder, 0777));
+    EXPECT_TRUE(refusedWithoutRoot(QStringLiteral("dflt")));
+    ASSERT_TRUE(setMode(m_path, 0600));
+    EXPECT_EQ(fileBytes(), before);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList { "settings.reg" });
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "WithoutRoot.h"
 #include "platform/basic/FakeMessageBoxService.h"
 #include "recorder/ID3tag.h"
 #include "recorder/ID3v1Record.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -233,17 +235,35 @@ TEST_F(ID3v1TagsTest, TagClassRefusesWhatIsNoFileAndWhatChangedUnderIt)
 
 TEST_F(ID3v1TagsTest, TagClassReadsButNeverWritesAReadOnlyFile)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes read-only files";
-    ID3tag tag;
-    const QString locked = make(
-        "locked.mp3", audio() + record(padded("Song", 30, '\0'), "2001", QByteArray(30, '\0')));
-    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::ReadOwner));
-    tag.setFileName(locked);
-    EXPECT_TRUE(tag.FileExists());
-    EXPECT_TRUE(tag.ReadOnly());
-    EXPECT_EQ(tag.Name(), "Song");
-    EXPECT_FALSE(tag.Save());
+    const QByteArray bytes =
+        audio() + record(padded("Song", 30, '\0'), "2001", QByteArray(30, '\0'));
+    const QString locked = make("locked.mp3", bytes);
+    const auto readNotWrite = [&](ID3tag& tag) {
+        tag.setFileName(locked);
+        EXPECT_TRUE(tag.FileExists());
+        EXPECT_TRUE(tag.ReadOnly());
+        EXPECT_EQ(tag.Name(), "Song");
+        tag.setName("Other");
+        EXPECT_FALSE(tag.Save());
+        EXPECT_FALSE(tag.RemoveTag());
+    };
+
+    // Refused by an opening for writing that fails, then by the system to a user without root's
+    // rights.
+    ID3tag refused({}, [](const char* path, int flags) {
+        if ((flags & O_ACCMODE) == O_RDONLY)
+            return ::open(path, flags);
+        errno = EACCES;
+        return -1;
+    });
+    readNotWrite(refused);
+    ASSERT_TRUE(setMode(locked, 0444));
+    const auto bySystem = [&] {
+        ID3tag tag;
+        readNotWrite(tag);
+    };
+    EXPECT_TRUE(withoutRoot(folder.path(), bySystem));
+    EXPECT_EQ(bytesOf(locked), bytes);
 }
 
 TEST_F(ID3v1TagsTest, AWriteFailingHalfWayLeavesTheFileAsItWas)

@@ -119,3 +119,11 @@ bool DiskFileStore::writeAtomically(const QString& path, const QByteArray& bytes
     syncFolder(folder);
     return true;
 }
+
+std::optional<QByteArray> DiskFileStore::readAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QByteArray>
 #include <QString>
 
@@ -21,6 +23,10 @@ public:
     // permissions; a new one gets the user's default. On failure the old file is untouched and
     // nothing is left beside it.
     virtual bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error) = 0;
+
+    // The whole of `path`, or nothing when it cannot be read (missing, a folder, not allowed):
+    // a caller about to rewrite a file must tell that apart from an empty one.
+    virtual std::optional<QByteArray> readAll(const QString& path) = 0;
 };
 
 // The real store on the local file system.
@@ -28,6 +34,7 @@ class DiskFileStore : public FileStore
 {
 public:
     bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error) override;
+    std::optional<QByteArray> readAll(const QString& path) override;
 
 protected:
     // Runs after the new bytes are safely beside the target and before the rename; false stops

@@ -6,21 +6,20 @@
 #include "platform/settings/SettingsFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
 
 enum class Load { Ok, Missing, Unreadable };
 
-Load loadFile(const QString& path, SettingsFile& file)
+Load loadFile(FileStore& files, const QString& path, SettingsFile& file)
 {
-    QFile in(path);
-    if (!in.exists())
+    if (!QFileInfo::exists(path))
         return Load::Missing;
-    if (!in.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = files.readAll(path);
+    if (!bytes)
         return Load::Unreadable;
-    file = SettingsFile::parse(in.readAll());
+    file = SettingsFile::parse(*bytes);
     return Load::Ok;
 }
 
@@ -54,7 +53,7 @@ SettingsStore::Key SettingsStore::openKey(std::uint32_t RootKey, const QString& 
     if (RootKey != kCurrentUser)
         return {};
     SettingsFile file;
-    if (loadFile(m_filePath, file) != Load::Ok || !file.hasSection(path))
+    if (loadFile(m_files, m_filePath, file) != Load::Ok || !file.hasSection(path))
         return {};
     return Key { path, true };
 }
@@ -65,7 +64,7 @@ std::int32_t SettingsStore::QueryValueEx(
     if (!KeyHandle.open)
         return kInvalidHandle;
     SettingsFile file;
-    if (loadFile(m_filePath, file) != Load::Ok)
+    if (loadFile(m_files, m_filePath, file) != Load::Ok)
         return kAccessDenied;
     const auto found = file.find(KeyHandle.path, ValueName);
     if (!found)
@@ -86,7 +85,7 @@ std::int32_t SettingsStore::SetValueEx(
         return kSuccess;
     SettingsFile file;
     // A file we cannot read must not be replaced by one holding only the new value.
-    const Load load = loadFile(m_filePath, file);
+    const Load load = loadFile(m_files, m_filePath, file);
     if (load == Load::Unreadable)
         return kAccessDenied;
     const QByteArray before = file.bytes();

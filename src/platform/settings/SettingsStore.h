@@ -45,7 +45,7 @@ public:
         bool open = false;
     };
 
-    // Writes go through `files`, which must outlive the store.
+    // Reads and writes go through `files`, which must outlive the store.
     SettingsStore(QString filePath, FileStore& files);
 
     // $XDG_CONFIG_HOME/kadentor/settings.reg, or ~/.config/kadentor/settings.reg.

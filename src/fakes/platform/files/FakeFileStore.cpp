@@ -12,6 +12,13 @@ bool FakeFileStore::writeAtomically(const QString& path, const QByteArray& bytes
     return writes.back().done;
 }
 
+std::optional<QByteArray> FakeFileStore::readAll(const QString& path)
+{
+    if (failReads)
+        return std::nullopt;
+    return DiskFileStore::readAll(path);
+}
+
 bool FakeFileStore::beforeRename(const QString&, QString* error)
 {
     if (fail != Fail::BeforeRename)

@@ -4,9 +4,10 @@
 
 #include <vector>
 
-// Writes for real (tests point it at a temporary folder) and records every write. It can be told
-// to stop a write after the new bytes are beside the target and before the rename, as a crash
-// would, or to refuse writes outright, as a full disk would.
+// Writes and reads for real (tests point it at a temporary folder) and records every write. It
+// can be told to stop a write after the new bytes are beside the target and before the rename, as
+// a crash would, to refuse writes outright, as a full disk or a read-only folder would, or to
+// refuse reads, as a file the user may not read would.
 class FakeFileStore : public DiskFileStore
 {
 public:
@@ -21,9 +22,12 @@ public:
     };
 
     bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error) override;
+    std::optional<QByteArray> readAll(const QString& path) override;
 
     // Applies to every write until changed.
     Fail fail = Fail::Never;
+    // Every read fails while set.
+    bool failReads = false;
     std::vector<Write> writes;
 
 protected:
