@@ -8,12 +8,18 @@
 
 #include <chrono>
 #include <future>
+#include <thread>
 
 SoundFontLoad loadSoundFontInBackground()
 {
-    std::shared_future<std::shared_ptr<SoundFontBank>> loading = std::async(std::launch::async, [] {
-        return SoundFontBank::load(SoundFontBank::choose());
-    });
+    // The loading thread is left to itself (a future of std::async would make the program's end
+    // wait for the load, seconds for a large font on a busy machine). The font is chosen here, so
+    // that the thread runs nothing but the load; whoever holds the result last frees the font.
+    auto result = std::make_shared<std::promise<std::shared_ptr<SoundFontBank>>>();
+    std::shared_future<std::shared_ptr<SoundFontBank>> loading = result->get_future().share();
+    std::thread([result, path = SoundFontBank::choose()] {
+        result->set_value(SoundFontBank::load(path));
+    }).detach();
     return { [loading]() {
                 return loading.get();
             },

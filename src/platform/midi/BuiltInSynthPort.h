@@ -17,7 +17,8 @@ using SoundFontLoaded = std::function<bool()>;
 
 // A SoundFontSource that loads the font SoundFontBank::choose() picks, once, and keeps it. The
 // load (tens of milliseconds for the small font, a second for a large one) starts at once on a
-// thread of its own, so that the first note or file of a run rarely waits for it.
+// thread of its own, so that the first note or file of a run rarely waits for it; the program
+// may end while it still loads, without waiting for it.
 SoundFontSource sharedSoundFont();
 
 // The same load, with the test that tells whether it has ended.
