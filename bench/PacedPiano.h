@@ -7,6 +7,7 @@
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/OfflineAudioDevice.h"
 #include "platform/basic/FakeMessageBoxService.h"
+#include "platform/basic/WakeTimer.h"
 
 #include <functional>
 #include <memory>
@@ -24,8 +25,8 @@ struct PacedPiano
             sink = [](const float*, int, std::int64_t) {};
         fake.audioDevice().setSink(std::move(sink));
         fake.audioDevice().startPaced();
-        piano =
-            std::make_unique<PianoCore>(*fake.platform.midiOut, popups, fake.boxes(), PianoView {});
+        piano = std::make_unique<PianoCore>(
+            *fake.platform.midiOut, popups, fake.boxes(), PianoView {}, makeQtWakeTimer());
         piano->load(parseInstrumentList({}));
     }
 

@@ -4,6 +4,7 @@
 #include "piano/basMidi1.h"
 #include "platform/basic/Conversions.h"
 #include "platform/basic/MessageBoxService.h"
+#include "platform/basic/WakeTimer.h"
 #include "windows/PopupMenus.h"
 
 namespace {
@@ -70,14 +71,27 @@ InstrumentList parseInstrumentList(const QByteArray& bytes)
     return list;
 }
 
-PianoCore::PianoCore(MidiOut& midi, PopupMenus& menus, MessageBoxService& boxes, PianoView view)
+PianoCore::PianoCore(MidiOut& midi,
+    PopupMenus& menus,
+    MessageBoxService& boxes,
+    PianoView view,
+    std::unique_ptr<WakeTimer> deviceWatch)
     : m_midi(midi)
     , m_menus(menus)
     , m_boxes(boxes)
     , m_view(std::move(view))
+    , m_deviceWatch(std::move(deviceWatch))
 {
     std::copy(std::begin(kDefaultPadKeys), std::end(kDefaultPadKeys), m_padKeys.begin());
     std::copy(std::begin(kDefaultPadNotes), std::end(kDefaultPadNotes), m_padNotes.begin());
+    m_deviceWatch->onWake = [this] {
+        watchDevice();
+    };
+}
+
+PianoCore::~PianoCore()
+{
+    m_deviceWatch->cancel();
 }
 
 void PianoCore::load(const InstrumentList& instruments)
@@ -152,8 +166,31 @@ void PianoCore::unload()
 
 void PianoCore::closeOutput()
 {
+    m_deviceWatch->cancel();
     m_midi.close(m_handle);
     m_handle = 0;
+}
+
+void PianoCore::watchDevice()
+{
+    switch (m_midi.deviceState(m_handle)) {
+    case MidiDeviceState::Starting:
+        m_deviceWatch->wakeAfter(kDeviceWatchMs);
+        break;
+    case MidiDeviceState::Failed:
+        showMidiFailure();
+        break;
+    case MidiDeviceState::Ready:
+        break;
+    }
+}
+
+void PianoCore::showMidiFailure()
+{
+    m_boxes.msgBox(QStringLiteral("MIDI failed to initialize or MIDI device is opened with other "
+                                  "application.\r\nPlease, Restart Kadentor and close other "
+                                  "application to reinitialize MIDI device."),
+        MsgButtons::OK, MsgIcon::Information, QStringLiteral("Error initializing MIDI"));
 }
 
 void PianoCore::Uredjaj(int k)
@@ -163,13 +200,11 @@ void PianoCore::Uredjaj(int k)
     m_device = k - 1;
     closeOutput();
     if (m_midi.open(m_handle, m_device) != MidiResult::NoError) {
-        m_boxes.msgBox(
-            QStringLiteral("MIDI failed to initialize or MIDI device is opened with other "
-                           "application.\r\nPlease, Restart Kadentor and close other "
-                           "application to reinitialize MIDI device."),
-            MsgButtons::OK, MsgIcon::Information, QStringLiteral("Error initializing MIDI"));
+        showMidiFailure();
         return;
     }
+    if (m_midi.deviceState(m_handle) == MidiDeviceState::Starting)
+        m_deviceWatch->wakeAfter(kDeviceWatchMs);
     // The built-in synthesizer (the mapper and device 0) starts every opening on program 0, so
     // its instrument label starts there too even when the device label stays the same.
     const bool builtIn = m_device == kMidiMapper || m_device == 0;

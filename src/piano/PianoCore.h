@@ -6,12 +6,14 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include <QString>
 #include <QStringList>
 
 class MessageBoxService;
 class PopupMenus;
+class WakeTimer;
 
 // What the piano window shows of the core's state; each runs on the change it names.
 struct PianoView
@@ -51,7 +53,18 @@ public:
     static constexpr int kEscape = 27;
     static constexpr int kSpace = 32;
 
-    PianoCore(MidiOut& midi, PopupMenus& menus, MessageBoxService& boxes, PianoView view);
+    // How often a device that opened while still getting ready is looked at again.
+    static constexpr int kDeviceWatchMs = 100;
+
+    // `deviceWatch` looks again at a device that opened while still getting ready: should it fail
+    // (the built-in synthesizer's SoundFont that does not load), the failure box shows once for
+    // that opening, as for a device that does not open.
+    PianoCore(MidiOut& midi,
+        PopupMenus& menus,
+        MessageBoxService& boxes,
+        PianoView view,
+        std::unique_ptr<WakeTimer> deviceWatch);
+    ~PianoCore() override;
 
     // The loading steps: device menu, the mapper opened, channel 0, base 60, velocity 127, the
     // instrument list into the menus, the default pads and the accompaniment styles' menu. Check
@@ -126,6 +139,8 @@ public:
 private:
     // Shows key k (0..36 or 100) down or up; true when it is a key with a note.
     bool showKey(int k, bool down);
+    void watchDevice();
+    void showMidiFailure();
     void send(std::uint32_t message);
     void sendNote(int status, int k, int velocity);
     void refreshLabel3();
@@ -135,6 +150,7 @@ private:
     PopupMenus& m_menus;
     MessageBoxService& m_boxes;
     PianoView m_view;
+    std::unique_ptr<WakeTimer> m_deviceWatch;
 
     MidiHandle m_handle = 0;
     int m_device = kMidiMapper;

@@ -149,7 +149,7 @@ frmMidiPiano::frmMidiPiano(Platform& platform, PopupMenus& menus, std::function<
     , m_platform(platform)
     , m_menus(menus)
     , m_closed(std::move(closed))
-    , m_core(*platform.midiOut, menus, *platform.boxes, view())
+    , m_core(*platform.midiOut, menus, *platform.boxes, view(), makeQtWakeTimer())
     , m_keyFilter(
           [this](int code) {
               m_panels->keyPressed();

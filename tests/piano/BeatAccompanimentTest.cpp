@@ -100,7 +100,9 @@ struct Rig
     FakePlatform fake;
     FlamMenus menus;
     FlamPopupMenus popups { menus };
-    PianoCore piano { *fake.platform.midiOut, popups, fake.boxes(), {} };
+    std::optional<int> deviceWatch; // the recording devices are ready at once
+    PianoCore piano { *fake.platform.midiOut, popups, fake.boxes(), {},
+        std::make_unique<ManualWake>(deviceWatch) };
     ManualClock time;
     std::int64_t& clock = time.clock;
     QString label10;

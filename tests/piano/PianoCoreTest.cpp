@@ -1,5 +1,6 @@
 #include "piano/PianoCore.h"
 
+#include "ManualWake.h"
 #include "app/FlamMenus.h"
 #include "app/FlamPopupMenus.h"
 #include "platform/basic/FakeMessageBoxService.h"
@@ -43,12 +44,15 @@ struct Rig
         view.setLblInst = [this](const QString& text) {
             lblInst = text;
         };
-        piano = std::make_unique<PianoCore>(midi, popups, boxes, view);
+        piano = std::make_unique<PianoCore>(midi, popups, boxes, view, makeWake());
         piano->load(parseInstrumentList("0\tAcoustic Grand Piano\r\n"));
         midi.clearLog();
     }
 
     Messages sent() const { return midi.messages(); }
+
+    // The recording devices are ready at once: nothing arms it.
+    std::unique_ptr<WakeTimer> makeWake() { return std::make_unique<ManualWake>(watch); }
 
     std::vector<int> checked(QStringView name, int count) const
     {
@@ -65,6 +69,7 @@ struct Rig
     FlamPopupMenus popups { menus };
     FakeMessageBoxService boxes;
     PianoView view;
+    std::optional<int> watch;
     QString label3, label9, lblInst;
     std::unique_ptr<PianoCore> piano;
 };
@@ -351,7 +356,8 @@ TEST(PianoCoreTest, InstrumentListVariants)
 
     Rig rig;
     rig.piano->unload();
-    rig.piano = std::make_unique<PianoCore>(rig.midi, rig.popups, rig.boxes, rig.view);
+    rig.piano =
+        std::make_unique<PianoCore>(rig.midi, rig.popups, rig.boxes, rig.view, rig.makeWake());
     rig.piano->load(odd);
     EXPECT_EQ(rig.popups.caption(u"mnuPiano2", 0), QStringLiteral("Acoustic Grand Piano"));
     EXPECT_EQ(rig.popups.caption(u"mnuPiano2", 1), QStringLiteral("Two"));

@@ -1,5 +1,6 @@
 // The piano heard: its window and its core on the real built-in synthesizer and the real engine,
 // rendered offline in the blocks the sound device asks for.
+#include "FileBytes.h"
 #include "app/FlamMenus.h"
 #include "app/FlamPopupMenus.h"
 #include "piano/frmMidiPiano.h"
@@ -7,7 +8,9 @@
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/OfflineAudioDevice.h"
 #include "platform/audio/SdlAudioDevice.h"
+#include "platform/basic/FakeMessageBoxService.h"
 #include "platform/midi/BuiltInSynthPort.h"
+#include "platform/midi/SoundFontBank.h"
 
 #include <cmath>
 
@@ -158,6 +161,50 @@ TEST(PianoSoundTest, TheBuiltInSynthReopenedAfterAnInstrumentShowsAndSoundsTheGr
     rig.menus.entry(u"device", 0)->action()->trigger();
     EXPECT_EQ(lblInst->text(), QStringLiteral("Acoustic Grand Piano"));
     EXPECT_LT(largestDifference(rig.keyHeard(piano, Qt::Key_Z), grand), 1e-4f);
+}
+
+TEST(PianoSoundTest, ASoundFontFailingAfterTheOpeningIsToldOnceAndThePianoStaysUsable)
+{
+    FakePlatform fake;
+    const QString damaged = fake.dir.filePath(QStringLiteral("damaged-GM.sf2"));
+    ASSERT_TRUE(writeFileBytes(damaged, QByteArray("RIFF\x10\0\0\0sfbkLIST", 16)));
+    bool loaded = false;
+    fake.platform.midiOut = makeMidiOut(
+        *fake.platform.audio,
+        [damaged] {
+            return SoundFontBank::load(damaged);
+        },
+        [&loaded] {
+            return loaded;
+        });
+    FlamMenus menus;
+    FlamPopupMenus popups { menus };
+    const std::vector<BoxRequest>& shown = fake.boxes().shown();
+    {
+        frmMidiPiano piano(fake.platform, popups, {});
+        piano.show();
+        QTest::qWait(3 * PianoCore::kDeviceWatchMs);
+        EXPECT_TRUE(shown.empty()) << "the load still runs";
+
+        loaded = true;
+        EXPECT_TRUE(QTest::qWaitFor([&shown] {
+            return !shown.empty();
+        }));
+        QTest::qWait(3 * PianoCore::kDeviceWatchMs);
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].title, QStringLiteral("Error initializing MIDI"));
+        EXPECT_EQ(shown[0].icon, MsgIcon::Information);
+        EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("MIDI failed to initialize")));
+
+        QTest::keyClick(&piano, Qt::Key_Z);
+        QTest::keyClick(&piano, Qt::Key_2, Qt::KeypadModifier);
+        QTest::keyPress(&piano, Qt::Key_Escape);
+        EXPECT_TRUE(piano.unloaded());
+        EXPECT_EQ(shown.size(), 1u);
+    }
+    // The next opening fails at once, with its own box.
+    frmMidiPiano again(fake.platform, popups, {});
+    EXPECT_EQ(shown.size(), 2u);
 }
 
 } // namespace

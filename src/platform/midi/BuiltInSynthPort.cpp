@@ -94,6 +94,16 @@ void BuiltInSynthPort::purge(MidiHandle handle)
         m_synth->purge(handle);
 }
 
+MidiDeviceState BuiltInSynthPort::state() const
+{
+    // Without `loaded` the opening made the synth or failed itself.
+    if (m_synth || !m_loaded)
+        return MidiDeviceState::Ready;
+    if (!m_loaded())
+        return MidiDeviceState::Starting;
+    return m_fonts() ? MidiDeviceState::Ready : MidiDeviceState::Failed;
+}
+
 std::unique_ptr<MidiOut> makeMidiOut(
     AudioEngine& engine, SoundFontSource fonts, SoundFontLoaded loaded)
 {

@@ -55,6 +55,7 @@ public:
     MidiResult send(
         std::uint32_t message, std::optional<std::int64_t> at, MidiHandle handle) override;
     void purge(MidiHandle handle) override;
+    MidiDeviceState state() const override;
 
 private:
     MidiResult makeSynth();

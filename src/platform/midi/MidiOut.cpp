@@ -135,3 +135,11 @@ MidiResult MidiOut::close(MidiHandle handle)
         port.close();
     return MidiResult::NoError;
 }
+
+MidiDeviceState MidiOut::deviceState(MidiHandle handle) const
+{
+    const auto found = m_handles.find(handle);
+    if (found == m_handles.end())
+        return MidiDeviceState::Failed;
+    return m_ports[found->second.port]->state();
+}

@@ -26,6 +26,10 @@ enum class MidiResult : std::uint32_t {
 // Names an open device; 0 never does. Handles are not reused, so a stale one stays invalid.
 using MidiHandle = std::uint32_t;
 
+// What an open device can do: sound, not yet (it is still getting ready: the built-in
+// synthesizer while its SoundFont loads), or nothing any more (that load failed).
+enum class MidiDeviceState { Ready, Starting, Failed };
+
 // The device id that opens the default device (device 0, the built-in synthesizer).
 inline constexpr int kMidiMapper = -1;
 // The product name of device 0.
@@ -55,6 +59,9 @@ public:
     // Drops every message of `handle` that has not reached the sound yet: those placed for a
     // later sample, and any sent now that the device has not taken in.
     virtual void purge(MidiHandle handle) = 0;
+
+    // While open.
+    virtual MidiDeviceState state() const { return MidiDeviceState::Ready; }
 };
 
 // The MIDI output devices: device 0 is the built-in synthesizer, and the mapper (kMidiMapper)
@@ -96,6 +103,9 @@ public:
     MidiResult shortMsgAt(MidiHandle handle, std::uint32_t message, std::int64_t at);
 
     MidiResult close(MidiHandle handle);
+
+    // The state of the device behind `handle`; Failed for a handle that is not open.
+    MidiDeviceState deviceState(MidiHandle handle) const;
 
 private:
     struct Open
