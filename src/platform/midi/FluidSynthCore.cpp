@@ -32,6 +32,7 @@ std::unique_ptr<FluidSynthCore> FluidSynthCore::create(
     // One thread calls the synth at a time (see the header): no mutex inside, no worker threads.
     fluid_settings_setint(core->m_settings, "synth.threadsafe-api", 0);
     fluid_settings_setint(core->m_settings, "synth.cpu-cores", 1);
+    fluid_settings_setnum(core->m_settings, "synth.gain", kGain);
     core->m_synth = new_fluid_synth(core->m_settings);
     if (!core->m_synth)
         return nullptr;
