@@ -1,8 +1,9 @@
 // Measures the metronome's timing end to end: the real step engine with its Qt timers, the audio
-// engine on a device that renders in real time, and the clicks found again in the rendered sound
-// (never from the engine's own bookkeeping). Per case it prints the clicks heard, the largest
-// distance of an onset from the exact grid, the tempo measured from the first to the last onset,
-// the CPU time per minute of playing and the lights' largest lag behind their click.
+// engine on a device that renders in real time in the blocks the sound device asks for (the SDL
+// device itself with --sdl), and the clicks found again in the rendered sound (never from the
+// engine's own bookkeeping). Per case it prints the clicks heard, the largest distance of an onset
+// from the exact grid, the tempo measured from the first to the last onset, the CPU time per minute
+// of playing and the lights' largest lag behind their click.
 //
 // The second table plays on a busy desktop: two busy loops per core run beside the cases, and
 // each case holds its UI thread up for 2 s at random moments, as a slow file dialog or a
@@ -210,7 +211,7 @@ int runCase(int tempo, int mult, int seconds, bool sdl, bool blockUi)
         platform.audio = std::make_unique<AudioEngine>(std::make_unique<SdlAudioDevice>());
     } else {
         captured.reserve(static_cast<std::size_t>(seconds + 2) * kRate * 2);
-        auto device = std::make_unique<OfflineAudioDevice>();
+        auto device = std::make_unique<OfflineAudioDevice>(SdlAudioDevice::kRequestedBlockFrames);
         offline = device.get();
         device->setSink([&captured](const float* block, int frames, std::int64_t) {
             captured.insert(captured.end(), block, block + 2 * frames);

@@ -13,6 +13,7 @@
 #include "platform/FakePlatform.h"
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/OfflineAudioDevice.h"
+#include "platform/audio/SdlAudioDevice.h"
 
 #include <chrono>
 #include <cmath>
@@ -28,7 +29,7 @@
 
 namespace {
 
-constexpr int kBlock = 512;
+constexpr int kBlock = SdlAudioDevice::kRequestedBlockFrames;
 using Clock = std::chrono::steady_clock;
 
 void a440_entry_to_sound(benchmark::State& state)

@@ -2,6 +2,7 @@
 
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/OfflineAudioDevice.h"
+#include "platform/audio/SdlAudioDevice.h"
 #include "platform/basic/FakeMessageBoxService.h"
 #include "platform/files/FakeFileStore.h"
 #include "platform/mci/FakeWaveAudio.h"
@@ -19,7 +20,8 @@ FakePlatform::FakePlatform()
     platform.programFolder = dir.path();
     platform.programName = QStringLiteral("kadentor");
     platform.userDataFolder = dir.path() + QStringLiteral("/user-data");
-    platform.audio = std::make_unique<AudioEngine>(std::make_unique<OfflineAudioDevice>());
+    platform.audio = std::make_unique<AudioEngine>(
+        std::make_unique<OfflineAudioDevice>(SdlAudioDevice::kRequestedBlockFrames));
     platform.boxes = std::make_unique<FakeMessageBoxService>();
     platform.files = std::make_unique<FakeFileStore>();
     platform.settings = std::make_unique<SettingsStore>(

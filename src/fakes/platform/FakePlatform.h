@@ -29,7 +29,8 @@ struct FakePlatform
     // Writes into the temporary folder for real and records each write.
     FakeFileStore& files();
     FakeInstanceGuard& instance();
-    // The engine's device: renders on demand, on a virtual clock, and keeps what it rendered.
+    // The engine's device: renders on demand, on a virtual clock, in the blocks the sound device
+    // asks for, and keeps what it rendered.
     OfflineAudioDevice& audioDevice();
     FakeMixerService& mixer();
     FakeMediaEngine& media();

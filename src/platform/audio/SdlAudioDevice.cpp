@@ -67,8 +67,8 @@ bool SdlAudioDevice::start(RenderFunction render)
         return false;
     };
     // nullptr: SDL_AUDIODRIVER or SDL's own order of drivers. SDL's "dummy" driver is refused:
-    // it paces itself with whole-millisecond sleeps per block (11 ms for 11.6 ms of sound) and
-    // so runs about 3 % fast; the engine's own paced fallback keeps true time instead.
+    // it paces itself with whole-millisecond sleeps per block (5 ms for 5.8 ms of sound) and so
+    // runs fast; the engine's own paced fallback keeps true time instead.
     if (!open(nullptr))
         return false;
     if (const char* driver = SDL_GetCurrentAudioDriver();

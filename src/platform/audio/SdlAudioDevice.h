@@ -12,8 +12,10 @@
 class SdlAudioDevice : public AudioDevice
 {
 public:
-    // Frames per callback: about 11.6 ms, short enough for the lights, long enough for PipeWire.
-    static constexpr int kRequestedBlockFrames = 512;
+    // Frames per callback asked for: about 5.8 ms, so that a piano key sounds within 7 ms of its
+    // press, as a player expects of an instrument. A device that grants a larger block is run with
+    // what it granted.
+    static constexpr int kRequestedBlockFrames = 256;
 
     SdlAudioDevice();
     ~SdlAudioDevice() override;
