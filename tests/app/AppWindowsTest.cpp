@@ -1,17 +1,31 @@
 #include "MainWindowRig.h"
+#include "app/frmMSound.h"
+#include "app/frmPatern.h"
+#include "app/frmfrekvencije.h"
+#include "app/frmpoly.h"
+#include "piano/frmDrums.h"
+#include "piano/frmMidiPiano.h"
 #include "platform/basic/FakeMessageBoxService.h"
 #include "platform/files/FakeFileStore.h"
 #include "platform/mci/FakeWaveAudio.h"
 #include "platform/mci/MciCommandInterpreter.h"
 #include "platform/shell/HtmlHelp.h"
+#include "recorder/EncodingRun.h"
+#include "recorder/frmID3.h"
+#include "recorder/frmMp3.h"
 #include "recorder/frmRec.h"
+#include "recorder/frmSettings.h"
+#include "recorder/modrec.h"
 
+#include <algorithm>
 #include <deque>
 #include <functional>
+#include <map>
 
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -131,4 +145,89 @@ TEST(AppWindows, QuittingWithAnUnsavedTakeAsksOnceAndAHeldBackSaveKeepsTheProgra
     EXPECT_FALSE(rig.stepping());
     QCoreApplication::processEvents();
     EXPECT_FALSE(frmRec::isLoaded());
+}
+
+namespace {
+
+// The help's sections, by anchor ("ctx<n>"): the text of each anchored heading.
+std::map<QString, QString> helpSections(QString& html)
+{
+    QFile file(QStringLiteral(KADENTOR_HELP_FILE));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    html = QString::fromUtf8(file.readAll());
+    static const QRegularExpression heading(
+        QStringLiteral(R"re(<h2><a name="(ctx\d+)"></a>(.*?)</h2>)re"));
+    std::map<QString, QString> sections;
+    for (auto found = heading.globalMatch(html); found.hasNext();) {
+        const QRegularExpressionMatch match = found.next();
+        EXPECT_TRUE(sections.emplace(match.captured(1), match.captured(2)).second)
+            << "anchor " << match.captured(1).toStdString() << " twice";
+    }
+    return sections;
+}
+
+} // namespace
+
+// Every window has a section of its own in the help, reached by its anchor from the contents and
+// headed by the name the window's title shows (the recorder's title adds what it does).
+TEST(AppWindows, TheHelpHasAnAnchoredSectionForEveryWindowUnderTheNameItsTitleShows)
+{
+    MainWindowRig rig;
+    ASSERT_TRUE(rig.start(true));
+    Platform& platform = rig.fake.platform;
+    FlamMenus& menus = frmFlam::instance().menus();
+    const auto choose = [&menus](const char16_t* entry) {
+        menus.entry(QStringView(entry))->action()->trigger();
+    };
+
+    QStringList titles;
+    titles << frmpoly::load(platform, rig.metronome()).windowTitle();
+    titles << frmPatern::load(platform, rig.metronome()).windowTitle();
+    titles << frmMSound::load(platform, rig.window().sounds()).windowTitle();
+    titles << frmfrekvencije::load(platform).windowTitle();
+    frmpoly::unload();
+    frmPatern::unload();
+    frmMSound::unload();
+    frmfrekvencije::unload();
+    choose(u"mnuPiano");
+    titles << frmMidiPiano::instance().windowTitle();
+    choose(u"mnudrumk");
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<frmDrums*>(window))
+            titles << window->windowTitle();
+    }
+    choose(u"mnurec");
+    titles << frmRec::instance().windowTitle().section(QStringLiteral(" - "), 0, 0);
+    modrec rec(*platform.mci, *platform.boxes);
+    titles << frmSettings(platform, rec, {}, {}).windowTitle();
+    titles << frmMp3(platform, EncoderFunctions {}).windowTitle();
+    titles << frmID3(*platform.boxes, QString()).windowTitle();
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KADENTOR_HELP_FILE),
+        QDir(platform.programFolder).filePath(QStringLiteral("metro.html"))));
+    choose(u"mnuhelp");
+    ASSERT_NE(platform.help->window(), nullptr);
+    titles << platform.help->window()->windowTitle();
+    // The about box has no title: it is named as the menu entry that opens it.
+    titles << menus.entry(u"mnuabout")->caption().remove(u'&').remove(QStringLiteral("..."));
+    ASSERT_EQ(titles.size(), 12) << titles.join(u',').toStdString();
+
+    QString html;
+    const std::map<QString, QString> sections = helpSections(html);
+    for (const auto& [anchor, heading] : sections) {
+        SCOPED_TRACE(heading.toStdString());
+        EXPECT_TRUE(html.contains(QStringLiteral("href=\"#%1\"").arg(anchor)));
+    }
+    for (const QString& title : titles) {
+        SCOPED_TRACE(title.toStdString());
+        ASSERT_FALSE(title.isEmpty());
+        const auto named = std::find_if(sections.begin(), sections.end(), [&title](const auto& s) {
+            return s.second.contains(u'"' + title + u'"');
+        });
+        EXPECT_NE(named, sections.end()) << "no section for this window";
+    }
+    EXPECT_NE(std::find_if(sections.begin(), sections.end(),
+                  [](const auto& s) {
+                      return s.second == QStringLiteral("The main window");
+                  }),
+        sections.end());
 }
