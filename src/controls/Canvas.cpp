@@ -44,8 +44,8 @@ void Canvas::sync() const
     const QSize size = targetSize().expandedTo(QSize(0, 0));
     if (m_image.size() == size)
         return;
-    QImage next(size, QImage::Format_RGB32);
-    next.fill(toQColor(m_backColor));
+    QImage next(size, m_seeThrough ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    next.fill(backFill());
     if (!m_image.isNull() && !next.isNull()) {
         QPainter painter(&next);
         painter.drawImage(0, 0, m_image);
@@ -113,10 +113,24 @@ void Canvas::setCurrentPoint(double x, double y)
     m_currentY = y;
 }
 
+void Canvas::setSeeThrough(bool seeThrough)
+{
+    m_seeThrough = seeThrough;
+    // The image takes the new format now; what is drawn on it is kept.
+    if (!m_image.isNull())
+        m_image = m_image.convertToFormat(
+            seeThrough ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+}
+
+QColor Canvas::backFill() const
+{
+    return m_seeThrough ? QColor(Qt::transparent) : toQColor(m_backColor);
+}
+
 void Canvas::clear()
 {
     sync();
-    m_image.fill(toQColor(m_backColor));
+    m_image.fill(backFill());
     if (!m_picture.isNull() && !m_image.isNull()) {
         QPainter painter(&m_image);
         painter.drawImage(0, 0, m_picture);

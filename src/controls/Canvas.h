@@ -48,6 +48,13 @@ public:
     // Takes effect at the next clear().
     void setBackColor(OleColor color) { m_backColor = color; }
 
+    // A see-through canvas takes no backColor: what is not drawn on (and the see-through parts
+    // of its picture) stays transparent, so a round control shows the window around it. Takes
+    // effect at the next clear().
+    void setSeeThrough(bool seeThrough);
+
+    bool seeThrough() const { return m_seeThrough; }
+
     OleColor foreColor() const { return m_foreColor; }
 
     void setForeColor(OleColor color) { m_foreColor = color; }
@@ -126,7 +133,11 @@ private:
 
     QSize m_size { 0, 0 };
     mutable QImage m_image;
+    // What clear() and new pixels are filled with.
+    QColor backFill() const;
+
     OleColor m_backColor = SystemColor::kButtonFace;
+    bool m_seeThrough = false;
     OleColor m_foreColor = SystemColor::kButtonText;
     OleColor m_fillColor = 0;
     FillStyle m_fillStyle = FillStyle::Transparent;

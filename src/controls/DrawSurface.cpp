@@ -19,6 +19,12 @@ void DrawSurface::refresh()
     update();
 }
 
+void DrawSurface::setSeeThrough(bool seeThrough)
+{
+    Canvas::setSeeThrough(seeThrough);
+    setAttribute(Qt::WA_OpaquePaintEvent, !seeThrough);
+}
+
 int DrawSurface::buttonCode(Qt::MouseButton button)
 {
     switch (button) {

@@ -33,6 +33,9 @@ public:
 
     void refresh();
 
+    // A see-through canvas (Canvas::setSeeThrough) with the window painted under it.
+    void setSeeThrough(bool seeThrough);
+
     static constexpr int kOtherButtons = 8;
 
     static int buttonCode(Qt::MouseButton button);

@@ -29,8 +29,8 @@ std::int16_t knobSizeClass(std::int64_t heightTwips)
 
 QImage knobFacePicture(int size)
 {
-    QImage picture(std::max(size, 1), std::max(size, 1), QImage::Format_RGB32);
-    picture.fill(Qt::black);
+    QImage picture(std::max(size, 1), std::max(size, 1), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
     QSvgRenderer renderer(QStringLiteral(":/controls/Knob.svg"));
     if (renderer.isValid()) {
         QPainter painter(&picture);
@@ -45,6 +45,8 @@ Knob::Knob(QWidget* parent)
 {
     Knob1->setObjectName(QStringLiteral("Knob1"));
     Knob1->setFocusPolicy(Qt::NoFocus);
+    // The face is round: around it the window shows, not a square of the button colour.
+    Knob1->setSeeThrough(true);
     Knob1->setGeometry(0, 0, kStockSize, kStockSize);
     resize(kStockSize, kStockSize);
     connect(Knob1, &DrawSurface::mouseMove, this, &Knob::onMouseMove);

@@ -22,7 +22,8 @@ class DrawSurface;
 // pointer at 45 degrees, which reads 100 in the starting mode 1 (10 in mode 0, 1000 in mode 2).
 //
 // The face is the stock 36 x 36 knob picture, drawn at the size of the control's smaller side;
-// the indicator's length follows the face's height in classes (knobSizeClass).
+// the indicator's length follows the face's height in classes (knobSizeClass). The face is round:
+// the window behind the control shows around it.
 //
 // Events follow DrawSurface.h: a synchronous signal, direct connections.
 class Knob : public CustomControl
@@ -80,5 +81,5 @@ private:
 // 735, 3 up to 855, else 4 (the stock 540-twip face is class 1).
 std::int16_t knobSizeClass(std::int64_t heightTwips);
 
-// The stock knob picture drawn at size x size pixels, opaque.
+// The stock knob picture drawn at size x size pixels, transparent outside its round face.
 QImage knobFacePicture(int size);

@@ -13,6 +13,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
 #include <QWidget>
 
 namespace {
@@ -60,6 +62,42 @@ GGCommand* playButton(QWidget* parent)
         parent, { 110, 0, 22, 20 }, QStringLiteral("4"), {}, QStringLiteral("glyph_play"));
 }
 
+// "Left Hand only" in the window's own colours: Qt's style draws the box dark on the dark wood,
+// where it does not show. A square with a tick, greyed with its text while out of use.
+class WoodCheckBox : public QCheckBox
+{
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        const bool inUse = isEnabled();
+        const QColor ink = inUse ? QColor(0x9f, 0xe0, 0x7a) : QColor(0x8c, 0x86, 0x7c);
+        const QColor face = inUse ? QColor(0x20, 0x14, 0x0c) : QColor(0x3a, 0x30, 0x26);
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF square(0.5, height() / 2 - 6 + 0.5, 12, 12);
+        painter.setPen(QPen(ink, 1));
+        painter.setBrush(face);
+        painter.drawRoundedRect(square, 2, 2);
+        if (isChecked()) {
+            QPainterPath tick;
+            tick.moveTo(square.left() + 2.5, square.center().y());
+            tick.lineTo(square.left() + 5, square.bottom() - 3);
+            tick.lineTo(square.right() - 2.5, square.top() + 2.5);
+            painter.setPen(QPen(ink, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawPath(tick);
+        }
+        painter.setPen(ink);
+        painter.drawText(rect().adjusted(18, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text());
+    }
+
+    // The square and the text both take the click, as they show.
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
 // Each panel fills the band between the display box and the keys' felt, left of Sustain: its
 // list, play button and controls in a row, and below them the labelled text boxes, wide enough
 // for the longest chord symbols and both lines of the melodic minor.
@@ -100,10 +138,9 @@ ChordScalePanels::ChordScalePanels(
     DodajIntrvale(modes);
     m_combo1->addItems(modes);
     m_combo1->setEditText(kNormalMode);
-    m_pratnja = new QCheckBox(QStringLiteral("Left Hand only"), &window);
+    m_pratnja = new WoodCheckBox(QStringLiteral("Left Hand only"), &window);
     m_pratnja->setGeometry(538, 128, 110, 20);
     m_pratnja->setFont(controlFont(QStringLiteral("Arial"), 8));
-    m_pratnja->setStyleSheet(kText);
     m_pratnja->setFocusPolicy(Qt::NoFocus);
     m_pratnja->setEnabled(false);
     connect(m_pratnja, &QCheckBox::toggled, this, [this](bool ticked) {

@@ -213,3 +213,33 @@ TEST(Knob, TheWhiteLineEndsWhereTheTablesPutIt)
         QTest::mouseRelease(t.face, Qt::LeftButton, {}, { 20, 5 });
     }
 }
+
+TEST(Knob, TheWindowShowsAroundItsRoundFaceWhereverThePointerStands)
+{
+    // A knob on a wooden panel, as the piano carries it, at its stock size and larger.
+    const QColor wood(0x5a, 0x3a, 0x20);
+    for (const int side : { 36, 40 }) {
+        SCOPED_TRACE(side);
+        QWidget panel;
+        panel.resize(60, 60);
+        QPalette palette = panel.palette();
+        palette.setColor(QPalette::Window, wood);
+        panel.setPalette(palette);
+        panel.setAutoFillBackground(true);
+        auto* knob = new Knob(&panel);
+        knob->setGeometry(10, 10, side, side);
+        panel.show();
+        const QImage shot = panel.grab().toImage();
+        for (const QPoint corner : { QPoint(0, 0), QPoint(side - 1, 0), QPoint(0, side - 1),
+                 QPoint(side - 1, side - 1), QPoint(2, 2) })
+            EXPECT_EQ(shot.pixelColor(corner + QPoint(10, 10)).name().toStdString(), "#5a3a20")
+                << corner.x() << "," << corner.y();
+        // The face itself stays the dark cap in its bright rim, with the white line on it.
+        const QColor cap = shot.pixelColor(10 + side / 2, 10 + side / 2);
+        EXPECT_LT(cap.lightness(), 80);
+        EXPECT_NE(shot.pixelColor(10 + side / 2, 12), wood) << "the rim";
+        EXPECT_GE(
+            knob->face().pixelColor(knob->face().width() / 2, knob->face().height() / 2).alpha(),
+            255);
+    }
+}
