@@ -16,6 +16,7 @@
 #include "players/clsMusic.h"
 #include "windows/PopupMenus.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCursor>
 #include <QFile>
@@ -37,6 +38,8 @@ constexpr QSize kWhite(30, 120);
 constexpr QSize kBlack(18, 76);
 constexpr QRect kSustainPlace(340, 118, 60, 30);
 constexpr int kDesignWidthTwips = 11250;
+// How often the keys' return looks whether a box is still open.
+constexpr int kBoxPollMs = 50;
 // The accompaniment's controls, in the window's upper right corner beside the drum pads.
 constexpr QRect kRhythmPlace(666, 44, 52, 22);
 constexpr QRect kStopRhythmPlace(666, 70, 22, 22);
@@ -170,7 +173,7 @@ frmMidiPiano::frmMidiPiano(Platform& platform, PopupMenus& menus, std::function<
     placeBeatControls();
     placeMediaControls();
     m_panels = std::make_unique<ChordScalePanels>(*this, m_core, platform, [this] {
-        setFocus();
+        focusPicPozadina();
     });
 
     const auto width = std::clamp<std::int64_t>(pixelsToTwips(this->width()), 0, INT16_MAX);
@@ -510,8 +513,19 @@ void frmMidiPiano::mnBeat(int Index)
 
 void frmMidiPiano::focusPicPozadina()
 {
-    if (m_unloaded || !isVisible())
+    if (m_unloaded || !isVisible() || m_focusPending)
         return;
+    // A menu's choice may have opened a box (the base note, a device that failed), whose own
+    // event loop runs this before the box has been answered: the keys stay with the box and
+    // come to the piano once it is gone.
+    if (QApplication::activeModalWidget()) {
+        m_focusPending = true;
+        QTimer::singleShot(kBoxPollMs, this, [this] {
+            m_focusPending = false;
+            focusPicPozadina();
+        });
+        return;
+    }
     activateWindow();
     setFocus();
 }

@@ -65,8 +65,9 @@ public:
     void setPratnjaAvailable(bool available) override;
 
     // Also makes the piano the active window, so that the next key plays: this is what a choice
-    // in another window or a menu calls. Keys pressed by the program only set the focus inside
-    // the window (PianoView::focusBackground), never taking the keyboard from another window.
+    // in another window or a menu calls; while a box is open the piano takes the keys once it
+    // has closed. Keys pressed by the program only set the focus inside the window
+    // (PianoView::focusBackground), never taking the keyboard from another window.
     void focusPicPozadina() override;
 
     void setLblInstCaption(const QString& caption) override;
@@ -148,4 +149,5 @@ private:
     QTimer* m_tmrTimer = nullptr;
     QPointer<frmDrums> m_drums;
     bool m_unloaded = false;
+    bool m_focusPending = false; // the keys come back once a box has closed
 };

@@ -14,6 +14,7 @@
 #include "piano/PianoKeyCodes.h"
 #include "piano/frmDrums.h"
 #include "platform/FakePlatform.h"
+#include "platform/basic/MessageBoxService.h"
 #include "platform/media/FakeMediaEngine.h"
 #include "platform/media/MpvMediaEngine.h"
 #include "platform/midi/FakeMidiOut.h"
@@ -29,6 +30,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -252,6 +254,58 @@ TEST(frmMidiPianoTest, AfterTheDrumWindowTheKeysPlayThePiano)
     QPointer<frmDrums> watched = drums;
     rig.window.reset();
     EXPECT_TRUE(watched.isNull());
+}
+
+TEST(frmMidiPianoTest, ABoxThatAMenuChoiceOpensHasTheKeysUntilItClosesThenThePianoHasThem)
+{
+    WindowRig rig;
+    rig.fake.platform.boxes = std::make_unique<QtMessageBoxService>();
+    rig.window.reset(); // the window takes the boxes as it is made
+    rig.open();
+
+    // "Change Base" from the Options menu: its input box runs an event loop of its own. The user
+    // answers once it has been up a while: 62, then Return.
+    bool boxHadTheKeys = false;
+    bool answered = false;
+    QTimer answer;
+    answer.setSingleShot(true);
+    answer.callOnTimeout([&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box) {
+            answer.start();
+            return;
+        }
+        QTest::qWait(150);
+        boxHadTheKeys = QGuiApplication::focusWindow() == box->windowHandle();
+        answered = true;
+        // Typed into the box's field even where the box has lost the keys, so that it closes.
+        QWidget* field = box->focusWidget();
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(field, QStringLiteral("62"));
+        QTest::keyClick(field, Qt::Key_Return);
+    });
+    answer.start(20);
+    WindowRig::clickAt(rig.window->childAt(491, 70), { 20, 10 });
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QAction* changeBase = nullptr;
+    for (QAction* action : menu->actions()) {
+        if (action->text() == QStringLiteral("Change Base"))
+            changeBase = action;
+    }
+    ASSERT_NE(changeBase, nullptr);
+    WindowRig::clickAt(menu, menu->actionGeometry(changeBase).center());
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return answered && !QApplication::activeModalWidget();
+    }));
+    EXPECT_TRUE(boxHadTheKeys);
+    EXPECT_EQ(rig.window->core().baseNote(), 62);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return rig.holdsTheKeyboard();
+    }));
+    rig.fake.midiOut().clearLog();
+    WindowRig::typeKey(Qt::Key_Z);
+    EXPECT_EQ(rig.notesOn(), (std::vector<int> { 62 }));
 }
 
 TEST(frmMidiPianoTest, RhythmMenuStopButtonAndTempoStrip)
