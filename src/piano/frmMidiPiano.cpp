@@ -442,8 +442,11 @@ void frmMidiPiano::placeMediaControls()
     m_stopMedia->setEnabled(false);
     connect(m_openMedia, &GGCommand::Click, this, [this] {
         const QString name = chooseMediaFile();
-        if (!m_unloaded)
-            m_player->open(name);
+        if (m_unloaded)
+            return;
+        m_player->open(name);
+        // The file dialog had the keys: they play along with the file now.
+        focusPicPozadina();
     });
     connect(m_toggle, &GGCommand::Click, this, [this] {
         m_player->GGCommand15_Click();

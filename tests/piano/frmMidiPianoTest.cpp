@@ -416,10 +416,17 @@ TEST(frmMidiPianoTest, ThePositionSliderSeeksWhereTheMouseIsAndTheTickLeavesItsP
     WindowRig rig;
     const QString file = QStringLiteral("/music/take.wav");
     rig.fake.media().files[file] = { .duration = 100.0, .size = {} };
+    // The file is picked in a dialog of its own, which has the keys meanwhile; then the keys
+    // play the piano again, to play along.
+    QWidget dialog;
     rig.window->chooseMediaFile = [&] {
+        dialog.show();
+        WindowRig::activate(&dialog);
+        dialog.hide();
         return file;
     };
     WindowRig::clickAt(rig.window->childAt(224, 40), { 11, 11 }); // open
+    EXPECT_TRUE(rig.holdsTheKeyboard());
     auto* slider = qobject_cast<SliderPic*>(rig.window->childAt(230, 67)->parentWidget());
     auto* label15 = qobject_cast<QLabel*>(rig.window->childAt(230, 88));
     ASSERT_TRUE(slider && label15);
