@@ -203,8 +203,7 @@ void PianoCore::Uredjaj(int k)
         showMidiFailure();
         return;
     }
-    if (m_midi.deviceState(m_handle) == MidiDeviceState::Starting)
-        m_deviceWatch->wakeAfter(kDeviceWatchMs);
+    watchDevice();
     // The built-in synthesizer (the mapper and device 0) starts every opening on program 0, so
     // its instrument label starts there too even when the device label stays the same.
     const bool builtIn = m_device == kMidiMapper || m_device == 0;
