@@ -101,3 +101,11 @@ void ChoiceBox::keyPressEvent(QKeyEvent* event)
         break;
     }
 }
+
+void ChoiceBox::keyReleaseEvent(QKeyEvent* event)
+{
+    QComboBox::keyReleaseEvent(event);
+    // Qt's box keeps every release: a piano key held down as the user clicked into the box would
+    // then sound on for good.
+    event->ignore();
+}

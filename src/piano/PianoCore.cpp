@@ -313,8 +313,6 @@ void PianoCore::PressKey(int k)
     if (keyDownShown(k) || !showKey(k, true))
         return;
     sendNote(kNoteOn, k, m_velocity);
-    if (m_view.focusBackground)
-        m_view.focusBackground();
 }
 
 void PianoCore::ReleaseKey(int k)
@@ -322,8 +320,6 @@ void PianoCore::ReleaseKey(int k)
     if (!showKey(k, false))
         return;
     sendNote(kNoteOff, k, 0);
-    if (m_view.focusBackground)
-        m_view.focusBackground();
 }
 
 void PianoCore::DigniGa()
@@ -332,15 +328,22 @@ void PianoCore::DigniGa()
         ReleaseKey(k);
 }
 
+// Only the mouse on a key gives the keys back to the piano: the keyboard's keys reach it when it
+// has them already, or are let go while the user types into one of its boxes, where a release
+// (held back a moment to tell a repeat) or a scale's step must not take the typing away.
 void PianoCore::keyMouseDown(int k)
 {
     DigniGa();
     PressKey(k);
+    if (m_view.focusBackground)
+        m_view.focusBackground();
 }
 
 void PianoCore::keyMouseUp(int k)
 {
     ReleaseKey(k);
+    if (m_view.focusBackground)
+        m_view.focusBackground();
 }
 
 void PianoCore::key_Click(int k)
@@ -374,8 +377,6 @@ bool PianoCore::keyDown(int keyCode)
         m_keyIsDown[keyCode] = 1;
         CheckKeys();
         PressKey(KeyCodeToKey(keyCode));
-        if (m_view.focusBackground)
-            m_view.focusBackground();
     } else if (const int k = KeyCodeToKey(keyCode); k != kNoKey) {
         // With "Left Hand only" the upper row plays single notes over the lower row's chords.
         if (!m_pratnja || k <= 16)
@@ -396,8 +397,6 @@ void PianoCore::keyUp(int keyCode)
     const int key = KeyCodeToKey(keyCode);
     if (!m_sustain)
         ReleaseKey(key);
-    if (m_view.focusBackground)
-        m_view.focusBackground();
     m_keyIsDown[keyCode] = 0;
     CheckKeys();
     if (m_mode != QStringLiteral("Normal")) {

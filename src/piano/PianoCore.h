@@ -22,7 +22,7 @@ struct PianoView
     std::function<void(const QString&)> setLabel3; // channel and base note
     std::function<void(const QString&)> setLabel9; // the open device's name
     std::function<void(const QString&)> setLblInst; // the instrument's name
-    std::function<void()> focusBackground;
+    std::function<void()> focusBackground; // a key played with the mouse
 };
 
 // The 128 program names, the 32 drum names (notes 35 to 66) of the instrument list; an empty

@@ -3,6 +3,10 @@
 #include "PianoWindowRig.h"
 #include "controls/GGCommand.h"
 #include "piano/ChordScalePanels.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/OfflineAudioDevice.h"
+
+#include <algorithm>
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -121,6 +125,57 @@ TEST(ChoiceBoxTest, ModeBoxGivesTheKeysBackAfterEveryWayOfLeavingItsList)
     EXPECT_EQ(mode->currentText(), QStringLiteral("Normal"));
     EXPECT_FALSE(rig.panels().Pratnja()->isEnabled());
     EXPECT_EQ(mode->count(), 65);
+}
+
+// What sounds while the user types into a box leaves the keys with the box: a piano key held as
+// the user clicked into it and let go there (its release reaches the piano, held back a moment to
+// tell a held key's repeat, and ends the note), and each step of a running scale.
+TEST(ChoiceBoxTest, KeysLetGoAndScaleStepsLeaveTheTypingInItsBox)
+{
+    ListRig rig;
+    auto typingIn = [](QComboBox* box) {
+        QWidget* focus = QApplication::focusWidget();
+        return focus && (focus == box || box->isAncestorOf(focus));
+    };
+    auto noteOffSent = [&rig](std::uint32_t note) {
+        const std::vector<std::uint32_t> log = rig.fake.midiOut().messages();
+        return std::any_of(log.begin(), log.end(), [note](std::uint32_t m) {
+            return (m & 0xF0) == 0x80 && ((m >> 8) & 0x7F) == note;
+        });
+    };
+
+    QComboBox* mode = rig.panels().Combo1();
+    ListRig::sendKey(QEvent::KeyPress, Qt::Key_Z);
+    ListRig::clickAt(mode, ListRig::text(mode));
+    ASSERT_TRUE(typingIn(mode));
+    ListRig::sendKey(QEvent::KeyRelease, Qt::Key_Z);
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return noteOffSent(60);
+    }));
+    EXPECT_TRUE(typingIn(mode));
+    ListRig::typeKey(Qt::Key_Return);
+    rig.expectKeysWithThePiano({ 60 });
+
+    auto* scalesButton = qobject_cast<GGCommand*>(rig.window->childAt(721, 137)->parentWidget());
+    ASSERT_NE(scalesButton, nullptr);
+    emit scalesButton->Click();
+    QComboBox* scales = rig.panels().C2();
+    ListRig::clickEntry(scales, 0);
+    ASSERT_TRUE(rig.panels().scales().running());
+    ListRig::clickAt(scales, ListRig::text(scales));
+    ASSERT_TRUE(typingIn(scales));
+    // The scale's next step, placed once the sound has played past the first.
+    rig.fake.midiOut().clearLog();
+    rig.fake.audioDevice().renderFrames(AudioEngine::kSampleRate);
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return !rig.notesOn().empty();
+    }));
+    EXPECT_TRUE(typingIn(scales));
+    // A key of the piano played with the mouse takes them back.
+    QWidget* key = rig.window->childAt(60, 260);
+    ASSERT_NE(key, nullptr);
+    QTest::mouseClick(key, Qt::LeftButton);
+    EXPECT_TRUE(rig.holdsTheKeyboard());
 }
 
 TEST(ChoiceBoxTest, TextTypedIntoTheChordAndScaleListsChoosesNothing)

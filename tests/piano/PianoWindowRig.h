@@ -66,19 +66,26 @@ struct WindowRig
         QApplication::sendEvent(window.get(), &event);
     }
 
-    // A key typed as the user types it: to whatever holds the keyboard focus now, pressed and
-    // released, stamped later than every key before it.
-    static void typeKey(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+    // A key pressed or let go as the user does it: to whatever holds the keyboard focus now,
+    // stamped later than every key before it.
+    static void sendKey(QEvent::Type type, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
     {
         static quint64 time = 1'000'000;
         QWidget* focus = QApplication::focusWidget();
-        ASSERT_NE(focus, nullptr);
-        for (const QEvent::Type type : { QEvent::KeyPress, QEvent::KeyRelease }) {
-            QKeyEvent event(type, key, modifiers);
-            event.setTimestamp(time += 100);
-            QApplication::sendEvent(
-                type == QEvent::KeyPress ? focus : QApplication::focusWidget(), &event);
-        }
+        // With no focus widget the test has failed already; sending the key to nothing would
+        // crash it and hide the cases after it.
+        ASSERT_NE(focus, nullptr) << "nothing holds the keyboard for the key's "
+                                  << (type == QEvent::KeyPress ? "press" : "release");
+        QKeyEvent event(type, key, modifiers);
+        event.setTimestamp(time += 100);
+        QApplication::sendEvent(focus, &event);
+    }
+
+    // A key typed: pressed and released, each to whatever holds the focus as it comes.
+    static void typeKey(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+    {
+        sendKey(QEvent::KeyPress, key, modifiers);
+        sendKey(QEvent::KeyRelease, key, modifiers);
     }
 
     // The mouse moved to a point of a widget and clicked there, delivered through its window as
