@@ -1,14 +1,50 @@
 #include "platform/shell/InstanceGuard.h"
 
+#include <cerrno>
+
 #include <QDir>
-#include <QLockFile>
+#include <QFile>
 #include <QStandardPaths>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// True when `path` names the very file that `fd` has open.
+bool namesFile(const QByteArray& path, int fd)
+{
+    struct stat held
+    {
+    };
+
+    struct stat named
+    {
+    };
+
+    return ::fstat(fd, &held) == 0 && ::stat(path.constData(), &named) == 0
+        && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+} // namespace
 
 LockFileInstanceGuard::LockFileInstanceGuard(QString lockPath)
     : m_lockPath(std::move(lockPath))
 {}
 
-LockFileInstanceGuard::~LockFileInstanceGuard() = default;
+LockFileInstanceGuard::~LockFileInstanceGuard()
+{
+    if (m_fd < 0)
+        return;
+    // Removed while still locked: a copy starting now either locks the old file and then finds
+    // it gone (and tries again), or makes a new one.
+    const QByteArray path = QFile::encodeName(m_lockPath);
+    if (namesFile(path, m_fd))
+        ::unlink(path.constData());
+    ::close(m_fd);
+}
 
 QString LockFileInstanceGuard::defaultLockPath()
 {
@@ -20,12 +56,27 @@ QString LockFileInstanceGuard::defaultLockPath()
 
 bool LockFileInstanceGuard::anotherInstanceRunning()
 {
-    if (m_lock && m_lock->isLocked())
+    if (m_fd >= 0)
         return false;
-    m_lock = std::make_unique<QLockFile>(m_lockPath);
-    // A lock whose owner no longer runs is stale and removed by tryLock itself.
-    m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock(0))
-        return false;
-    return m_lock->error() == QLockFile::LockFailedError;
+    const QByteArray path = QFile::encodeName(m_lockPath);
+    // A few rounds at most: each lost one means a copy ending and removing its file meanwhile.
+    for (int round = 0; round < 8; ++round) {
+        // Never through a link: in a shared temporary folder it could point anywhere.
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0)
+            return false;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const bool held = errno == EWOULDBLOCK;
+            ::close(fd);
+            return held;
+        }
+        // The file may have been removed by a copy that ended between the open and the lock:
+        // a lock on a file nobody else can find guards nothing.
+        if (namesFile(path, fd)) {
+            m_fd = fd;
+            return false;
+        }
+        ::close(fd);
+    }
+    return false;
 }
