@@ -5,6 +5,9 @@
 #include "platform/mci/MciSender.h"
 #include "platform/settings/SettingsStore.h"
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 const QString kAppKey = QStringLiteral("Taktovia");
@@ -17,6 +20,21 @@ QString stored(SettingsStore& settings, const QString& name, const QString& fall
     return settings
         .GetRegValue(kAppKey, kSection, name, fallback, SettingsStore::kCurrentUser, kPrefix)
         .toString();
+}
+
+// A stored format value as a whole number from 1 to the variable's largest, else `fallback`,
+// as if nothing were stored: a text ("two"), a fraction, 0 or a number too large for the
+// variable would otherwise leave a format no device takes, written back at the next unload.
+template <typename Number>
+Number storedFormat(SettingsStore& settings, const QString& name, Number fallback)
+{
+    const QString text = stored(settings, name, QString::number(fallback));
+    if (!IsNumeric(text))
+        return fallback;
+    const double value = Val(text);
+    if (value < 1 || value > std::numeric_limits<Number>::max() || value != std::floor(value))
+        return fallback;
+    return static_cast<Number>(value);
 }
 
 } // namespace
@@ -175,12 +193,9 @@ void modrec::PlayWaveFrom(std::int32_t Milliseconds)
 
 void modrec::readFormat(SettingsStore& settings)
 {
-    if (auto rate = CLng(stored(settings, QStringLiteral("Rate"), QStringLiteral("44100"))))
-        RecordRate = *rate;
-    if (auto channels = CInt(stored(settings, QStringLiteral("Channels"), QStringLiteral("1"))))
-        RecordChannels = *channels;
-    if (auto bits = CInt(stored(settings, QStringLiteral("Resolution"), QStringLiteral("16"))))
-        RecordBits = *bits;
+    RecordRate = storedFormat<std::int32_t>(settings, QStringLiteral("Rate"), 44100);
+    RecordChannels = storedFormat<std::int16_t>(settings, QStringLiteral("Channels"), 1);
+    RecordBits = storedFormat<std::int16_t>(settings, QStringLiteral("Resolution"), 16);
 }
 
 void modrec::writeFormat(SettingsStore& settings) const

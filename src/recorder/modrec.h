@@ -41,8 +41,9 @@ public:
     std::int32_t GetWavePosition();
     void PlayWaveFrom(std::int32_t Milliseconds);
 
-    // Reads Rate, Channels and Resolution into the format variables; a stored value that is not
-    // a whole number in range keeps the variable as it was.
+    // Reads Rate, Channels and Resolution into the format variables. A stored value that is not
+    // a whole number from 1 to the variable's largest reads as its default (44100, 1, 16), as a
+    // missing one does.
     void readFormat(SettingsStore& settings);
     // Writes them as decimal text.
     void writeFormat(SettingsStore& settings) const;

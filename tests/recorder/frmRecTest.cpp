@@ -291,6 +291,54 @@ TEST(frmRec, aStoredRateOfTheHiddenOptionsOrNoneIsStillUsed)
     }
 }
 
+// A stored format value that is no whole number for its variable (a word, a fraction, a number
+// past the variable's range, or the 0 an earlier run wrote) reads as the value's default: the
+// window opens in 44100 Hz 16-bit mono, the dialog shows that, both writers store it, and the next
+// opening records.
+TEST(frmRec, aStoredFormatThatIsNoWholeNumberReadsAsItsDefaultAndIsNeverStoredAsZero)
+{
+    const std::pair<const char*, const char*> rows[] = { { "Channels", "two" }, { "Rate", "abc" },
+        { "Rate", "4294967296000" }, { "Channels", "65536" }, { "Resolution", "16.5" },
+        { "Rate", "0" }, { "Resolution", "-8" } };
+    const auto storedFormat = [](Rig& rig) {
+        return QStringList { rig.stored("Rate"), rig.stored("Channels"), rig.stored("Resolution") };
+    };
+    const QStringList defaults = { "44100", "1", "16" };
+    for (const auto& [name, value] : rows) {
+        SCOPED_TRACE(std::string(name) + "=" + value);
+        Rig rig({ { name, value } });
+        EXPECT_EQ(rig.mci.log, kNewWave);
+
+        // Options..., Cancel, then the window's Cancel: the unload stores the format.
+        QTimer::singleShot(0, [&] {
+            frmSettings& dialog = frmSettings::instance();
+            EXPECT_TRUE(dialog.optRate44100->isChecked());
+            EXPECT_TRUE(dialog.optMono->isChecked());
+            EXPECT_TRUE(dialog.opt16bits->isChecked());
+            QTest::mouseClick(dialog.Command1, Qt::LeftButton);
+        });
+        rig.click(rig.window->cmdSettings);
+        rig.click(rig.window->Command1);
+        ASSERT_TRUE(QTest::qWaitFor([] {
+            return !frmRec::isLoaded();
+        }));
+        EXPECT_EQ(storedFormat(rig), defaults);
+
+        // The next opening: Options... and OK store the format again, and Record records.
+        rig.window = &frmRec::load(rig.fake.platform, rig.rec, rig.encoder);
+        QTimer::singleShot(0, [] {
+            QTest::mouseClick(frmSettings::instance().cmdOke, Qt::LeftButton);
+        });
+        rig.click(rig.window->cmdSettings);
+        EXPECT_EQ(storedFormat(rig), defaults);
+        rig.mci.log.clear();
+        rig.click(rig.window->cmdRecord);
+        EXPECT_EQ(rig.mci.log, kNewWave + QStringList { "record capture" });
+        EXPECT_TRUE(rig.wave().recordingNow());
+        EXPECT_TRUE(rig.boxTexts().isEmpty());
+    }
+}
+
 // The slider ends at the take's length in whole milliseconds, whether the take ends before or
 // after the half of its last millisecond: Play from there plays what is left, without a box.
 TEST(frmRec, playFromTheSlidersEndPlaysWhereverTheTakeEndsInItsLastMillisecond)
@@ -331,7 +379,7 @@ TEST(frmRec, playFromTheSlidersEndPlaysWhereverTheTakeEndsInItsLastMillisecond)
 // which then records nothing rather than the new wave's own 11025 Hz 8-bit mono.
 TEST(frmRec, aRefusedFormatRecordsNothing)
 {
-    const std::pair<const char*, const char*> stored[] = { { "Rate", "abc" }, { "Channels", "3" },
+    const std::pair<const char*, const char*> stored[] = { { "Rate", "500" }, { "Channels", "3" },
         { "Resolution", "24" } };
     for (const auto& [name, value] : stored) {
         SCOPED_TRACE(name);

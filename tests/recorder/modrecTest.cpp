@@ -161,7 +161,7 @@ TEST(modrec, failuresShowTheirBoxesAndTheProcedureGoesOn)
     EXPECT_EQ(rig.fake.boxes().shown()[1].icon, MsgIcon::Information);
 }
 
-TEST(modrec, aStoredValueThatIsNotAWholeNumberInRangeKeepsTheVariable)
+TEST(modrec, aStoredValueThatIsNotAWholeNumberInRangeReadsAsItsDefault)
 {
     Rig rig;
     rig.rec.readFormat(*rig.fake.platform.settings);
