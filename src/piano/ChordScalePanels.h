@@ -44,6 +44,8 @@ public:
 
     const ScalePlayer& scales() const { return m_scales; }
 
+    const ScaleTempo& tempo() const { return m_tempo; }
+
 private:
     void modeChanged(const QString& text);
     void showChord();

@@ -148,7 +148,33 @@ TEST(frmMSound, AFailedSettingsWriteIsToldOnceAndTheNewClipsStillPlay)
     EXPECT_EQ(rig.fake.boxes().shown()[0].icon, MsgIcon::Critical);
     EXPECT_EQ(rig.sounds.AccentBeatSound, 115);
     rig.fake.files().fail = FakeFileStore::Fail::Never;
-    EXPECT_EQ(rig.stored("Zv4"), QStringLiteral("missing"));
+    // Nothing reached the file: the next run, reading it afresh, finds no choice.
+    SettingsStore nextRun(rig.fake.platform.settings->filePath(), rig.fake.files());
+    EXPECT_EQ(nextRun.GetRegValue(QStringLiteral("Taktovia"), QStringLiteral("Gitara"),
+                  QStringLiteral("Zv4"), QStringLiteral("missing")),
+        QStringLiteral("missing"));
+}
+
+// With settings that cannot be written, the dialog opened again shows the clips that play and
+// its Save keeps them; the failure is told once.
+TEST(frmMSound, ChoicesTheSettingsCannotKeepAreShownAndSavedAgainForTheRun)
+{
+    SoundsRig rig;
+    rig.fake.files().fail = FakeFileStore::Fail::BeforeWrite; // a read-only settings folder
+    retype(rig.dialog->Combo[3]->lineEdit(), QStringLiteral("KICK"));
+    retype(rig.dialog->Combo[0]->lineEdit(), QStringLiteral("SNAP"));
+    clickOn(rig.dialog->Command1);
+    ASSERT_EQ(rig.sounds.AccentBeatSound, 115);
+
+    for (int opening = 0; opening < 2; ++opening) {
+        SCOPED_TRACE(opening);
+        rig.dialog = std::make_unique<frmMSound>(rig.fake.platform, rig.sounds);
+        rig.dialog->show();
+        EXPECT_EQ(rig.shown(), QStringList({ "SNAP", "GLASS", "SNAP", "KICK" }));
+        clickOn(rig.dialog->Command1);
+        EXPECT_EQ(rig.variables(), (std::vector<std::optional<double>> { 118, 106, 118, 115 }));
+    }
+    EXPECT_EQ(rig.fake.boxes().shown().size(), 1u);
 }
 
 // Save while a pattern plays: the running player takes the new clip at the first step placed

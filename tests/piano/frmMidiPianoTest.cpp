@@ -12,9 +12,12 @@
 #include "piano/ChordScalePanels.h"
 #include "piano/KeyRepeatFilter.h"
 #include "piano/PianoKeyCodes.h"
+#include "piano/ScaleTempo.h"
 #include "piano/frmDrums.h"
 #include "platform/FakePlatform.h"
+#include "platform/basic/FakeMessageBoxService.h"
 #include "platform/basic/MessageBoxService.h"
+#include "platform/files/FakeFileStore.h"
 #include "platform/media/FakeMediaEngine.h"
 #include "platform/media/MpvMediaEngine.h"
 #include "platform/midi/FakeMidiOut.h"
@@ -167,6 +170,37 @@ TEST(frmMidiPianoTest, EscapeClosesTheDeviceAndAsksForTheMainWindow)
                       QStringLiteral("Speed"), QStringLiteral("none"))
                   .toString(),
         QStringLiteral("120"));
+}
+
+// With settings that cannot be written, the scale tempo chosen stays what every key reads and
+// what the window shows when it opens again; the failure is told once.
+TEST(frmMidiPianoTest, AScaleTempoTheSettingsCannotKeepLastsTheRun)
+{
+    WindowRig rig;
+    const auto button = [&](const QString& caption) -> GGCommand* {
+        for (GGCommand* b : rig.window->findChildren<GGCommand*>())
+            if (b->Caption() == caption)
+                return b;
+        return nullptr;
+    };
+    rig.fake.files().fail = FakeFileStore::Fail::BeforeWrite; // a read-only settings folder
+    WindowRig::clickAt(button(QStringLiteral("Scales")), { 10, 10 });
+    rig.fake.boxes().answerInputNext(QStringLiteral("200"));
+    WindowRig::clickAt(button(QStringLiteral("Scale Tempo")), { 10, 10 });
+    const ScaleTempo& tempo = rig.window->panels().tempo();
+    ASSERT_EQ(tempo.lblMM(), QStringLiteral("200"));
+
+    ASSERT_TRUE(rig.holdsTheKeyboard());
+    WindowRig::typeKey(Qt::Key_Z); // every key reads the stored tempo again
+    EXPECT_EQ(rig.window->panels().tempo().lblMM(), QStringLiteral("200"));
+    EXPECT_EQ(rig.window->panels().tempo().txtSpeed(), QStringLiteral("300"));
+
+    rig.key(QEvent::KeyPress, Qt::Key_Escape);
+    rig.open();
+    EXPECT_EQ(rig.window->panels().tempo().lblMM(), QStringLiteral("200"));
+    WindowRig::typeKey(Qt::Key_X);
+    EXPECT_EQ(rig.window->panels().tempo().txtSpeed(), QStringLiteral("300"));
+    EXPECT_EQ(rig.fake.boxes().shown().size(), 2u); // the tempo's question, one failure
 }
 
 TEST(frmMidiPianoTest, MouseOnAKeyAndTheInstrumentListBesideTheProgram)

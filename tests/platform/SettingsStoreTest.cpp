@@ -28,6 +28,13 @@ protected:
         return m_store.GetRegValue(kApp, kGitara, name, def).toString();
     }
 
+    // What the next run reads: the file as it is, through a store of its own.
+    QString readNextRun(const QString& name, const QString& def = QStringLiteral("dflt"))
+    {
+        DiskFileStore disk;
+        return SettingsStore(m_path, disk).GetRegValue(kApp, kGitara, name, def).toString();
+    }
+
     void writeFile(const QByteArray& bytes)
     {
         QDir().mkpath(QFileInfo(m_path).absolutePath());
@@ -218,8 +225,10 @@ TEST_F(SettingsStoreTest, KilledWriteLeavesTheOldValues)
     m_files.fail = FakeFileStore::Fail::BeforeRename;
     EXPECT_FALSE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("0")));
     m_files.fail = FakeFileStore::Fail::Never;
-    EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("110"));
-    EXPECT_EQ(read(QStringLiteral("Zv2")), QStringLiteral("111"));
+    // The file keeps the old values; this run reads the value it failed to write.
+    EXPECT_EQ(readNextRun(QStringLiteral("Zv1")), QStringLiteral("110"));
+    EXPECT_EQ(readNextRun(QStringLiteral("Zv2")), QStringLiteral("111"));
+    EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("0"));
     // The next write goes through over the leftover.
     ASSERT_TRUE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("112")));
     EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("112"));
@@ -281,6 +290,61 @@ TEST_F(SettingsStoreTest, UnreadableFileIsNotReplaced)
     ASSERT_TRUE(setMode(m_path, 0600));
     EXPECT_EQ(fileBytes(), before);
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList { "settings.reg" });
+}
+
+// A user without root's rights whose settings cannot be written: in a read-only folder beside
+// the file, and on a first run where the folder cannot even be made.
+TEST_F(SettingsStoreTest, AValueTheFileCannotKeepIsReadBackForTheRun)
+{
+    ASSERT_TRUE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("110")));
+    const QString folder = QFileInfo(m_path).absolutePath();
+    const QString firstRun = m_dir.path() + QStringLiteral("/read-only/kadentor/settings.reg");
+    ASSERT_TRUE(QDir().mkpath(m_dir.path() + QStringLiteral("/read-only")));
+    ASSERT_TRUE(setMode(m_dir.path() + QStringLiteral("/read-only"), 0555));
+    ASSERT_TRUE(setMode(m_path, 0644));
+    ASSERT_TRUE(setMode(folder, 0555));
+    EXPECT_TRUE(withoutRoot(m_dir.path(), [&] {
+        DiskFileStore disk;
+        for (const QString& path : { m_path, firstRun }) {
+            SCOPED_TRACE(path.toStdString());
+            SettingsStore store(path, disk);
+            const auto get = [&](const QString& section, const QString& name) {
+                return store.GetRegValue(kApp, section, name, QStringLiteral("dflt")).toString();
+            };
+            EXPECT_FALSE(
+                store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("120")));
+            EXPECT_FALSE(store.SaveRegValue(
+                kApp, QStringLiteral("Izlaz"), QStringLiteral("direkt"), QStringLiteral("/music")));
+            for (int read = 0; read < 2; ++read) {
+                EXPECT_EQ(get(kGitara, QStringLiteral("zV1")), QStringLiteral("120"));
+                EXPECT_EQ(get(QStringLiteral("IZLAZ"), QStringLiteral("direkt")),
+                    QStringLiteral("/music"));
+                EXPECT_EQ(get(kGitara, QStringLiteral("Zv2")), QStringLiteral("dflt"));
+            }
+        }
+    }));
+    ASSERT_TRUE(setMode(folder, 0755));
+    EXPECT_EQ(readNextRun(QStringLiteral("Zv1")), QStringLiteral("110"));
+    EXPECT_FALSE(QFileInfo::exists(firstRun));
+}
+
+TEST_F(SettingsStoreTest, AKeptValueGivesWayOnlyToAWriteOfItsOwnThatSucceeds)
+{
+    ASSERT_TRUE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("110")));
+    m_files.fail = FakeFileStore::Fail::BeforeWrite;
+    EXPECT_FALSE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("120")));
+    m_files.fail = FakeFileStore::Fail::Never;
+
+    // Another value's write does not carry the kept one into the file.
+    ASSERT_TRUE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv2"), QStringLiteral("111")));
+    EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("120"));
+    EXPECT_EQ(readNextRun(QStringLiteral("Zv1")), QStringLiteral("110"));
+
+    // Its own write stores it, and from then on the file speaks again, hand edits included.
+    ASSERT_TRUE(m_store.SaveRegValue(kApp, kGitara, QStringLiteral("Zv1"), QStringLiteral("130")));
+    EXPECT_EQ(readNextRun(QStringLiteral("Zv1")), QStringLiteral("130"));
+    writeFile(fileBytes().replace("\"130\"", "\"140\""));
+    EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("140"));
 }
 
 } // namespace

@@ -52,6 +52,8 @@ SettingsStore::Key SettingsStore::openKey(std::uint32_t RootKey, const QString& 
 {
     if (RootKey != kCurrentUser)
         return {};
+    if (keepsValuesIn(path))
+        return Key { path, true };
     SettingsFile file;
     if (loadFile(m_files, m_filePath, file) != Load::Ok || !file.hasSection(path))
         return {};
@@ -63,6 +65,10 @@ std::int32_t SettingsStore::QueryValueEx(
 {
     if (!KeyHandle.open)
         return kInvalidHandle;
+    if (const auto kept = m_kept.find(keptName(KeyHandle.path, ValueName)); kept != m_kept.end()) {
+        Value = kept->second;
+        return kSuccess;
+    }
     SettingsFile file;
     if (loadFile(m_files, m_filePath, file) != Load::Ok)
         return kAccessDenied;
@@ -83,19 +89,30 @@ std::int32_t SettingsStore::SetValueEx(
         return kInvalidHandle;
     if (Type != kTypeString && Type != kTypeNumber)
         return kSuccess;
+    QVariant value = Value.toString();
+    if (Type == kTypeNumber) {
+        bool ok = false;
+        const qlonglong n = Value.toLongLong(&ok);
+        value = static_cast<qint32>(ok ? n : 0);
+    }
+    const std::int32_t status = writeValue(KeyHandle.path, ValueName, Type, value);
+    if (status == kSuccess)
+        m_kept.erase(keptName(KeyHandle.path, ValueName));
+    else
+        m_kept[keptName(KeyHandle.path, ValueName)] = value;
+    return status;
+}
+
+std::int32_t SettingsStore::writeValue(
+    const QString& path, const QString& name, std::int32_t type, const QVariant& value)
+{
     SettingsFile file;
     // A file we cannot read must not be replaced by one holding only the new value.
     const Load load = loadFile(m_files, m_filePath, file);
     if (load == Load::Unreadable)
         return kAccessDenied;
     const QByteArray before = file.bytes();
-    QVariant value = Value;
-    if (Type == kTypeNumber) {
-        bool ok = false;
-        const qlonglong n = Value.toLongLong(&ok);
-        value = static_cast<qint32>(ok ? n : 0);
-    }
-    if (!file.set(KeyHandle.path, ValueName, Type, value))
+    if (!file.set(path, name, type, value))
         return kAccessDenied;
     if (load == Load::Ok && file.bytes() == before)
         return kSuccess;
@@ -135,6 +152,17 @@ bool SettingsStore::SaveRegValue(const QString& AppKey,
         return true;
     writeFailed();
     return false;
+}
+
+SettingsStore::KeptName SettingsStore::keptName(const QString& path, const QString& name)
+{
+    return { path.toCaseFolded(), name.toCaseFolded() };
+}
+
+bool SettingsStore::keepsValuesIn(const QString& path) const
+{
+    const auto first = m_kept.lower_bound({ path.toCaseFolded(), QString() });
+    return first != m_kept.end() && first->first.first == path.toCaseFolded();
 }
 
 void SettingsStore::writeFailed()

@@ -3,6 +3,8 @@
 #include "platform/settings/SettingsFile.h"
 
 #include <cstdint>
+#include <map>
+#include <utility>
 
 #include <QString>
 #include <QVariant>
@@ -16,7 +18,9 @@ class MessageBoxService;
 // regardless of case and keep the case of their first write.
 //
 // Every call reads the file afresh and every write replaces the whole file atomically (written
-// beside it, then renamed over it), so a failure half-way leaves the old values intact. A write
+// beside it, then renamed over it), so a failure half-way leaves the old values intact. A value
+// whose write failed is kept by the store and read back for the rest of its life (the run),
+// ahead of what the file holds, until a write of it succeeds. A write
 // changes only its own value's bytes (SettingsFile has the format); a write of the value already
 // stored leaves the file alone. A file that cannot be parsed yields defaults for what it cannot
 // read and is never changed by a read. UI thread only.
@@ -78,7 +82,7 @@ public:
         std::uint32_t RootKey = kCurrentUser,
         const QString& Prefix = QStringLiteral("Software"));
 
-    // Opens an existing key (never creates one).
+    // Opens an existing key, or one holding a value kept from a failed write (never creates one).
     Key openKey(std::uint32_t RootKey, const QString& path) const;
 
     // Reads a value into Value (a QString or a qint32); Value is untouched unless the read
@@ -92,10 +96,23 @@ public:
         const Key& KeyHandle, const QString& ValueName, std::int32_t Type, const QVariant& Value);
 
 private:
+    // A key path and a value name as the file matches them: regardless of case.
+    using KeptName = std::pair<QString, QString>;
+
+    static KeptName keptName(const QString& path, const QString& name);
+    // True when a value of the key at `path` is kept from a failed write.
+    bool keepsValuesIn(const QString& path) const;
+    // Writes into the file, without the kept values; a status code.
+    std::int32_t writeValue(
+        const QString& path, const QString& name, std::int32_t type, const QVariant& value);
     void writeFailed();
 
     QString m_filePath;
     FileStore& m_files;
     MessageBoxService* m_boxes = nullptr;
     bool m_toldWriteFailure = false;
+    // The values whose last write failed (a read-only folder, a full disk), as they were to be
+    // written: every read returns them until a write of the same name succeeds, so that what
+    // the user changed lasts the run even where the file cannot keep it.
+    std::map<KeptName, QVariant> m_kept;
 };
