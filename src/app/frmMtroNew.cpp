@@ -159,6 +159,9 @@ void frmMtroNew::buildControls()
     SliderPic1->setImageLeft(renderSkinPicture("ImageLeft"));
     SliderPic1->setImagePointer(renderSkinPicture("ImagePointer"));
     (void)SliderPic1->setMax(100);
+    // The fresh start's level, so that a stored volume that is no number leaves the slider where
+    // a new user finds it, not at silence while the system's volume is unchanged.
+    SliderPic1->setCurPosition(99);
     (void)SliderPic1->setBackStyle(0);
     SliderPic1->move(skinPlace("SliderPic1").topLeft());
     connect(SliderPic1, &SliderPic::PositionChanged, this,

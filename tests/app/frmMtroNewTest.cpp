@@ -55,8 +55,8 @@ TEST(MainWindow, StoredVolumeThatIsNoSmallNumberKeepsTheDesignPosition)
         int position;
     };
 
-    const Case cases[] = { { nullptr, 99 }, { "50", 50 }, { "150", 100 }, { "-3", 0 }, { "abc", 0 },
-        { "70000", 0 }, { "", 0 }, { "12.5", 12 } };
+    const Case cases[] = { { nullptr, 99 }, { "50", 50 }, { "150", 100 }, { "-3", 0 },
+        { "abc", 99 }, { "70000", 99 }, { "", 99 }, { "12.5", 12 } };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored ? c.stored : "(missing)");
         std::vector<std::pair<QString, QString>> settings;
@@ -65,6 +65,11 @@ TEST(MainWindow, StoredVolumeThatIsNoSmallNumberKeepsTheDesignPosition)
         MainWindowRig rig(settings);
         ASSERT_TRUE(rig.start());
         EXPECT_EQ(rig.slider().CurPosition(), c.position);
+        // Drawn there too: the pointer stands where the position puts it.
+        SliderPic& slider = rig.slider();
+        const SliderGeometry& g = slider.geometry();
+        EXPECT_EQ(g.pointerLeft,
+            g.valueToPixel(c.position, slider.Orientation(), slider.Min(), slider.Max()));
     }
 }
 
