@@ -9,6 +9,14 @@ MasterVolume::MasterVolume(MixerService& mixer, MessageBoxService& boxes)
     , m_boxes(boxes)
 {}
 
+long MasterVolume::levelValue(std::int32_t level, const MixerControl& control)
+{
+    const long long share = std::clamp<std::int32_t>(level, 0, kTopLevel);
+    const long long span = static_cast<long long>(control.maximum) - control.minimum;
+    // In integers, half a step up: the map and its checks stay exact on every range.
+    return static_cast<long>(control.minimum + (share * span + kTopLevel / 2) / kTopLevel);
+}
+
 bool MasterVolume::OpenMixer()
 {
     if (m_mixer.state() == MixerService::State::NotOpened && !m_mixer.open()) {
@@ -19,35 +27,51 @@ bool MasterVolume::OpenMixer()
     return m_mixer.state() == MixerService::State::Open;
 }
 
+template <typename ValueFor> void MasterVolume::setFollowing(ValueFor valueFor)
+{
+    if (m_control && setOnControl(valueFor(*m_control)))
+        return;
+    // A message at every slider move would be worse than none: the slider simply follows again
+    // once the mixer is back.
+    m_mixer.reopen();
+    m_control = m_mixer.masterControl();
+    if (m_control)
+        setOnControl(valueFor(*m_control));
+}
+
 void MasterVolume::DajJako(std::int32_t Level)
 {
-    // In 64 bits: a level beyond the slider's range must clamp, not overflow.
-    setClamped(static_cast<long long>(Level) * 1000);
+    setFollowing([Level](const MixerControl& control) {
+        return levelValue(Level, control);
+    });
 }
 
 void MasterVolume::CD_IncVolumeProc()
 {
-    setClamped(static_cast<long long>(m_masterValue) + kStep);
+    setFollowing([from = m_masterValue](const MixerControl&) {
+        return from + kStep;
+    });
 }
 
 void MasterVolume::CD_DecVolumeProc()
 {
-    setClamped(static_cast<long long>(m_masterValue) - kStep);
+    setFollowing([from = m_masterValue](const MixerControl&) {
+        return from - kStep;
+    });
 }
 
 float MasterVolume::volumeBarValue(int barMaximum) const
 {
-    if (!m_control || m_control->maximum == 0)
+    if (!m_control || m_control->maximum <= m_control->minimum)
         return 0.0f;
-    return static_cast<float>(static_cast<double>(barMaximum) * m_masterValue / m_control->maximum);
+    const double span = static_cast<double>(m_control->maximum) - m_control->minimum;
+    return static_cast<float>(
+        static_cast<double>(barMaximum) * (m_masterValue - m_control->minimum) / span);
 }
 
-void MasterVolume::setClamped(long long value)
+bool MasterVolume::setOnControl(long value)
 {
-    if (!m_control)
-        return;
-    const long clamped =
-        static_cast<long>(std::clamp<long long>(value, m_control->minimum, m_control->maximum));
-    m_mixer.setMasterVolume(clamped);
-    m_masterValue = clamped;
+    const long kept = std::clamp(value, m_control->minimum, m_control->maximum);
+    m_masterValue = kept;
+    return m_mixer.setMasterVolume(kept);
 }

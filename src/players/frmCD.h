@@ -48,7 +48,7 @@ public:
     // stani2, then CD mode and an attempt to load a disc.
     void stani();
 
-    // The main window's volume slider, 0 to 100: the master volume becomes Level x 1000.
+    // The main window's volume slider, 0 to 100, spread over the master volume's range.
     void DajJako(std::int32_t Level);
 
     // State a window would show.

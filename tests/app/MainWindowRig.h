@@ -128,6 +128,15 @@ public:
         QTest::mouseRelease(face, Qt::LeftButton, {}, dialPoint(minute));
     }
 
+    // A click on the volume slider's track `along` pixels from its start (beyond the ends is held
+    // at them).
+    void clickSliderTrack(int along)
+    {
+        const SliderGeometry& g = slider().geometry();
+        QTest::mouseClick(slider().findChild<DrawSurface*>(), Qt::LeftButton, {},
+            QPoint(g.sliderLeft + along, g.sliderTop + g.sliderHeight / 2));
+    }
+
     void click(const char* name)
     {
         QWidget* widget = control(name);

@@ -44,6 +44,10 @@ TEST(AlsaMixerServiceTest, AMissingCardFailsOnceAndOffersNoControl)
     EXPECT_FALSE(mixer.open());
     EXPECT_FALSE(mixer.masterControl().has_value());
     EXPECT_FALSE(mixer.setMasterVolume(1000));
+    // Tried again only when asked to, and it is still not there.
+    EXPECT_FALSE(mixer.reopen());
+    EXPECT_EQ(mixer.state(), MixerService::State::Failed);
+    EXPECT_FALSE(mixer.masterControl().has_value());
 }
 
 } // namespace

@@ -163,7 +163,7 @@ TEST(frmCDTest, EachLoadStartsTheVolumeBarAtZeroOnTheOneMixerOfTheRun)
         std::size_t boxes;
     };
 
-    const Case cases[] = { { "open", false, true, { 50000, 20000 }, 0 },
+    const Case cases[] = { { "open", false, true, { 32768, 13107 }, 0 },
         { "failed: shown once", true, true, {}, 1 }, { "no master control", false, false, {}, 0 } };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,9 +1,15 @@
 #include "platform/mixer/AlsaMixerService.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <utility>
 
 #include <alsa/asoundlib.h>
+
+// ALSA's header declares this one outside its extern "C" block, so C++ would look for a mangled
+// name that the library does not have: the C symbol under a name of our own.
+extern "C" snd_local_error_handler_t setAlsaLocalErrorHandler(
+    snd_local_error_handler_t handler) __asm__("snd_lib_error_set_local");
 
 namespace {
 
@@ -17,6 +23,36 @@ snd_mixer_elem_t* findPlaybackVolume(snd_mixer_t* mixer, const char* name)
     snd_mixer_elem_t* elem = snd_mixer_find_selem(mixer, id);
     snd_mixer_selem_id_free(id);
     return elem && snd_mixer_selem_has_playback_volume(elem) ? elem : nullptr;
+}
+
+// ALSA prints each failure it also returns; a mixer tried again at every slider move while no
+// server is there would fill the terminal with them.
+void ignoreAlsaError(const char*, int, const char*, int, const char*, va_list)
+{}
+
+// The simple mixer of `device` as `config` describes it; nullptr when it does not open.
+snd_mixer_t* openSimpleMixer(const std::string& device, snd_config_t* config)
+{
+    snd_ctl_t* ctl = nullptr;
+    if (snd_ctl_open_lconf(&ctl, device.c_str(), 0, config) < 0)
+        return nullptr;
+    snd_hctl_t* hctl = nullptr;
+    if (snd_hctl_open_ctl(&hctl, ctl) < 0) {
+        snd_ctl_close(ctl);
+        return nullptr;
+    }
+    snd_mixer_t* mixer = nullptr;
+    if (snd_mixer_open(&mixer, 0) < 0) {
+        snd_hctl_close(hctl);
+        return nullptr;
+    }
+    // From here the mixer owns the control (a failed attach closes it itself).
+    if (snd_mixer_attach_hctl(mixer, hctl) < 0
+        || snd_mixer_selem_register(mixer, nullptr, nullptr) < 0 || snd_mixer_load(mixer) < 0) {
+        snd_mixer_close(mixer);
+        return nullptr;
+    }
+    return mixer;
 }
 
 } // namespace
@@ -35,25 +71,55 @@ AlsaMixerService::AlsaMixerService(std::string device)
 
 AlsaMixerService::~AlsaMixerService()
 {
-    if (m_mixer)
-        snd_mixer_close(m_mixer);
+    close();
 }
 
 bool AlsaMixerService::open()
 {
     if (m_state != State::NotOpened)
         return m_state == State::Open;
-    m_state = State::Failed;
+    return attempt();
+}
 
+bool AlsaMixerService::reopen()
+{
+    close();
+    return attempt();
+}
+
+void AlsaMixerService::close()
+{
+    if (m_mixer)
+        snd_mixer_close(m_mixer);
+    if (m_config)
+        snd_config_delete(m_config);
+    m_mixer = nullptr;
+    m_config = nullptr;
+    m_masterName = nullptr;
+    m_cardMinimum = 0;
+    m_cardMaximum = 0;
+}
+
+bool AlsaMixerService::attempt()
+{
+    m_state = State::Failed;
+    // This thread's handler only: the process's other ALSA users keep theirs.
+    const snd_local_error_handler_t previous = setAlsaLocalErrorHandler(&ignoreAlsaError);
+    snd_config_t* config = nullptr;
+    snd_config_update_t* files = nullptr;
     snd_mixer_t* mixer = nullptr;
-    if (snd_mixer_open(&mixer, 0) < 0)
-        return false;
-    if (snd_mixer_attach(mixer, m_device.c_str()) < 0
-        || snd_mixer_selem_register(mixer, nullptr, nullptr) < 0 || snd_mixer_load(mixer) < 0) {
-        snd_mixer_close(mixer);
+    if (snd_config_update_r(&config, &files, nullptr) >= 0) {
+        snd_config_update_free(files);
+        mixer = openSimpleMixer(m_device, config);
+    }
+    setAlsaLocalErrorHandler(previous);
+    if (!mixer) {
+        if (config)
+            snd_config_delete(config);
         return false;
     }
     m_mixer = mixer;
+    m_config = config;
     m_state = State::Open;
 
     for (const char* name : { "Master", "PCM" }) {
@@ -83,8 +149,10 @@ bool AlsaMixerService::setMasterVolume(long value)
     if (!m_masterName)
         return false;
     // Taking the pending events (another program moved the volume, the sound server went away)
-    // may free elements, so the control is looked up again rather than kept.
-    snd_mixer_handle_events(m_mixer);
+    // may free elements, so the control is looked up again rather than kept. A sound server's
+    // control reports its lost connection here, also when the value would not change.
+    if (snd_mixer_handle_events(m_mixer) < 0)
+        return false;
     snd_mixer_elem_t* elem = findPlaybackVolume(m_mixer, m_masterName);
     return elem
         && snd_mixer_selem_set_playback_volume_all(

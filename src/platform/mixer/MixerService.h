@@ -11,10 +11,13 @@ struct MixerControl
 };
 
 // The system's master volume: the program's one connection to the mixer of the default sound
-// card, opened at most once per run and closed when the service is destroyed at exit.
+// device, closed when the service is destroyed at exit.
 //
-// Lifecycle: NotOpened -> open() -> Open or Failed. There is no way back: a failed open is not
-// retried (the caller shows its message once), and an open mixer stays open.
+// Lifecycle: NotOpened -> open() -> Open or Failed; open() tries only from NotOpened, so the
+// caller's message for a mixer that cannot be opened comes once a run. From Open or Failed,
+// reopen() closes whatever is open and tries again, to Open or Failed: a sound server's mixer
+// dies with the server and does not come back by itself, and a server started after the program
+// is only found by a new attempt. The owner reopens after a set that fails, once per failure.
 // Thread: UI thread only. Errors are returned as false or nullopt; nothing is shown here.
 class MixerService
 {
@@ -28,11 +31,16 @@ public:
     // Opens the mixer when it has not been tried yet; true when it is open afterwards.
     virtual bool open() = 0;
 
+    // Closes the mixer if it is open and opens it afresh, whatever the state; true when it is
+    // open afterwards.
+    virtual bool reopen() = 0;
+
     // The master volume control of the open mixer, nullopt when the mixer is not open or has no
     // volume control.
     virtual std::optional<MixerControl> masterControl() const = 0;
 
     // Sets every channel of the master control to `value`, which the caller keeps within the
-    // control's bounds. False when there is no control or the mixer refuses.
+    // control's bounds. False when there is no control, the mixer refuses, or the mixer's
+    // connection is gone (then only a reopen brings it back).
     virtual bool setMasterVolume(long value) = 0;
 };
