@@ -18,7 +18,8 @@
 //                                      the file SDL_DISKAUDIOFILE (default sdlaudio.raw) is read
 //                                      back and measured
 
-#include "../tests/support/WavBytes.h"
+#include "../tests/support/ClickGrid.h"
+#include "ClickBench.h"
 #include "app/BeatLights.h"
 #include "app/ClickSounds.h"
 #include "app/frmFlam.h"
@@ -27,8 +28,6 @@
 #include "platform/audio/OfflineAudioDevice.h"
 #include "platform/audio/SdlAudioDevice.h"
 #include "platform/basic/Conversions.h"
-#include "platform/files/FileStore.h"
-#include "platform/settings/SettingsStore.h"
 
 #include <atomic>
 #include <chrono>
@@ -36,7 +35,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <numbers>
 #include <random>
 #include <thread>
 #include <vector>
@@ -53,30 +51,7 @@
 namespace {
 
 constexpr int kRate = AudioEngine::kSampleRate;
-// A click is a 4.5 ms burst that starts at full level, so its first sample is its onset, and has
-// died away long before the next step even at the fastest rate.
-constexpr int kClipFrames = 200;
 constexpr float kOnsetThreshold = 0.05f;
-// Onsets are at least this far apart (the fastest timeable step is 330.75 samples).
-constexpr std::int64_t kMinGap = 250;
-
-void writeBenchClips(const QString& folder)
-{
-    for (int i = 0; i < ClickSounds::kClipCount; ++i) {
-        wavbytes::Bytes data;
-        const double level = 12000 + 600 * i;
-        for (int n = 0; n < kClipFrames; ++n) {
-            const double v =
-                level * std::exp(-n / 25.0) * std::cos(2 * std::numbers::pi * 1500 * n / kRate);
-            wavbytes::put16(data, static_cast<std::uint16_t>(static_cast<std::int16_t>(v)));
-        }
-        const auto bytes = wavbytes::wavFile(1, kRate, 16, data);
-        QFile file(folder + u'/' + QString::fromLatin1(ClickSounds::clipNames()[i]) + ".wav");
-        if (!file.open(QIODevice::WriteOnly))
-            std::abort();
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    }
-}
 
 // The whole process (the device's thread included), or only the calling thread.
 double cpuSeconds(int who = RUSAGE_SELF)
@@ -110,22 +85,6 @@ private:
     bool m_imz = false;
 };
 
-// Onsets in the left channel: the first sample over the threshold after a quiet gap.
-std::vector<std::int64_t> findOnsets(const std::vector<float>& stereo)
-{
-    std::vector<std::int64_t> onsets;
-    std::int64_t lastLoud = -kMinGap - 1;
-    const auto frames = static_cast<std::int64_t>(stereo.size() / 2);
-    for (std::int64_t n = 0; n < frames; ++n) {
-        if (std::fabs(stereo[static_cast<std::size_t>(2 * n)]) < kOnsetThreshold)
-            continue;
-        if (n - lastLoud > kMinGap)
-            onsets.push_back(n);
-        lastLoud = n;
-    }
-    return onsets;
-}
-
 struct Result
 {
     int clicks = 0;
@@ -146,7 +105,7 @@ Result measure(const std::vector<float>& stereo,
     const std::vector<std::int64_t>& lightStamps)
 {
     Result result;
-    const auto onsets = findOnsets(stereo);
+    const auto onsets = findClickOnsets(stereo, kOnsetThreshold, clickbench::kMinGap);
     result.clicks = static_cast<int>(onsets.size());
     result.cpuPercent = 100.0 * cpu / wallSeconds;
     if (onsets.size() < 2)
@@ -199,11 +158,9 @@ void blockUiAtRandom(std::mt19937& random, int& blocks)
 int runCase(int tempo, int mult, int seconds, bool sdl, bool blockUi)
 {
     QTemporaryDir dir;
-    writeBenchClips(dir.path());
+    clickbench::writeClips(dir.path());
     Platform platform;
-    platform.files = std::make_unique<DiskFileStore>();
-    platform.settings =
-        std::make_unique<SettingsStore>(dir.filePath(QStringLiteral("s.reg")), *platform.files);
+    clickbench::giveFilesAndSettings(platform, dir.path());
 
     std::vector<float> captured;
     OfflineAudioDevice* offline = nullptr;

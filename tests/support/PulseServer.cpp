@@ -179,10 +179,11 @@ bool PulseServer::start(int timeoutMs)
         return false;
     if (running())
         return true;
-    m_daemon = spawn({ "pulseaudio", "-n", "-F", m_folder + "/default.pa", "--daemonize=no",
-                         "--exit-idle-time=-1", "--use-pid-file=false", "--disallow-exit=true",
-                         "--log-target=file:" + m_folder + "/daemon.log" },
-        {});
+    m_daemon =
+        spawn({ "pulseaudio", "-n", "-F", m_folder + "/default.pa", "--daemonize=no",
+                  "--exit-idle-time=-1", "--use-pid-file=false", "--disallow-exit=true",
+                  "--log-level=" + m_logLevel, "--log-target=file:" + m_folder + "/daemon.log" },
+            {});
     if (m_daemon <= 0)
         return false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);

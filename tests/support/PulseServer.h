@@ -33,6 +33,10 @@ public:
     // True when the daemon and its tools are installed.
     static bool installed();
 
+    // The daemon's log level from the next start() on ("debug" logs every underrun of a stream);
+    // the log is daemon.log in folder().
+    void setLogLevel(std::string level) { m_logLevel = std::move(level); }
+
     // Starts the daemon and returns once it answers (at most `timeoutMs`); false when it did not.
     bool start(int timeoutMs = 10000);
     // Kills the daemon (SIGKILL by default, or SIGTERM) and waits for it to end.
@@ -71,4 +75,5 @@ private:
     std::string m_folder;
     pid_t m_daemon = -1;
     pid_t m_recorder = -1;
+    std::string m_logLevel = "notice";
 };
