@@ -81,6 +81,46 @@ TEST(ClickGridTest, ALongRunKeepsItsExactGridAndCountsStepsNotHeard)
     EXPECT_EQ(fit.lateness(), 775);
 }
 
+TEST(ClickGridTest, JumpsThatOnlyGoLaterAreReadAsSilenceAddedNeverAsAClickLost)
+{
+    // A gap of 3381 samples at 400 (6615 a step) looks like a move of -3234 with a step not
+    // heard; a server only adds silence, so it is read as the 3381 it is. At 480 the steps
+    // alternate 5512 and 5513 samples: the clicks after the jump keep their own steps.
+    struct Case
+    {
+        std::int64_t rate;
+        std::int64_t gap;
+        JumpsGo go;
+        std::int64_t jump;
+        std::int64_t missing;
+    };
+
+    const Case cases[] = {
+        { 400, 3381, JumpsGo::Either, -3234, 1 },
+        { 400, 3381, JumpsGo::Later, 3381, 0 },
+        { 400, 3300, JumpsGo::Later, 3300, 0 },
+        { 480, 5000, JumpsGo::Later, 5000, 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.gap);
+        std::vector<std::int64_t> moved(9, 0);
+        for (std::size_t k = 4; k < moved.size(); ++k)
+            moved[k] = c.gap;
+        const GridFit fit =
+            fitToGrid(placed(c.rate, 500, moved), StepGrid::forRate(c.rate), 0, c.go);
+        ASSERT_EQ(fit.jumps.size(), 1u);
+        EXPECT_EQ(fit.jumps[0].click, 4u);
+        EXPECT_EQ(fit.jumps[0].frames, c.jump);
+        EXPECT_EQ(fit.missingSteps, c.missing);
+        EXPECT_EQ(fit.largestOffGrid, 0);
+    }
+    // A lone early click stays a click placed wrong.
+    const GridFit lone =
+        fitToGrid(placed(400, 500, { 0, 0, -7, 0, 0 }), StepGrid::forRate(400), 0, JumpsGo::Later);
+    EXPECT_TRUE(lone.jumps.empty());
+    EXPECT_EQ(lone.largestOffGrid, 7);
+}
+
 TEST(ClickGridTest, OnsetsAreTheFirstLoudFrameAfterAQuietGap)
 {
     // Interleaved stereo: only the left channel counts, either sign.

@@ -85,12 +85,19 @@ struct GridFit
     }
 };
 
+// Which way a jump may go. A server that runs out of sound only ever adds silence, so with
+// Later a jump that looks early by less than half a step is read as a late one by the rest of
+// the step (no click is lost); Either reads each jump as the smaller move.
+enum class JumpsGo { Either, Later };
+
 // Lays `onsets` (in order) on `grid` from the first one on. A click more than `tolerance` frames
 // off is a jump when the click after it is off the same grid too (the last click of all counts
-// as a jump); the grid then moves with it. A jump larger than half a step is told modulo the step
-// (a server gone for seconds).
-inline GridFit fitToGrid(
-    const std::vector<std::int64_t>& onsets, const StepGrid& grid, std::int64_t tolerance = 0)
+// as a jump); the grid then moves with it. A jump is told modulo the step (a server gone for
+// seconds).
+inline GridFit fitToGrid(const std::vector<std::int64_t>& onsets,
+    const StepGrid& grid,
+    std::int64_t tolerance = 0,
+    JumpsGo jumpsGo = JumpsGo::Either)
 {
     GridFit fit;
     fit.clicks = onsets.size();
@@ -109,6 +116,10 @@ inline GridFit fitToGrid(
         if (std::llabs(off) > tolerance) {
             std::int64_t nextStep = 0;
             if (i + 1 == onsets.size() || std::llabs(distance(i + 1, &nextStep)) > tolerance) {
+                if (off < 0 && jumpsGo == JumpsGo::Later) {
+                    off += grid.offsetOfStep(step) - grid.offsetOfStep(step - 1);
+                    --step;
+                }
                 fit.jumps.push_back({ i, onsets[i], off });
                 shift += off;
                 off = 0;
