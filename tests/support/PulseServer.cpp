@@ -234,7 +234,8 @@ std::vector<std::int16_t> PulseServer::readRecording(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<std::int16_t> samples(bytes.size() / 4 * 2);
-    std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(std::int16_t));
+    if (!samples.empty()) // no copy from or to nowhere: a recording yet to begin is empty
+        std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(std::int16_t));
     return samples;
 }
 
