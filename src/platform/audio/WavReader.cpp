@@ -104,21 +104,27 @@ WavReader::Result WavReader::decode(Bytes bytes)
 
     auto clip = std::make_shared<AudioClip>();
     clip->samples.resize(static_cast<std::size_t>(frames) * 2);
-    for (std::int64_t frame = 0; frame < frames; ++frame) {
-        for (int channel = 0; channel < 2; ++channel) {
-            // Mono feeds both outputs.
-            const std::size_t offset = static_cast<std::size_t>(frame) * frameBytes
-                + static_cast<std::size_t>(channel % channels) * (bits / 8);
-            const float value = bits == 8
-                ? (static_cast<int>((*data)[offset]) - 128) / 128.0f
-                : static_cast<std::int16_t>(u16(*data, offset)) / 32768.0f;
-            clip->samples[static_cast<std::size_t>(frame) * 2 + channel] = value;
-        }
-    }
+    pcmToStereo(data->data(), frames, channels, bits, clip->samples.data());
     if (rate != AudioEngine::kSampleRate)
         clip->samples =
             resampleStereo(clip->samples, static_cast<int>(rate), AudioEngine::kSampleRate);
     return Result { std::move(clip), {} };
+}
+
+void pcmToStereo(const std::uint8_t* pcm, std::int64_t frames, int channels, int bits, float* out)
+{
+    const std::size_t frameBytes = static_cast<std::size_t>(channels) * (bits / 8);
+    for (std::int64_t frame = 0; frame < frames; ++frame) {
+        for (int channel = 0; channel < 2; ++channel) {
+            // Mono feeds both outputs.
+            const std::uint8_t* at = pcm + static_cast<std::size_t>(frame) * frameBytes
+                + static_cast<std::size_t>(channel % channels) * (bits / 8);
+            const float value = bits == 8
+                ? (static_cast<int>(at[0]) - 128) / 128.0f
+                : static_cast<std::int16_t>(at[0] | at[1] << 8) / 32768.0f;
+            out[frame * 2 + channel] = value;
+        }
+    }
 }
 
 WavReader::Result WavReader::readFile(const QString& path)

@@ -35,3 +35,8 @@ public:
     static Result decode(std::span<const std::uint8_t> bytes);
     static Result readFile(const QString& path);
 };
+
+// Turns `frames` frames of PCM samples (8-bit unsigned or 16-bit signed little-endian, mono or
+// stereo) into interleaved stereo float at the same rate (2 * frames floats), mono copied to both
+// channels, as the engine mixes them.
+void pcmToStereo(const std::uint8_t* pcm, std::int64_t frames, int channels, int bits, float* out);
