@@ -94,6 +94,37 @@ TEST_F(FileStoreTest, FailuresLeaveTheOldFileAndNothingBeside)
     EXPECT_FALSE(m_files.writeAtomically(m_path, "new", nullptr));
 }
 
+// A streamed write joins its pieces in order; a producer that gives up half-way (a take that
+// cannot be read), a crash before the rename or a folder where the file goes leave the old file
+// and nothing beside it.
+TEST_F(FileStoreTest, StreamedWritesJoinTheirPiecesOrLeaveTheOldFile)
+{
+    const auto pieces = [](int count, bool giveUp) {
+        return [count, giveUp](const FileStore::Sink& sink) {
+            for (int i = 0; i < count; ++i) {
+                const QByteArray piece = QByteArray::number(i) + ',';
+                if (!sink(piece.constData(), piece.size()))
+                    return false;
+            }
+            return !giveUp;
+        };
+    };
+    ASSERT_TRUE(m_files.writeStreamed(m_path, pieces(12, false), &m_error));
+    EXPECT_EQ(fileBytes(m_path), "0,1,2,3,4,5,6,7,8,9,10,11,");
+    EXPECT_TRUE(m_files.writes.back().streamed);
+
+    EXPECT_FALSE(m_files.writeStreamed(m_path, pieces(3, true), &m_error));
+    EXPECT_FALSE(m_error.isEmpty());
+    m_files.fail = FakeFileStore::Fail::BeforeRename;
+    EXPECT_FALSE(m_files.writeStreamed(m_path, pieces(3, false), &m_error));
+    m_files.fail = FakeFileStore::Fail::Never;
+    const QString folder = m_dir.filePath(QStringLiteral("folder"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    EXPECT_FALSE(m_files.writeStreamed(folder, pieces(3, false), &m_error));
+    EXPECT_EQ(fileBytes(m_path), "0,1,2,3,4,5,6,7,8,9,10,11,");
+    EXPECT_EQ(folderEntries(), "Pattern.dat folder");
+}
+
 TEST_F(FileStoreTest, WritesThroughALinkKeepTheLink)
 {
     const QString real = m_dir.filePath(QStringLiteral("real.dat"));

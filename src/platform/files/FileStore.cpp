@@ -23,10 +23,8 @@ bool failWithErrno(QString* error, const QString& what)
     return fail(error, what + QStringLiteral(": ") + qt_error_string(errno));
 }
 
-bool writeAll(int fd, const QByteArray& bytes)
+bool writeAll(int fd, const char* at, qint64 left)
 {
-    const char* at = bytes.constData();
-    qsizetype left = bytes.size();
     while (left > 0) {
         const ssize_t n = ::write(fd, at, static_cast<size_t>(left));
         if (n < 0 && errno == EINTR)
@@ -60,6 +58,21 @@ bool DiskFileStore::beforeRename(const QString&, QString*)
 }
 
 bool DiskFileStore::writeAtomically(const QString& path, const QByteArray& bytes, QString* error)
+{
+    return write(
+        path,
+        [&bytes](const Sink& sink) {
+            return sink(bytes.constData(), bytes.size());
+        },
+        error);
+}
+
+bool DiskFileStore::writeStreamed(const QString& path, const Producer& produce, QString* error)
+{
+    return write(path, produce, error);
+}
+
+bool DiskFileStore::write(const QString& path, const Producer& produce, QString* error)
 {
     if (path.isEmpty())
         return fail(error, QStringLiteral("no file name"));
@@ -96,7 +109,17 @@ bool DiskFileStore::writeAtomically(const QString& path, const QByteArray& bytes
         mode &= ~mask;
     }
     int err = 0;
-    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
+    const Sink sink = [fd, &err](const char* bytes, qint64 count) {
+        if (err == 0 && !writeAll(fd, bytes, count))
+            err = errno;
+        return err == 0;
+    };
+    if (::fchmod(fd, mode) != 0)
+        err = errno;
+    // A producer that gives up without a refused piece has nothing of the system to tell.
+    else if (!produce(sink) && err == 0)
+        err = EIO;
+    else if (err == 0 && ::fsync(fd) != 0)
         err = errno;
     // A full disk or a lost network share may show only here.
     if (::close(fd) != 0 && err == 0)

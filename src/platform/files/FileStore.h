@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include <QByteArray>
@@ -24,6 +25,17 @@ public:
     // nothing is left beside it.
     virtual bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error) = 0;
 
+    // Takes the next piece of the new content; false when it could not be written.
+    using Sink = std::function<bool(const char* bytes, qint64 count)>;
+    // Hands the whole new content to the sink, piece by piece; false when it cannot (or the sink
+    // refused a piece).
+    using Producer = std::function<bool(const Sink& sink)>;
+
+    // Replaces `path` like writeAtomically with content that need not be in memory at once: a
+    // recording of hours. A producer that fails fails the write like a full disk: the old file
+    // stays and nothing is left beside it.
+    virtual bool writeStreamed(const QString& path, const Producer& produce, QString* error) = 0;
+
     // The whole of `path`, or nothing when it cannot be read (missing, a folder, not allowed):
     // a caller about to rewrite a file must tell that apart from an empty one.
     virtual std::optional<QByteArray> readAll(const QString& path) = 0;
@@ -34,10 +46,14 @@ class DiskFileStore : public FileStore
 {
 public:
     bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error) override;
+    bool writeStreamed(const QString& path, const Producer& produce, QString* error) override;
     std::optional<QByteArray> readAll(const QString& path) override;
 
 protected:
     // Runs after the new bytes are safely beside the target and before the rename; false stops
     // the write there (with `*error` set), as a crash or a full disk would.
     virtual bool beforeRename(const QString& target, QString* error);
+
+private:
+    bool write(const QString& path, const Producer& produce, QString* error);
 };

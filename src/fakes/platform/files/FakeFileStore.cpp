@@ -1,14 +1,31 @@
 #include "platform/files/FakeFileStore.h"
 
+namespace {
+
+bool refuse(QString* error)
+{
+    if (error)
+        *error = QStringLiteral("No space left on device");
+    return false;
+}
+
+} // namespace
+
 bool FakeFileStore::writeAtomically(const QString& path, const QByteArray& bytes, QString* error)
 {
-    writes.push_back(Write { path, bytes, false });
-    if (fail == Fail::BeforeWrite) {
-        if (error)
-            *error = QStringLiteral("No space left on device");
-        return false;
-    }
+    writes.push_back(Write { path, bytes, false, false });
+    if (fail == Fail::BeforeWrite)
+        return refuse(error);
     writes.back().done = DiskFileStore::writeAtomically(path, bytes, error);
+    return writes.back().done;
+}
+
+bool FakeFileStore::writeStreamed(const QString& path, const Producer& produce, QString* error)
+{
+    writes.push_back(Write { path, {}, false, true });
+    if (fail == Fail::BeforeWrite)
+        return refuse(error);
+    writes.back().done = DiskFileStore::writeStreamed(path, produce, error);
     return writes.back().done;
 }
 

@@ -16,12 +16,15 @@ public:
     struct Write
     {
         QString path;
+        // Empty for a streamed write, whose content is never held here: read the file.
         QByteArray bytes;
         // True when the bytes reached the target.
         bool done = false;
+        bool streamed = false;
     };
 
     bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error) override;
+    bool writeStreamed(const QString& path, const Producer& produce, QString* error) override;
     std::optional<QByteArray> readAll(const QString& path) override;
 
     // Applies to every write until changed.
