@@ -67,7 +67,10 @@ std::unique_ptr<Platform> makeRealPlatform()
     const SoundFontLoad load = loadSoundFontInBackground();
     platform->midiOut = makeMidiOut(*platform->audio, load.fonts, load.loaded);
     platform->midiFiles = std::make_unique<SynthMidiFiles>(*platform->audio, load.fonts);
-    platform->mci = std::make_unique<MciCommandInterpreter>(
-        std::make_unique<EngineWaveAudio>(*platform->audio), *platform->files);
+    // A take is kept on disk while it is recorded, in the user's cache folder.
+    platform->mci =
+        std::make_unique<MciCommandInterpreter>(std::make_unique<EngineWaveAudio>(*platform->audio,
+                                                    xdgCacheHome() + QStringLiteral("/kadentor")),
+            *platform->files);
     return platform;
 }

@@ -181,8 +181,16 @@ void frmRec::Timer2_Timer()
     m_rec.GetWaveMode();
     if (windowTitle() != m_rec.WaveModeText)
         setWindowTitle(m_rec.WaveModeText);
-    if (windowTitle().contains(QStringLiteral("stopped")))
+    const bool stopped = windowTitle().contains(QStringLiteral("stopped"));
+    if (stopped)
         setButtons(-1, 0, 1, -1);
+    // A take the device stopped by itself (a refused Record is stopped from the start, and says
+    // no fault) then takes Stop's steps, which enable Save.
+    if (stopped && m_takeRunning) {
+        m_takeRunning = false;
+        if (m_rec.RecordingCutShort())
+            cmdStop_Click();
+    }
     m_inTick = false;
 }
 
@@ -213,11 +221,13 @@ void frmRec::cmdRecord_Click()
     m_rec.OpenNewWave();
     m_rec.SetWaveFormat();
     m_rec.StartRecording();
+    m_takeRunning = true;
     setButtons(0, 1, 0, 0);
 }
 
 void frmRec::cmdStop_Click()
 {
+    m_takeRunning = false;
     m_rec.StopRecording();
     setButtons(-1, 0, 1, 1);
     if (m_rec.GetWavePosition() == 0)
@@ -297,6 +307,7 @@ void frmRec::cmdReset_Click()
 
 void frmRec::startNewWave()
 {
+    m_takeRunning = false;
     Slider1->setMaximum(10);
     Slider1->setValue(0);
     setButtons(1, 0, 0, 0);

@@ -19,7 +19,9 @@ struct Platform;
 // The sound recorder "Recorder": records a new wave in the chosen format, shows its length and
 // format, plays it from the slider's start position, saves it as a WAV file, hands a saved take
 // to the encoder and opens the recording settings. A 200 ms poll keeps the caption, the info text
-// and Stop/Play current. It never drops an unsaved take without asking: New, Record, Options...,
+// and Stop/Play current; a take that its storage stopped (a full disk) is told in a box and then
+// stopped as Stop does, so it can be played and saved. It never drops an unsaved take without
+// asking: New, Record, Options...,
 // Encode... and Cancel (also Esc and the window manager's close) ask first, and a save that is
 // cancelled or fails keeps the take, its mark and the window. Fixed border, no close box, centred.
 // Controls carry their given names as object names. UI thread only.
@@ -102,4 +104,6 @@ private:
     Mp3Window& m_encoder;
     bool m_inTick = false;
     bool m_unloading = false;
+    // Record was pressed and nothing has stopped the take since.
+    bool m_takeRunning = false;
 };

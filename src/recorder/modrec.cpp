@@ -107,6 +107,27 @@ bool modrec::SaveWave(const QString& FileName)
         QStringLiteral("save capture ") + FileName, QStringLiteral("Unable to save ") + FileName);
 }
 
+bool modrec::RecordingCutShort()
+{
+    QString fault;
+    if (!query(QStringLiteral("status capture fault"), &fault))
+        return false;
+    QString why;
+    if (fault == u"diskfull")
+        why = QStringLiteral("Recording stopped: the disk is full. What was recorded until then is "
+                             "kept; save it to a disk with free space.");
+    else if (fault == u"sizelimit")
+        why = QStringLiteral("Recording stopped: a WAV file holds no more than 4 GB. What was "
+                             "recorded until then is kept.");
+    else if (fault == u"writefailed")
+        why = QStringLiteral("Recording stopped: the recording could not be written to the disk. "
+                             "What was recorded until then is kept.");
+    else
+        return false;
+    m_boxes.msgBox(why, MsgButtons::OK, MsgIcon::Exclamation, kAppTitle);
+    return true;
+}
+
 void modrec::GetWaveMode()
 {
     QString mode;

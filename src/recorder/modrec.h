@@ -35,6 +35,10 @@ public:
     // Writes the wave to FileName (blanks allowed) through the atomic writer. False, after its
     // box, when nothing was written: the old file is then untouched.
     bool SaveWave(const QString& FileName);
+    // For a recording found stopped that nobody stopped: when the device says its storage ended
+    // it (a full disk, the most a WAV file holds, a failing disk), shows the one box that says so
+    // and returns true; what was recorded up to there stays in the wave.
+    bool RecordingCutShort();
     void GetWaveMode();
     void GetWaveInfo();
     void CloseWave();

@@ -165,3 +165,40 @@ TEST(MciCommandInterpreter, closeAllClosesTheCaptureAndEveryAddedControl)
     EXPECT_EQ(rig.send("open new type waveaudio alias capture"), kMciAliasInUse);
     rig.fake.platform.mci->removeOtherDevice(&sequencer);
 }
+
+// The disk fills under a take: the next command finds the take stopped where the disk ended it,
+// what was recorded up to there stays (length, position, save), and why is told until the next
+// recording.
+TEST(MciCommandInterpreter, aTakeItsDiskStopsEndsThereAndSaysWhyUntilTheNextRecording)
+{
+    Rig rig;
+    ASSERT_EQ(rig.send("set capture alignment 2 bitspersample 16 samplespersec 8000 channels 1 "
+                       "bytespersec 16000"),
+        0);
+    rig.wave().diskRoom = 16000 + 1; // a second and half a frame
+    ASSERT_EQ(rig.send("record capture"), 0);
+    EXPECT_EQ(rig.status("fault"), "none");
+    rig.wave().advance(1500);
+    EXPECT_EQ(rig.status("mode"), "stopped");
+    EXPECT_FALSE(rig.wave().recordingNow());
+    EXPECT_EQ(rig.status("length"), "1000");
+    EXPECT_EQ(rig.status("position"), "1000");
+    EXPECT_EQ(rig.status("fault"), "diskfull");
+
+    const QString path = rig.fake.dir.path() + "/cut.wav";
+    ASSERT_EQ(rig.send(("save capture " + path).toUtf8().constData()), 0);
+    const QByteArray saved = fileBytes(path);
+    ASSERT_EQ(saved.size(), 44 + 16000);
+    EXPECT_EQ(saved.left(44), wavHeader(1, 8000, 16, 16000));
+    EXPECT_EQ(saved[44 + 15999], FakeWaveAudio::knownByte(15999));
+    EXPECT_EQ(rig.wave().savedAs, path);
+    EXPECT_EQ(rig.status("fault"), "diskfull");
+
+    rig.wave().diskRoom = -1;
+    ASSERT_EQ(rig.send("record capture"), 0);
+    EXPECT_EQ(rig.status("fault"), "none");
+    rig.wave().advance(500);
+    EXPECT_EQ(rig.status("mode"), "recording");
+    ASSERT_EQ(rig.send("stop capture"), 0);
+    EXPECT_EQ(rig.status("length"), "1500");
+}

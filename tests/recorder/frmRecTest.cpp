@@ -2,8 +2,14 @@
 
 #include "FileBytes.h"
 #include "platform/FakePlatform.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/FakeCaptureDevice.h"
+#include "platform/audio/FullDisk.h"
+#include "platform/audio/WavWriter.h"
+#include "platform/audio/WaveCapture.h"
 #include "platform/basic/FakeMessageBoxService.h"
 #include "platform/files/FakeFileStore.h"
+#include "platform/mci/EngineWaveAudio.h"
 #include "platform/mci/FakeWaveAudio.h"
 #include "platform/mci/MciCommandInterpreter.h"
 #include "platform/mci/ScriptedMci.h"
@@ -12,9 +18,12 @@
 #include "recorder/modrec.h"
 #include "windows/Mp3Window.h"
 
+#include <chrono>
 #include <deque>
+#include <thread>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -37,6 +46,16 @@ struct FakeMp3Window : Mp3Window
     QStringList handed;
     int shown = 0;
 };
+
+// The buttons Record, Stop, Play, Save as "1" for enabled and "0" for disabled.
+QString buttonStates(const frmRec& window)
+{
+    QString states;
+    for (const QPushButton* button :
+        { window.cmdRecord, window.cmdStop, window.cmdPlay, window.cmdSave })
+        states += button->isEnabled() ? u'1' : u'0';
+    return states;
+}
 
 const QStringList kNewWave = { "close all", "open new type waveaudio alias capture",
     "seek capture to start",
@@ -71,15 +90,7 @@ struct Rig
 
     void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
-    // The buttons Record, Stop, Play, Save as "1" for enabled and "0" for disabled.
-    QString buttons()
-    {
-        QString states;
-        for (const QPushButton* button :
-            { window->cmdRecord, window->cmdStop, window->cmdPlay, window->cmdSave })
-            states += button->isEnabled() ? u'1' : u'0';
-        return states;
-    }
+    QString buttons() { return buttonStates(*window); }
 
     QStringList boxTexts()
     {
@@ -441,4 +452,126 @@ TEST(frmRec, aNameGetsWavUnlessItEndsSoAndAReplacedFileIsAskedFor)
     rig.click(rig.window->cmdSave);
     EXPECT_EQ(rig.window->SavedFileName, folder + "/TAKE.WAV");
     EXPECT_EQ(rig.boxTexts().size(), 2);
+}
+
+namespace {
+
+// The recorder over the program's own waveaudio backend: the engine's capture stream from an
+// input the test feeds, the take in a cache folder on disk.
+struct RealWaveRig
+{
+    RealWaveRig()
+    {
+        auto owned = std::make_unique<FakeCaptureDevice>();
+        device = owned.get();
+        fake.platform.audio->setCaptureDevice(std::move(owned));
+        fake.platform.mci = std::make_unique<MciCommandInterpreter>(
+            std::make_unique<EngineWaveAudio>(*fake.platform.audio, folder()),
+            *fake.platform.files);
+        rec = std::make_unique<modrec>(*fake.platform.mci, *fake.platform.boxes);
+        window = &frmRec::load(fake.platform, *rec, encoder);
+        window->askSavePath = [this](QWidget*) {
+            return savePath;
+        };
+    }
+
+    ~RealWaveRig()
+    {
+        frmRec::unload();
+        frmSettings::unload();
+        QCoreApplication::processEvents();
+    }
+
+    QString folder() const { return fake.dir.path() + "/cache/kadentor"; }
+
+    WaveCapture& capture() { return fake.platform.audio->capture(); }
+
+    // 16-bit mono samples of a known pattern, in blocks of 1024 frames as SDL delivers them.
+    void feed(std::int64_t firstByte, std::int64_t bytes)
+    {
+        for (std::int64_t at = firstByte; at < firstByte + bytes; at += 2048) {
+            std::vector<std::uint8_t> block(
+                std::size_t(std::min<std::int64_t>(2048, firstByte + bytes - at)));
+            for (std::size_t i = 0; i < block.size(); ++i)
+                block[i] = std::uint8_t(FakeWaveAudio::knownByte(at + std::int64_t(i)));
+            device->feed(block);
+        }
+    }
+
+    template <typename Done> bool waitFor(Done done)
+    {
+        for (int i = 0; i < 1000 && !done(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return done();
+    }
+
+    QString buttons() { return buttonStates(*window); }
+
+    FakePlatform fake;
+    FakeCaptureDevice* device = nullptr;
+    std::unique_ptr<modrec> rec;
+    FakeMp3Window encoder;
+    frmRec* window = nullptr;
+    QString savePath;
+};
+
+} // namespace
+
+// The disk fills while a take is recorded: one box says so, the take stops as Stop stops it, and
+// what was recorded up to there plays and saves whole.
+TEST(frmRec, aFullDiskStopsTheTakeWithOneBoxAndKeepsWhatWasRecorded)
+{
+    RealWaveRig rig;
+    // Room for the header and a second and a half of 16-bit mono at 44100 Hz, and half a frame.
+    const std::int64_t kept = 3 * 44100;
+    rig.capture().setWriteFunction(fullDisk(44 + kept + 1));
+    QTest::mouseClick(rig.window->cmdRecord, Qt::LeftButton);
+    ASSERT_EQ(rig.buttons(), "0100");
+    rig.feed(0, 2 * 44100);
+    ASSERT_TRUE(rig.waitFor([&] {
+        return rig.capture().recordedBytes() == 2 * 44100;
+    }));
+    rig.window->Timer2_Timer();
+    EXPECT_EQ(rig.window->windowTitle(), "Recorder - recording");
+    EXPECT_TRUE(rig.fake.boxes().shown().empty());
+
+    rig.feed(2 * 44100, 2 * 44100);
+    ASSERT_TRUE(rig.waitFor([&] {
+        return rig.capture().fault() != TakeFault::None;
+    }));
+    rig.window->Timer2_Timer();
+    rig.window->Timer2_Timer();
+    ASSERT_EQ(rig.fake.boxes().shown().size(), 1u);
+    const BoxRequest& box = rig.fake.boxes().shown()[0];
+    EXPECT_EQ(box.text,
+        "Recording stopped: the disk is full. What was recorded until then is kept; save it to a "
+        "disk with free space.");
+    EXPECT_EQ(box.title, "Kadentor");
+    EXPECT_EQ(box.icon, MsgIcon::Exclamation);
+    EXPECT_EQ(rig.window->windowTitle(), "Recorder - stopped");
+    EXPECT_EQ(rig.buttons(), "0011");
+    EXPECT_EQ(rig.window->lblrec, "REC");
+    EXPECT_EQ(rig.window->Slider1->maximum(), 1500);
+
+    // Played from the slider's middle, then saved: the WAV holds the take up to the full disk.
+    rig.window->Slider1->setValue(1000);
+    QTest::mouseClick(rig.window->cmdPlay, Qt::LeftButton);
+    rig.window->Timer2_Timer();
+    EXPECT_EQ(rig.window->windowTitle(), "Recorder - playing");
+    QTest::mouseClick(rig.window->cmdStop, Qt::LeftButton);
+    rig.capture().setWriteFunction(::pwrite);
+    rig.savePath = rig.fake.dir.path() + "/full disk.wav";
+    QTest::mouseClick(rig.window->cmdSave, Qt::LeftButton);
+    QByteArray expected = wavHeader(1, 44100, 16, quint32(kept));
+    for (std::int64_t i = 0; i < kept; ++i)
+        expected.append(FakeWaveAudio::knownByte(i));
+    EXPECT_EQ(fileBytes(rig.savePath), expected);
+    EXPECT_TRUE(rig.window->lblrec.isEmpty());
+    EXPECT_EQ(rig.fake.boxes().shown().size(), 1u);
+    // Saved, the take is read from its WAV file: the cache keeps nothing; nor after closing.
+    EXPECT_TRUE(QDir(rig.folder()).entryList(QDir::Files).isEmpty());
+    QTest::mouseClick(rig.window->Command1, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(frmRec::isLoaded());
+    EXPECT_TRUE(QDir(rig.folder()).entryList(QDir::Files).isEmpty());
 }

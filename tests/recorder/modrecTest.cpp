@@ -176,3 +176,42 @@ TEST(modrec, aStoredValueThatIsNotAWholeNumberInRangeReadsAsItsDefault)
     EXPECT_EQ(rig.rec.RecordChannels, 1);
     EXPECT_EQ(rig.rec.RecordBits, 8);
 }
+
+// Each reason the device gives for a take it stopped is one box of its own; no reason, or no
+// answer, is no box (a Record the device refused stops the take without a fault).
+TEST(modrec, aTakeCutShortIsToldByWhatStoppedIt)
+{
+    struct Row
+    {
+        const char* reply; // nullptr: the query fails
+        const char* box; // nullptr: none
+    };
+
+    const Row rows[] = {
+        { "diskfull",
+            "Recording stopped: the disk is full. What was recorded until then is kept; save it "
+            "to a disk with free space." },
+        { "sizelimit",
+            "Recording stopped: a WAV file holds no more than 4 GB. What was recorded until then "
+            "is kept." },
+        { "writefailed",
+            "Recording stopped: the recording could not be written to the disk. What was "
+            "recorded until then is kept." },
+        { "none", nullptr },
+        { nullptr, nullptr },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.reply ? row.reply : "<failing>");
+        Rig rig;
+        rig.record(44100, 1, 16, 100);
+        if (row.reply)
+            rig.mci.replies["status capture fault"] = row.reply;
+        else
+            rig.mci.failing = { "status capture fault" };
+        EXPECT_EQ(rig.rec.RecordingCutShort(), row.box != nullptr);
+        EXPECT_EQ(rig.boxTexts(), row.box ? QStringList { row.box } : QStringList {});
+        if (row.box) {
+            EXPECT_EQ(rig.fake.boxes().shown()[0].title, "Kadentor");
+        }
+    }
+}

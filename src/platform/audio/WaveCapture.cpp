@@ -2,31 +2,44 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
+#include <vector>
+
+#include <unistd.h>
 
 namespace {
 
-// The worker looks at the ring this often: a twentieth of the ring's length, so it would have
-// to stall for far longer than any UI hitch before a block is lost.
+// The worker's round: a twentieth of the ring's length, so it would have to stall for far longer
+// than any UI hitch or disk hiccup before a block is lost.
 constexpr auto kDrainPeriod = std::chrono::milliseconds(100);
 
-std::size_t powerOfTwoAtLeast(std::size_t value)
-{
-    std::size_t size = 1;
-    while (size < value)
-        size <<= 1;
-    return size;
-}
+// Copying a saved take back into a file of its own goes in pieces of this size.
+constexpr std::size_t kCopyBytes = 1 << 20;
 
 } // namespace
 
 WaveCapture::WaveCapture(std::unique_ptr<CaptureDevice> device)
     : m_device(std::move(device))
+    , m_write(::pwrite)
 {}
 
 WaveCapture::~WaveCapture()
 {
     stop();
+}
+
+void WaveCapture::setTakeFolder(const QString& folder)
+{
+    m_takeFolder = folder;
+}
+
+void WaveCapture::setWriteFunction(TakeFile::WriteFunction write)
+{
+    m_write = std::move(write);
+}
+
+std::int64_t WaveCapture::recordedBytes() const
+{
+    return m_take ? m_take->dataBytes() : 0;
 }
 
 bool WaveCapture::start(const CaptureFormat& format)
@@ -37,11 +50,13 @@ bool WaveCapture::start(const CaptureFormat& format)
     if (!(format == m_format))
         clear();
     m_format = format;
-    m_ring.assign(powerOfTwoAtLeast(static_cast<std::size_t>(format.bytesPerSecond()) * 2), 0);
-    m_mask = m_ring.size() - 1;
-    m_head.store(0);
-    m_tail.store(0);
-    m_stopWorker = false;
+    if (!makeWritableTake(format))
+        return false;
+    m_fault.store(TakeFault::None);
+    m_ring.reset(static_cast<std::size_t>(format.bytesPerSecond()) * 2);
+    while (m_wake.try_acquire()) {}
+    m_wakeAsked.store(false);
+    m_stopWorker.store(false);
     m_worker = std::thread([this] {
         work();
     });
@@ -49,10 +64,39 @@ bool WaveCapture::start(const CaptureFormat& format)
             deliver(bytes, count);
         })) {
         stop();
-        m_running = false;
+        // A take file made for nothing goes with the refusal.
+        if (m_take->dataBytes() == 0)
+            m_take.reset();
         return false;
     }
     m_running = true;
+    return true;
+}
+
+bool WaveCapture::makeWritableTake(const CaptureFormat& format)
+{
+    if (m_take && m_take->temporary())
+        return true;
+    QString error;
+    std::shared_ptr<TakeFile> fresh = TakeFile::create(m_takeFolder, format, &error);
+    if (!fresh)
+        return false;
+    if (m_take) {
+        // A take read from where it was saved goes on growing in a file of its own: the saved
+        // file is the user's.
+        std::vector<std::uint8_t> piece(kCopyBytes);
+        const std::int64_t total = m_take->dataBytes();
+        for (std::int64_t at = 0; at < total; at += std::int64_t(piece.size())) {
+            const auto count = static_cast<std::size_t>(
+                std::min<std::int64_t>(std::int64_t(piece.size()), total - at));
+            if (!m_take->read(at, piece.data(), count)
+                || fresh->append(piece.data(), count, m_write) != TakeFault::None)
+                return false;
+        }
+        if (fresh->writeHeader(m_write) != TakeFault::None)
+            return false;
+    }
+    m_take = std::move(fresh);
     return true;
 }
 
@@ -62,77 +106,71 @@ void WaveCapture::stop()
         m_device->stop();
     m_running = false;
     if (m_worker.joinable()) {
-        {
-            std::lock_guard lock(m_wakeMutex);
-            m_stopWorker = true;
-        }
-        m_wake.notify_one();
+        m_stopWorker.store(true);
+        m_wake.release();
         m_worker.join();
+        drain();
     }
-    drain();
 }
 
 void WaveCapture::deliver(const std::uint8_t* bytes, int count)
 {
-    if (count <= 0)
+    // A take the disk refused grows no more: nothing after the gap may join it.
+    if (count <= 0 || m_fault.load(std::memory_order_relaxed) != TakeFault::None)
         return;
-    const std::size_t tail = m_tail.load(std::memory_order_relaxed);
-    const std::size_t used = tail - m_head.load(std::memory_order_acquire);
-    const auto size = static_cast<std::size_t>(count);
-    if (m_ring.size() - used < size) {
-        // Dropped whole, so what is kept stays aligned on frames.
+    // Dropped whole, so what is kept stays aligned on frames.
+    if (!m_ring.push(bytes, static_cast<std::size_t>(count))) {
         m_overruns.fetch_add(1, std::memory_order_relaxed);
         return;
     }
-    const std::size_t at = tail & m_mask;
-    const std::size_t first = std::min(size, m_ring.size() - at);
-    std::memcpy(m_ring.data() + at, bytes, first);
-    std::memcpy(m_ring.data(), bytes + first, size - first);
-    m_tail.store(tail + size, std::memory_order_release);
+    if (m_ring.size() * 4 >= m_ring.capacity() && !m_wakeAsked.exchange(true))
+        m_wake.release();
 }
 
 void WaveCapture::drain()
 {
-    const std::size_t head = m_head.load(std::memory_order_relaxed);
-    const std::size_t count = m_tail.load(std::memory_order_acquire) - head;
+    const std::size_t count = m_ring.size();
     if (count == 0)
         return;
-    const std::size_t at = head & m_mask;
-    const std::size_t first = std::min(count, m_ring.size() - at);
-    {
-        std::lock_guard lock(m_recordingMutex);
-        m_recording.append(
-            reinterpret_cast<const char*>(m_ring.data() + at), static_cast<qsizetype>(first));
-        m_recording.append(
-            reinterpret_cast<const char*>(m_ring.data()), static_cast<qsizetype>(count - first));
-        m_recorded.store(m_recording.size(), std::memory_order_release);
+    if (m_fault.load(std::memory_order_relaxed) == TakeFault::None) {
+        const auto [first, second] = m_ring.front(count);
+        TakeFault fault = m_take->append(first.data(), first.size(), m_write);
+        if (fault == TakeFault::None)
+            fault = m_take->append(second.data(), second.size(), m_write);
+        // Also after a fault, so that the file says how much it holds.
+        const TakeFault header = m_take->writeHeader(m_write);
+        if (fault == TakeFault::None)
+            fault = header;
+        if (fault != TakeFault::None)
+            m_fault.store(fault, std::memory_order_release);
     }
-    m_head.store(head + count, std::memory_order_release);
+    m_ring.pop(count);
 }
 
 void WaveCapture::work()
 {
-    std::unique_lock lock(m_wakeMutex);
-    while (!m_stopWorker) {
-        m_wake.wait_for(lock, kDrainPeriod, [this] {
-            return m_stopWorker;
-        });
-        lock.unlock();
+    while (!m_stopWorker.load()) {
+        (void)m_wake.try_acquire_for(kDrainPeriod);
+        m_wakeAsked.store(false);
         drain();
-        lock.lock();
     }
 }
 
-QByteArray WaveCapture::recording() const
+bool WaveCapture::takeSavedAs(const QString& path)
 {
-    std::lock_guard lock(m_recordingMutex);
-    return m_recording;
+    if (m_running || !m_take || !m_take->temporary())
+        return false;
+    std::shared_ptr<TakeFile> saved = TakeFile::openSaved(path, m_format, m_take->dataBytes());
+    if (!saved)
+        return false;
+    m_take = std::move(saved);
+    return true;
 }
 
 void WaveCapture::clear()
 {
-    std::lock_guard lock(m_recordingMutex);
-    m_recording.clear();
-    m_recorded.store(0, std::memory_order_release);
+    stop();
+    m_take.reset();
     m_overruns.store(0, std::memory_order_relaxed);
+    m_fault.store(TakeFault::None);
 }

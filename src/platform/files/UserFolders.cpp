@@ -23,3 +23,8 @@ QString xdgDataHome()
 {
     return baseFolder("XDG_DATA_HOME", QStringLiteral("/.local/share"));
 }
+
+QString xdgCacheHome()
+{
+    return baseFolder("XDG_CACHE_HOME", QStringLiteral("/.cache"));
+}

@@ -6,3 +6,4 @@
 // under the home folder (a relative value is ignored, as the desktop's rules ask).
 QString xdgConfigHome();
 QString xdgDataHome();
+QString xdgCacheHome();

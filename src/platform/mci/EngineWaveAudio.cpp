@@ -1,21 +1,20 @@
 #include "platform/mci/EngineWaveAudio.h"
 
 #include "platform/audio/AudioEngine.h"
-#include "platform/audio/WavReader.h"
-#include "platform/audio/WavWriter.h"
 #include "platform/audio/WaveCapture.h"
 #include "platform/audio/WavePlayback.h"
 
-#include <span>
-
-EngineWaveAudio::EngineWaveAudio(AudioEngine& engine)
+EngineWaveAudio::EngineWaveAudio(AudioEngine& engine, const QString& takeFolder)
     : m_engine(engine)
-{}
+{
+    m_engine.capture().setTakeFolder(takeFolder);
+}
 
 EngineWaveAudio::~EngineWaveAudio()
 {
     stopPlayback();
-    m_engine.capture().stop();
+    // The take's file goes with the program's last use of it.
+    m_engine.capture().clear();
 }
 
 bool EngineWaveAudio::startRecording(const CaptureFormat& format)
@@ -33,34 +32,34 @@ std::int64_t EngineWaveAudio::recordedBytes() const
     return m_engine.capture().recordedBytes();
 }
 
-QByteArray EngineWaveAudio::recording() const
+bool EngineWaveAudio::readRecording(std::int64_t fromByte, char* into, std::int64_t count) const
 {
-    return m_engine.capture().recording();
+    const std::shared_ptr<const TakeFile> take = m_engine.capture().take();
+    if (!take)
+        return count == 0 && fromByte == 0;
+    return count >= 0 && take->read(fromByte, into, static_cast<std::size_t>(count));
 }
 
 void EngineWaveAudio::clearRecording()
 {
-    m_engine.capture().stop();
     m_engine.capture().clear();
+}
+
+TakeFault EngineWaveAudio::recordingFault() const
+{
+    return m_engine.capture().fault();
+}
+
+void EngineWaveAudio::recordingSavedAs(const QString& path)
+{
+    m_engine.capture().takeSavedAs(path);
 }
 
 bool EngineWaveAudio::startPlayback(const CaptureFormat& format, std::int64_t fromByte)
 {
     stopPlayback();
     m_playFormat = format;
-    const QByteArray pcm = recording().mid(fromByte);
-    std::shared_ptr<const AudioClip> clip;
-    if (!pcm.isEmpty()) {
-        // Converted here, on the UI thread, to the engine's rate and channels.
-        const QByteArray file =
-            wavFileBytes(format.channels, format.sampleRate, format.bitsPerSample, pcm);
-        const WavReader::Result decoded = WavReader::decode(std::span(
-            reinterpret_cast<const std::uint8_t*>(file.constData()), std::size_t(file.size())));
-        if (!decoded)
-            return false;
-        clip = decoded.clip;
-    }
-    m_playback = std::make_unique<WavePlayback>(std::move(clip));
+    m_playback = std::make_unique<WavePlayback>(m_engine.capture().take(), fromByte);
     m_engine.addSource(m_playback.get());
     return true;
 }

@@ -7,19 +7,22 @@
 class AudioEngine;
 class WavePlayback;
 
-// The program's waveaudio backend: records through the engine's capture stream and plays the
-// wave as a source of the engine's one output stream.
+// The program's waveaudio backend: records through the engine's capture stream into a take file
+// in `takeFolder`, and plays the take, streamed from its file, as a source of the engine's one
+// output stream.
 class EngineWaveAudio : public WaveAudioBackend
 {
 public:
-    explicit EngineWaveAudio(AudioEngine& engine);
+    EngineWaveAudio(AudioEngine& engine, const QString& takeFolder);
     ~EngineWaveAudio() override;
 
     bool startRecording(const CaptureFormat& format) override;
     void stopRecording() override;
     std::int64_t recordedBytes() const override;
-    QByteArray recording() const override;
+    bool readRecording(std::int64_t fromByte, char* into, std::int64_t count) const override;
     void clearRecording() override;
+    TakeFault recordingFault() const override;
+    void recordingSavedAs(const QString& path) override;
     bool startPlayback(const CaptureFormat& format, std::int64_t fromByte) override;
     void stopPlayback() override;
     std::int64_t playedBytes() const override;

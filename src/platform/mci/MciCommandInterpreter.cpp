@@ -13,10 +13,27 @@ namespace {
 
 const QString kAlias = QStringLiteral("capture");
 
+constexpr qsizetype kSavePieceBytes = 1 << 20;
+
 bool is(const QStringList& words, qsizetype index, const char* word)
 {
     return index < words.size()
         && words[index].compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+
+QString faultWord(TakeFault fault)
+{
+    switch (fault) {
+    case TakeFault::None:
+        break;
+    case TakeFault::DiskFull:
+        return QStringLiteral("diskfull");
+    case TakeFault::SizeLimit:
+        return QStringLiteral("sizelimit");
+    case TakeFault::WriteFailed:
+        return QStringLiteral("writefailed");
+    }
+    return QStringLiteral("none");
 }
 
 std::optional<qint64> wholeNumber(const QString& text)
@@ -192,6 +209,9 @@ std::int64_t MciCommandInterpreter::toUnits(std::int64_t bytes) const
 
 void MciCommandInterpreter::refreshMode()
 {
+    // A take its storage stopped ends there, as if stopped at that moment.
+    if (m_mode == Mode::Recording && m_backend->recordingFault() != TakeFault::None)
+        stop();
     if (m_mode == Mode::Playing && m_backend->playbackFinished()) {
         m_backend->stopPlayback();
         m_position = lengthBytes();
@@ -207,6 +227,11 @@ int MciCommandInterpreter::status(const QString& what, QString* reply)
             *reply = m_mode == Mode::Recording ? QStringLiteral("recording")
                 : m_mode == Mode::Playing      ? QStringLiteral("playing")
                                                : QStringLiteral("stopped");
+        return 0;
+    }
+    if (what == u"fault") {
+        if (reply)
+            *reply = faultWord(m_backend->recordingFault());
         return 0;
     }
     if (what == u"length")
@@ -261,11 +286,33 @@ int MciCommandInterpreter::play(const QStringList& words)
 
 int MciCommandInterpreter::save(const QString& path)
 {
+    const std::int64_t length = lengthBytes();
+    if (length > std::int64_t { 0xFFFFFFFF })
+        return kMciCannotWrite;
+    const QByteArray header =
+        wavHeader(m_format.channels, m_format.sampleRate, m_format.bitsPerSample, quint32(length));
+    if (header.isEmpty())
+        return kMciCannotWrite;
+    // The take goes from its file to the new one in pieces: hours of it never sit in memory.
+    const auto produce = [&](const FileStore::Sink& sink) {
+        if (!sink(header.constData(), header.size()))
+            return false;
+        QByteArray piece(kSavePieceBytes, Qt::Uninitialized);
+        for (std::int64_t at = 0; at < length; at += piece.size()) {
+            const std::int64_t count = std::min<std::int64_t>(piece.size(), length - at);
+            if (!m_backend->readRecording(at, piece.data(), count)
+                || !sink(piece.constData(), count))
+                return false;
+        }
+        // An odd data chunk ends in its pad byte.
+        return length % 2 == 0 || sink("", 1);
+    };
     // The store refuses an empty name like any other it cannot write.
-    const QByteArray bytes = wavFileBytes(
-        m_format.channels, m_format.sampleRate, m_format.bitsPerSample, m_backend->recording());
     QString error;
-    return m_files.writeAtomically(path, bytes, &error) ? 0 : kMciCannotWrite;
+    if (!m_files.writeStreamed(path, produce, &error))
+        return kMciCannotWrite;
+    m_backend->recordingSavedAs(path);
+    return 0;
 }
 
 void MciCommandInterpreter::stop()

@@ -31,9 +31,12 @@ inline constexpr int kMciCannotPlay = 293;
 // bytespersec Y" (any of the five, in any order; refused unless 8 or 16 bits, 1 or 2 channels,
 // 1000 to 192000 Hz and a consistent alignment and byte rate), "set capture time format ms" or
 // "bytes", "record capture", "stop capture" (recording and playback alike), "play capture from N",
-// "status capture mode|position|length|channels|bitspersample|samplespersec", and
+// "status capture mode|position|length|channels|bitspersample|samplespersec|fault", and
 // "save capture PATH" (the rest of the line, blanks and all, written as a canonical WAV file
 // through the atomic writer: the old file stays unless the new one is complete).
+// A recording whose storage fails (see WaveAudioBackend::recordingFault) is stopped by the next
+// command, keeping what was recorded; "status capture fault" then says why, until the next
+// recording or wave: "diskfull", "sizelimit", "writefailed", else "none".
 // A new wave is 8-bit mono at 11025 Hz, in milliseconds. UI thread only; never throws.
 class MciCommandInterpreter : public MciSender
 {
