@@ -4,6 +4,9 @@
 #include "WithoutRoot.h"
 #include "platform/files/FakeFileStore.h"
 
+#include <chrono>
+#include <thread>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -345,6 +348,49 @@ TEST_F(SettingsStoreTest, AKeptValueGivesWayOnlyToAWriteOfItsOwnThatSucceeds)
     EXPECT_EQ(readNextRun(QStringLiteral("Zv1")), QStringLiteral("130"));
     writeFile(fileBytes().replace("\"130\"", "\"140\""));
     EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("140"));
+}
+
+// Hand edits between two reads of one run: right after the last read (in place with the same
+// size, within what the clock may stamp alike; with another size; by a rename over the file), and
+// long after it. A file left untouched is not read again once its last change is old enough.
+TEST_F(SettingsStoreTest, EveryHandEditIsSeenAtTheNextReadAndAnUntouchedFileIsNotReadAgain)
+{
+    const auto withZv1 = [](const char* zv1) {
+        return QByteArray("[Software\\Taktovia\\Gitara]\n\"Zv1\"=\"") + zv1 + "\"\n";
+    };
+    writeFile(withZv1("110"));
+    ASSERT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("110"));
+
+    struct Edit
+    {
+        const char* zv1;
+        bool renamed;
+    };
+
+    for (const Edit& edit : { Edit { "111", false }, Edit { "1112", false }, Edit { "113", true },
+             Edit { "114", false } }) {
+        SCOPED_TRACE(edit.zv1);
+        if (edit.renamed) {
+            ASSERT_TRUE(writeFileBytes(m_path + QStringLiteral(".new"), withZv1(edit.zv1)));
+            ASSERT_TRUE(QFile::remove(m_path));
+            ASSERT_TRUE(QFile::rename(m_path + QStringLiteral(".new"), m_path));
+        } else {
+            writeFile(withZv1(edit.zv1));
+        }
+        EXPECT_EQ(read(QStringLiteral("Zv1")), QString::fromLatin1(edit.zv1));
+    }
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(SettingsStore::kSettleMs + 100));
+    EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("114"));
+    const int reads = m_files.reads;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("114"));
+    EXPECT_EQ(m_files.reads, reads);
+    writeFile(withZv1("115"));
+    EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("115"));
+    // A file the user may no longer read gives the defaults again.
+    m_files.failReads = true;
+    EXPECT_EQ(read(QStringLiteral("Zv1")), QStringLiteral("dflt"));
 }
 
 } // namespace

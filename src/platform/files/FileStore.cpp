@@ -150,3 +150,18 @@ std::optional<QByteArray> DiskFileStore::readAll(const QString& path)
         return std::nullopt;
     return file.readAll();
 }
+
+std::optional<FileStamp> DiskFileStore::stamp(const QString& path)
+{
+    struct stat st
+    {
+    };
+
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    const auto ns = [](const timespec& t) {
+        return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+    };
+    return FileStamp { static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+        static_cast<std::int64_t>(st.st_size), ns(st.st_mtim), ns(st.st_ctim) };
+}

@@ -1,10 +1,26 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 
 #include <QByteArray>
 #include <QString>
+
+// Tells one state of a file from another without reading it: which file it is, its size, and
+// when it was last modified and last changed (contents or anything else, permissions included)
+// on the system's clock, in nanoseconds since the epoch. How fine the times are depends on the
+// file system: a tick of the kernel's clock on most Linux ones, a second on some.
+struct FileStamp
+{
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
+
+    bool operator==(const FileStamp&) const = default;
+};
 
 // Writes the files the program keeps (settings, the pattern file, recordings, MP3s, tags) so that
 // a failure half-way never costs the old file: the new bytes go into a file beside the target,
@@ -39,6 +55,10 @@ public:
     // The whole of `path`, or nothing when it cannot be read (missing, a folder, not allowed):
     // a caller about to rewrite a file must tell that apart from an empty one.
     virtual std::optional<QByteArray> readAll(const QString& path) = 0;
+
+    // The stamp of the file `path` names (through a symbolic link), or nothing when it cannot be
+    // looked at (missing, no search right on its folder).
+    virtual std::optional<FileStamp> stamp(const QString& path) = 0;
 };
 
 // The real store on the local file system.
@@ -48,6 +68,7 @@ public:
     bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error) override;
     bool writeStreamed(const QString& path, const Producer& produce, QString* error) override;
     std::optional<QByteArray> readAll(const QString& path) override;
+    std::optional<FileStamp> stamp(const QString& path) override;
 
 protected:
     // Runs after the new bytes are safely beside the target and before the rename; false stops

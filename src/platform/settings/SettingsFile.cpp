@@ -1,5 +1,7 @@
 #include "platform/settings/SettingsFile.h"
 
+#include <algorithm>
+
 #include <QStringDecoder>
 
 namespace {
@@ -126,9 +128,20 @@ SettingsFile SettingsFile::parse(const QByteArray& bytes)
     if (file.m_finalLineFeed || bytes.isEmpty())
         raws.pop_back();
     const qsizetype bom = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    file.m_lines.reserve(static_cast<std::size_t>(raws.size()));
     for (qsizetype i = 0; i < raws.size(); ++i)
         file.m_lines.push_back(parseLine(raws[i], i == 0 ? bom : 0));
+    file.indexKeyed();
     return file;
+}
+
+void SettingsFile::indexKeyed()
+{
+    m_keyed.clear();
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        if (m_lines[i].kind != Line::Kind::Other)
+            m_keyed.push_back(i);
+    }
 }
 
 QByteArray SettingsFile::bytes() const
@@ -152,7 +165,7 @@ QByteArray SettingsFile::lineEnd() const
 
 qsizetype SettingsFile::findHeader(const QString& section) const
 {
-    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+    for (const std::size_t i : m_keyed) {
         if (m_lines[i].kind == Line::Kind::Header
             && m_lines[i].text.compare(section, Qt::CaseInsensitive) == 0)
             return static_cast<qsizetype>(i);
@@ -162,12 +175,13 @@ qsizetype SettingsFile::findHeader(const QString& section) const
 
 qsizetype SettingsFile::findValue(qsizetype header, const QString& name) const
 {
-    for (auto i = static_cast<std::size_t>(header) + 1; i < m_lines.size(); ++i) {
-        const Line& line = m_lines[i];
+    auto at = std::upper_bound(m_keyed.begin(), m_keyed.end(), static_cast<std::size_t>(header));
+    for (; at != m_keyed.end(); ++at) {
+        const Line& line = m_lines[*at];
         if (line.kind == Line::Kind::Header)
             break;
-        if (line.kind == Line::Kind::Value && line.text.compare(name, Qt::CaseInsensitive) == 0)
-            return static_cast<qsizetype>(i);
+        if (line.text.compare(name, Qt::CaseInsensitive) == 0)
+            return static_cast<qsizetype>(*at);
     }
     return -1;
 }
@@ -201,6 +215,8 @@ bool SettingsFile::set(
         QByteArray raw = line.raw.left(line.valueBegin) + formatValue(type, wanted.value)
             + line.raw.mid(line.valueEnd);
         line = parseLine(raw, 0);
+        if (line.kind != Line::Kind::Value)
+            indexKeyed();
         return true;
     }
 
@@ -231,6 +247,7 @@ bool SettingsFile::set(
     if (insertAt == m_lines.size())
         m_finalLineFeed = true;
     m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
+    indexKeyed();
     return true;
 }
 

@@ -84,7 +84,10 @@ private:
     // The value line of name within the section starting at `header`, or -1.
     qsizetype findValue(qsizetype header, const QString& name) const;
     QByteArray lineEnd() const;
+    void indexKeyed();
 
     std::vector<Line> m_lines;
+    // The header and value lines, in order: lookups skip the comments, however many.
+    std::vector<std::size_t> m_keyed;
     bool m_finalLineFeed = false;
 };

@@ -5,22 +5,19 @@
 #include "platform/files/UserFolders.h"
 #include "platform/settings/SettingsFile.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include <QDir>
 #include <QFileInfo>
 
 namespace {
 
-enum class Load { Ok, Missing, Unreadable };
-
-Load loadFile(FileStore& files, const QString& path, SettingsFile& file)
+std::int64_t nowNs()
 {
-    if (!QFileInfo::exists(path))
-        return Load::Missing;
-    const std::optional<QByteArray> bytes = files.readAll(path);
-    if (!bytes)
-        return Load::Unreadable;
-    file = SettingsFile::parse(*bytes);
-    return Load::Ok;
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::system_clock::now().time_since_epoch())
+        .count();
 }
 
 } // namespace
@@ -54,8 +51,7 @@ SettingsStore::Key SettingsStore::openKey(std::uint32_t RootKey, const QString& 
         return {};
     if (keepsValuesIn(path))
         return Key { path, true };
-    SettingsFile file;
-    if (loadFile(m_files, m_filePath, file) != Load::Ok || !file.hasSection(path))
+    if (load() != Load::Ok || !m_parsed->file.hasSection(path))
         return {};
     return Key { path, true };
 }
@@ -69,10 +65,9 @@ std::int32_t SettingsStore::QueryValueEx(
         Value = kept->second;
         return kSuccess;
     }
-    SettingsFile file;
-    if (loadFile(m_files, m_filePath, file) != Load::Ok)
+    if (load() != Load::Ok)
         return kAccessDenied;
-    const auto found = file.find(KeyHandle.path, ValueName);
+    const auto found = m_parsed->file.find(KeyHandle.path, ValueName);
     if (!found)
         return kFileNotFound;
     if (found->type == kTypeUnsupported)
@@ -106,20 +101,52 @@ std::int32_t SettingsStore::SetValueEx(
 std::int32_t SettingsStore::writeValue(
     const QString& path, const QString& name, std::int32_t type, const QVariant& value)
 {
-    SettingsFile file;
     // A file we cannot read must not be replaced by one holding only the new value.
-    const Load load = loadFile(m_files, m_filePath, file);
-    if (load == Load::Unreadable)
+    const Load loaded = load();
+    if (loaded == Load::Unreadable)
         return kAccessDenied;
-    const QByteArray before = file.bytes();
+    SettingsFile file = loaded == Load::Ok ? m_parsed->file : SettingsFile();
     if (!file.set(path, name, type, value))
         return kAccessDenied;
-    if (load == Load::Ok && file.bytes() == before)
+    QByteArray bytes = file.bytes();
+    if (loaded == Load::Ok && bytes == m_parsed->bytes)
         return kSuccess;
 
-    if (!QDir().mkpath(QFileInfo(m_filePath).absolutePath()))
+    if (!QDir().mkpath(QFileInfo(m_filePath).absolutePath())
+        || !m_files.writeAtomically(m_filePath, bytes, nullptr))
         return kAccessDenied;
-    return m_files.writeAtomically(m_filePath, file.bytes(), nullptr) ? kSuccess : kAccessDenied;
+    // What was written is what the next read would parse; it is taken as read once a read has
+    // found those bytes under the file's new stamp.
+    m_parsed = Parsed { m_files.stamp(m_filePath), std::move(bytes), std::move(file), false };
+    return kSuccess;
+}
+
+SettingsStore::Load SettingsStore::load() const
+{
+    // Taken before the stamp: a change after it gets a change time of its own, later than a
+    // settled stamp's.
+    const std::int64_t readAt = nowNs();
+    const std::optional<FileStamp> stamp = m_files.stamp(m_filePath);
+    if (!stamp && !QFileInfo::exists(m_filePath)) {
+        m_parsed.reset();
+        return Load::Missing;
+    }
+    if (stamp && m_parsed && m_parsed->settled && m_parsed->stamp == stamp)
+        return Load::Ok;
+    std::optional<QByteArray> bytes = m_files.readAll(m_filePath);
+    if (!bytes) {
+        m_parsed.reset();
+        return Load::Unreadable;
+    }
+    if (!m_parsed || m_parsed->bytes != *bytes)
+        m_parsed = Parsed { {}, *bytes, SettingsFile::parse(*bytes), false };
+    m_parsed->stamp = stamp;
+    // Changes within the file system's stamp resolution of this one would look alike, so a
+    // stamp is trusted only once it is older than that.
+    m_parsed->settled = stamp
+        && std::max(stamp->modifiedNs, stamp->changedNs)
+            < readAt - std::int64_t { kSettleMs } * 1'000'000;
+    return Load::Ok;
 }
 
 QVariant SettingsStore::GetRegValue(const QString& AppKey,

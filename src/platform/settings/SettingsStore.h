@@ -1,15 +1,16 @@
 #pragma once
 
+#include "platform/files/FileStore.h"
 #include "platform/settings/SettingsFile.h"
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <utility>
 
 #include <QString>
 #include <QVariant>
 
-class FileStore;
 class MessageBoxService;
 
 // The program's persistent settings: named values in a tree of keys ("Software\Taktovia\Gitara"),
@@ -17,16 +18,23 @@ class MessageBoxService;
 // (returned as stored) or 32-bit numbers; the program writes only text. Key and value names match
 // regardless of case and keep the case of their first write.
 //
-// Every call reads the file afresh and every write replaces the whole file atomically (written
-// beside it, then renamed over it), so a failure half-way leaves the old values intact. A value
-// whose write failed is kept by the store and read back for the rest of its life (the run),
-// ahead of what the file holds, until a write of it succeeds. A write
-// changes only its own value's bytes (SettingsFile has the format); a write of the value already
-// stored leaves the file alone. A file that cannot be parsed yields defaults for what it cannot
-// read and is never changed by a read. UI thread only.
+// Every call reads the file afresh: a hand edit is seen at the next call. The file is parsed
+// again only when it changed: each call looks at its stamp (which file, size, modification and
+// change times), and reads and compares its bytes only while the last change is younger than
+// kSettleMs, within which a file system may stamp two changes alike. Every write replaces the
+// whole file atomically (written beside it, then renamed over it), so a failure half-way leaves
+// the old values intact. A write changes only its own value's bytes (SettingsFile has the
+// format); a write of the value already stored leaves the file alone. A value whose write failed
+// is kept by the store and read back for the rest of its life (the run), ahead of what the file
+// holds, until a write of it succeeds. A file that cannot be parsed yields defaults for what it
+// cannot read and is never changed by a read. UI thread only.
 class SettingsStore
 {
 public:
+    // How long after a change of the file its stamp is not trusted on its own: covers file
+    // systems whose times step by a second (and FAT's two).
+    static constexpr int kSettleMs = 2000;
+
     // The only root the store keeps; other roots read as missing and refuse writes.
     static constexpr std::uint32_t kCurrentUser = 0x80000001u;
 
@@ -96,6 +104,21 @@ public:
         const Key& KeyHandle, const QString& ValueName, std::int32_t Type, const QVariant& Value);
 
 private:
+    enum class Load { Ok, Missing, Unreadable };
+
+    // The file as last read (or written), parsed.
+    struct Parsed
+    {
+        std::optional<FileStamp> stamp;
+        QByteArray bytes;
+        SettingsFile file;
+        // The stamp is old enough to stand for the bytes without reading them.
+        bool settled = false;
+    };
+
+    // Brings m_parsed up to the file as it is now: Ok with m_parsed set, else m_parsed empty.
+    Load load() const;
+
     // A key path and a value name as the file matches them: regardless of case.
     using KeptName = std::pair<QString, QString>;
 
@@ -115,4 +138,5 @@ private:
     // written: every read returns them until a write of the same name succeeds, so that what
     // the user changed lasts the run even where the file cannot keep it.
     std::map<KeptName, QVariant> m_kept;
+    mutable std::optional<Parsed> m_parsed;
 };

@@ -31,9 +31,17 @@ bool FakeFileStore::writeStreamed(const QString& path, const Producer& produce, 
 
 std::optional<QByteArray> FakeFileStore::readAll(const QString& path)
 {
+    ++reads;
     if (failReads)
         return std::nullopt;
     return DiskFileStore::readAll(path);
+}
+
+std::optional<FileStamp> FakeFileStore::stamp(const QString& path)
+{
+    if (failReads)
+        return std::nullopt;
+    return DiskFileStore::stamp(path);
 }
 
 bool FakeFileStore::beforeRename(const QString&, QString* error)

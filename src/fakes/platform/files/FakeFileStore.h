@@ -26,12 +26,17 @@ public:
     bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error) override;
     bool writeStreamed(const QString& path, const Producer& produce, QString* error) override;
     std::optional<QByteArray> readAll(const QString& path) override;
+    // Nothing while reads fail: a file made unreadable has a new stamp (its change time), so a
+    // caller never takes it for the file it read before.
+    std::optional<FileStamp> stamp(const QString& path) override;
 
     // Applies to every write until changed.
     Fail fail = Fail::Never;
     // Every read fails while set.
     bool failReads = false;
     std::vector<Write> writes;
+    // How many times readAll was called.
+    int reads = 0;
 
 protected:
     bool beforeRename(const QString& target, QString* error) override;
