@@ -14,10 +14,12 @@
 #include "platform/audio/WavWriter.h"
 #include "platform/basic/FakeMessageBoxService.h"
 #include "platform/files/UserFolders.h"
+#include "platform/mci/MciCommandInterpreter.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/shell/HtmlHelp.h"
 #include "players/frmCD.h"
 #include "recorder/EncoderLibrary.h"
+#include "recorder/modrec.h"
 
 #include <cmath>
 #include <memory>
@@ -25,6 +27,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTest>
 #include <QTextBrowser>
 
 #include <dlfcn.h>
@@ -200,5 +203,29 @@ TEST_F(InstalledProgram, WhatItKeepsPerUserGoesToTheUsersOwnFolders)
         QStringLiteral("Gitara"), QStringLiteral("Installed"), QStringLiteral("1")));
     EXPECT_TRUE(QFileInfo::exists(SettingsStore::defaultFilePath()));
     EXPECT_TRUE(SettingsStore::defaultFilePath().startsWith(xdgConfigHome() + u'/'));
+    EXPECT_EQ(boxTexts(), "");
+}
+
+TEST_F(InstalledProgram, TheRecordersTakeIsKeptInTheUsersCacheAndSavedWhereTheUserChooses)
+{
+    modrec recorder(*m_platform->mci, *m_platform->boxes);
+    recorder.readFormat(*m_platform->settings);
+    recorder.OpenNewWave();
+    recorder.SetWaveFormat();
+    recorder.StartRecording();
+    QTest::qWait(300);
+    const QDir cache(xdgCacheHome() + QStringLiteral("/kadentor"));
+    EXPECT_EQ(cache.entryList({ QStringLiteral("take-*.wav") }, QDir::Files).size(), 1);
+    recorder.StopRecording();
+
+    const QString saved = QDir::home().filePath(QStringLiteral("take.wav"));
+    EXPECT_TRUE(recorder.SaveWave(saved));
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.startsWith("RIFF"));
+    // A header and some of the 300 ms recorded.
+    EXPECT_GT(bytes.size(), 44 + 4000);
+    recorder.CloseWave();
     EXPECT_EQ(boxTexts(), "");
 }
