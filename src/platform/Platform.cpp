@@ -2,6 +2,7 @@
 
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/SdlAudioDevice.h"
+#include "platform/audio/SdlAudioSubsystem.h"
 #include "platform/audio/SdlCaptureDevice.h"
 #include "platform/basic/MessageBoxService.h"
 #include "platform/files/FileStore.h"
@@ -50,8 +51,10 @@ std::unique_ptr<Platform> makeRealPlatform()
     auto platform = std::make_unique<Platform>();
     platform->programFolder = QCoreApplication::applicationDirPath();
     platform->programName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    platform->audio = std::make_unique<AudioEngine>(std::make_unique<SdlAudioDevice>());
-    platform->audio->setCaptureDevice(std::make_unique<SdlCaptureDevice>());
+    // The output and the capture run on one SDL audio driver: neither may end it under the other.
+    const auto sdlAudio = std::make_shared<SdlAudioSubsystem>();
+    platform->audio = std::make_unique<AudioEngine>(std::make_unique<SdlAudioDevice>(sdlAudio));
+    platform->audio->setCaptureDevice(std::make_unique<SdlCaptureDevice>(sdlAudio));
     platform->userDataFolder = xdgDataHome() + QStringLiteral("/kadentor");
     platform->boxes = std::make_unique<QtMessageBoxService>();
     platform->files = std::make_unique<DiskFileStore>();

@@ -1,7 +1,9 @@
 #include "platform/audio/SdlAudioDevice.h"
 
+#include "EnvironmentOverride.h"
 #include "platform/audio/AudioClip.h"
 #include "platform/audio/AudioEngine.h"
+#include "platform/audio/AudioSource.h"
 #include "platform/audio/OfflineAudioDevice.h"
 
 #include <chrono>
@@ -18,32 +20,6 @@
 
 namespace {
 
-// Restores SDL_AUDIODRIVER when the scenario ends.
-// Sets an environment variable for the length of a scenario.
-class EnvironmentOverride
-{
-public:
-    EnvironmentOverride(const char* name, const QString& value)
-        : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        setenv(name, value.toLocal8Bit().constData(), 1);
-    }
-
-    ~EnvironmentOverride()
-    {
-        if (m_old.empty())
-            unsetenv(m_name);
-        else
-            setenv(m_name, m_old.c_str(), 1);
-    }
-
-private:
-    const char* m_name;
-    std::string m_old;
-};
-
 bool clockReaches(const AudioEngine& engine, std::int64_t sample)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -59,7 +35,7 @@ TEST(SdlAudioDeviceTest, NoUsableDriverFallsBackToTheSilentPacedDevice)
     // SDL's own dummy driver counts as no output: its clock runs fast.
     for (const char* driver : { "dummy", "no-such-driver" }) {
         SCOPED_TRACE(driver);
-        EnvironmentOverride override("SDL_AUDIODRIVER", QString::fromLatin1(driver));
+        EnvironmentOverride override("SDL_AUDIODRIVER", driver);
         AudioEngine engine(std::make_unique<SdlAudioDevice>());
         EXPECT_TRUE(engine.silentFallback());
         EXPECT_NE(dynamic_cast<OfflineAudioDevice*>(&engine.device()), nullptr);
@@ -75,8 +51,8 @@ TEST(SdlAudioDeviceTest, TheDiskDriverRecordsClipsOnTheirExactSamples)
     // clock by a few whole blocks; past that, frame for frame is sample for sample.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("out.raw"));
-    EnvironmentOverride driver("SDL_AUDIODRIVER", QStringLiteral("disk"));
-    EnvironmentOverride file("SDL_DISKAUDIOFILE", path);
+    EnvironmentOverride driver("SDL_AUDIODRIVER", "disk");
+    EnvironmentOverride file("SDL_DISKAUDIOFILE", path.toStdString());
 
     auto first = std::make_shared<AudioClip>();
     auto second = std::make_shared<AudioClip>();
@@ -127,4 +103,43 @@ TEST(SdlAudioDeviceTest, TheDiskDriverRecordsClipsOnTheirExactSamples)
     EXPECT_EQ(frame(onset + kApart), std::make_pair(-0.5f, 0.75f));
     EXPECT_EQ(frame(onset + kApart + 299), std::make_pair(-0.5f, 0.75f));
     EXPECT_EQ(frame(onset + kApart + 300), std::make_pair(0.0f, 0.0f));
+}
+
+TEST(SdlAudioDeviceTest, TheDiskDriverIsNeverTakenForLateAndKeepsItsBlock)
+{
+    // It writes a file: a render call held up 50 ms makes no sound late, so the timings that
+    // rely on 256-frame blocks there keep them.
+    class Stall : public AudioSource
+    {
+    public:
+        void render(float*, int, std::int64_t firstSample) override
+        {
+            if (firstSample >= 2 * AudioEngine::kSampleRate && !m_done) {
+                m_done = true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        }
+
+    private:
+        bool m_done = false;
+    };
+
+    QTemporaryDir dir;
+    EnvironmentOverride driver("SDL_AUDIODRIVER", "disk");
+    EnvironmentOverride file(
+        "SDL_DISKAUDIOFILE", dir.filePath(QStringLiteral("out.raw")).toStdString());
+    AudioEngine engine(std::make_unique<SdlAudioDevice>());
+    ASSERT_FALSE(engine.silentFallback());
+    Stall stall;
+    engine.addSource(&stall);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(4);
+    while (std::chrono::steady_clock::now() < until) {
+        EXPECT_FALSE(engine.checkDevice());
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_GT(engine.now(), 3 * AudioEngine::kSampleRate);
+    engine.removeSource(&stall);
+    EXPECT_EQ(engine.lateBlocks(), 0);
+    EXPECT_EQ(engine.blockGrowths(), 0);
+    EXPECT_EQ(engine.blockFrames(), SdlAudioDevice::kRequestedBlockFrames);
 }

@@ -2,15 +2,18 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 // A sound output that asks for blocks of interleaved stereo float frames at 44100 Hz.
 //
-// Lifecycle: made stopped; start() (UI thread, once) begins the render calls; stop() (UI thread)
-// returns only after the last render call has returned, so the renderer may then be destroyed.
-// The destructor stops. Render calls come one at a time, never concurrently, from the device's
-// own audio thread or, for a device without one, from whoever asks it to render.
-// Errors: start() returns false when no output could be opened, lost() tells of a failure while
-// running; nothing throws. After stop() a device may be started again.
+// Lifecycle: made stopped; open() may ready the output beforehand (the slow part, on any thread
+// but an audio thread) so that start() only sets it going; start() (UI thread, once) opens it if
+// need be and begins the render calls; stop() (UI thread) returns only after the last render
+// call has returned, so the renderer may then be destroyed. The destructor stops. Render calls
+// come one at a time, never concurrently, from the device's own audio thread or, for a device
+// without one, from whoever asks it to render.
+// Errors: open() and start() return false when no output could be opened, lost() tells of a
+// failure while running; nothing throws. After stop() a device may be started again.
 class AudioDevice
 {
 public:
@@ -18,6 +21,8 @@ public:
     using RenderFunction = std::function<void(float* out, int frames)>;
 
     virtual ~AudioDevice() = default;
+
+    virtual bool open() { return true; }
 
     virtual bool start(RenderFunction render) = 0;
     virtual void stop() = 0;
@@ -38,6 +43,15 @@ public:
     // UI thread: true once a started output has failed for good (a device unplugged or taken
     // away): render calls have stopped and will not come back by themselves.
     virtual bool lost() const { return false; }
+
+    // Any thread: a new, unopened device of the same kind and settings asking for blocks of
+    // `blockFrames` frames (0: the block this one asks for), to try when this one is late or
+    // lost. Null when the kind makes none.
+    virtual std::unique_ptr<AudioDevice> another(int /*blockFrames*/) const { return nullptr; }
+
+    // Any thread: blocks that reached the output too late (its sound was interrupted) since it
+    // last opened; always 0 for an output that cannot be late.
+    virtual std::int64_t lateBlocks() const { return 0; }
 
     // Any thread: the clock that render times are stamped with, in nanoseconds. Real devices use
     // the monotonic clock; the offline device a virtual one that advances with what it renders.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 namespace {
@@ -16,47 +17,156 @@ constexpr std::int64_t kNanosPerSecond = 1'000'000'000;
 } // namespace
 
 AudioEngine::AudioEngine(std::unique_ptr<AudioDevice> device)
-    : m_device(std::move(device))
-    , m_renderer([this](float* out, int frames) {
+    : m_renderer([this](float* out, int frames) {
         render(out, frames);
     })
     , m_clipVoice(&AudioEngine::releaseClip, this)
 {
-    openDevice();
+    install(std::move(device));
 }
 
-void AudioEngine::openDevice()
+void AudioEngine::install(std::unique_ptr<AudioDevice> device)
 {
+    // Nothing the opener looks at may go before it stops looking.
+    m_opener.setPlan({});
+    if (m_device) {
+        m_device->stop();
+        m_lateOfReplaced += m_device->lateBlocks();
+    }
+    m_holding.store(false, std::memory_order_release);
+    m_device = nullptr;
+    m_lostDevice = nullptr;
     m_fallback = false;
-    if (!m_device || !m_device->start(m_renderer)) {
+    if (device && device->open()) {
+        markSwitch(device->clockNanos());
+        m_device = std::move(device);
+        m_fallback = !m_device->start(m_renderer);
+    } else {
+        m_fallback = true;
+    }
+    if (m_fallback) {
         // No output at all, not even a dummy driver: keep the clock running in real time so the
-        // program behaves the same, silently.
+        // program behaves the same, silently, and try the output's kind again now and then.
+        if (m_device) {
+            m_device->stop();
+            device = std::move(m_device);
+        }
+        m_lostDevice = std::move(device);
         auto paced = std::make_unique<OfflineAudioDevice>(OfflineAudioDevice::kDefaultBlockFrames);
         OfflineAudioDevice* pacer = paced.get();
+        markSwitch(pacer->clockNanos());
         // In place before its thread runs: render() asks the device for the time.
         m_device = std::move(paced);
         pacer->setCapture(false);
         pacer->start(m_renderer);
         pacer->startPaced();
-        m_fallback = true;
     }
     m_fallback = m_fallback || m_device->silentFallback();
     m_latency = m_device->latencyFrames();
     m_blockFrames = m_device->blockFrames();
+    if (!m_fallback)
+        m_realBlockFrames = m_blockFrames;
+    updatePlan();
+}
+
+void AudioEngine::updatePlan()
+{
+    OutputOpener::Plan plan;
+    if (m_lostDevice) {
+        plan.lost = m_lostDevice.get();
+        plan.retryBlock = m_realBlockFrames;
+    } else if (!m_fallback && m_growths < kMaxGrowths) {
+        // The next larger block, by doubling from the smallest asked for.
+        for (int block = 512; block <= kLargestBlockFrames && plan.growTo == 0; block *= 2) {
+            if (block > m_blockFrames)
+                plan.growTo = block;
+        }
+        if (plan.growTo > 0)
+            plan.watched = m_device.get();
+    }
+    m_opener.setPlan(plan);
+}
+
+void AudioEngine::markSwitch(std::int64_t nanos)
+{
+    // No device renders now: the next block, from whichever device, starts where the last one
+    // ended, and the lights count from the new device's clock.
+    bool expected = false;
+    while (!m_gate.compare_exchange_weak(expected, true, std::memory_order_acquire))
+        expected = false;
+    const std::int64_t clock = m_clock.load(std::memory_order_relaxed)
+        + m_framesSkipped.exchange(0, std::memory_order_relaxed);
+    m_clock.store(clock, std::memory_order_release);
+    publishSnapshot(clock, nanos, 0);
+    m_gate.store(false, std::memory_order_release);
 }
 
 bool AudioEngine::checkDevice()
 {
-    if (!m_device->lost())
-        return false;
-    // stop() waits out any render call, so the device may be swapped under the render state.
-    m_device->stop();
-    openDevice();
-    return true;
+    bool changed = false;
+    if (m_device->lost()) {
+        // stop() waits out any render call, so the device may be swapped under the render state.
+        // The same output is tried again at once; it counts its late blocks afresh.
+        m_device->stop();
+        m_lateOfReplaced += m_device->lateBlocks();
+        install(std::move(m_device));
+        changed = true;
+    }
+    if (OutputOpener::Opened opened = m_opener.take(); opened.device) {
+        adopt(std::move(opened));
+        changed = true;
+    }
+    return changed;
+}
+
+void AudioEngine::adopt(OutputOpener::Opened opened)
+{
+    const int before = m_blockFrames;
+    const bool growth = opened.reason == OutputOpener::Reason::Growth;
+    if (growth) {
+        ++m_growths;
+        holdUntilPlayedOut();
+    }
+    install(std::move(opened.device));
+    if (m_fallback)
+        return;
+    if (growth) {
+        std::fprintf(stderr,
+            "Kadentor: the sound output fell behind with %d-frame blocks; it plays %d-frame "
+            "blocks (%.1f ms) from now on.\n",
+            before, m_blockFrames, 1000.0 * m_blockFrames / kSampleRate);
+    } else {
+        ++m_returns;
+    }
+}
+
+void AudioEngine::holdUntilPlayedOut()
+{
+    // What the output was given before it is replaced still plays: silence pushes it out of the
+    // server's buffer (closing the stream would drop it, clicks and all). The server asks for a
+    // block each time it has played one, but may ask for several at once: so both a few blocks
+    // asked for and the time to play them.
+    constexpr int kBlocks = 4;
+    using Clock = std::chrono::steady_clock;
+    const auto period = std::chrono::nanoseconds(m_blockFrames * kNanosPerSecond / kSampleRate);
+    const auto start = Clock::now();
+    const auto limit = start + std::chrono::milliseconds(50) + 2 * kBlocks * period;
+    m_heldBlocks.store(0, std::memory_order_relaxed);
+    m_holding.store(true, std::memory_order_release);
+    while ((m_heldBlocks.load(std::memory_order_acquire) < kBlocks
+               || Clock::now() - start < kBlocks * period)
+        && Clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+std::int64_t AudioEngine::lateBlocks() const
+{
+    return m_lateOfReplaced + m_device->lateBlocks();
 }
 
 AudioEngine::~AudioEngine()
 {
+    m_opener.stop();
     m_device->stop();
     // No render runs any more: everything still placed or sounding is released here.
     m_clipVoice.releaseAll();
@@ -222,6 +332,11 @@ bool AudioEngine::drainHereIfIdle()
 
 void AudioEngine::render(float* out, int frames)
 {
+    if (m_holding.load(std::memory_order_acquire)) {
+        std::fill_n(out, frames * kChannels, 0.0f);
+        m_heldBlocks.fetch_add(1, std::memory_order_release);
+        return;
+    }
     if (m_gate.exchange(true, std::memory_order_acquire)) {
         // The UI thread is applying commands because it took this device for stalled: give
         // silence and account for the time so the clock stays true.

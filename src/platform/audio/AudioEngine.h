@@ -3,6 +3,7 @@
 #include "platform/audio/AudioSource.h"
 #include "platform/audio/ClipVoice.h"
 #include "platform/audio/FadeTail.h"
+#include "platform/audio/OutputOpener.h"
 #include "platform/audio/SpscQueue.h"
 
 #include <array>
@@ -24,9 +25,17 @@ struct AudioClip;
 // The program's one sound output: a mixer with one clip voice and any number of sources, driven
 // by a device's callback, and the sample clock that every timed sound is placed on.
 //
+// The output it plays through may change while it runs, on one sample timeline: the clock, the
+// placed clips and the sources carry on from where they were, so every later sound moves once,
+// by the gap, and then holds. An output that falls behind (late blocks: its sound is interrupted
+// and every later click moves) is replaced by one of the same kind with the next larger block,
+// at most kMaxGrowths times a run and never back; an output that fails is replaced by the paced
+// silent fallback, and its kind is tried again every OutputOpener::kRetryInterval until it opens.
+// Outputs are opened by the OutputOpener's thread; the UI thread takes them in checkDevice().
+//
 // Threads: every public call but render() is for the UI thread; render() runs on the device's
 // audio thread (or the test device's caller) and never allocates, locks or waits on the UI.
-// Units: samples (frames) at kSampleRate since the device started.
+// Units: samples (frames) at kSampleRate since the engine started.
 class AudioEngine
 {
 public:
@@ -35,6 +44,9 @@ public:
     // Length of the fade that ends a clip cut off by another clip or a purge, and a source
     // removed (about 1.5 ms).
     static constexpr int kCutRampFrames = ClipVoice::kCutRampFrames;
+    // An output that falls behind grows its block to the next of these (512, then 1024 frames).
+    static constexpr int kMaxGrowths = 2;
+    static constexpr int kLargestBlockFrames = 1024;
 
     // Starts the device. When it opens no output at all, the engine runs on a paced silent
     // device instead, so the clock still advances in real time (silentFallback() is then true).
@@ -66,10 +78,24 @@ public:
     // True when no real device opened and the engine runs on the silent, paced fallback.
     bool silentFallback() const;
 
-    // Call from a timer: when the output has failed while running, reopens it (the system's
-    // default output, else the silent paced fallback) and returns true so the caller can say so.
-    // The clock, the placed clips and the sources carry on from where they were.
+    // Call from a timer, and soon once outputWaiting(): when the output has failed while running,
+    // reopens it (the system's default output, else the silent paced fallback); when an output
+    // has opened in place of one that fell behind, or of the fallback, plays through it from now
+    // on. Returns true when the output changed, so the caller can say so. The clock, the placed
+    // clips and the sources carry on from where they were.
     bool checkDevice();
+
+    // True while an output that opened in the background waits for checkDevice() to take it: a
+    // cheap look (an atomic), for a fast timer.
+    bool outputWaiting() const { return m_opener.waiting(); }
+
+    // For benchmarks and tests: late blocks seen on every output of this run, the times the block
+    // grew, and the times the output came back by itself after the fallback.
+    std::int64_t lateBlocks() const;
+
+    int blockGrowths() const { return m_growths; }
+
+    int outputReturns() const { return m_returns; }
 
     // Samples between a block being rendered and its sound leaving the speakers.
     std::int64_t outputLatency() const;
@@ -141,7 +167,11 @@ private:
     static constexpr std::size_t kStartLogCapacity = 4096;
 
     // UI thread.
-    void openDevice();
+    void install(std::unique_ptr<AudioDevice> device);
+    void adopt(OutputOpener::Opened opened);
+    void holdUntilPlayedOut();
+    void markSwitch(std::int64_t nanos);
+    void updatePlan();
     void send(const Command& command);
     void flushOverflow();
     void waitUntilProcessed(std::uint64_t count);
@@ -161,6 +191,19 @@ private:
     bool m_fallback = false;
     std::int64_t m_latency = 0;
     int m_blockFrames = 0;
+    // The real output that failed, kept (stopped) while the fallback plays: its kind is tried
+    // again.
+    std::unique_ptr<AudioDevice> m_lostDevice;
+    // The block the last real output played with (0: none yet).
+    int m_realBlockFrames = 0;
+    int m_growths = 0;
+    int m_returns = 0;
+    std::int64_t m_lateOfReplaced = 0;
+    OutputOpener m_opener;
+    // While set, render() gives silence and leaves the clock alone, so that an output about to be
+    // replaced plays out what it was given.
+    std::atomic<bool> m_holding { false };
+    std::atomic<int> m_heldBlocks { 0 };
 
     SpscQueue<Command, kCommandCapacity> m_commands;
     // Room for every clip that can be on the audio side at once, so a finished clip always fits.

@@ -38,11 +38,13 @@ OfflineAudioDevice::~OfflineAudioDevice()
 
 bool OfflineAudioDevice::start(RenderFunction render)
 {
-    if (m_failStart)
+    if (!open())
         return false;
     m_lost = false;
     m_render = std::move(render);
     m_block.assign(static_cast<std::size_t>(m_blockFrames) * AudioEngine::kChannels, 0.0f);
+    if (m_paceOnStart)
+        startPaced();
     return true;
 }
 
@@ -63,6 +65,17 @@ std::int64_t OfflineAudioDevice::clockNanos() const
         return m_paceStartVirtual.load(std::memory_order_relaxed) + steadyNanos()
             - m_paceStartSteady.load(std::memory_order_relaxed);
     return framesToNanos(m_rendered.load(std::memory_order_acquire));
+}
+
+std::unique_ptr<AudioDevice> OfflineAudioDevice::another(int blockFrames) const
+{
+    auto made = std::make_unique<OfflineAudioDevice>(
+        blockFrames > 0 ? blockFrames : m_blockFrames, m_latency);
+    made->setFailStart(m_failStart.load(std::memory_order_acquire));
+    made->setSilent(m_silent.load(std::memory_order_acquire));
+    made->setCapture(m_capture.load(std::memory_order_acquire));
+    made->m_paceOnStart = m_pacing.load(std::memory_order_acquire);
+    return made;
 }
 
 void OfflineAudioDevice::renderFrames(std::int64_t frames)
@@ -116,7 +129,7 @@ void OfflineAudioDevice::renderBlock(int frames)
     const std::size_t values = static_cast<std::size_t>(frames) * AudioEngine::kChannels;
     if (m_sink)
         m_sink(m_block.data(), frames, first);
-    else if (m_capture)
+    else if (m_capture.load(std::memory_order_relaxed))
         m_captured.insert(m_captured.end(), m_block.begin(), m_block.begin() + values);
     m_rendered.store(first + frames, std::memory_order_release);
 }

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -25,10 +26,12 @@ public:
         int blockFrames = kDefaultBlockFrames, std::int64_t latencyFrames = 0);
     ~OfflineAudioDevice() override;
 
+    bool open() override { return !m_failStart.load(std::memory_order_acquire); }
+
     bool start(RenderFunction render) override;
     void stop() override;
 
-    bool silentFallback() const override { return m_silent; }
+    bool silentFallback() const override { return m_silent.load(std::memory_order_acquire); }
 
     std::int64_t latencyFrames() const override { return m_latency; }
 
@@ -39,6 +42,15 @@ public:
     bool lost() const override { return m_lost; }
 
     std::int64_t clockNanos() const override;
+
+    // A device like this one (latency, failing to start, silence, keeping what it renders, and
+    // pacing itself once started when this one paces now) for blocks of `blockFrames` frames.
+    std::unique_ptr<AudioDevice> another(int blockFrames) const override;
+
+    std::int64_t lateBlocks() const override { return m_late.load(std::memory_order_acquire); }
+
+    // Acts as an output that has fallen behind `count` times.
+    void setLateBlocks(std::int64_t count) { m_late.store(count, std::memory_order_release); }
 
     // Renders `frames` more frames in blocks of blockFrames() (the last one shorter). Not while
     // paced; nothing happens before start().
@@ -54,7 +66,7 @@ public:
 
     std::vector<float> takeCaptured();
 
-    void setCapture(bool capture) { m_capture = capture; }
+    void setCapture(bool capture) { m_capture.store(capture, std::memory_order_release); }
 
     // Pacing thread: called with each block instead of keeping it (firstFrame counts from start).
     using Sink = std::function<void(const float* block, int frames, std::int64_t firstFrame)>;
@@ -62,13 +74,13 @@ public:
     void setSink(Sink sink) { m_sink = std::move(sink); }
 
     // Makes start() fail, as a device that cannot open.
-    void setFailStart(bool fail) { m_failStart = fail; }
+    void setFailStart(bool fail) { m_failStart.store(fail, std::memory_order_release); }
 
     // Acts as an output that failed while running: lost() turns true and rendering stops.
     void setLost(bool lost);
 
     // Reports itself as a silent fallback, as the dummy driver does.
-    void setSilent(bool silent) { m_silent = silent; }
+    void setSilent(bool silent) { m_silent.store(silent, std::memory_order_release); }
 
     std::int64_t renderedFrames() const { return m_rendered.load(std::memory_order_acquire); }
 
@@ -78,10 +90,12 @@ private:
 
     int m_blockFrames;
     std::int64_t m_latency;
-    bool m_failStart = false;
-    bool m_silent = false;
+    std::atomic<bool> m_failStart { false };
+    std::atomic<bool> m_silent { false };
+    bool m_paceOnStart = false;
+    std::atomic<std::int64_t> m_late { 0 };
     bool m_lost = false;
-    bool m_capture = true;
+    std::atomic<bool> m_capture { true };
     RenderFunction m_render;
     Sink m_sink;
     std::vector<float> m_block;

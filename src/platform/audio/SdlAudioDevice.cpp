@@ -1,37 +1,58 @@
 #include "platform/audio/SdlAudioDevice.h"
 
 #include "platform/audio/AudioEngine.h"
-#include "platform/audio/SdlAudioClose.h"
+#include "platform/audio/LateBlockDetector.h"
+#include "platform/audio/SdlAudioSubsystem.h"
 
 #include <chrono>
-#include <cstring>
 #include <string>
 
 #include <SDL2/SDL.h>
 
-struct SdlAudioDevice::State
-{
-    RenderFunction render;
-    SDL_AudioDeviceID device = 0;
-    SDL_AudioSpec obtained {};
-    std::string driver;
-    bool audioInitialised = false;
-    bool running = false;
-};
-
 namespace {
 
-void SDLCALL audioCallback(void* userData, Uint8* stream, int length)
+std::int64_t steadyNanos()
 {
-    auto& render = *static_cast<AudioDevice::RenderFunction*>(userData);
-    const int frames = length / static_cast<int>(sizeof(float) * AudioEngine::kChannels);
-    render(reinterpret_cast<float*>(stream), frames);
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 } // namespace
 
-SdlAudioDevice::SdlAudioDevice()
-    : m_state(std::make_unique<State>())
+struct SdlAudioDevice::State
+{
+    explicit State(int requested)
+        : requestedFrames(requested)
+    {}
+
+    int requestedFrames;
+    // Set before the stream is unpaused and read only by its callback after that.
+    RenderFunction render;
+    SDL_AudioDeviceID device = 0;
+    SDL_AudioSpec obtained {};
+    std::string driver;
+    bool acquired = false;
+    bool running = false;
+    // Callback side.
+    bool watchLate = false;
+    std::int64_t delivered = 0;
+    LateBlockDetector detector { AudioEngine::kSampleRate };
+};
+
+void SdlAudioDevice::callback(void* state, std::uint8_t* stream, int length)
+{
+    auto& self = *static_cast<State*>(state);
+    const int frames = length / static_cast<int>(sizeof(float) * AudioEngine::kChannels);
+    if (self.watchLate)
+        self.detector.onBlock(steadyNanos(), self.delivered, frames);
+    self.delivered += frames;
+    self.render(reinterpret_cast<float*>(stream), frames);
+}
+
+SdlAudioDevice::SdlAudioDevice(std::shared_ptr<SdlAudioSubsystem> audio, int blockFrames)
+    : m_audio(audio ? std::move(audio) : std::make_shared<SdlAudioSubsystem>())
+    , m_state(std::make_unique<State>(blockFrames))
 {}
 
 SdlAudioDevice::~SdlAudioDevice()
@@ -39,46 +60,50 @@ SdlAudioDevice::~SdlAudioDevice()
     stop();
 }
 
-bool SdlAudioDevice::start(RenderFunction render)
+bool SdlAudioDevice::open()
 {
     if (m_state->device != 0)
         return true;
-    m_state->render = std::move(render);
-
-    SDL_AudioSpec wanted {};
-    wanted.freq = AudioEngine::kSampleRate;
-    wanted.format = AUDIO_F32SYS;
-    wanted.channels = AudioEngine::kChannels;
-    wanted.samples = kRequestedBlockFrames;
-    wanted.callback = audioCallback;
-    wanted.userdata = &m_state->render;
-
-    // SDL converts rate, format and channels itself when the hardware differs, so the callback
-    // always sees exactly the format the mixer renders.
-    auto open = [&](const char* driver) {
-        if (SDL_AudioInit(driver) != 0)
-            return false;
-        m_state->audioInitialised = true;
+    const auto lock = m_audio->lock();
+    if (!m_audio->acquire())
+        return false;
+    m_state->acquired = true;
+    // SDL's "dummy" driver is refused: it paces itself with whole-millisecond sleeps per block
+    // (5 ms for 5.8 ms of sound) and so runs fast; the engine's own paced fallback keeps true
+    // time instead.
+    m_state->driver = m_audio->driver();
+    if (m_state->driver != "dummy") {
+        SDL_AudioSpec wanted {};
+        wanted.freq = AudioEngine::kSampleRate;
+        wanted.format = AUDIO_F32SYS;
+        wanted.channels = AudioEngine::kChannels;
+        wanted.samples = static_cast<Uint16>(m_state->requestedFrames);
+        wanted.callback = &SdlAudioDevice::callback;
+        wanted.userdata = m_state.get();
+        // SDL converts rate, format and channels itself when the hardware differs, so the
+        // callback always sees exactly the format the mixer renders. The stream opens paused.
         m_state->device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &m_state->obtained, 0);
-        if (m_state->device != 0)
-            return true;
-        SDL_AudioQuit();
-        m_state->audioInitialised = false;
-        return false;
-    };
-    // nullptr: SDL_AUDIODRIVER or SDL's own order of drivers. SDL's "dummy" driver is refused:
-    // it paces itself with whole-millisecond sleeps per block (5 ms for 5.8 ms of sound) and so
-    // runs fast; the engine's own paced fallback keeps true time instead.
-    if (!open(nullptr))
-        return false;
-    if (const char* driver = SDL_GetCurrentAudioDriver();
-        driver && std::strcmp(driver, "dummy") == 0) {
-        stop();
+    }
+    if (m_state->device == 0) {
+        m_audio->release();
+        m_state->acquired = false;
+        m_state->driver.clear();
         return false;
     }
+    m_state->delivered = 0;
+    m_state->detector.restart();
+    m_state->watchLate = m_state->driver != "disk";
+    return true;
+}
 
-    const char* driver = SDL_GetCurrentAudioDriver();
-    m_state->driver = driver ? driver : "";
+bool SdlAudioDevice::start(RenderFunction render)
+{
+    if (m_state->running)
+        return true;
+    if (!open())
+        return false;
+    m_state->render = std::move(render);
+    const auto lock = m_audio->lock();
     SDL_PauseAudioDevice(m_state->device, 0);
     m_state->running = true;
     return true;
@@ -86,13 +111,14 @@ bool SdlAudioDevice::start(RenderFunction render)
 
 void SdlAudioDevice::stop()
 {
-    closeSdlAudio(m_state->device, m_state->audioInitialised);
+    const auto lock = m_audio->lock();
+    m_audio->close(m_state->device, m_state->acquired);
     m_state->running = false;
 }
 
 bool SdlAudioDevice::silentFallback() const
 {
-    return false; // the dummy driver is never kept (see start)
+    return false; // the dummy driver is never kept (see open)
 }
 
 std::int64_t SdlAudioDevice::latencyFrames() const
@@ -113,15 +139,28 @@ bool SdlAudioDevice::rendersOnOwnThread() const
 
 bool SdlAudioDevice::lost() const
 {
-    // SDL stops calling back once the device is gone, and reports the stream stopped.
-    return m_state->running && SDL_GetAudioDeviceStatus(m_state->device) == SDL_AUDIO_STOPPED;
+    if (!m_state->running)
+        return false;
+    // SDL stops calling back once the device is gone, and reports the stream stopped. A device
+    // being opened elsewhere holds the lock: asked again at the next look.
+    const auto lock = m_audio->tryLock();
+    return lock.owns_lock() && SDL_GetAudioDeviceStatus(m_state->device) == SDL_AUDIO_STOPPED;
 }
 
 std::int64_t SdlAudioDevice::clockNanos() const
 {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-        std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    return steadyNanos();
+}
+
+std::unique_ptr<AudioDevice> SdlAudioDevice::another(int blockFrames) const
+{
+    return std::make_unique<SdlAudioDevice>(
+        m_audio, blockFrames > 0 ? blockFrames : m_state->requestedFrames);
+}
+
+std::int64_t SdlAudioDevice::lateBlocks() const
+{
+    return m_state->detector.lateBlocks();
 }
 
 const char* SdlAudioDevice::driverName() const

@@ -1,6 +1,6 @@
 #include "platform/audio/SdlCaptureDevice.h"
 
-#include "platform/audio/SdlAudioClose.h"
+#include "platform/audio/SdlAudioSubsystem.h"
 
 #include <SDL2/SDL.h>
 
@@ -8,7 +8,7 @@ struct SdlCaptureDevice::State
 {
     DeliverFunction deliver;
     SDL_AudioDeviceID device = 0;
-    bool audioInitialised = false;
+    bool acquired = false;
 };
 
 namespace {
@@ -21,8 +21,9 @@ void SDLCALL captureCallback(void* userData, Uint8* stream, int length)
 
 } // namespace
 
-SdlCaptureDevice::SdlCaptureDevice()
-    : m_state(std::make_unique<State>())
+SdlCaptureDevice::SdlCaptureDevice(std::shared_ptr<SdlAudioSubsystem> audio)
+    : m_audio(audio ? std::move(audio) : std::make_shared<SdlAudioSubsystem>())
+    , m_state(std::make_unique<State>())
 {}
 
 SdlCaptureDevice::~SdlCaptureDevice()
@@ -37,13 +38,10 @@ bool SdlCaptureDevice::start(const CaptureFormat& format, DeliverFunction delive
         return false;
     m_state->deliver = std::move(deliver);
 
-    // SDL_AudioInit would shut down an output already running, so it is called only when no
-    // driver is up yet (the output fell back to the paced silent device).
-    if (!SDL_GetCurrentAudioDriver()) {
-        if (SDL_AudioInit(nullptr) != 0)
-            return false;
-        m_state->audioInitialised = true;
-    }
+    const auto lock = m_audio->lock();
+    if (!m_audio->acquire())
+        return false;
+    m_state->acquired = true;
 
     SDL_AudioSpec wanted {};
     wanted.freq = format.sampleRate;
@@ -56,7 +54,8 @@ bool SdlCaptureDevice::start(const CaptureFormat& format, DeliverFunction delive
     // No allowed changes: SDL converts whatever the hardware records into the wave's format.
     m_state->device = SDL_OpenAudioDevice(nullptr, 1, &wanted, &obtained, 0);
     if (m_state->device == 0) {
-        stop();
+        m_audio->release();
+        m_state->acquired = false;
         return false;
     }
     SDL_PauseAudioDevice(m_state->device, 0);
@@ -65,5 +64,6 @@ bool SdlCaptureDevice::start(const CaptureFormat& format, DeliverFunction delive
 
 void SdlCaptureDevice::stop()
 {
-    closeSdlAudio(m_state->device, m_state->audioInitialised);
+    const auto lock = m_audio->lock();
+    m_audio->close(m_state->device, m_state->acquired);
 }

@@ -1,0 +1,158 @@
+// The engine's outputs replaced while it plays, through the opener's thread: a larger block for an
+// output that falls behind, the lost output's kind again while the silent fallback plays. Offline
+// devices stand in for the outputs, rendered by hand, so every sample can be checked.
+#include "platform/audio/OutputOpener.h"
+
+#include "platform/audio/AudioClip.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/AudioSource.h"
+#include "platform/audio/OfflineAudioDevice.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::shared_ptr<const AudioClip> clipOf(float level)
+{
+    auto clip = std::make_shared<AudioClip>();
+    clip->samples.assign(2 * 10, level);
+    return clip;
+}
+
+// Renders a constant and counts the blocks whose first sample does not follow the last one's.
+class TimelineSource : public AudioSource
+{
+public:
+    void render(float* mix, int frames, std::int64_t firstSample) override
+    {
+        for (int i = 0; i < frames * 2; ++i)
+            mix[i] += 0.125f;
+        if (m_next >= 0 && firstSample != m_next)
+            gaps.fetch_add(1);
+        m_next = firstSample + frames;
+    }
+
+    std::atomic<int> gaps { 0 };
+
+private:
+    std::int64_t m_next = -1;
+};
+
+// Calls checkDevice() as the program's poll does until it reports a change (false: none came).
+bool changes(AudioEngine& engine, std::chrono::milliseconds limit)
+{
+    const auto deadline = Clock::now() + limit;
+    while (Clock::now() < deadline) {
+        if (engine.checkDevice())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+OfflineAudioDevice& deviceOf(AudioEngine& engine)
+{
+    return dynamic_cast<OfflineAudioDevice&>(engine.device());
+}
+
+} // namespace
+
+TEST(OutputOpenerTest, AnOutputThatFallsBehindGrowsItsBlockTwiceAtMostOnOneTimeline)
+{
+    auto owned = std::make_unique<OfflineAudioDevice>(256);
+    OfflineAudioDevice* first = owned.get();
+    AudioEngine engine(std::move(owned));
+    TimelineSource source;
+    engine.addSource(&source);
+    first->renderFrames(1000);
+    engine.playClip(clipOf(0.5f), 1500);
+    engine.playClip(clipOf(-0.5f), 2500);
+
+    // Growth by growth: the block doubles, the clock stands where the last output left it, and
+    // the clips and the source carry on from there on the new output.
+    struct Step
+    {
+        std::int64_t late;
+        int block;
+    };
+
+    std::int64_t rendered = 1000;
+    for (const Step step : { Step { 1, 512 }, Step { 3, 1024 } }) {
+        SCOPED_TRACE(step.block);
+        deviceOf(engine).setLateBlocks(step.late);
+        ASSERT_TRUE(changes(engine, std::chrono::seconds(5)));
+        EXPECT_EQ(engine.blockFrames(), step.block);
+        EXPECT_EQ(deviceOf(engine).blockFrames(), step.block);
+        EXPECT_FALSE(engine.silentFallback());
+        EXPECT_EQ(engine.now(), rendered);
+        deviceOf(engine).renderFrames(1000);
+        rendered += 1000;
+    }
+    EXPECT_EQ(engine.blockGrowths(), 2);
+    EXPECT_EQ(engine.lateBlocks(), 4);
+    // The clips sounded on their samples, one on each of the grown outputs.
+    const auto starts = engine.takeClipStarts();
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[0].sample, 1500);
+    EXPECT_EQ(starts[1].sample, 2500);
+    EXPECT_EQ(deviceOf(engine).captured().at(2 * (2500 - 2000)), -0.5f + 0.125f);
+    EXPECT_EQ(deviceOf(engine).captured().at(2 * (2500 - 2000) - 2), 0.125f);
+
+    // Never past the largest block, and never more than twice a run.
+    deviceOf(engine).setLateBlocks(5);
+    EXPECT_FALSE(changes(engine, std::chrono::milliseconds(300)));
+    EXPECT_EQ(engine.blockFrames(), AudioEngine::kLargestBlockFrames);
+    EXPECT_EQ(engine.lateBlocks(), 9);
+    engine.removeSource(&source);
+    EXPECT_EQ(source.gaps.load(), 0);
+}
+
+TEST(OutputOpenerTest, ALostOutputIsTriedAgainUntilItOpensAndTheTimelineCarriesOn)
+{
+    auto owned = std::make_unique<OfflineAudioDevice>(256);
+    OfflineAudioDevice* lost = owned.get();
+    AudioEngine engine(std::move(owned));
+    TimelineSource source;
+    engine.addSource(&source);
+    lost->renderFrames(1000);
+
+    lost->setLost(true);
+    lost->setFailStart(true);
+    ASSERT_TRUE(engine.checkDevice());
+    ASSERT_TRUE(engine.silentFallback());
+    // The fallback keeps the clock; a clip placed now sounds once the output is back.
+    const std::int64_t due = engine.now() + 10 * AudioEngine::kSampleRate;
+    engine.playClip(clipOf(0.5f), due);
+
+    // Tried every two seconds, in vain while the output does not open.
+    EXPECT_FALSE(changes(engine, OutputOpener::kRetryInterval + std::chrono::milliseconds(500)));
+    EXPECT_TRUE(engine.silentFallback());
+
+    lost->setFailStart(false);
+    const auto freed = Clock::now();
+    ASSERT_TRUE(changes(engine, OutputOpener::kRetryInterval + std::chrono::seconds(1)));
+    EXPECT_LE(Clock::now() - freed, OutputOpener::kRetryInterval + std::chrono::milliseconds(500));
+    EXPECT_FALSE(engine.silentFallback());
+    EXPECT_EQ(engine.outputReturns(), 1);
+    EXPECT_EQ(engine.blockGrowths(), 0);
+    OfflineAudioDevice& back = deviceOf(engine);
+    EXPECT_NE(&back, lost);
+    EXPECT_EQ(back.blockFrames(), 256);
+    EXPECT_FALSE(back.rendersOnOwnThread()) << "rendered as the lost one was: by hand";
+
+    const std::int64_t returned = engine.now();
+    ASSERT_LT(returned, due);
+    back.renderFrames(due - returned + 100);
+    const auto starts = engine.takeClipStarts();
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].sample, due);
+    EXPECT_EQ(back.captured().at(2 * (due - returned)), 0.5f + 0.125f);
+    engine.removeSource(&source);
+    EXPECT_EQ(source.gaps.load(), 0);
+}

@@ -1,0 +1,428 @@
+// The engine's output through a real PulseAudio daemon (a private one with a null sink, whose
+// monitor is recorded): an output lost with its server, a server that comes late, an output that
+// falls behind. The clicks are rendered from the engine's own sample timeline, each telling its
+// place on it by its length, and are found again in what the server played: so a click lost,
+// doubled or moved shows, and so does where on the timeline it happened.
+#include "EnvironmentOverride.h"
+#include "PulseServer.h"
+#include "platform/audio/AudioClip.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/AudioSource.h"
+#include "platform/audio/LateBlockDetector.h"
+#include "platform/audio/SdlAudioDevice.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRate = AudioEngine::kSampleRate;
+constexpr float kLevel = 0.5f;
+// Click k lasts kShortest + kLengthStep * (k % kLengths) frames.
+constexpr int kShortest = 60;
+constexpr int kLengthStep = 24;
+constexpr int kLengths = 8;
+constexpr std::int64_t kExcused = kRate * 3 / 2;
+
+int clickLength(std::int64_t index)
+{
+    return kShortest + kLengthStep * static_cast<int>(index % kLengths);
+}
+
+// Click k on sample k * period of the engine's clock (none when period is 0). Once the clock
+// reaches `stallAt` the render call first sleeps for `stallMs`, as an audio thread that the
+// system did not run in time.
+class GridClicks : public AudioSource
+{
+public:
+    explicit GridClicks(std::int64_t period)
+        : m_period(period)
+    {}
+
+    void stallOnceAt(std::int64_t sample, int ms)
+    {
+        m_stallMs = ms;
+        m_stallAt.store(sample, std::memory_order_release);
+    }
+
+    bool stalled() const { return m_stalled.load(std::memory_order_acquire); }
+
+    std::int64_t period() const { return m_period; }
+
+    void render(float* mix, int frames, std::int64_t firstSample) override
+    {
+        if (!m_stalled.load(std::memory_order_relaxed)
+            && firstSample >= m_stallAt.load(std::memory_order_acquire)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(m_stallMs));
+            m_stalled.store(true, std::memory_order_release);
+        }
+        if (m_period == 0)
+            return;
+        for (int i = 0; i < frames; ++i) {
+            const std::int64_t sample = firstSample + i;
+            if (sample % m_period < clickLength(sample / m_period)) {
+                mix[2 * i] += kLevel;
+                mix[2 * i + 1] += kLevel;
+            }
+        }
+    }
+
+private:
+    std::int64_t m_period;
+    int m_stallMs = 0;
+    std::atomic<std::int64_t> m_stallAt { std::int64_t { 1 } << 62 };
+    std::atomic<bool> m_stalled { false };
+};
+
+struct Heard
+{
+    std::int64_t frame; // in the monitor recording
+    int length;
+};
+
+// The clicks of a monitor recording (left channel): where each starts and how long it lasts.
+std::vector<Heard> clicksIn(const std::vector<std::int16_t>& stereo)
+{
+    const int threshold = static_cast<int>(kLevel * 32767 / 2);
+    std::vector<Heard> heard;
+    const auto frames = static_cast<std::int64_t>(stereo.size() / 2);
+    for (std::int64_t frame = 0; frame < frames;) {
+        if (std::abs(stereo[static_cast<std::size_t>(2 * frame)]) < threshold) {
+            ++frame;
+            continue;
+        }
+        const std::int64_t start = frame;
+        while (frame < frames && std::abs(stereo[static_cast<std::size_t>(2 * frame)]) >= threshold)
+            ++frame;
+        heard.push_back({ start, static_cast<int>(frame - start) });
+    }
+    return heard;
+}
+
+// What the engine said while a case ran, polled as the program's poll does (more often, to lose
+// no time): the samples at which it saw late blocks or changed its output.
+class EngineWatch
+{
+public:
+    explicit EngineWatch(AudioEngine& engine)
+        : m_engine(engine)
+    {}
+
+    // Polls until `done` (at most `limit`); false when it never was.
+    bool until(const std::function<bool()>& done, std::chrono::milliseconds limit)
+    {
+        const auto deadline = Clock::now() + limit;
+        while (Clock::now() < deadline) {
+            look();
+            if (done())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return false;
+    }
+
+    void keepPolling(std::chrono::milliseconds time)
+    {
+        until(
+            [] {
+                return false;
+            },
+            time);
+    }
+
+    const std::vector<std::int64_t>& events() const { return m_events; }
+
+    // True when something happened to the output between these samples of the timeline.
+    bool eventBetween(std::int64_t from, std::int64_t to) const
+    {
+        for (const std::int64_t sample : m_events) {
+            if (sample >= from && sample <= to)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    void look()
+    {
+        const std::int64_t before = m_engine.now();
+        const bool changed = m_engine.checkDevice();
+        const std::int64_t late = m_engine.lateBlocks();
+        if (changed || late != m_late)
+            m_events.push_back(before);
+        m_late = late;
+    }
+
+    AudioEngine& m_engine;
+    std::int64_t m_late = 0;
+    std::vector<std::int64_t> m_events;
+};
+
+// The smallest move of the grid the engine sees with `blockFrames`-frame blocks: a baseline moved
+// by a quarter block, at least LateBlockDetector::kMinSlipNanos.
+std::int64_t smallestSeenMove(int blockFrames)
+{
+    return std::max<std::int64_t>(
+        blockFrames / 4, LateBlockDetector::kMinSlipNanos * kRate / 1'000'000'000);
+}
+
+// How the heard clicks lay on the grid.
+struct GridCheck
+{
+    std::int64_t first = -1; // grid indexes of the first and the last click heard
+    std::int64_t last = -1;
+    int judged = 0; // clicks from `judgedFrom` on
+    int moves = 0; // times the grid moved between two of those, explained or not
+    // Unexplained trouble between two judged clicks: a click cut, lost, doubled or early, or a
+    // move of the grid where the engine saw no late block and no new output. A run of it over
+    // neighbouring clicks counts once.
+    int glitches = 0;
+    std::string detail;
+};
+
+// Finds the heard clicks on the grid: each one's index from its distance to the first, the first
+// one's from the lengths (the index near where the recording began that makes the most clicks
+// as long as the grid's are). From timeline sample `judgedFrom` on, the clicks should be the
+// grid's, one after another, each on its own sample, and the grid should move only where the
+// engine saw a late block or changed its output, up to kExcused samples of the timeline before
+// (a moved baseline is seen some blocks after the silence, and a new stream is not judged in its
+// first second), or by less than `unseen` samples. Before `judgedFrom` a new server is still
+// settling (it renders its first seconds unevenly).
+GridCheck checkGrid(const std::vector<Heard>& heard,
+    const GridClicks& clicks,
+    std::int64_t recordedFrom,
+    std::int64_t judgedFrom,
+    const EngineWatch& watch,
+    std::int64_t unseen)
+{
+    GridCheck check;
+    const std::int64_t period = clicks.period();
+    if (heard.empty())
+        return check;
+    std::vector<std::int64_t> offsets;
+    for (const Heard& click : heard)
+        offsets.push_back((click.frame - heard[0].frame + period / 2) / period);
+    int bestMatches = -1;
+    const std::int64_t near = recordedFrom / period;
+    for (std::int64_t candidate = std::max<std::int64_t>(near - kLengths / 2, 0);
+         candidate < near + kLengths / 2; ++candidate) {
+        int matches = 0;
+        for (std::size_t i = 0; i < heard.size(); ++i)
+            matches += heard[i].length == clickLength(candidate + offsets[i]);
+        if (matches > bestMatches) {
+            bestMatches = matches;
+            check.first = candidate;
+        }
+    }
+    check.last = check.first + offsets.back();
+
+    bool inGlitch = false;
+    const Heard* before = nullptr;
+    std::int64_t beforeIndex = 0;
+    for (std::size_t i = 0; i < heard.size(); ++i) {
+        const std::int64_t index = check.first + offsets[i];
+        if (index * period < judgedFrom)
+            continue;
+        ++check.judged;
+        std::string trouble;
+        if (heard[i].length != clickLength(index))
+            trouble = "cut";
+        if (before) {
+            const std::int64_t move =
+                heard[i].frame - before->frame - (index - beforeIndex) * period;
+            check.moves += move != 0;
+            if (index != beforeIndex + 1)
+                trouble = "not after the one before";
+            else if (move < 0)
+                trouble = "early";
+            else if (move >= unseen
+                && !watch.eventBetween(beforeIndex * period - kExcused, index * period))
+                trouble = "moved by " + std::to_string(move) + " unseen";
+        }
+        if (!trouble.empty()) {
+            check.detail += " click " + std::to_string(index) + ": " + trouble + ";";
+            check.glitches += !inGlitch;
+        }
+        inGlitch = !trouble.empty();
+        before = &heard[i];
+        beforeIndex = index;
+    }
+    check.detail += " the engine saw something at " + ::testing::PrintToString(watch.events());
+    return check;
+}
+
+// A daemon to play through, and this process's sound sent to it.
+class SoundServerOutputTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!PulseServer::installed())
+            GTEST_SKIP() << "PulseAudio is not installed";
+        m_server.useInThisProcess();
+    }
+
+    std::string recording() const { return m_server.folder() + "/monitor.raw"; }
+
+    PulseServer m_server;
+    EnvironmentOverride m_driver { "SDL_AUDIODRIVER", "pulseaudio" };
+};
+
+} // namespace
+
+TEST_F(SoundServerOutputTest, AnOutputLostWithItsServerComesBackByItselfOnTheSameTimeline)
+{
+    // The server killed outright, ended in order, or not there yet when the program starts.
+    struct Case
+    {
+        const char* name;
+        bool serverAtStart;
+        int signal;
+    };
+
+    for (const Case& c : { Case { "killed", true, SIGKILL }, Case { "terminated", true, SIGTERM },
+             Case { "late", false, 0 } }) {
+        SCOPED_TRACE(c.name);
+        if (c.serverAtStart) {
+            ASSERT_TRUE(m_server.start());
+        }
+        GridClicks clicks(kRate / 4);
+        AudioEngine engine(std::make_unique<SdlAudioDevice>());
+        EngineWatch watch(engine);
+        engine.addSource(&clicks);
+        EXPECT_EQ(engine.silentFallback(), !c.serverAtStart);
+        if (c.serverAtStart) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            m_server.stop(c.signal);
+            ASSERT_TRUE(watch.until(
+                [&] {
+                    return engine.silentFallback();
+                },
+                std::chrono::seconds(5)));
+        }
+
+        // Silent, the clock still keeps time, and nothing opens while there is no server.
+        const std::int64_t before = engine.now();
+        watch.keepPolling(std::chrono::milliseconds(2500));
+        EXPECT_GT(engine.now() - before, kRate * 2);
+        EXPECT_TRUE(engine.silentFallback());
+
+        ASSERT_TRUE(m_server.start());
+        const auto back = Clock::now();
+        const std::int64_t clockAtReturn = engine.now();
+        ASSERT_TRUE(m_server.startRecording(recording()));
+        ASSERT_TRUE(watch.until(
+            [&] {
+                return !engine.silentFallback();
+            },
+            std::chrono::seconds(5)));
+        EXPECT_LE(Clock::now() - back, std::chrono::seconds(3));
+        const std::int64_t clockAtAdoption = engine.now();
+        EXPECT_EQ(engine.outputReturns(), 1);
+        EXPECT_GE(clockAtAdoption, clockAtReturn);
+
+        // The clicks play again from the first one placed after the output came back, within
+        // 3 s of the server's return, on the grid they had before.
+        watch.keepPolling(std::chrono::milliseconds(5000));
+        m_server.stopRecording();
+        const std::vector<Heard> heard = clicksIn(PulseServer::readRecording(recording()));
+        const GridCheck grid = checkGrid(heard, clicks, clockAtAdoption, clockAtReturn + 3 * kRate,
+            watch, smallestSeenMove(engine.blockFrames()));
+        EXPECT_EQ(grid.first, (clockAtAdoption + clicks.period() - 1) / clicks.period());
+        EXPECT_LE(grid.first * clicks.period() - clockAtReturn, 3 * kRate);
+        EXPECT_GE(grid.judged, 6);
+        // A busy machine may starve the server itself now and then, with no sign in the output's
+        // callbacks: one such glitch is let pass.
+        EXPECT_LE(grid.glitches, 1) << grid.detail;
+        engine.removeSource(&clicks);
+        m_server.stop();
+    }
+}
+
+TEST_F(SoundServerOutputTest, ALateBlockGrowsTheBlockAndTheClicksMoveOnceThenHoldTheirGrid)
+{
+    ASSERT_TRUE(m_server.start());
+    // One click a second: the late block and the switch it brings fall between the same two
+    // clicks, so the grid moves there once.
+    GridClicks clicks(kRate);
+    AudioEngine engine(std::make_unique<SdlAudioDevice>());
+    EngineWatch watch(engine);
+    ASSERT_FALSE(engine.silentFallback());
+    ASSERT_EQ(engine.blockFrames(), SdlAudioDevice::kRequestedBlockFrames);
+    engine.addSource(&clicks);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+    const std::int64_t recordedFrom = engine.now();
+    ASSERT_TRUE(m_server.startRecording(recording()));
+    // The stream settles (the new server's first seconds), then, off any click, one late block.
+    const std::int64_t judgedFrom = 3 * kRate;
+    const std::int64_t stallAt = (engine.now() / kRate + 4) * kRate + kRate / 2;
+    clicks.stallOnceAt(stallAt, 40);
+    ASSERT_TRUE(watch.until(
+        [&] {
+            return clicks.stalled() && engine.blockGrowths() > 0;
+        },
+        std::chrono::seconds(10)));
+    const int growthsAfterStall = engine.blockGrowths();
+    watch.keepPolling(std::chrono::seconds(6));
+    m_server.stopRecording();
+    engine.removeSource(&clicks);
+
+    EXPECT_GE(engine.lateBlocks(), 1);
+    // A busy machine may make the larger block late too; never more than twice in a run.
+    ASSERT_GE(engine.blockGrowths(), growthsAfterStall);
+    ASSERT_LE(engine.blockGrowths(), AudioEngine::kMaxGrowths);
+    EXPECT_EQ(engine.blockFrames(), SdlAudioDevice::kRequestedBlockFrames << engine.blockGrowths());
+    const std::vector<Heard> heard = clicksIn(PulseServer::readRecording(recording()));
+    EXPECT_GE(heard.size(), 8u);
+    const GridCheck grid = checkGrid(
+        heard, clicks, recordedFrom, judgedFrom, watch, smallestSeenMove(engine.blockFrames()));
+    EXPECT_GE(grid.last * kRate, stallAt + 5 * kRate);
+    EXPECT_GE(grid.moves, 1);
+    // As above, one glitch of a starved server is let pass.
+    EXPECT_LE(grid.glitches, 1) << grid.detail;
+}
+
+TEST_F(SoundServerOutputTest, WhatTheOutputWasGivenStillPlaysWhenItsBlockGrows)
+{
+    ASSERT_TRUE(m_server.start());
+    GridClicks silence(0);
+    AudioEngine engine(std::make_unique<SdlAudioDevice>());
+    ASSERT_FALSE(engine.silentFallback());
+    engine.addSource(&silence);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(m_server.startRecording(recording()));
+    silence.stallOnceAt(engine.now() + kRate * 2, 40);
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (!engine.outputWaiting() && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(engine.outputWaiting());
+    ASSERT_EQ(engine.blockGrowths(), 0);
+
+    // A click in the last blocks the old output renders: handed to the server, not yet heard
+    // when the output is replaced.
+    auto click = std::make_shared<AudioClip>();
+    click->samples.assign(2 * 200, kLevel);
+    const std::int64_t at = engine.now() + SdlAudioDevice::kRequestedBlockFrames;
+    engine.playClip(click, at);
+    while (engine.now() < at + 200 && Clock::now() < deadline) {}
+    ASSERT_TRUE(engine.checkDevice());
+    EXPECT_EQ(engine.blockGrowths(), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    m_server.stopRecording();
+    engine.removeSource(&silence);
+    const std::vector<Heard> heard = clicksIn(PulseServer::readRecording(recording()));
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_EQ(heard[0].length, 200);
+}
