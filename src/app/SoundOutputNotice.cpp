@@ -10,6 +10,11 @@ SoundOutputNotice::SoundOutputNotice(Platform& platform, QObject* parent)
 {
     m_timer.setInterval(kPollMs);
     connect(&m_timer, &QTimer::timeout, this, &SoundOutputNotice::poll);
+    m_waitingTimer.setInterval(kWaitingPollMs);
+    connect(&m_waitingTimer, &QTimer::timeout, this, [this] {
+        if (m_platform.audio->outputWaiting())
+            poll();
+    });
 }
 
 void SoundOutputNotice::start()
@@ -17,6 +22,7 @@ void SoundOutputNotice::start()
     QTimer::singleShot(0, this, [this] {
         checkAtStart();
         m_timer.start();
+        m_waitingTimer.start();
     });
 }
 
@@ -26,16 +32,21 @@ void SoundOutputNotice::checkAtStart()
         tell(QStringLiteral("Kadentor found no sound output it can use, so it runs without "
                             "sound: the metronome keeps time, but you will not hear it.\n\n"
                             "Check that a sound device is connected and not held by another "
-                            "program, then start Kadentor again."));
+                            "program. The sound comes back by itself as soon as the output "
+                            "works."));
 }
 
 void SoundOutputNotice::poll()
 {
-    if (m_platform.audio->checkDevice() && m_platform.audio->silentFallback())
+    const bool changed = m_platform.audio->checkDevice();
+    if (!m_platform.audio->silentFallback())
+        m_told = false;
+    else if (changed)
         tell(QStringLiteral("The sound output stopped working and Kadentor could not open "
-                            "another one, so it runs without sound from now on.\n\n"
-                            "Check that a sound device is connected and not held by another "
-                            "program, then start Kadentor again."));
+                            "another one, so it runs without sound for now: the metronome "
+                            "keeps time.\n\n"
+                            "The sound comes back by itself when the output works again. Check "
+                            "that a sound device is connected and not held by another program."));
 }
 
 void SoundOutputNotice::tell(const QString& text)

@@ -5,16 +5,21 @@
 
 struct Platform;
 
-// Tells the user, once a run, that the program plays no sound because it found no output it can
-// use: at start-up when no sound device opened, or later when the output failed and none could
-// be opened in its place. It also polls the sound output, so that a failed output is reopened
-// (the beat goes on in time either way). UI thread only.
+// Tells the user that the program plays no sound because it found no output it can use: at
+// start-up when no sound device opened, or later when the output failed and none could be opened
+// in its place; once for each such loss, since the sound comes back by itself when the output
+// does. It also polls the sound output, so that a failed output is reopened, and looks often for
+// an output that opened in the background, so that it is taken at once (the beat goes on in time
+// either way). UI thread only.
 class SoundOutputNotice : public QObject
 {
     Q_OBJECT
 
 public:
     static constexpr int kPollMs = 1000;
+    // How often the engine is asked (an atomic) whether an output waits to be taken: soon enough
+    // that a grown block follows its late block within one click.
+    static constexpr int kWaitingPollMs = 20;
 
     explicit SoundOutputNotice(Platform& platform, QObject* parent = nullptr);
 
@@ -29,5 +34,7 @@ private:
 
     Platform& m_platform;
     QTimer m_timer;
+    QTimer m_waitingTimer;
+    // Said for the loss going on now; cleared once sound plays again.
     bool m_told = false;
 };

@@ -5,6 +5,11 @@
 #include "platform/audio/OfflineAudioDevice.h"
 #include "platform/basic/FakeMessageBoxService.h"
 
+#include <chrono>
+#include <functional>
+
+#include <QCoreApplication>
+
 #include <gtest/gtest.h>
 
 TEST(SoundOutputNotice, NoOutputAtStartIsToldOnceInAnInformationBox)
@@ -43,4 +48,81 @@ TEST(SoundOutputNotice, AnOutputLostWhilePlayingIsReopenedOrToldOnce)
     notice.poll();
     ASSERT_EQ(fake.boxes().shown().size(), 1u);
     EXPECT_TRUE(fake.boxes().shown()[0].text.contains(QStringLiteral("stopped working")));
+}
+
+TEST(SoundOutputNotice, EachLossIsToldOnceAndTheSoundComesBackWithNothingDone)
+{
+    FakePlatform fake;
+    OfflineAudioDevice& output = fake.audioDevice();
+    SoundOutputNotice notice(fake.platform);
+    notice.start();
+    auto spinUntil = [](const std::function<bool()>& done,
+                         std::chrono::milliseconds limit = std::chrono::seconds(6)) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (!done() && std::chrono::steady_clock::now() < deadline)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return done();
+    };
+    // Nothing to tell while the output works.
+    spinUntil(
+        [] {
+            return false;
+        },
+        std::chrono::milliseconds(1200));
+    EXPECT_TRUE(fake.boxes().shown().empty());
+
+    // Lost, and it will not open for a while: told once, however long it lasts.
+    output.setLost(true);
+    output.setFailStart(true);
+    ASSERT_TRUE(spinUntil([&] {
+        return fake.platform.audio->silentFallback();
+    }));
+    ASSERT_EQ(fake.boxes().shown().size(), 1u);
+
+    // It opens again: the engine takes it by itself, and nobody is bothered.
+    output.setFailStart(false);
+    ASSERT_TRUE(spinUntil([&] {
+        return !fake.platform.audio->silentFallback();
+    }));
+    EXPECT_EQ(fake.platform.audio->outputReturns(), 1);
+    EXPECT_EQ(fake.boxes().shown().size(), 1u);
+
+    // A second loss is a new one: told again, once.
+    fake.audioDevice().setLost(true);
+    fake.audioDevice().setFailStart(true);
+    ASSERT_TRUE(spinUntil([&] {
+        return fake.platform.audio->silentFallback();
+    }));
+    spinUntil(
+        [] {
+            return false;
+        },
+        std::chrono::milliseconds(1200));
+    EXPECT_EQ(fake.boxes().shown().size(), 2u);
+}
+
+TEST(SoundOutputNotice, TheBoxesSayTheSoundComesBackByItself)
+{
+    // At start-up with no output, and when the output is lost while playing.
+    FakePlatform atStart;
+    auto silent = std::make_unique<OfflineAudioDevice>();
+    silent->setFailStart(true);
+    atStart.platform.audio = std::make_unique<AudioEngine>(std::move(silent));
+    SoundOutputNotice startNotice(atStart.platform);
+    startNotice.checkAtStart();
+
+    FakePlatform whilePlaying;
+    SoundOutputNotice playNotice(whilePlaying.platform);
+    whilePlaying.audioDevice().setLost(true);
+    whilePlaying.audioDevice().setFailStart(true);
+    playNotice.poll();
+
+    for (FakePlatform* fake : { &atStart, &whilePlaying }) {
+        ASSERT_EQ(fake->boxes().shown().size(), 1u);
+        const QString& text = fake->boxes().shown()[0].text;
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_TRUE(text.contains(QStringLiteral("comes back by itself")));
+        EXPECT_FALSE(text.contains(QStringLiteral("start Kadentor again")));
+        EXPECT_FALSE(text.contains(QStringLiteral("restart"), Qt::CaseInsensitive));
+    }
 }
