@@ -154,6 +154,28 @@ TEST(BuiltInSynthTest, EveryOpeningStartsInThePowerOnStateWhileTheOneBeforeRings
     EXPECT_EQ(middleC(rig, handle), powerOn);
 }
 
+TEST(BuiltInSynthTest, AHundredOpeningsEachWithANoteAllSound)
+{
+    // Each played opening gets a synth of its own while the one before rings out: a synth kept
+    // past its turn would fill the engine's mix, and the openings after it would play unheard.
+    constexpr std::int64_t kSecond = AudioEngine::kSampleRate;
+    SynthRig rig;
+    for (int opening = 1; opening <= 100; ++opening) {
+        SCOPED_TRACE(opening);
+        MidiHandle handle = 0;
+        ASSERT_EQ(rig.midi->open(handle, kMidiMapper), MidiResult::NoError);
+        const std::int64_t from = rig.engine->now();
+        ASSERT_EQ(rig.midi->shortMsg(handle, midiMessage(0x90, 60, 100)), MidiResult::NoError);
+        rig.device->renderFrames(kSecond / 4);
+        ASSERT_EQ(rig.midi->close(handle), MidiResult::NoError);
+        // The release dies away before the next opening, so only the new note can be heard.
+        rig.device->renderFrames(kSecond);
+        const std::int64_t end = rig.engine->now();
+        ASSERT_LT(rig.rms(end - kSecond / 10, end), 1e-4) << "silent before the next opening";
+        ASSERT_GT(rig.rms(from, from + kSecond / 4), 0.01) << "the opening's note sounds";
+    }
+}
+
 TEST(BuiltInSynthTest, APianoNoteIsWellHeardAndTenFingersOfChordStayBelowFullScale)
 {
     // Each sound on an opening of its own: the grand piano, fresh.
