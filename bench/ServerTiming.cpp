@@ -11,9 +11,9 @@
 // Note Ons (20) to the built-in synth as a piano key does, 0.6 to 0.9 s apart, each held 0.3 s,
 // and last kills the daemon while the metronome plays and starts it again D ms later (2500; 0:
 // not). It prints the clicks, every jump with its size and moment, the largest distance of a
-// click from the grid between jumps, the block the engine uses at the end, the underruns the
-// server logged, the key-to-sound times (median and range), and how soon after the daemon's
-// return the clicks are heard again.
+// click from the grid between jumps, the block the engine uses at the end with its growths and
+// the late blocks it saw, the underruns the server logged, the key-to-sound times (median and
+// range), and how soon after the daemon's return the clicks are heard again.
 //
 // A jump's size is as the monitor shows it: the null sink renders ahead of playing and renders
 // again what a late stream sends after all, and what it rendered first (silence) has already
@@ -281,7 +281,7 @@ void runEvents(int ms)
 // Kills the daemon while the metronome plays and starts it again at the same address after
 // `downMs`: the time from the restart to the first click in the new daemon's monitor, with
 // nothing done meanwhile but the program's own event loop.
-void printSoundBack(PulseServer& server, frmFlam& flam, int downMs)
+void printSoundBack(PulseServer& server, const Platform& platform, frmFlam& flam, int downMs)
 {
     flam.Timer2.setEnabled(true);
     runEvents(1000);
@@ -301,8 +301,9 @@ void printSoundBack(PulseServer& server, frmFlam& flam, int downMs)
         runEvents(20);
         if (!findClickOnsets(capture.samples(), kClickThreshold, clickbench::kMinGap).empty()) {
             std::printf("the daemon killed and back after %.1f s: clicks again %.2f s after its "
-                        "return\n",
-                downMs / 1000.0, std::chrono::duration<double>(Clock::now() - restarted).count());
+                        "return (the output came back by itself %d times)\n",
+                downMs / 1000.0, std::chrono::duration<double>(Clock::now() - restarted).count(),
+                platform.audio->outputReturns());
             flam.Timer2.setEnabled(false);
             return;
         }
@@ -384,14 +385,17 @@ int main(int argc, char** argv)
         runEvents(200);
         clicks = capture.samples();
         const int underruns = countUnderruns(server) - underrunsBefore;
-        std::printf("block in use at the end: %d frames\n", platform.audio->blockFrames());
+        std::printf("block in use at the end: %d frames, after %d growths; late blocks the "
+                    "engine saw: %lld\n",
+            platform.audio->blockFrames(), platform.audio->blockGrowths(),
+            static_cast<long long>(platform.audio->lateBlocks()));
         std::printf("underruns the server logged while the metronome played: %d\n", underruns);
         pressed = pressKeys(*platform.audio, options.presses);
         capture.stop();
         printClicks(clicks, options);
         printKeyToSound(capture.samples(), pressed, capture);
         if (options.downMs > 0)
-            printSoundBack(server, flam, options.downMs);
+            printSoundBack(server, platform, flam, options.downMs);
     }
     return 0;
 }
