@@ -10,7 +10,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,7 +19,7 @@ extern char** environ;
 
 namespace {
 
-bool commandFound(const char* name)
+std::string commandPath(const char* name)
 {
     const char* path = std::getenv("PATH");
     std::string folders = path ? path : "/usr/bin:/bin";
@@ -28,10 +28,10 @@ bool commandFound(const char* name)
         const std::size_t to = std::min(folders.find(':', from), folders.size());
         const std::string candidate = folders.substr(from, to - from) + '/' + name;
         if (access(candidate.c_str(), X_OK) == 0)
-            return true;
+            return candidate;
         from = to + 1;
     }
-    return false;
+    return {};
 }
 
 void writeFile(const std::string& path, const std::string& text)
@@ -88,7 +88,8 @@ PulseServer::~PulseServer()
 
 bool PulseServer::installed()
 {
-    return commandFound("pulseaudio") && commandFound("pactl") && commandFound("parec");
+    return !commandPath("pulseaudio").empty() && !commandPath("pactl").empty()
+        && !commandPath("parec").empty();
 }
 
 std::string PulseServer::address() const
@@ -128,6 +129,11 @@ std::vector<std::string> PulseServer::environment() const
 pid_t PulseServer::spawn(
     const std::vector<std::string>& arguments, const std::string& outputPath) const
 {
+    // Everything the child needs is made before the fork: between fork and exec a child of a
+    // threaded process may only make async-signal-safe calls.
+    const std::string program = commandPath(arguments.front().c_str());
+    if (program.empty())
+        return -1;
     std::vector<char*> argv;
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
@@ -137,26 +143,27 @@ pid_t PulseServer::spawn(
     for (const std::string& variable : variables)
         envp.push_back(const_cast<char*>(variable.c_str()));
     envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     const std::string output = outputPath.empty() ? m_folder + "/tool.log" : outputPath;
-    posix_spawn_file_actions_addopen(
-        &actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(
-        &actions, 2, (m_folder + "/stderr.log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    const std::string errors = m_folder + "/stderr.log";
+    const pid_t parent = getpid();
+
+    const pid_t pid = fork();
+    if (pid != 0)
+        return pid < 0 ? -1 : pid;
+    // A test that crashes or is killed takes its daemon and recorder with it, instead of leaving
+    // them running for the rest of the machine's life.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent)
+        _exit(127);
     // Its own process group: a signal meant for the test never reaches it by the terminal.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), envp.data()) != 0)
-        pid = -1;
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
+    setpgid(0, 0);
+    const int in = open("/dev/null", O_RDONLY);
+    const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
+        _exit(127);
+    execve(program.c_str(), argv.data(), envp.data());
+    _exit(127);
 }
 
 int PulseServer::runTool(const std::vector<std::string>& arguments, std::string* output) const
