@@ -2,6 +2,7 @@
 
 #include "EncoderLibrary.h"
 #include "ID3tag.h"
+#include "platform/audio/RiffChunks.h"
 #include "platform/basic/Conversions.h"
 #include "platform/basic/MessageBoxService.h"
 
@@ -30,7 +31,6 @@ constexpr std::array kModes { ModeCode { "Stereo", 0 }, ModeCode { "Joint Stereo
 
 constexpr int kBitrate128 = 8;
 constexpr qint64 kWaveHeadBytes = 58;
-constexpr qint64 kRateOffset = 24;
 
 bool fullySupported(std::int32_t rate)
 {
@@ -311,16 +311,22 @@ std::optional<std::int32_t> EncodingRun::headerRate(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    // A short header is read as far as it goes; the missing bytes count as 0.
-    QByteArray bytes(4, '\0');
-    if (file.seek(kRateOffset)) {
-        const QByteArray read = file.read(4);
-        bytes.replace(0, read.size(), read);
-    }
-    const auto byte = [&bytes](int i) {
-        return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i]));
+    const auto read = [&file](std::int64_t at, std::uint8_t* out, std::size_t count) {
+        return file.seek(at)
+            && file.read(reinterpret_cast<char*>(out), static_cast<qint64>(count))
+            == static_cast<qint64>(count);
     };
-    return static_cast<std::int32_t>(byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24);
+    // The first format chunk, wherever it stands, as the library takes it.
+    std::int32_t rate = 0;
+    riff::walkChunks(file.size(), read, [&](const riff::Chunk& chunk) {
+        if (!chunk.is("fmt "))
+            return true;
+        std::uint8_t body[riff::FormatFields::kBytes];
+        if (chunk.available >= std::int64_t { sizeof body } && read(chunk.body, body, sizeof body))
+            rate = static_cast<std::int32_t>(riff::formatFields(body).rate);
+        return false;
+    });
+    return rate;
 }
 
 std::int16_t EncodingRun::EncodeProgress(std::int32_t percent)

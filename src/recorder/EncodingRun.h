@@ -105,7 +105,8 @@ private:
     void prepare();
     // False when the run must end.
     bool encodeEntry(std::optional<int> index);
-    // The rate of an "Auto" input: its header's value at byte 24; nullopt when it cannot be read.
+    // The rate of an "Auto" input, from its format chunk wherever that stands; 0 (the library's
+    // "the input's rate") without a format chunk that holds one; nullopt when it cannot be opened.
     std::optional<std::int32_t> headerRate(const QString& path);
     bool handleResult(std::int32_t result, bool all, const QString& input, const QString& output);
     std::int16_t progress(std::int32_t percent);

@@ -1,5 +1,7 @@
 #include "WavInput.h"
 
+#include "platform/audio/RiffChunks.h"
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -9,20 +11,8 @@ namespace wavpress {
 
 namespace {
 
-std::uint16_t le16(const std::uint8_t* p)
-{
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-
-std::uint32_t le32(const std::uint8_t* p)
-{
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8
-        | static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-constexpr std::uint16_t kPcm = 1;
-constexpr std::uint16_t kFloat = 3;
-constexpr std::uint16_t kExtensible = 0xFFFE;
+using riff::le16;
+using riff::le32;
 
 // The 14 bytes that follow the format tag in an extensible format's sub-format GUID.
 constexpr std::uint8_t kGuidTail[14] = { 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA,
@@ -54,28 +44,25 @@ bool WavInput::readAt(std::int64_t offset, std::uint8_t* buffer, std::size_t siz
 
 bool WavInput::takeFormat(const std::uint8_t* body, std::uint32_t size)
 {
-    if (size < 16)
+    if (size < riff::FormatFields::kBytes)
         return false;
-    std::uint16_t tag = le16(body);
-    const int channels = le16(body + 2);
-    const std::uint32_t rate = le32(body + 4);
-    const int bits = le16(body + 14);
-    if (tag == kExtensible) {
+    auto [tag, channels, rate, bits] = riff::formatFields(body);
+    if (tag == riff::kFormatExtensible) {
         if (size < 40 || le16(body + 16) < 22 || std::memcmp(body + 26, kGuidTail, 14) != 0)
             return false;
         tag = le16(body + 24);
     }
     if (channels < 1 || channels > 2 || rate < kMinRate || rate > kMaxRate)
         return false;
-    if (tag == kPcm && bits == 8)
+    if (tag == riff::kFormatPcm && bits == 8)
         m_format.kind = SampleKind::Unsigned8;
-    else if (tag == kPcm && bits == 16)
+    else if (tag == riff::kFormatPcm && bits == 16)
         m_format.kind = SampleKind::Int16;
-    else if (tag == kPcm && bits == 24)
+    else if (tag == riff::kFormatPcm && bits == 24)
         m_format.kind = SampleKind::Int24;
-    else if (tag == kPcm && bits == 32)
+    else if (tag == riff::kFormatPcm && bits == 32)
         m_format.kind = SampleKind::Int32;
-    else if (tag == kFloat && bits == 32)
+    else if (tag == riff::kFormatFloat && bits == 32)
         m_format.kind = SampleKind::Float32;
     else
         return false;
@@ -92,38 +79,35 @@ bool WavInput::open()
     if (fseeko(m_file, 0, SEEK_END) != 0)
         return false;
     const std::int64_t fileSize = ftello(m_file);
-    std::uint8_t head[12];
-    if (fileSize < 12 || !readAt(0, head, sizeof head) || std::memcmp(head, "RIFF", 4) != 0
-        || std::memcmp(head + 8, "WAVE", 4) != 0)
-        return false;
 
-    // The RIFF size is not trusted (writers that stopped early leave it wrong): the chunks are
-    // walked up to the real end of the file.
+    // A format chunk needs the bytes this reader looks at; a data chunk that claims more than the
+    // file holds is taken as far as it goes (a recording cut off still encodes what it has).
     bool haveFormat = false;
     bool haveData = false;
+    bool refused = false;
     std::int64_t dataSize = 0;
-    std::int64_t at = 12;
-    while (at + 8 <= fileSize && !(haveFormat && haveData)) {
-        std::uint8_t header[8];
-        if (!readAt(at, header, sizeof header))
-            return false;
-        const std::uint32_t size = le32(header + 4);
-        const std::int64_t body = at + 8;
-        if (std::memcmp(header, "fmt ", 4) == 0 && !haveFormat) {
-            std::uint8_t format[40] = {};
-            const std::uint32_t wanted = size < sizeof format ? size : sizeof format;
-            if (body + wanted > fileSize || !readAt(body, format, wanted)
-                || !takeFormat(format, wanted))
-                return false;
-            haveFormat = true;
-        } else if (std::memcmp(header, "data", 4) == 0 && !haveData) {
-            m_format.dataOffset = body;
-            dataSize = std::min<std::int64_t>(size, fileSize - body);
-            haveData = true;
-        }
-        at = body + size + (size & 1);
-    }
-    if (!haveFormat || !haveData)
+    const riff::WalkEnd end = riff::walkChunks(
+        fileSize,
+        [this](std::int64_t at, std::uint8_t* out, std::size_t count) {
+            return readAt(at, out, count);
+        },
+        [&](const riff::Chunk& chunk) {
+            if (chunk.is("fmt ") && !haveFormat) {
+                std::uint8_t format[40] = {};
+                const std::uint32_t wanted =
+                    chunk.size < sizeof format ? chunk.size : sizeof format;
+                refused = wanted > chunk.available || !readAt(chunk.body, format, wanted)
+                    || !takeFormat(format, wanted);
+                haveFormat = !refused;
+            } else if (chunk.is("data") && !haveData) {
+                m_format.dataOffset = chunk.body;
+                dataSize = chunk.available;
+                haveData = true;
+            }
+            return !refused && !(haveFormat && haveData);
+        });
+    if (end == riff::WalkEnd::NotRiffWave || end == riff::WalkEnd::Unreadable || refused
+        || !haveFormat || !haveData)
         return false;
     m_format.frames = dataSize / m_format.bytesPerFrame;
     m_framesLeft = m_format.frames;

@@ -1,12 +1,17 @@
+#include "FileBytes.h"
+#include "WavBytes.h"
 #include "platform/FakePlatform.h"
 #include "platform/audio/WavWriter.h"
 #include "platform/basic/FakeMessageBoxService.h"
 #include "platform/media/FakeMediaEngine.h"
 #include "platform/settings/SettingsStore.h"
 #include "recorder/BrowseForFolder.h"
+#include "recorder/EncoderLibrary.h"
 #include "recorder/ID3tag.h"
 #include "recorder/frmID3.h"
 #include "recorder/frmMp3.h"
+
+#include <cmath>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -235,6 +240,89 @@ TEST_F(EncoderWindowTest, DuringARunOnlyStopAndCancelWorkAndACloseWaitsForTheRun
     window->cmbEncode->click();
     EXPECT_TRUE(QFile::exists(QDir(fake.dir.path()).filePath("take.mp3")));
     EXPECT_TRUE(window->cmdPlay->isEnabled());
+}
+
+// The sample rate an MPEG audio frame header names (MPEG-1, 2 and 2.5); 0 when `bytes` do not
+// start with one.
+int frameRate(const QByteArray& bytes)
+{
+    const auto byte = [&bytes](int i) {
+        return static_cast<std::uint8_t>(bytes.at(i));
+    };
+    if (bytes.size() < 4 || byte(0) != 0xFF || (byte(1) & 0xE0) != 0xE0)
+        return 0;
+    const int version = (byte(1) >> 3) & 3; // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5
+    const int index = (byte(2) >> 2) & 3;
+    if (version == 1 || index == 3)
+        return 0;
+    constexpr int kMpeg1[] = { 44100, 48000, 32000 };
+    return kMpeg1[index] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
+}
+
+TEST_F(EncoderWindowTest, AutoEncodesAFileWhoseFormatFollowsAListChunkAtItsOwnRate)
+{
+    EncoderLibrary real(QStringLiteral(WAVPRESS_FOLDER));
+    std::vector<std::pair<std::int32_t, std::int32_t>> passed; // kbps, rate
+    EncoderFunctions functions = functionsOf(real);
+    functions.EncodeMp3 = [&passed, encode = functions.EncodeMp3](const QString& in,
+                              const QString& out, std::int32_t kbps, std::int32_t rate,
+                              std::uint8_t mode, WavpressProgress* cell) {
+        passed.emplace_back(kbps, rate);
+        return encode(in, out, kbps, rate, mode, cell);
+    };
+
+    struct Row
+    {
+        int rate;
+        QStringList boxes;
+        int kbps;
+    };
+
+    const QString done = QStringLiteral("WAV to MP3 encoding done.");
+    const Row rows[] = {
+        { 22050,
+            { QStringLiteral("Current sample rate (22.05 KHz) is not fully supported by the "
+                             "encoder. For higher compatibility, the bitrate will be "
+                             "automatically set to 128 kbits/sec. There is a possibility that "
+                             "encoding will not succeed."),
+                done },
+            128 },
+        { 44100, { done }, 192 },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.rate);
+        passed.clear();
+        fake.boxes().clear();
+        // Three seconds of a mono tone, its tags in a LIST chunk ahead of the format.
+        using namespace wavbytes;
+        Bytes pcm;
+        for (int i = 0; i < row.rate * 3; ++i)
+            put16(pcm, static_cast<std::uint16_t>(std::lround(8000 * std::sin(i * 0.05))));
+        const QString take = QDir(fake.dir.path()).filePath(QStringLiteral("take.wav"));
+        const QString mp3 = QDir(fake.dir.path()).filePath(QStringLiteral("take.mp3"));
+        ASSERT_TRUE(writeFileBytes(take,
+            riff({ chunk("LIST", Bytes(26, 'x')),
+                chunk("fmt ", formatBody(1, 1, static_cast<std::uint32_t>(row.rate), 16)),
+                chunk("data", pcm) })));
+        QFile::remove(mp3);
+
+        window = std::make_unique<frmMp3>(fake.platform, functions);
+        frmMp3& w = *window;
+        w.txtOutdir->setText(fake.dir.path());
+        w.ubaciW(take, QStringLiteral("take.wav"));
+        w.cmbBitrate->setCurrentText(QStringLiteral("192"));
+        w.show();
+        QTest::mouseClick(w.cmbEncode, Qt::LeftButton);
+
+        QStringList shown;
+        for (const BoxRequest& box : fake.boxes().shown())
+            shown << box.text;
+        EXPECT_EQ(shown, row.boxes);
+        ASSERT_EQ(passed.size(), 1u);
+        EXPECT_EQ(passed[0], std::make_pair(row.kbps, row.rate));
+        EXPECT_EQ(frameRate(fileBytes(mp3)), row.rate);
+        EXPECT_TRUE(w.cmdPlay->isEnabled());
+    }
 }
 
 TEST_F(EncoderWindowTest, TheOutputFolderIsKeptAndStripItemCutsOneItem)

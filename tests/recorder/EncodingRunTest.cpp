@@ -1,5 +1,6 @@
 #include "recorder/EncodingRun.h"
 
+#include "WavBytes.h"
 #include "platform/audio/WavWriter.h"
 #include "platform/basic/FakeMessageBoxService.h"
 #include "recorder/ID3tag.h"
@@ -346,6 +347,60 @@ TEST_F(EncodingRunTest, AutoRateTakesTheHeaderAndSwitchesUnsupportedRatesTo128)
         if (row.vbr) {
             EXPECT_EQ(vbrCalls[0], (std::vector<std::int32_t> { 1, 7, 0, 160 }));
         }
+    }
+}
+
+TEST_F(EncodingRunTest, AutoTakesTheRateFromTheFormatChunkWhereverItStands)
+{
+    using namespace wavbytes;
+    const Bytes format = formatBody(1, 1, 22050, 16);
+    const Bytes data(400, 1);
+    Bytes cutInFormat = riff({ chunk("LIST", Bytes(26, 'x')), chunk("fmt ", format) });
+    cutInFormat.resize(cutInFormat.size() - 10);
+
+    struct Row
+    {
+        const char* layout;
+        Bytes file;
+        std::int32_t rate; // 0: the library's "the input's rate"
+    };
+
+    const Row rows[] = {
+        { "canonical", riff({ chunk("fmt ", format), chunk("data", data) }), 22050 },
+        { "after a LIST chunk",
+            riff({ chunk("LIST", Bytes(26, 'x')), chunk("fmt ", format), chunk("data", data) }),
+            22050 },
+        { "after an odd chunk and its pad byte",
+            riff({ chunk("junk", Bytes(7, 'x')), chunk("fmt ", format), chunk("data", data) }),
+            22050 },
+        { "after the data, with a RIFF size that ends before it",
+            riff({ chunk("data", data), chunk("fmt ", format) }, 4 + 8 + 400), 22050 },
+        { "the first of two",
+            riff({ chunk("fmt ", format), chunk("fmt ", formatBody(1, 1, 8000, 16)),
+                chunk("data", data) }),
+            22050 },
+        { "none", riff({ chunk("LIST", Bytes(26, 'x')), chunk("data", data) }), 0 },
+        { "too short for a rate", riff({ chunk("fmt ", Bytes(6, 0)), chunk("data", data) }), 0 },
+        { "cut off by the end of the file", cutInFormat, 0 },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.layout);
+        calls.clear();
+        boxes.clear();
+        QFile file(dir.filePath(QStringLiteral("take.wav")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(
+            reinterpret_cast<const char*>(row.file.data()), static_cast<qint64>(row.file.size()));
+        file.close();
+        view.text1 = file.fileName();
+        view.text2.clear();
+        view.output = QStringLiteral("take.mp3");
+        view.freqIndex = 0;
+        view.bitrate = QStringLiteral("128");
+        EncodingRun(view, library(), boxes).EncodeSelected();
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_EQ(calls[0].rate, row.rate);
+        EXPECT_EQ(boxTexts(), QStringList { "WAV to MP3 encoding done." });
     }
 }
 

@@ -3,6 +3,7 @@
 #include "platform/audio/AudioClip.h"
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/Resampler.h"
+#include "platform/audio/RiffChunks.h"
 
 #include <cstring>
 #include <optional>
@@ -11,30 +12,11 @@
 
 namespace {
 
-constexpr std::uint16_t kFormatPcm = 1;
-constexpr std::uint16_t kFormatExtensible = 0xFFFE;
 // Clips are held whole in memory as float: a quarter of an hour is far past any sound the
 // program plays and still a bounded allocation.
 constexpr std::int64_t kMaxClipFrames = std::int64_t { AudioEngine::kSampleRate } * 60 * 15;
 
 using Bytes = std::span<const std::uint8_t>;
-
-std::uint16_t u16(Bytes bytes, std::size_t at)
-{
-    return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-std::uint32_t u32(Bytes bytes, std::size_t at)
-{
-    return static_cast<std::uint32_t>(bytes[at]) | static_cast<std::uint32_t>(bytes[at + 1]) << 8
-        | static_cast<std::uint32_t>(bytes[at + 2]) << 16
-        | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-}
-
-bool hasId(Bytes bytes, std::size_t at, const char* id)
-{
-    return std::memcmp(bytes.data() + at, id, 4) == 0;
-}
 
 WavReader::Result failure(std::string why)
 {
@@ -45,49 +27,44 @@ WavReader::Result failure(std::string why)
 
 WavReader::Result WavReader::decode(Bytes bytes)
 {
-    if (bytes.size() < 12 || !hasId(bytes, 0, "RIFF") || !hasId(bytes, 8, "WAVE"))
-        return failure("not a RIFF WAVE file");
-
-    // The RIFF size is ignored: writers that stream often leave it wrong, and the chunks carry
-    // their own sizes. Every size is checked against what is really there before it is used.
+    // Every chunk this reader takes must be whole: a file cut short is refused, not half played.
     std::optional<Bytes> format;
     std::optional<Bytes> data;
-    std::size_t at = 12;
-    while (bytes.size() - at >= 8 && !(format && data)) {
-        const std::uint32_t size = u32(bytes, at + 4);
-        const std::size_t body = at + 8;
-        const bool fits = size <= bytes.size() - body;
-        if (hasId(bytes, at, "fmt ") && !format) {
-            if (!fits)
-                return failure("the format chunk runs past the end of the file");
-            format = bytes.subspan(body, size);
-        } else if (hasId(bytes, at, "data") && !data) {
-            if (!fits)
-                return failure("the file is truncated: the data chunk runs past its end");
-            data = bytes.subspan(body, size);
-        } else if (!fits) {
-            break; // a chunk we skip runs past the end: nothing more can follow it
-        }
-        // Chunks of odd size are followed by a pad byte (which a truncated file may lack).
-        const std::size_t next = body + static_cast<std::size_t>(size) + (size & 1);
-        if (next > bytes.size())
-            break;
-        at = next;
-    }
+    const char* cut = nullptr;
+    const riff::WalkEnd end = riff::walkChunks(
+        static_cast<std::int64_t>(bytes.size()),
+        [bytes](std::int64_t at, std::uint8_t* out, std::size_t count) {
+            std::memcpy(out, bytes.data() + at, count);
+            return true;
+        },
+        [&](const riff::Chunk& chunk) {
+            const bool isFormat = chunk.is("fmt ") && !format;
+            if (!isFormat && !(chunk.is("data") && !data))
+                return true;
+            if (!chunk.whole()) {
+                cut = isFormat ? "the format chunk runs past the end of the file"
+                               : "the file is truncated: the data chunk runs past its end";
+                return false;
+            }
+            (isFormat ? format : data) =
+                bytes.subspan(static_cast<std::size_t>(chunk.body), chunk.size);
+            return !(format && data);
+        });
+    if (end == riff::WalkEnd::NotRiffWave)
+        return failure("not a RIFF WAVE file");
+    if (cut)
+        return failure(cut);
     if (!format)
         return failure("the file has no format chunk");
     if (!data)
         return failure("the file has no data chunk");
-    if (format->size() < 16)
+    if (format->size() < riff::FormatFields::kBytes)
         return failure("the format chunk is too short");
 
-    const std::uint16_t tag = u16(*format, 0);
-    const int channels = u16(*format, 2);
-    const std::uint32_t rate = u32(*format, 4);
-    const int bits = u16(*format, 14);
-    const bool extensiblePcm =
-        tag == kFormatExtensible && format->size() >= 40 && u16(*format, 24) == kFormatPcm;
-    if (tag != kFormatPcm && !extensiblePcm)
+    const auto [tag, channels, rate, bits] = riff::formatFields(format->data());
+    const bool extensiblePcm = tag == riff::kFormatExtensible && format->size() >= 40
+        && riff::le16(format->data() + 24) == riff::kFormatPcm;
+    if (tag != riff::kFormatPcm && !extensiblePcm)
         return failure("the samples are not PCM (format tag " + std::to_string(tag) + ")");
     if (channels < 1 || channels > 2)
         return failure("unsupported channel count " + std::to_string(channels));
