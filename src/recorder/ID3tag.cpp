@@ -7,6 +7,8 @@
 namespace {
 
 constexpr int kMaxText = 30;
+// A file that is nothing but a record has one.
+constexpr qint64 kShortest = id3v1::kSize;
 
 // Blanks only: a tab or a line break around a text is kept.
 QString trimBlanks(const QString& text)
@@ -127,12 +129,10 @@ bool ID3tag::Load()
     TagFile file(m_writer, m_opener);
     if (!file.open(m_FileName, TagFile::Access::Read))
         return false;
-    const qint64 length = file.length();
-    if (length < id3v1::kSize)
+    const id3v1::Tail tail = id3v1::readTail(file, kShortest);
+    if (!tail.hasRecord())
         return false;
-    const QByteArray record = file.readAt(length - id3v1::kSize, id3v1::kSize);
-    if (!id3v1::isRecord(record))
-        return false;
+    const QByteArray& record = tail.bytes;
 
     m_HasID3tag = true;
     m_Name = readText(record, id3v1::kTitle, id3v1::kTextBytes);
@@ -157,13 +157,9 @@ bool ID3tag::Save()
     TagFile file(m_writer, m_opener);
     if (!file.open(m_FileName, TagFile::Access::ReadWrite))
         return false;
-    const qint64 length = file.length();
-    if (length < id3v1::kSize)
+    const id3v1::Tail tail = id3v1::readTail(file, kShortest);
+    if (tail.bytes.isEmpty())
         return false;
-    const QByteArray last = file.readAt(length - id3v1::kSize, id3v1::kSize);
-    if (last.isEmpty())
-        return false;
-    const bool overwrite = id3v1::isRecord(last);
 
     QByteArray record("TAG");
     record += zeroFilled(m_Name, id3v1::kTextBytes);
@@ -185,8 +181,7 @@ bool ID3tag::Save()
     }
     record += static_cast<char>(m_Genre >= 0 && m_Genre <= 255 ? m_Genre : id3v1::kNoGenre);
 
-    const qint64 at = overwrite ? length - id3v1::kSize : length;
-    if (!file.replace(at, record, overwrite ? last : QByteArray(), length))
+    if (!id3v1::writeRecord(file, tail, record))
         return false;
     m_HasID3tag = true;
     return true;
@@ -199,9 +194,8 @@ bool ID3tag::RemoveTag()
     TagFile file(m_writer, m_opener);
     if (!file.open(m_FileName, TagFile::Access::ReadWrite))
         return false;
-    const qint64 length = file.length();
-    if (length < id3v1::kSize || !id3v1::isRecord(file.readAt(length - id3v1::kSize, id3v1::kSize))
-        || !file.truncate(length - id3v1::kSize))
+    const id3v1::Tail tail = id3v1::readTail(file, kShortest);
+    if (!tail.hasRecord() || !file.truncate(tail.recordOffset()))
         return false;
     m_HasID3tag = false;
     return true;

@@ -1,5 +1,8 @@
 #include "ID3v1Record.h"
 
+#include "TagFile.h"
+
+#include <algorithm>
 #include <array>
 
 namespace id3v1 {
@@ -30,6 +33,22 @@ constexpr std::array<const char*, 148> kGenres = { "Blues", "Classic Rock", "Cou
     "JPop", "Synth Pop" };
 
 } // namespace
+
+Tail readTail(TagFile& file, qint64 shortest)
+{
+    Tail tail;
+    tail.length = file.length();
+    tail.tooShort = tail.length < std::max<qint64>(shortest, kSize);
+    if (tail.length >= 0 && !tail.tooShort)
+        tail.bytes = file.readAt(tail.length - kSize, kSize);
+    return tail;
+}
+
+bool writeRecord(TagFile& file, const Tail& tail, const QByteArray& record)
+{
+    return file.replace(
+        tail.recordOffset(), record, tail.hasRecord() ? tail.bytes : QByteArray(), tail.length);
+}
 
 QString genreName(int number)
 {

@@ -6,6 +6,9 @@
 
 namespace {
 
+// A file of exactly one record is no MP3 with a tag: it is neither read nor written.
+constexpr qint64 kShortest = id3v1::kSize + 1;
+
 QString rawText(const QByteArray& record, int offset, int width)
 {
     return fromWindows1252(record.mid(offset, width));
@@ -48,13 +51,10 @@ void cMP3ID3v1::ReadTag()
     TagFile file;
     if (!file.open(m_MP3File, TagFile::Access::Read))
         return;
-    // A file of exactly one record is no MP3 with a tag.
-    const qint64 length = file.length();
-    if (length <= id3v1::kSize)
+    const id3v1::Tail tail = id3v1::readTail(file, kShortest);
+    if (!tail.hasRecord())
         return;
-    const QByteArray record = file.readAt(length - id3v1::kSize, id3v1::kSize);
-    if (!id3v1::isRecord(record))
-        return;
+    const QByteArray& record = tail.bytes;
     m_HasID3v1Tag = true;
     m_Title = rawText(record, id3v1::kTitle, id3v1::kTextBytes);
     m_Artist = rawText(record, id3v1::kArtist, id3v1::kTextBytes);
@@ -76,24 +76,19 @@ void cMP3ID3v1::WriteTag()
         m_boxes.msgBox(file.errorText(), MsgButtons::OK, MsgIcon::Critical);
         return;
     }
-    const qint64 length = file.length();
-    if (length < 0) {
-        m_boxes.msgBox(file.errorText(), MsgButtons::OK, MsgIcon::Critical);
-        return;
-    }
-    if (length == 0) {
+    const id3v1::Tail tail = id3v1::readTail(file, kShortest);
+    if (tail.length == 0) {
         m_boxes.msgBox(m_MP3File + QStringLiteral(" is not a valid MP3 file."), MsgButtons::OK,
             MsgIcon::Critical);
         return;
     }
-    if (length <= id3v1::kSize)
+    // A length that cannot be had is reported below, with the system's words.
+    if (tail.length > 0 && tail.tooShort)
         return;
-    const QByteArray last = file.readAt(length - id3v1::kSize, id3v1::kSize);
-    if (last.isEmpty()) {
+    if (tail.bytes.isEmpty()) {
         m_boxes.msgBox(file.errorText(), MsgButtons::OK, MsgIcon::Critical);
         return;
     }
-    const bool overwrite = id3v1::isRecord(last);
 
     QByteArray record("TAG");
     record += id3v1::field(toWindows1252(m_Title), id3v1::kTextBytes, ' ');
@@ -111,7 +106,6 @@ void cMP3ID3v1::WriteTag()
     record += static_cast<char>(m_Genre);
 
     // The identifier of an existing record is written again as it stands.
-    const qint64 at = overwrite ? length - id3v1::kSize : length;
-    if (!file.replace(at, record, overwrite ? last : QByteArray(), length))
+    if (!id3v1::writeRecord(file, tail, record))
         m_boxes.msgBox(file.errorText(), MsgButtons::OK, MsgIcon::Critical);
 }
