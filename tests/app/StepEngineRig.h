@@ -12,12 +12,11 @@
 #include "platform/FakePlatform.h"
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/OfflineAudioDevice.h"
-#include "platform/basic/WakeTimer.h"
+#include "platform/basic/FakeWakeClock.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -37,60 +36,22 @@ public:
     explicit VirtualTimeline(OfflineAudioDevice& device)
         : m_device(device)
     {
+        m_wall.beforeWake = [this](std::int64_t sample) {
+            renderThrough(sample);
+        };
         renderThrough(0);
     }
 
-    WakeTimerFactory factory()
-    {
-        return [this] {
-            return std::make_unique<FakeWake>(*this);
-        };
-    }
+    WakeTimerFactory factory() { return m_wall.factory(); }
 
     void advanceTo(std::int64_t sample)
     {
         // A wake-up that keeps asking for 0 ms would never let the clock move: a fault to report.
-        // Wake-ups due on the same sample run in the order they were asked for.
-        for (int fired = 0; fired < 1'000'000 && !m_armed.empty(); ++fired) {
-            const auto [deadline, timer] = *m_armed.begin();
-            if (deadline > sample)
-                break;
-            m_wall = std::max(m_wall, deadline);
-            m_armed.erase(m_armed.begin());
-            renderThrough(m_wall);
-            if (timer->onWake)
-                timer->onWake();
-        }
-        m_wall = std::max(m_wall, sample);
-        renderThrough(m_wall);
+        EXPECT_TRUE(m_wall.advanceTo(sample)) << "wake-ups of 0 ms without end";
+        renderThrough(m_wall.now());
     }
 
 private:
-    struct FakeWake : WakeTimer
-    {
-        explicit FakeWake(VirtualTimeline& timeline)
-            : line(timeline)
-        {}
-
-        ~FakeWake() override { cancel(); }
-
-        void wakeAfter(int ms) override
-        {
-            cancel();
-            line.m_armed.emplace(
-                line.m_wall + (std::int64_t { ms } * AudioEngine::kSampleRate + 999) / 1000, this);
-        }
-
-        void cancel() override
-        {
-            std::erase_if(line.m_armed, [this](const auto& armed) {
-                return armed.second == this;
-            });
-        }
-
-        VirtualTimeline& line;
-    };
-
     void renderThrough(std::int64_t sample)
     {
         while (m_device.renderedFrames() <= sample)
@@ -98,8 +59,7 @@ private:
     }
 
     OfflineAudioDevice& m_device;
-    std::int64_t m_wall = 0;
-    std::multimap<std::int64_t, WakeTimer*> m_armed; // by deadline
+    FakeWakeClock m_wall;
 };
 
 class FakeBeatLights : public BeatLights

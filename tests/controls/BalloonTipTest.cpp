@@ -21,49 +21,49 @@ TEST(BalloonTip, HoverShowsTheTipAfterItsDelayAndHidesItAfterItsTime)
     BalloonTip* tip = b.tip();
     ASSERT_NE(tip, nullptr);
     EXPECT_FALSE(tip->isVisible());
-    EXPECT_TRUE(b.timer->active);
-    EXPECT_EQ(b.timer->ms, BalloonTip::kInitialDelayMs);
-    const int starts = b.timer->starts;
+    EXPECT_TRUE(b.timer->armed());
+    EXPECT_EQ(b.timer->lastMs(), BalloonTip::kInitialDelayMs);
+    const int starts = b.timer->starts();
     b.hover(QPoint(5, 5));
-    EXPECT_EQ(b.timer->starts, starts + 1) << "a move starts the wait again";
-    EXPECT_EQ(b.timer->ms, BalloonTip::kInitialDelayMs);
+    EXPECT_EQ(b.timer->starts(), starts + 1) << "a move starts the wait again";
+    EXPECT_EQ(b.timer->lastMs(), BalloonTip::kInitialDelayMs);
 
-    b.timer->fire();
+    b.fireTip();
     EXPECT_TRUE(tip->isVisible());
     EXPECT_EQ(tip->text(), QStringLiteral(" Close "));
     EXPECT_FALSE(tip->geometry().contains(QCursor::pos())) << "never under the pointer";
-    EXPECT_EQ(b.timer->ms, BalloonTip::kVisibleMs);
+    EXPECT_EQ(b.timer->lastMs(), BalloonTip::kVisibleMs);
     b.hover(QPoint(6, 5));
     EXPECT_TRUE(tip->isVisible()) << "moving over the owner keeps it up";
 
-    b.timer->fire();
+    b.fireTip();
     EXPECT_FALSE(tip->isVisible());
     b.hover(QPoint(8, 5));
-    EXPECT_FALSE(b.timer->active) << "once timed out it stays down until the next entry";
+    EXPECT_FALSE(b.timer->armed()) << "once timed out it stays down until the next entry";
 
     b.hover(b.outside());
     EXPECT_EQ(b.tip(), nullptr);
     b.hover();
     ASSERT_NE(b.tip(), nullptr);
-    EXPECT_TRUE(b.timer->active) << "a new entry makes a new tip that waits again";
+    EXPECT_TRUE(b.timer->armed()) << "a new entry makes a new tip that waits again";
 }
 
 TEST(BalloonTip, APressHidesTheTipAndLeavingDestroysIt)
 {
     Button b(withTip(QStringLiteral("Select Instrument")));
     b.hover();
-    b.timer->fire();
+    b.fireTip();
     ASSERT_TRUE(b.tip()->isVisible());
     b.press();
     EXPECT_FALSE(b.tip()->isVisible());
-    EXPECT_FALSE(b.timer->active);
+    EXPECT_FALSE(b.timer->armed());
     b.release();
     b.hover(QPoint(4, 4));
     EXPECT_FALSE(b.tip()->isVisible());
-    EXPECT_FALSE(b.timer->active);
+    EXPECT_FALSE(b.timer->armed());
 
     b.press();
-    EXPECT_FALSE(b.timer->active) << "a press before the delay cancels the showing";
+    EXPECT_FALSE(b.timer->armed()) << "a press before the delay cancels the showing";
     b.release();
     b.hover(b.outside());
     EXPECT_EQ(b.tip(), nullptr);
@@ -71,19 +71,19 @@ TEST(BalloonTip, APressHidesTheTipAndLeavingDestroysIt)
     // An empty text makes no tip; one emptied while waiting never shows.
     b.hover();
     b.gg->setToolTip(QString());
-    b.timer->fire();
+    b.fireTip();
     EXPECT_FALSE(b.tip()->isVisible());
     b.hover(b.outside());
     b.hover();
     EXPECT_EQ(b.tip(), nullptr);
-    EXPECT_FALSE(b.timer->active);
+    EXPECT_FALSE(b.timer->armed());
 }
 
 TEST(BalloonTip, NewTextShowsAtOnceTheRestAtTheNextEntry)
 {
     Button b(withTip(QStringLiteral("Play")));
     b.hover();
-    b.timer->fire();
+    b.fireTip();
     BalloonTip* tip = b.tip();
     const QSize shortSize = tip->size();
     b.gg->setToolTip(QStringLiteral("Pause the media file"));
@@ -96,7 +96,7 @@ TEST(BalloonTip, NewTextShowsAtOnceTheRestAtTheNextEntry)
     EXPECT_EQ(tip->size(), untitled) << "the live tip keeps its look";
     b.hover(b.outside());
     b.hover();
-    b.timer->fire();
+    b.fireTip();
     EXPECT_GT(b.tip()->height(), untitled.height()) << "the next tip has its title row";
 }
 

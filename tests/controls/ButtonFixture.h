@@ -5,6 +5,7 @@
 #include "controls/DrawSurface.h"
 #include "controls/GGCommand.h"
 #include "controls/PropertyBag.h"
+#include "platform/basic/FakeWakeClock.h"
 
 #include <functional>
 #include <memory>
@@ -16,52 +17,15 @@
 
 #include <gtest/gtest.h>
 
-// The tip timers' calls, kept beyond the tip that owns the timer; fire() runs what is due.
-struct TimerLog
-{
-    int ms = -1;
-    bool active = false;
-    int starts = 0;
-    std::function<void()> due;
-
-    void fire()
-    {
-        ASSERT_TRUE(active) << "no tip timer is running";
-        active = false;
-        auto run = due;
-        run();
-    }
-};
-
-class ManualTipTimer : public WakeTimer
-{
-public:
-    explicit ManualTipTimer(std::shared_ptr<TimerLog> log)
-        : m_log(std::move(log))
-    {}
-
-    void wakeAfter(int ms) override
-    {
-        m_log->ms = ms;
-        m_log->active = true;
-        ++m_log->starts;
-        m_log->due = onWake;
-    }
-
-    void cancel() override { m_log->active = false; }
-
-private:
-    std::shared_ptr<TimerLog> m_log;
-};
-
 // A gradient button on a shown window, its events logged in order (MouseMove only counted), its
 // tips on a timer the test fires. The pointer starts away from the button.
 struct Button
 {
-    // Declared before the window, which raises MouseExit as it closes.
+    // Declared before the window, which raises MouseExit as it closes and whose tips hold wake-ups
+    // of the timer.
     QStringList events;
     int moves = 0;
-    std::shared_ptr<TimerLog> timer = std::make_shared<TimerLog>();
+    std::unique_ptr<FakeWakeClock> timer = std::make_unique<FakeWakeClock>();
     QWidget window;
     GGCommand* gg = nullptr;
     DrawSurface* face = nullptr;
@@ -73,9 +37,7 @@ struct Button
         gg = new GGCommand(&window);
         gg->setObjectName(QStringLiteral("GGCommand1"));
         gg->setGeometry(QRect(QPoint(20, 30), size));
-        gg->setTipTimerFactory([log = timer] {
-            return std::make_unique<ManualTipTimer>(log);
-        });
+        gg->setTipTimerFactory(timer->factory());
         gg->load(bag);
         // The pointer is global: take it off the window's place before the window shows.
         QCursor::setPos(QPoint(10, 10));
@@ -140,6 +102,9 @@ struct Button
     }
 
     BalloonTip* tip() const { return face->findChild<BalloonTip*>(); }
+
+    // Runs the tip's wake-up that is due next.
+    void fireTip() { ASSERT_TRUE(timer->fireNext()) << "no tip timer is running"; }
 
     // The events since the last take, joined by ", ".
     std::string take()

@@ -1,12 +1,6 @@
 #include "piano/BeatAccompaniment.h"
 
-#include "ManualWake.h"
-#include "app/FlamMenus.h"
-#include "app/FlamPopupMenus.h"
-#include "piano/PianoCore.h"
-#include "platform/FakePlatform.h"
-#include "platform/basic/FakeMessageBoxService.h"
-#include "platform/midi/FakeMidiOut.h"
+#include "PianoOnFakes.h"
 
 #include <gtest/gtest.h>
 
@@ -33,13 +27,13 @@ std::uint32_t drum(int note, int velocity = 127)
     return midiMessage(0x99, note, velocity);
 }
 
-struct Rig
+struct Rig : PianoOnFakes
 {
     explicit Rig(std::array<BeatStyle, 4> styles = basMidi1::InitBeatStyles())
         : beats(piano,
             *fake.platform.midiOut,
-            time.now(),
-            time.makeWake(),
+            time.reader(),
+            time.make(),
             { [this](const QString& text) {
                  label10 = text;
              },
@@ -95,16 +89,8 @@ struct Rig
         return sent;
     }
 
-    void runTo(std::int64_t sample) { time.runTo(sample); }
+    void runTo(std::int64_t sample) { ASSERT_TRUE(time.advanceTo(sample)); }
 
-    FakePlatform fake;
-    FlamMenus menus;
-    FlamPopupMenus popups { menus };
-    std::optional<int> deviceWatch; // the recording devices are ready at once
-    PianoCore piano { *fake.platform.midiOut, popups, fake.boxes(), {},
-        std::make_unique<ManualWake>(deviceWatch) };
-    ManualClock time;
-    std::int64_t& clock = time.clock;
     QString label10;
     bool stopEnabled = true;
     int pointerTop = 0;
@@ -263,16 +249,16 @@ TEST(BeatAccompanimentTest, StepsArePlacedOnTheirGridAndTheTopOfTheStripPausesTh
     rig.beats.lblRate_MouseDown(50, strip); // above the top: clamped
     EXPECT_EQ(rig.pointerTop, 100);
     EXPECT_EQ(rig.beats.interval(), 0);
-    EXPECT_FALSE(rig.time.armed) << "standing still";
+    EXPECT_FALSE(rig.time.armed()) << "standing still";
     const int standing = rig.beats.BeatStep();
-    rig.runTo(rig.clock + 44100);
+    rig.runTo(rig.time.now() + 44100);
     EXPECT_TRUE(rig.take().empty());
 
     rig.beats.lblRate_MouseMove(400, strip); // halfway
     rig.beats.lblRate_MouseUp();
     EXPECT_EQ(rig.beats.interval(), 150);
-    const std::int64_t resumed = rig.clock + TimedStepper::kLeadSamples;
-    rig.runTo(rig.clock + 8 * 6615);
+    const std::int64_t resumed = rig.time.now() + TimedStepper::kLeadSamples;
+    rig.runTo(rig.time.now() + 8 * 6615);
     sent = rig.take();
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(rig.beats.BeatSection(), 1);

@@ -1,9 +1,9 @@
 #include "piano/PianoCore.h"
 
-#include "ManualWake.h"
 #include "app/FlamMenus.h"
 #include "app/FlamPopupMenus.h"
 #include "platform/basic/FakeMessageBoxService.h"
+#include "platform/basic/FakeWakeClock.h"
 #include "platform/midi/FakeMidiOut.h"
 
 #include <memory>
@@ -52,7 +52,7 @@ struct Rig
     Messages sent() const { return midi.messages(); }
 
     // The recording devices are ready at once: nothing arms it.
-    std::unique_ptr<WakeTimer> makeWake() { return std::make_unique<ManualWake>(watch); }
+    std::unique_ptr<WakeTimer> makeWake() { return watch.make(); }
 
     std::vector<int> checked(QStringView name, int count) const
     {
@@ -69,7 +69,7 @@ struct Rig
     FlamPopupMenus popups { menus };
     FakeMessageBoxService boxes;
     PianoView view;
-    std::optional<int> watch;
+    FakeWakeClock watch;
     QString label3, label9, lblInst;
     std::unique_ptr<PianoCore> piano;
 };

@@ -1,15 +1,8 @@
 #include "piano/ScalePlayer.h"
 
-#include "ManualWake.h"
 #include "NoteNames.h"
-#include "app/FlamMenus.h"
-#include "app/FlamPopupMenus.h"
-#include "piano/PianoCore.h"
+#include "PianoOnFakes.h"
 #include "piano/ScaleTempo.h"
-#include "platform/FakePlatform.h"
-#include "platform/basic/FakeMessageBoxService.h"
-#include "platform/basic/WakeTimer.h"
-#include "platform/midi/FakeMidiOut.h"
 #include "platform/settings/SettingsStore.h"
 
 #include <set>
@@ -30,7 +23,7 @@ struct Note
     std::optional<std::int64_t> at;
 };
 
-struct Rig
+struct Rig : PianoOnFakes
 {
     explicit Rig(const char* storedSpeed = nullptr)
     {
@@ -43,9 +36,9 @@ struct Rig
         fake.midiOut().clearLog();
     }
 
-    void runTo(std::int64_t sample) { time.runTo(sample); }
+    void runTo(std::int64_t sample) { ASSERT_TRUE(time.advanceTo(sample)); }
 
-    void runOut() { runTo(clock + 44100 * 60); }
+    void runOut() { runTo(time.now() + 44100 * 60); }
 
     std::vector<Note> notes() const
     {
@@ -60,17 +53,9 @@ struct Rig
 
     const FakeMidiOut& fakeMidi() const { return const_cast<FakePlatform&>(fake).midiOut(); }
 
-    FakePlatform fake;
-    FlamMenus menus;
-    FlamPopupMenus popups { menus };
-    std::optional<int> deviceWatch; // the recording devices are ready at once
-    PianoCore piano { *fake.platform.midiOut, popups, fake.boxes(), {},
-        std::make_unique<ManualWake>(deviceWatch) };
     ScaleTempo tempo { *fake.platform.settings, fake.boxes() };
-    ManualClock time;
-    std::int64_t& clock = time.clock;
     QStringList labels;
-    ScalePlayer scales { piano, tempo, *fake.platform.midiOut, time.now(), time.makeWake(),
+    ScalePlayer scales { piano, tempo, *fake.platform.midiOut, time.reader(), time.make(),
         { [this](const QString& text) {
              labels.append(text);
          },
@@ -134,7 +119,7 @@ TEST(ScalePlayerTest, RunsOnTheGridAndEndsAfterItsSilentSteps)
         Rig rig;
         rig.scales.C2_Click(c.entry);
         EXPECT_FALSE(rig.scales.tempoEnabled());
-        const std::int64_t start = rig.clock + TimedStepper::kLeadSamples;
+        const std::int64_t start = rig.time.now() + TimedStepper::kLeadSamples;
         rig.runOut();
         EXPECT_FALSE(rig.scales.running());
         EXPECT_TRUE(rig.scales.tempoEnabled());
@@ -171,7 +156,7 @@ TEST(ScalePlayerTest, NewTempoCountsFromTheStepThatReadIt)
 {
     Rig rig;
     rig.scales.C2_Click(0);
-    const std::int64_t start = rig.clock + TimedStepper::kLeadSamples;
+    const std::int64_t start = rig.time.now() + TimedStepper::kLeadSamples;
     rig.runTo(start + 2 * 22050 - TimedStepper::kLeadSamples); // steps 0..2 placed
     rig.fake.boxes().answerInputNext(QStringLiteral("192"));
     rig.tempo.GGCommand12_Click();
@@ -192,7 +177,7 @@ TEST(ScalePlayerTest, AChoiceStopsTheRunningScaleAndStartsOnItsFirstNote)
 {
     Rig rig;
     rig.scales.C2_Click(0);
-    const std::int64_t start = rig.clock + TimedStepper::kLeadSamples;
+    const std::int64_t start = rig.time.now() + TimedStepper::kLeadSamples;
     rig.runTo(start + 3 * 22050 - TimedStepper::kLeadSamples); // steps 0..3 placed
     const std::int64_t lastPlaced = start + 3 * 22050;
     rig.fake.midiOut().clearLog();

@@ -1,6 +1,6 @@
 #include "piano/TimedStepper.h"
 
-#include "ManualWake.h"
+#include "platform/basic/FakeWakeClock.h"
 #include "platform/midi/FakeMidiOut.h"
 
 #include <gtest/gtest.h>
@@ -13,19 +13,18 @@ TEST(TimedStepperTest, MessagesGoOutOnTheirDueSamples)
     FakeMidiOut midi;
     MidiHandle handle = 0;
     ASSERT_EQ(midi.open(handle, 0), MidiResult::NoError);
-    ManualClock time;
-    time.clock = 500;
-    TimedStepper stepper(midi, time.now(), time.makeWake());
+    FakeWakeClock time(500);
+    TimedStepper stepper(midi, time.reader(), time.make());
 
     const std::uint32_t kick = midiMessage(0x99, 36, 100);
     const std::uint32_t hat = midiMessage(0x99, 42, 90);
     stepper.start(handle, { { { kick, hat } }, { {} }, { { hat } }, { { kick } } }, 150);
     const std::int64_t start = 500 + TimedStepper::kLeadSamples;
-    time.runTo(start + 13230 - TimedStepper::kLeadSamples); // two wake-ups
+    ASSERT_TRUE(time.advanceTo(start + 13230 - TimedStepper::kLeadSamples)); // two wake-ups
 
     const std::optional<std::int64_t> last = stepper.stop();
     EXPECT_FALSE(stepper.running());
-    EXPECT_FALSE(time.armed);
+    EXPECT_FALSE(time.armed());
 
     std::vector<std::pair<std::uint32_t, std::int64_t>> placed;
     for (const FakeMidiEvent& e : midi.log()) {
