@@ -1,4 +1,5 @@
 #include "MainWindowRig.h"
+#include "UnloadGuard.h"
 #include "app/frmMSound.h"
 #include "app/frmPatern.h"
 #include "app/frmfrekvencije.h"
@@ -181,14 +182,13 @@ TEST(AppWindows, TheHelpHasAnAnchoredSectionForEveryWindowUnderTheNameItsTitleSh
     };
 
     QStringList titles;
-    titles << frmpoly::load(platform, rig.metronome()).windowTitle();
-    titles << frmPatern::load(platform, rig.metronome()).windowTitle();
-    titles << frmMSound::load(platform, rig.window().sounds()).windowTitle();
-    titles << frmfrekvencije::load(platform).windowTitle();
-    frmpoly::unload();
-    frmPatern::unload();
-    frmMSound::unload();
-    frmfrekvencije::unload();
+    {
+        UnloadGuard<frmpoly, frmPatern, frmMSound, frmfrekvencije> unloads;
+        titles << frmpoly::load(platform, rig.metronome()).windowTitle();
+        titles << frmPatern::load(platform, rig.metronome()).windowTitle();
+        titles << frmMSound::load(platform, rig.window().sounds()).windowTitle();
+        titles << frmfrekvencije::load(platform).windowTitle();
+    }
     choose(u"mnuPiano");
     titles << frmMidiPiano::instance().windowTitle();
     choose(u"mnudrumk");

@@ -54,14 +54,15 @@ struct FakeOpenerHost : RecordingWindows, OpenerHost
 };
 
 // The program's own windows on the fake platform with a recording MIDI-file player, and the main
-// window loaded and shown.
-struct RealWindowSet
+// window loaded and shown. The window set unloads every window as it goes, however the test ends.
+class WindowOpenersOnRealWindows : public ::testing::Test
 {
-    RealWindowSet()
+protected:
+    void SetUp() override
     {
         window = AppWindows::loadMainWindow(fake.platform, player, windows);
-        if (window)
-            window->show();
+        ASSERT_NE(window, nullptr);
+        window->show();
     }
 
     FakePlatform fake;
@@ -135,13 +136,10 @@ TEST(WindowOpeners, EachOpenerStopsWhatPlaysInItsOrderBeforeItsWindowShows)
     }
 }
 
-TEST(WindowOpeners, TheRecorderEntryStopsTheExampleThenOpensTheRecorderAndTheTunersStopStopsTheBeat)
+TEST_F(WindowOpenersOnRealWindows,
+    TheRecorderEntryStopsTheExampleThenOpensTheRecorderAndTheTunersStopStopsTheBeat)
 {
-    RealWindowSet set;
-    ASSERT_NE(set.window, nullptr);
-    FakePlatform& fake = set.fake;
-    frmMtroNew* window = set.window;
-    QStringList& calls = set.player.calls;
+    QStringList& calls = player.calls;
     window->metronome().setLblcd(QStringLiteral("POLY"));
     fake.boxes().clear();
     calls.clear();
@@ -159,7 +157,6 @@ TEST(WindowOpeners, TheRecorderEntryStopsTheExampleThenOpensTheRecorderAndTheTun
     menus.entry(u"mnupitch", 12)->action()->trigger();
     EXPECT_FALSE(frmFlam::instance().Timer2.isEnabled());
     EXPECT_TRUE(shown.empty());
-    frmMtroNew::unload();
 }
 
 namespace {
@@ -184,12 +181,8 @@ void chooseAndWork(const char* entry, int index, const std::function<void(Dialog
 
 } // namespace
 
-TEST(WindowOpeners, TheRhythmAndSoundDialogsOpenFromTheirMenusOnTheRealWindowSet)
+TEST_F(WindowOpenersOnRealWindows, TheRhythmAndSoundDialogsOpenFromTheirMenusOnTheRealWindowSet)
 {
-    RealWindowSet set;
-    ASSERT_NE(set.window, nullptr);
-    FakePlatform& fake = set.fake;
-    frmMtroNew* window = set.window;
     const int N = MenuEntry::kNoIndex;
 
     // The grouped-rhythm dialog: Cancel keeps it with its fields, OK unloads it.
@@ -234,18 +227,14 @@ TEST(WindowOpeners, TheRhythmAndSoundDialogsOpenFromTheirMenusOnTheRealWindowSet
     });
     EXPECT_EQ(window->sounds().AccentBeatSound, 101);
     EXPECT_TRUE(fake.boxes().shown().empty());
-    frmMtroNew::unload();
 }
 
-TEST(WindowOpeners, TheEncoderOpensWithATakeHandedOverAndStartsAfreshAtTheNextOpening)
+TEST_F(
+    WindowOpenersOnRealWindows, TheEncoderOpensWithATakeHandedOverAndStartsAfreshAtTheNextOpening)
 {
-    RealWindowSet set;
-    ASSERT_NE(set.window, nullptr);
-    FakePlatform& fake = set.fake;
     const int N = MenuEntry::kNoIndex;
 
-    set.windows.mp3Window().ubaciW(
-        QStringLiteral("/Rec/My Take.wav"), QStringLiteral("My Take.wav"));
+    windows.mp3Window().ubaciW(QStringLiteral("/Rec/My Take.wav"), QStringLiteral("My Take.wav"));
     chooseAndWork<frmMp3>("mnump3", N, [](frmMp3& dialog) {
         EXPECT_EQ(dialog.Text1(), QStringLiteral("/Rec/My Take.wav"));
         EXPECT_EQ(dialog.txtOutput->text(), QStringLiteral("My Take.mp3"));
@@ -257,20 +246,15 @@ TEST(WindowOpeners, TheEncoderOpensWithATakeHandedOverAndStartsAfreshAtTheNextOp
         clickOn(dialog.Command1);
     });
     EXPECT_TRUE(fake.boxes().shown().empty());
-    frmMtroNew::unload();
 }
 
 // With a settings folder that takes no writes, every saving path of the program fails: the user
 // is told once, at the first failure, and never again in that run (not at every step of the
 // volume, not by the click-sound dialog, the piano or the recorder).
-TEST(WindowOpeners, AFailedSettingsWriteIsToldOnceForTheWholeProgram)
+TEST_F(WindowOpenersOnRealWindows, AFailedSettingsWriteIsToldOnceForTheWholeProgram)
 {
-    RealWindowSet set;
-    ASSERT_NE(set.window, nullptr);
-    FakePlatform& fake = set.fake;
-    frmMtroNew* window = set.window;
     fake.files().fail = FakeFileStore::Fail::BeforeWrite;
-    const auto messages = [&fake] {
+    const auto messages = [this] {
         return std::count_if(
             fake.boxes().shown().begin(), fake.boxes().shown().end(), [](const BoxRequest& box) {
                 return box.kind == BoxRequest::Kind::Message;
@@ -314,5 +298,4 @@ TEST(WindowOpeners, AFailedSettingsWriteIsToldOnceForTheWholeProgram)
     auto* face = scaleTempo->findChild<DrawSurface*>();
     QTest::mouseClick(face, Qt::LeftButton, {}, face->rect().center());
     expectAnotherFailedWrite();
-    frmMtroNew::unload();
 }

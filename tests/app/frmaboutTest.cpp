@@ -1,5 +1,7 @@
 #include "app/frmabout.h"
 
+#include "UnloadGuard.h"
+
 #include <QLabel>
 #include <QRegularExpression>
 #include <QTest>
@@ -10,6 +12,7 @@ TEST(frmabout, VersionTextHasABlankOnEachSideOfEachPoint)
 {
     EXPECT_EQ(aboutVersionText(1, 2, 3), QStringLiteral("ver. 1 . 2 . 3"));
     EXPECT_EQ(aboutVersionText(10, 0, 205), QStringLiteral("ver. 10 . 0 . 205"));
+    UnloadGuard<frmabout> unloads;
     frmabout& box = frmabout::load();
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^ver\\. \\d+ \\. \\d+ \\. \\d+$"))
                     .match(box.Label2->text())
@@ -20,7 +23,6 @@ TEST(frmabout, VersionTextHasABlankOnEachSideOfEachPoint)
     EXPECT_EQ(box.size(), QSize(283, 152));
     EXPECT_EQ(box.Picture1->geometry(), QRect(231, 21, 48, 48));
     EXPECT_EQ(box.Picture1->pixmap().size(), QSize(48, 48));
-    frmabout::unload();
 }
 
 TEST(frmabout, AClickAnywhereOrEscClosesItAndNoOtherKeyDoes)
@@ -29,15 +31,16 @@ TEST(frmabout, AClickAnywhereOrEscClosesItAndNoOtherKeyDoes)
         { "Space", Qt::Key_Space }, { "a", Qt::Key_A }, { "Esc", Qt::Key_Escape } };
     for (const auto& [name, key] : keys) {
         SCOPED_TRACE(name);
+        UnloadGuard<frmabout> unloads;
         frmabout& box = frmabout::load();
         box.show();
         for (QWidget* focus : { static_cast<QWidget*>(&box), static_cast<QWidget*>(box.Picture1) })
             QTest::keyClick(focus, key);
         EXPECT_EQ(box.isVisible(), key != Qt::Key_Escape);
-        frmabout::unload();
     }
     for (const char* where : { "frmabout", "Label1", "Label2", "Picture1" }) {
         SCOPED_TRACE(where);
+        UnloadGuard<frmabout> unloads;
         frmabout& box = frmabout::load();
         box.show();
         QWidget* target = box.objectName() == QLatin1String(where)
@@ -48,6 +51,5 @@ TEST(frmabout, AClickAnywhereOrEscClosesItAndNoOtherKeyDoes)
         const QPoint at = target == &box ? QPoint(20, 130) : target->rect().center();
         QTest::mouseClick(target, Qt::LeftButton, {}, at);
         EXPECT_FALSE(box.isVisible());
-        frmabout::unload();
     }
 }

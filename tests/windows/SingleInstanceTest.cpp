@@ -1,5 +1,7 @@
 #include "windows/SingleInstance.h"
 
+#include "UnloadGuard.h"
+
 #include <QObject>
 #include <QString>
 
@@ -31,6 +33,7 @@ TEST(SingleInstance, ASecondLoadKeepsTheFirstWindowAndADestroyedOneIsNotLoaded)
 {
     Probe::made = 0;
     EXPECT_FALSE(Probe::isLoaded());
+    UnloadGuard<Probe> unloads;
     Probe& first = Probe::load(QStringLiteral("first"));
     first.name += QStringLiteral(" changed");
     Probe& again = Probe::load(QStringLiteral("second"));
@@ -45,7 +48,6 @@ TEST(SingleInstance, ASecondLoadKeepsTheFirstWindowAndADestroyedOneIsNotLoaded)
 
     EXPECT_EQ(Probe::load(QStringLiteral("third")).name, QStringLiteral("third"));
     EXPECT_EQ(Probe::made, 2);
-    Probe::unload();
 }
 
 TEST(SingleInstanceDeathTest, ReachingAWindowThatIsNotLoadedStopsWithItsName)
