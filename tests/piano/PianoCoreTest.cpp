@@ -366,3 +366,69 @@ TEST(PianoCoreTest, InstrumentListVariants)
 }
 
 } // namespace
+
+namespace {
+
+// A device still getting ready (the built-in synthesizer while its SoundFont loads) refuses every
+// message: a key then sounds nothing, and as its note never started, the close sends no Off for
+// it. The watch looks again every kDeviceWatchMs until the device is ready, when the next key
+// sounds, or has failed, which the box tells once.
+TEST(PianoCoreTest, ADeviceGettingReadyRefusesKeysUntilReadyAndAFailedLoadIsToldOnce)
+{
+    for (const MidiDeviceState end : { MidiDeviceState::Ready, MidiDeviceState::Failed }) {
+        const bool ready = end == MidiDeviceState::Ready;
+        SCOPED_TRACE(ready ? "ready" : "failed");
+        Rig rig;
+        rig.piano->unload();
+        rig.midi.setDeviceState(0, MidiDeviceState::Starting);
+        rig.open();
+        EXPECT_EQ(rig.watch.armedMs(), PianoCore::kDeviceWatchMs);
+        rig.piano->PressKey(0);
+        rig.piano->ReleaseKey(0);
+        ASSERT_EQ(rig.midi.log().size(), 2u);
+        for (const FakeMidiEvent& e : rig.midi.log())
+            EXPECT_EQ(e.result, MidiResult::Error);
+        EXPECT_TRUE(rig.sent().empty());
+        ASSERT_TRUE(rig.watch.fireNext());
+        EXPECT_EQ(rig.watch.armedMs(), PianoCore::kDeviceWatchMs) << "still loading: again";
+        EXPECT_TRUE(rig.boxes.shown().empty());
+
+        rig.midi.setDeviceState(0, end);
+        ASSERT_TRUE(rig.watch.fireNext());
+        EXPECT_FALSE(rig.watch.armed());
+        ASSERT_EQ(rig.boxes.shown().size(), ready ? 0u : 1u);
+        if (!ready) {
+            EXPECT_EQ(rig.boxes.shown()[0].title, QStringLiteral("Error initializing MIDI"));
+        }
+        rig.piano->PressKey(1);
+        EXPECT_EQ(rig.sent(), ready ? Messages { msg(0x90, 61, 127) } : Messages {});
+        rig.midi.clearLog();
+        rig.piano->unload();
+        // The piano's own Off is purged on its way; the device's silencing ends the note.
+        EXPECT_EQ(rig.sent(), ready ? Messages { msg(0x80, 61) } : Messages {});
+        EXPECT_EQ(rig.boxes.shown().size(), ready ? 0u : 1u);
+    }
+}
+
+// The built-in synthesizer's queue holds messages until its next block. An Off that a full queue
+// refused leaves its note sounding only until the piano closes the device, which silences every
+// note the piano ever started.
+TEST(PianoCoreTest, AnOffThatAFullQueueRefusedComesAtTheClose)
+{
+    Rig rig;
+    rig.midi.limitQueue(0, 3);
+    rig.piano->PressKey(0);
+    rig.piano->PressKey(1);
+    rig.piano->ReleaseKey(1);
+    rig.piano->ReleaseKey(0);
+    ASSERT_EQ(rig.midi.log().size(), 4u);
+    EXPECT_EQ(rig.midi.log().back().result, MidiResult::NoMemory);
+    EXPECT_EQ(rig.sent(), (Messages { msg(0x90, 60, 127), msg(0x90, 61, 127), msg(0x80, 61) }));
+
+    rig.midi.deliver(); // the next block takes the queue in
+    rig.midi.clearLog();
+    rig.piano->unload();
+    EXPECT_EQ(rig.sent(), (Messages { msg(0x80, 60), msg(0x80, 61) }));
+}
+
+} // namespace

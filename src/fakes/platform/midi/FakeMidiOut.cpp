@@ -28,13 +28,24 @@ public:
     MidiResult send(
         std::uint32_t message, std::optional<std::int64_t> at, MidiHandle handle) override
     {
-        m_state->undelivered.push_back(m_state->log.size());
-        m_state->log.push_back({ FakeMidiEvent::Kind::Send, m_device, message, at, handle });
-        return MidiResult::NoError;
+        MidiResult result =
+            state() == MidiDeviceState::Ready ? MidiResult::NoError : MidiResult::Error;
+        if (result == MidiResult::NoError && !takeIntoQueue())
+            result = MidiResult::NoMemory;
+        if (result == MidiResult::NoError)
+            m_state->undelivered.push_back(m_state->log.size());
+        m_state->log.push_back(
+            { FakeMidiEvent::Kind::Send, m_device, message, at, handle, false, result });
+        return result;
     }
 
     void purge(MidiHandle handle) override
     {
+        if (!takeIntoQueue()) {
+            m_state->log.push_back({ FakeMidiEvent::Kind::Purge, m_device, 0, std::nullopt, handle,
+                false, MidiResult::NoMemory });
+            return;
+        }
         std::erase_if(m_state->undelivered, [this, handle](std::size_t index) {
             FakeMidiEvent& event = m_state->log[index];
             if (event.device != m_device || event.handle != handle)
@@ -45,7 +56,24 @@ public:
         m_state->log.push_back({ FakeMidiEvent::Kind::Purge, m_device, 0, std::nullopt, handle });
     }
 
+    MidiDeviceState state() const override
+    {
+        const auto found = m_state->states.find(m_device);
+        return found == m_state->states.end() ? MidiDeviceState::Ready : found->second;
+    }
+
 private:
+    // False when the device's queue is full.
+    bool takeIntoQueue()
+    {
+        const auto capacity = m_state->capacity.find(m_device);
+        std::size_t& queued = m_state->queued[m_device];
+        if (capacity != m_state->capacity.end() && queued >= capacity->second)
+            return false;
+        ++queued;
+        return true;
+    }
+
     int m_device;
     QString m_name;
     std::shared_ptr<State> m_state;
@@ -74,8 +102,20 @@ void FakeMidiOut::failOpen(int device, MidiResult result)
     m_state->failures[device] = result;
 }
 
+void FakeMidiOut::limitQueue(int device, std::size_t capacity)
+{
+    m_state->capacity[device] = capacity;
+}
+
+void FakeMidiOut::setDeviceState(int device, MidiDeviceState state)
+{
+    m_state->states[device] = state;
+}
+
 void FakeMidiOut::deliver(std::int64_t before)
 {
+    // The synthesizer empties its whole queue at each block, placed messages into its own list.
+    m_state->queued.clear();
     std::erase_if(m_state->undelivered, [this, before](std::size_t index) {
         const std::optional<std::int64_t>& at = m_state->log[index].at;
         return !at || *at < before;
@@ -86,7 +126,8 @@ std::vector<std::uint32_t> FakeMidiOut::messages() const
 {
     std::vector<std::uint32_t> sent;
     for (const FakeMidiEvent& event : m_state->log) {
-        if (event.kind == FakeMidiEvent::Kind::Send && !event.dropped)
+        if (event.kind == FakeMidiEvent::Kind::Send && !event.dropped
+            && event.result == MidiResult::NoError)
             sent.push_back(event.message);
     }
     return sent;
@@ -96,4 +137,5 @@ void FakeMidiOut::clearLog()
 {
     m_state->log.clear();
     m_state->undelivered.clear();
+    m_state->queued.clear();
 }
