@@ -12,12 +12,22 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+
+// The engine of `fake` on an output that `fail` (setSilent, setFailStart) made fail at start-up.
+void startWithout(FakePlatform& fake, void (OfflineAudioDevice::*fail)(bool))
+{
+    auto device = std::make_unique<OfflineAudioDevice>();
+    ((*device).*fail)(true);
+    fake.platform.audio = std::make_unique<AudioEngine>(std::move(device));
+}
+
+} // namespace
+
 TEST(SoundOutputNotice, NoOutputAtStartIsToldOnceInAnInformationBox)
 {
     FakePlatform fake;
-    auto silent = std::make_unique<OfflineAudioDevice>();
-    silent->setSilent(true);
-    fake.platform.audio = std::make_unique<AudioEngine>(std::move(silent));
+    startWithout(fake, &OfflineAudioDevice::setSilent);
     SoundOutputNotice notice(fake.platform);
     notice.checkAtStart();
     notice.poll();
@@ -105,9 +115,7 @@ TEST(SoundOutputNotice, TheBoxesSayTheSoundComesBackByItself)
 {
     // At start-up with no output, and when the output is lost while playing.
     FakePlatform atStart;
-    auto silent = std::make_unique<OfflineAudioDevice>();
-    silent->setFailStart(true);
-    atStart.platform.audio = std::make_unique<AudioEngine>(std::move(silent));
+    startWithout(atStart, &OfflineAudioDevice::setFailStart);
     SoundOutputNotice startNotice(atStart.platform);
     startNotice.checkAtStart();
 

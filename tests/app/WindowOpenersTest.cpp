@@ -2,6 +2,7 @@
 
 #include "DialogKeys.h"
 #include "MainWindowRig.h"
+#include "ModalDialog.h"
 #include "app/ClickSounds.h"
 #include "app/frmMSound.h"
 #include "app/frmPatern.h"
@@ -20,7 +21,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -166,17 +166,16 @@ namespace {
 template <typename Dialog>
 void chooseAndWork(const char* entry, int index, const std::function<void(Dialog&)>& work)
 {
-    bool reached = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        reached = dialog != nullptr;
-        if (dialog)
-            work(*dialog);
-        else if (QWidget* other = QApplication::activeModalWidget())
-            other->close();
-    });
-    frmFlam::instance().menus().entry(QString::fromLatin1(entry), index)->action()->trigger();
-    EXPECT_TRUE(reached) << entry;
+    EXPECT_TRUE(workModal<Dialog>(
+        [entry, index] {
+            frmFlam::instance()
+                .menus()
+                .entry(QString::fromLatin1(entry), index)
+                ->action()
+                ->trigger();
+        },
+        work))
+        << entry;
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "FileBytes.h"
+#include "ModalDialog.h"
 #include "WavBytes.h"
 #include "platform/FakePlatform.h"
 #include "platform/audio/WavWriter.h"
@@ -364,15 +365,11 @@ TEST_F(EncoderWindowTest, TheOutputFolderIsKeptAndStripItemCutsOneItem)
 // Works the tag editor that Edit ID3 shows, from inside its event loop.
 void editTags(frmMp3& window, const std::function<void(frmID3&)>& work)
 {
-    bool reached = false;
-    QTimer::singleShot(0, [&] {
-        auto* editor = qobject_cast<frmID3*>(QApplication::activeModalWidget());
-        reached = editor != nullptr;
-        if (editor)
-            work(*editor);
-    });
-    window.cmdEditID3->click();
-    EXPECT_TRUE(reached);
+    EXPECT_TRUE(workModal<frmID3>(
+        [&window] {
+            window.cmdEditID3->click();
+        },
+        work));
 }
 
 TEST_F(EncoderWindowTest, TheTagEditorFillsThePendingTagAndWritesOnlyTheCurrentOutput)
