@@ -407,6 +407,9 @@ TEST(PianoCoreTest, ADeviceGettingReadyRefusesKeysUntilReadyAndAFailedLoadIsTold
         // The piano's own Off is purged on its way; the device's silencing ends the note.
         EXPECT_EQ(rig.sent(), ready ? Messages { msg(0x80, 61) } : Messages {});
         EXPECT_EQ(rig.boxes.shown().size(), ready ? 0u : 1u);
+        // After a failed load the next opening fails at once, with its own box.
+        rig.open();
+        EXPECT_EQ(rig.boxes.shown().size(), ready ? 0u : 2u);
     }
 }
 

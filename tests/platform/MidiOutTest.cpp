@@ -1,4 +1,10 @@
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/OfflineAudioDevice.h"
+#include "platform/midi/BuiltInSynthPort.h"
 #include "platform/midi/FakeMidiOut.h"
+#include "platform/midi/SoundFontBank.h"
+
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -134,6 +140,108 @@ TEST(MidiOutTest, ScriptedOpenFailureLeavesNothingOpenAndDevicesShareOnePortOpen
     const std::vector<FakeMidiEvent> expected { marker(Kind::Open, 1), dropped,
         marker(Kind::Purge, 1, first), marker(Kind::Purge, 1, second), marker(Kind::Close, 1) };
     EXPECT_EQ(midi.log(), expected);
+}
+
+// Device 0 as the program has it: the built-in synthesizer on the engine, rendered offline, its
+// SoundFont's load played by the test.
+struct RealSynthOutput
+{
+    void become(MidiDeviceState state)
+    {
+        loaded = state != MidiDeviceState::Starting;
+        font = state == MidiDeviceState::Ready ? SoundFontBank::load(SoundFontBank::choose())
+                                               : nullptr;
+    }
+
+    void nextBlock() { static_cast<OfflineAudioDevice&>(engine.device()).renderFrames(256); }
+
+    AudioEngine engine { std::make_unique<OfflineAudioDevice>(256) };
+    bool loaded = false;
+    std::shared_ptr<SoundFontBank> font;
+    std::unique_ptr<MidiOut> midi = makeMidiOut(
+        engine,
+        [this] {
+            return font;
+        },
+        [this] {
+            return loaded;
+        });
+};
+
+// The fake's device 0, its queue as long as the real one's.
+struct FakeSynthOutput
+{
+    explicit FakeSynthOutput(std::size_t queue)
+    {
+        fake->limitQueue(0, queue);
+        become(MidiDeviceState::Starting);
+    }
+
+    void become(MidiDeviceState state) { fake->setDeviceState(0, state); }
+
+    void nextBlock() { fake->deliver(); }
+
+    std::unique_ptr<FakeMidiOut> fake = std::make_unique<FakeMidiOut>();
+    MidiOut* midi = fake.get();
+};
+
+std::string name(MidiResult result)
+{
+    return std::to_string(static_cast<int>(result));
+}
+
+// What device 0 answers through a SoundFont's load that succeeds, a queue filled up and the
+// next block, then through a load that fails: "open=0 send=1 ..." with the results' numbers.
+// `queue`: how many sends the full queue took.
+template <typename Output> std::string answers(Output& loading, Output& failing, int& queue)
+{
+    const std::uint32_t note = midiMessage(0x90, 60, 100);
+    std::string told;
+    MidiHandle handle = 0;
+    told += "open=" + name(loading.midi->open(handle, kMidiMapper));
+    told += " starting="
+        + std::to_string(loading.midi->deviceState(handle) == MidiDeviceState::Starting);
+    told += " send=" + name(loading.midi->shortMsg(handle, note));
+    loading.become(MidiDeviceState::Ready);
+    told += " ready=" + std::to_string(loading.midi->deviceState(handle) == MidiDeviceState::Ready);
+    MidiResult result = MidiResult::NoError;
+    for (queue = 0; queue < 100000; ++queue) {
+        result = loading.midi->shortMsgAt(handle, note, 1000000);
+        if (result != MidiResult::NoError)
+            break;
+    }
+    told += " full=" + name(result);
+    loading.nextBlock();
+    told += " next block=" + name(loading.midi->shortMsg(handle, note));
+    loading.midi->close(handle);
+
+    told += " | open=" + name(failing.midi->open(handle, kMidiMapper));
+    failing.become(MidiDeviceState::Failed);
+    told +=
+        " failed=" + std::to_string(failing.midi->deviceState(handle) == MidiDeviceState::Failed);
+    told += " send=" + name(failing.midi->shortMsg(handle, note));
+    failing.midi->close(handle);
+    told += " again=" + name(failing.midi->open(handle, kMidiMapper));
+    return told;
+}
+
+// The fake refuses a send where the built-in synthesizer does, with its result: while the
+// SoundFont loads and after its load failed (Error), and past a full queue (NoMemory) until the
+// next block takes the queue in.
+TEST(MidiOutTest, TheFakeRefusesSendsWhereTheBuiltInSynthesizerDoes)
+{
+    RealSynthOutput loading, failing;
+    int queue = 0;
+    const std::string real = answers(loading, failing, queue);
+    EXPECT_EQ(real,
+        "open=0 starting=1 send=1 ready=1 full=7 next block=0 | open=0 failed=1 send=1 again=1");
+    EXPECT_GT(queue, 1000);
+
+    FakeSynthOutput fakeLoading(static_cast<std::size_t>(queue));
+    FakeSynthOutput fakeFailing(static_cast<std::size_t>(queue));
+    int fakeQueue = 0;
+    EXPECT_EQ(answers(fakeLoading, fakeFailing, fakeQueue), real);
+    EXPECT_EQ(fakeQueue, queue);
 }
 
 } // namespace

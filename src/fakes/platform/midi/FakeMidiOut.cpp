@@ -16,6 +16,10 @@ public:
         const auto failure = m_state->failures.find(m_device);
         if (failure != m_state->failures.end() && failure->second != MidiResult::NoError)
             return failure->second;
+        // As the built-in synthesizer, which opens while its SoundFont loads but not after the
+        // load has failed.
+        if (state() == MidiDeviceState::Failed)
+            return MidiResult::Error;
         m_state->log.push_back({ FakeMidiEvent::Kind::Open, m_device, 0, std::nullopt, 0 });
         return MidiResult::NoError;
     }

@@ -49,8 +49,8 @@ public:
     void limitQueue(int device, std::size_t capacity);
 
     // What the device's state() tells from now on. While Starting (the built-in synthesizer's
-    // SoundFont still loads) or Failed (the load failed) each send is dropped with Error. Ready
-    // until set.
+    // SoundFont still loads) or Failed (the load failed) each send is dropped with Error, and
+    // while Failed an opening fails with Error. Ready until set.
     void setDeviceState(int device, MidiDeviceState state);
 
     const std::vector<FakeMidiEvent>& log() const { return m_state->log; }
