@@ -6,6 +6,7 @@
 #include "platform/FakePlatform.h"
 #include "platform/audio/WavWriter.h"
 #include "recorder/EncoderLibrary.h"
+#include "recorder/EncoderSession.h"
 #include "recorder/frmMp3.h"
 
 #include <chrono>
@@ -92,6 +93,7 @@ int main(int argc, char** argv)
         return 1;
     file.close();
     EncoderLibrary library(QStringLiteral(WAVPRESS_FOLDER));
+    EncoderSession session;
 
     double bareMs = 1e300;
     double runMs = 1e300;
@@ -106,7 +108,7 @@ int main(int argc, char** argv)
         }
         bareMs = std::min(bareMs, msSince(bare));
 
-        TimedWindow window(fake.platform, functionsOf(library));
+        TimedWindow window(fake.platform, functionsOf(library), session);
         window.txtOutdir->setText(fake.dir.path());
         window.ubaciW(input, QStringLiteral("take.wav"));
         window.cmbBitrate->setCurrentText(QStringLiteral("128"));
@@ -116,7 +118,7 @@ int main(int argc, char** argv)
         gapMs = std::min(gapMs, window.longestGapMs);
     }
 
-    TimedWindow stopped(fake.platform, functionsOf(library));
+    TimedWindow stopped(fake.platform, functionsOf(library), session);
     stopped.txtOutdir->setText(fake.dir.path());
     stopped.ubaciW(input, QStringLiteral("take.wav"));
     stopped.stopAfterMs = 1000;

@@ -15,6 +15,7 @@
 #include "platform/shell/HtmlHelp.h"
 #include "players/frmCD.h"
 #include "recorder/EncoderLibrary.h"
+#include "recorder/EncoderSession.h"
 #include "recorder/frmMp3.h"
 #include "recorder/frmRec.h"
 #include "recorder/frmSettings.h"
@@ -72,9 +73,10 @@ public:
 class Mp3Opener : public Mp3Window
 {
 public:
-    Mp3Opener(Platform& platform, std::unique_ptr<EncoderLibrary>& library)
+    Mp3Opener(Platform& platform, std::unique_ptr<EncoderLibrary>& library, EncoderSession& session)
         : m_platform(platform)
         , m_library(library)
+        , m_session(session)
     {}
 
     void ubaciW(const QString& fullPath, const QString& fileName) override
@@ -93,11 +95,12 @@ private:
     {
         if (!m_library)
             m_library = std::make_unique<EncoderLibrary>(m_platform.programFolder);
-        return frmMp3::load(m_platform, functionsOf(*m_library));
+        return frmMp3::load(m_platform, functionsOf(*m_library), m_session);
     }
 
     Platform& m_platform;
     std::unique_ptr<EncoderLibrary>& m_library;
+    EncoderSession& m_session;
 };
 
 } // namespace
@@ -106,7 +109,8 @@ AppWindows::AppWindows(Platform& platform)
     : m_platform(platform)
     , m_player(std::make_unique<FrmCdPlayer>())
     , m_tempoLabels(std::make_unique<MainWindowTempoLabels>())
-    , m_mp3Window(std::make_unique<Mp3Opener>(platform, m_encoder))
+    , m_encoderSession(std::make_unique<EncoderSession>())
+    , m_mp3Window(std::make_unique<Mp3Opener>(platform, m_encoder, *m_encoderSession))
 {}
 
 AppWindows::~AppWindows()

@@ -8,6 +8,7 @@
 
 class FlamPopupMenus;
 class EncoderLibrary;
+class EncoderSession;
 class Mp3Window;
 class PlayerWindow;
 class TempoLabels;
@@ -58,8 +59,9 @@ private:
     std::unique_ptr<TempoLabels> m_tempoLabels;
     // The engine form's menus as the piano window fills and shows them.
     std::unique_ptr<FlamPopupMenus> m_pianoMenus;
-    // Loaded on the first encoding, kept for the program's life.
+    // Loaded on the first encoding, kept for the program's life, as the session is.
     std::unique_ptr<EncoderLibrary> m_encoder;
+    std::unique_ptr<EncoderSession> m_encoderSession;
     std::unique_ptr<Mp3Window> m_mp3Window;
     // The recorder's engine, made with the recorder's first showing; its format outlives the
     // recorder window, as the settings dialog does.

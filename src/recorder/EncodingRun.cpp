@@ -17,9 +17,6 @@
 
 namespace {
 
-// The run under way, for the library's callback, which carries no context of its own.
-EncodingRun* s_current = nullptr;
-
 struct ModeCode
 {
     const char* text;
@@ -68,20 +65,6 @@ const QString kNoInput = QStringLiteral("Could not open input file!");
 
 } // namespace
 
-bool CancelEncoding = false;
-
-ID3tag& PendingTag()
-{
-    static ID3tag tag;
-    return tag;
-}
-
-ID3tag& EncodedTag()
-{
-    static ID3tag tag;
-    return tag;
-}
-
 EncoderFunctions functionsOf(EncoderLibrary& library)
 {
     return { [&library](const QString& in, const QString& out, std::int32_t kbps, std::int32_t rate,
@@ -120,17 +103,15 @@ bool sameFile(const QString& a, const QString& b)
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-EncodingRun::EncodingRun(EncodingView& view, EncoderFunctions functions, MessageBoxService& boxes)
-    : m_view(view)
+EncodingRun::EncodingRun(EncoderSession& session,
+    EncodingView& view,
+    EncoderFunctions functions,
+    MessageBoxService& boxes)
+    : m_session(session)
+    , m_view(view)
     , m_functions(std::move(functions))
     , m_boxes(boxes)
 {}
-
-EncodingRun::~EncodingRun()
-{
-    if (s_current == this)
-        s_current = nullptr;
-}
 
 void EncodingRun::prepare()
 {
@@ -141,7 +122,7 @@ void EncodingRun::prepare()
 void EncodingRun::EncodeAll()
 {
     prepare();
-    const int count = m_view.listCount();
+    const auto count = m_view.settings().entries.size();
     for (int i = 0; i < count; ++i)
         if (!encodeEntry(i))
             break;
@@ -158,10 +139,11 @@ bool EncodingRun::encodeEntry(std::optional<int> index)
     const bool all = index.has_value();
     if (all)
         m_view.selectEntry(*index);
-    QString input = m_view.Text1();
-    if (!m_view.Text2().isEmpty())
-        input += u'/' + (all ? m_view.listEntry(*index) : m_view.currentEntry());
-    const QString output = m_view.outputFolder() + u'/' + m_view.outputName();
+    EncoderSettings settings = m_view.settings();
+    QString input = settings.Text1;
+    if (!settings.Text2.isEmpty())
+        input += u'/' + (all ? settings.entries.value(*index) : settings.currentEntry);
+    const QString output = settings.outputFolder + u'/' + settings.outputName;
     m_view.setStatus(QStringLiteral("Encoding: ") + input);
     if (input.isEmpty())
         return false;
@@ -178,15 +160,15 @@ bool EncodingRun::encodeEntry(std::optional<int> index)
         return false;
     }
     for (const ModeCode& mode : kModes)
-        if (m_view.modeText() == QLatin1String(mode.text))
+        if (settings.modeText == QLatin1String(mode.text))
             m_mode = mode.code;
-    if (m_view.playing())
+    if (settings.playing)
         m_view.stopPlaying();
     m_view.setPlayEnabled(false);
     m_view.setStopEnabled(true);
 
-    std::int32_t rate = leadingNumber(m_view.frequencyText());
-    if (m_view.frequencyIndex() == 0) {
+    std::int32_t rate = leadingNumber(settings.frequencyText);
+    if (settings.frequencyIndex == 0) {
         const std::optional<std::int32_t> fromHeader = headerRate(input);
         if (!fromHeader) {
             m_boxes.msgBox(kNoInput, MsgButtons::OK, MsgIcon::Exclamation);
@@ -194,7 +176,7 @@ bool EncodingRun::encodeEntry(std::optional<int> index)
             return false;
         }
         rate = *fromHeader;
-        if (!fullySupported(rate) && m_view.bitrateText() != QStringLiteral("128")) {
+        if (!fullySupported(rate) && settings.bitrateText != QStringLiteral("128")) {
             m_boxes.msgBox(QStringLiteral("Current sample rate (") + rateText(rate)
                     + QStringLiteral(" KHz) is not fully supported by the encoder. For higher "
                                      "compatibility, the bitrate will be automatically set to "
@@ -202,11 +184,12 @@ bool EncodingRun::encodeEntry(std::optional<int> index)
                                      "not succeed."),
                 MsgButtons::OK, MsgIcon::Information);
             m_view.selectBitrate(kBitrate128);
+            // The bit rate is read again below, as the list now shows it.
+            settings = m_view.settings();
         }
     }
 
-    const bool vbr = m_view.vbrTicked();
-    if (vbr && !fullySupported(rate)) {
+    if (settings.vbr && !fullySupported(rate)) {
         m_boxes.msgBox(QStringLiteral("Current sample rate (") + rateText(rate)
                 + QStringLiteral(
                     " KHz) is not supported by VBR! Please choose between 32000, 44100, or 48000."),
@@ -214,20 +197,17 @@ bool EncodingRun::encodeEntry(std::optional<int> index)
         m_view.setStopEnabled(false);
         return false;
     }
-    const std::int32_t maxKbps = leadingNumber(m_view.maxBitrateText());
+    const std::int32_t maxKbps = leadingNumber(settings.maxBitrateText);
     std::optional<std::int32_t> result = 0;
-    if (vbr && m_functions.SetVBR)
-        result = m_functions.SetVBR(1, m_view.vbrQuality(), 0, maxKbps);
+    if (settings.vbr && m_functions.SetVBR)
+        result = m_functions.SetVBR(1, settings.vbrQuality, 0, maxKbps);
     if (result && m_functions.EncodeMp3) {
-        const std::int32_t kbps = vbr ? maxKbps : leadingNumber(m_view.bitrateText());
-        // No request left from before this encoding, and none left behind for the next.
-        CancelEncoding = false;
-        s_current = this;
+        const std::int32_t kbps = settings.vbr ? maxKbps : leadingNumber(settings.bitrateText);
         m_view.setEncoding(true);
-        result = m_functions.EncodeMp3(input, output, kbps, rate, m_mode, &m_cell);
+        result = m_session.encode(m_view, [&](WavpressProgress* cell) {
+            return m_functions.EncodeMp3(input, output, kbps, rate, m_mode, cell);
+        });
         m_view.setEncoding(false);
-        s_current = nullptr;
-        CancelEncoding = false;
     } else {
         result = std::nullopt;
     }
@@ -237,19 +217,20 @@ bool EncodingRun::encodeEntry(std::optional<int> index)
         m_view.setStopEnabled(false);
         return false;
     }
-    return handleResult(*result, all, input, output);
+    return handleResult(*result, all, settings, input, output);
 }
 
-bool EncodingRun::handleResult(
-    std::int32_t result, bool all, const QString& input, const QString& output)
+bool EncodingRun::handleResult(std::int32_t result,
+    bool all,
+    const EncoderSettings& settings,
+    const QString& input,
+    const QString& output)
 {
     if (result != WAVPRESS_DONE) {
         m_boxes.msgBox(resultText(result), MsgButtons::OK, MsgIcon::Exclamation);
         m_view.setStopEnabled(false);
-        if (result == WAVPRESS_STOPPED) {
-            m_view.setProgress(0);
-            m_view.setPercentText(QString());
-        }
+        if (result == WAVPRESS_STOPPED)
+            m_view.setProgress(0, QString());
         return result < WAVPRESS_PARAMETERS_REFUSED || result > WAVPRESS_DONE;
     }
     if (all)
@@ -258,12 +239,11 @@ bool EncodingRun::handleResult(
         m_boxes.msgBox(kDone, MsgButtons::OK, MsgIcon::Information);
     m_view.setStopEnabled(false);
     m_view.setPlayEnabled(true);
-    m_view.setProgress(0);
-    m_view.setPercentText(QString());
+    m_view.setProgress(0, QString());
 
-    if (m_view.tagTicked()) {
-        ID3tag& tag = EncodedTag();
-        const ID3tag& pending = PendingTag();
+    if (settings.tag) {
+        ID3tag& tag = m_session.EncodedTag();
+        const ID3tag& pending = m_session.PendingTag();
         tag.setFileName(output);
         tag.Load();
         tag.setAlbum(pending.Album());
@@ -276,7 +256,7 @@ bool EncodingRun::handleResult(
         tag.setSongNumber(pending.SongNumber());
         tag.Save();
     }
-    if (m_view.deleteTicked()) {
+    if (settings.deleteInput) {
         // Only a complete output that is another file stands in for the input.
         const QFileInfo made(output);
         if (!made.isFile() || made.size() == 0 || sameFile(input, output))
@@ -327,23 +307,4 @@ std::optional<std::int32_t> EncodingRun::headerRate(const QString& path)
         return false;
     });
     return rate;
-}
-
-std::int16_t EncodingRun::EncodeProgress(std::int32_t percent)
-{
-    return s_current ? s_current->progress(percent) : std::int16_t { -1 };
-}
-
-std::int16_t EncodingRun::progress(std::int32_t percent)
-{
-    const auto p = static_cast<std::int16_t>(percent & 0xFFFF);
-    if (static_cast<float>(m_view.progress()) != static_cast<float>(p)) {
-        m_view.setPercentText(QString::number(p) + u'%');
-        m_view.setProgress(p);
-    }
-    // Asked before the events run: a Stop clicked now is answered at the next call.
-    const bool stop = CancelEncoding;
-    CancelEncoding = false;
-    m_view.processEvents();
-    return stop ? std::int16_t { 0 } : std::int16_t { -1 };
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EncoderSession.h"
 #include "wavpress/wavpress.h"
 
 #include <cstdint>
@@ -7,9 +8,9 @@
 #include <optional>
 
 #include <QString>
+#include <QStringList>
 
 class EncoderLibrary;
-class ID3tag;
 class MessageBoxService;
 
 // The encoder library's two functions as the run calls them; nullopt when the library or the
@@ -30,76 +31,65 @@ struct EncoderFunctions
 
 EncoderFunctions functionsOf(EncoderLibrary& library);
 
-// A stop request for the encoding under way; the progress callback answers it once and clears
-// it. Lives as long as the program.
-extern bool CancelEncoding;
-// The tag the tag editor fills, and the tag bound to each new MP3 to stamp it. Made on first use,
-// kept for the program's life.
-ID3tag& PendingTag();
-ID3tag& EncodedTag();
+// The encoder window's inputs and choices as they stand; the run reads them afresh for each entry.
+struct EncoderSettings
+{
+    // The folder of several inputs, or the whole path of one.
+    QString Text1;
+    // The names of several inputs, each ended by CR LF; empty for one.
+    QString Text2;
+    // The input list, and the text of its box (the current entry, or what the user typed).
+    QStringList entries;
+    QString currentEntry;
+    QString outputFolder;
+    QString outputName;
 
-// What the run reads and sets of the encoder window.
-class EncodingView
+    QString modeText;
+    // 0 is "Auto".
+    int frequencyIndex = 0;
+    QString frequencyText;
+    QString bitrateText;
+    QString maxBitrateText;
+    int vbrQuality = 0;
+    bool vbr = false;
+    bool tag = false;
+    bool deleteInput = false;
+    // The output is playing.
+    bool playing = false;
+};
+
+// What the run sets of the encoder window, besides its progress.
+class EncodingView : public EncodingProgress
 {
 public:
-    virtual ~EncodingView() = default;
-
-    virtual int listCount() const = 0;
-    virtual QString listEntry(int index) const = 0;
-    // Makes entry `index` the current input, which derives the output name from it.
+    virtual EncoderSettings settings() const = 0;
+    // Makes entry `index` current, which derives the output name from it.
     virtual void selectEntry(int index) = 0;
-    virtual QString currentEntry() const = 0;
-    // The folder of several inputs, or the whole path of one.
-    virtual QString Text1() const = 0;
-    // The names of several inputs, each ended by CR LF; empty for one.
-    virtual QString Text2() const = 0;
-    virtual QString outputFolder() const = 0;
-    virtual QString outputName() const = 0;
-
-    virtual QString modeText() const = 0;
-    virtual int frequencyIndex() const = 0;
-    virtual QString frequencyText() const = 0;
-    virtual QString bitrateText() const = 0;
     virtual void selectBitrate(int index) = 0;
-    virtual QString maxBitrateText() const = 0;
-    virtual int vbrQuality() const = 0;
-    virtual bool vbrTicked() const = 0;
-    virtual bool tagTicked() const = 0;
-    virtual bool deleteTicked() const = 0;
-
-    virtual bool playing() const = 0;
     // Stops the playing output, as the Play button does.
     virtual void stopPlaying() = 0;
     virtual void setPlayEnabled(bool enabled) = 0;
     virtual void setStopEnabled(bool enabled) = 0;
     // While true the run is inside the library: every control but Stop is held.
     virtual void setEncoding(bool encoding) = 0;
-    virtual int progress() const = 0;
-    virtual void setProgress(int percent) = 0;
-    virtual void setPercentText(const QString& text) = 0;
     virtual void setStatus(const QString& text) = 0;
-    // Lets the window handle what is pending (repaint, Stop, close).
-    virtual void processEvents() = 0;
 };
 
 // One encoding run over the window's whole list or its current entry. It runs on the UI thread
-// inside the library; the library's progress callback keeps the window live and answers a Stop.
+// inside the library; the session's progress function keeps the window live and answers a Stop.
 class EncodingRun
 {
 public:
-    EncodingRun(EncodingView& view, EncoderFunctions functions, MessageBoxService& boxes);
-    ~EncodingRun();
-    EncodingRun(const EncodingRun&) = delete;
-    EncodingRun& operator=(const EncodingRun&) = delete;
+    EncodingRun(EncoderSession& session,
+        EncodingView& view,
+        EncoderFunctions functions,
+        MessageBoxService& boxes);
 
     void EncodeAll();
     void EncodeSelected();
 
     // True when `path` can be read and its first 58 bytes hold "WAVE"; says why when not.
     bool IsValidWave(const QString& path);
-
-    // The library's progress callback for the run under way.
-    static std::int16_t EncodeProgress(std::int32_t percent);
 
 private:
     void prepare();
@@ -108,14 +98,17 @@ private:
     // The rate of an "Auto" input, from its format chunk wherever that stands; 0 (the library's
     // "the input's rate") without a format chunk that holds one; nullopt when it cannot be opened.
     std::optional<std::int32_t> headerRate(const QString& path);
-    bool handleResult(std::int32_t result, bool all, const QString& input, const QString& output);
-    std::int16_t progress(std::int32_t percent);
+    bool handleResult(std::int32_t result,
+        bool all,
+        const EncoderSettings& settings,
+        const QString& input,
+        const QString& output);
 
+    EncoderSession& m_session;
     EncodingView& m_view;
     EncoderFunctions m_functions;
     MessageBoxService& m_boxes;
     std::uint8_t m_mode = 0;
-    WavpressProgress m_cell = &EncodingRun::EncodeProgress;
 };
 
 // A number in its shortest general form with the user's locale's decimal sign.

@@ -1,6 +1,5 @@
 #include "frmID3.h"
 
-#include "EncodingRun.h"
 #include "ID3tag.h"
 #include "platform/basic/Conversions.h"
 #include "platform/shell/ShellHelpers.h"
@@ -35,8 +34,9 @@ std::int16_t wholeNumber(const QString& text)
 
 } // namespace
 
-frmID3::frmID3(MessageBoxService& boxes, QString outputFile, QWidget* owner)
+frmID3::frmID3(MessageBoxService& boxes, ID3tag& pending, QString outputFile, QWidget* owner)
     : QDialog(owner)
+    , m_pending(pending)
     , m_outputFile(std::move(outputFile))
     , m_Mp3Tag(boxes)
 {
@@ -154,15 +154,14 @@ int frmID3::genreEntry() const
 
 void frmID3::cmdOk_Click()
 {
-    ID3tag& pending = PendingTag();
-    pending.setArtist(txtArtist->text());
-    pending.setAlbum(txtAlbum->text());
-    pending.setName(txtTitle->text());
-    pending.setYear(wholeNumber(txtYear->text()));
-    pending.setComment(txtComments->text());
+    m_pending.setArtist(txtArtist->text());
+    m_pending.setAlbum(txtAlbum->text());
+    m_pending.setName(txtTitle->text());
+    m_pending.setYear(wholeNumber(txtYear->text()));
+    m_pending.setComment(txtComments->text());
     // Genre numbers come from the list and always fit.
-    (void)pending.setGenre(cmbGenre->itemData(genreEntry()).toInt());
-    pending.setSongNumber(wholeNumber(txtTrackNo->text()));
+    (void)m_pending.setGenre(cmbGenre->itemData(genreEntry()).toInt());
+    m_pending.setSongNumber(wholeNumber(txtTrackNo->text()));
     if (!m_outputFile.isEmpty() && CheckFileExists(m_outputFile))
         WriteTags();
     accept();

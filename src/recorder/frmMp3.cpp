@@ -60,9 +60,10 @@ QComboBox* list(QWidget* parent, const char* name, const QStringList& items, int
 
 } // namespace
 
-frmMp3::frmMp3(Platform& platform, EncoderFunctions functions)
+frmMp3::frmMp3(Platform& platform, EncoderFunctions functions, EncoderSession& session)
     : m_platform(platform)
     , m_functions(std::move(functions))
+    , m_session(session)
 {
     setObjectName(QStringLiteral("frmMp3"));
     setWindowTitle(QStringLiteral("WAV to MP3 Encoder"));
@@ -230,7 +231,7 @@ QString frmMp3::storedFolder() const
 
 QString frmMp3::outputFile() const
 {
-    return txtOutput->text().isEmpty() ? QString() : outputFolder() + u'/' + txtOutput->text();
+    return txtOutput->text().isEmpty() ? QString() : txtOutdir->text() + u'/' + txtOutput->text();
 }
 
 QString frmMp3::statusText() const
@@ -251,7 +252,7 @@ void frmMp3::Check1_Click()
 void frmMp3::cmdEditID3_Click()
 {
     // Made afresh, so that it shows and writes the output file named now.
-    frmID3 editor(*m_platform.boxes, outputFile(), this);
+    frmID3 editor(*m_platform.boxes, m_session.PendingTag(), outputFile(), this);
     editor.exec();
 }
 
@@ -261,7 +262,7 @@ void frmMp3::cmbEncode_Click()
         return;
     m_running = true;
     {
-        EncodingRun run(*this, m_functions, *m_platform.boxes);
+        EncodingRun run(m_session, *this, m_functions, *m_platform.boxes);
         if (Check3->isChecked())
             run.EncodeAll();
         else
@@ -338,7 +339,7 @@ void frmMp3::txtOutput_Change()
 {
     const QString name = txtOutput->text();
     if (name.right(4).toUpper() == QStringLiteral(".MP3")
-        && CheckFileExists(outputFolder() + u'/' + name)) {
+        && CheckFileExists(txtOutdir->text() + u'/' + name)) {
         cmdPlay->setEnabled(true);
     } else {
         cmdPlay->setEnabled(false);
@@ -358,7 +359,7 @@ void frmMp3::Command3_Click()
 void frmMp3::cmdPlay_Click()
 {
     if (m_playCaption == kStopped) {
-        m_MediaPlayer->setFileName(outputFolder() + u'/' + txtOutput->text());
+        m_MediaPlayer->setFileName(txtOutdir->text() + u'/' + txtOutput->text());
         m_MediaPlayer->Play();
         m_playCaption = kPlaying;
         cmdPlay->setText(glyph(m_playCaption));
@@ -401,7 +402,7 @@ void frmMp3::cmdCancel_Click()
 {
     if (!cmdCancel->isEnabled())
         return;
-    CancelEncoding = true;
+    m_session.setCancelEncoding(true);
     cmdCancel->setEnabled(false);
     // A run inside the library gives Encode back itself when it returns.
     if (!m_running)
@@ -420,14 +421,27 @@ void frmMp3::done(int result)
     QDialog::done(result);
 }
 
-int frmMp3::listCount() const
+EncoderSettings frmMp3::settings() const
 {
-    return txtFile->count();
-}
-
-QString frmMp3::listEntry(int index) const
-{
-    return txtFile->itemText(index);
+    EncoderSettings settings;
+    settings.Text1 = m_Text1;
+    settings.Text2 = m_Text2;
+    for (int i = 0; i < txtFile->count(); ++i)
+        settings.entries << txtFile->itemText(i);
+    settings.currentEntry = txtFile->currentText();
+    settings.outputFolder = txtOutdir->text();
+    settings.outputName = txtOutput->text();
+    settings.modeText = cmbMode->currentText();
+    settings.frequencyIndex = cmbFreq->currentIndex();
+    settings.frequencyText = cmbFreq->currentText();
+    settings.bitrateText = cmbBitrate->currentText();
+    settings.maxBitrateText = cmbMaxBitRate->currentText();
+    settings.vbrQuality = vbrQual->value();
+    settings.vbr = Check1->isChecked();
+    settings.tag = Check2->isChecked();
+    settings.deleteInput = chkDel->isChecked();
+    settings.playing = m_playCaption == kPlaying;
+    return settings;
 }
 
 void frmMp3::selectEntry(int index)
@@ -436,74 +450,9 @@ void frmMp3::selectEntry(int index)
     deriveOutput(txtFile->currentText());
 }
 
-QString frmMp3::currentEntry() const
-{
-    return txtFile->currentText();
-}
-
-QString frmMp3::outputFolder() const
-{
-    return txtOutdir->text();
-}
-
-QString frmMp3::outputName() const
-{
-    return txtOutput->text();
-}
-
-QString frmMp3::modeText() const
-{
-    return cmbMode->currentText();
-}
-
-int frmMp3::frequencyIndex() const
-{
-    return cmbFreq->currentIndex();
-}
-
-QString frmMp3::frequencyText() const
-{
-    return cmbFreq->currentText();
-}
-
-QString frmMp3::bitrateText() const
-{
-    return cmbBitrate->currentText();
-}
-
 void frmMp3::selectBitrate(int index)
 {
     cmbBitrate->setCurrentIndex(index);
-}
-
-QString frmMp3::maxBitrateText() const
-{
-    return cmbMaxBitRate->currentText();
-}
-
-int frmMp3::vbrQuality() const
-{
-    return vbrQual->value();
-}
-
-bool frmMp3::vbrTicked() const
-{
-    return Check1->isChecked();
-}
-
-bool frmMp3::tagTicked() const
-{
-    return Check2->isChecked();
-}
-
-bool frmMp3::deleteTicked() const
-{
-    return chkDel->isChecked();
-}
-
-bool frmMp3::playing() const
-{
-    return m_playCaption == kPlaying;
 }
 
 void frmMp3::stopPlaying()
@@ -544,14 +493,10 @@ int frmMp3::progress() const
     return pb1->value();
 }
 
-void frmMp3::setProgress(int percent)
-{
-    pb1->setValue(percent);
-}
-
-void frmMp3::setPercentText(const QString& text)
+void frmMp3::setProgress(int percent, const QString& text)
 {
     lblPercent->setText(text);
+    pb1->setValue(percent);
 }
 
 void frmMp3::setStatus(const QString& text)

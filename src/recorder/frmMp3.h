@@ -34,7 +34,7 @@ class frmMp3 : public QDialog, public SingleInstance<frmMp3>, public EncodingVie
     Q_OBJECT
 
 public:
-    frmMp3(Platform& platform, EncoderFunctions functions);
+    frmMp3(Platform& platform, EncoderFunctions functions, EncoderSession& session);
     ~frmMp3() override;
 
     // Makes one file the whole input, path and name as given.
@@ -87,37 +87,21 @@ public:
     // The hidden list of input names, as the combo's list holds them.
     QStringList List1() const { return m_List1; }
 
+    QString Text1() const { return m_Text1; }
+
+    QString Text2() const { return m_Text2; }
+
     // What the encoding run reads and sets.
-    int listCount() const override;
-    QString listEntry(int index) const override;
+    EncoderSettings settings() const override;
     void selectEntry(int index) override;
-    QString currentEntry() const override;
-
-    QString Text1() const override { return m_Text1; }
-
-    QString Text2() const override { return m_Text2; }
-
-    QString outputFolder() const override;
-    QString outputName() const override;
-    QString modeText() const override;
-    int frequencyIndex() const override;
-    QString frequencyText() const override;
-    QString bitrateText() const override;
     void selectBitrate(int index) override;
-    QString maxBitrateText() const override;
-    int vbrQuality() const override;
-    bool vbrTicked() const override;
-    bool tagTicked() const override;
-    bool deleteTicked() const override;
-    bool playing() const override;
     void stopPlaying() override;
     void setPlayEnabled(bool enabled) override;
     void setStopEnabled(bool enabled) override;
     void setEncoding(bool encoding) override;
-    int progress() const override;
-    void setProgress(int percent) override;
-    void setPercentText(const QString& text) override;
     void setStatus(const QString& text) override;
+    int progress() const override;
+    void setProgress(int percent, const QString& text) override;
     void processEvents() override;
 
 private:
@@ -140,6 +124,7 @@ private:
 
     Platform& m_platform;
     EncoderFunctions m_functions;
+    EncoderSession& m_session;
     std::unique_ptr<clsMusic> m_MediaPlayer;
     QTimer* m_tmrTimer = nullptr;
     QLabel* m_panel = nullptr;

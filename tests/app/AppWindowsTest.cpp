@@ -1,5 +1,8 @@
+#include "FileBytes.h"
 #include "MainWindowRig.h"
+#include "ModalDialog.h"
 #include "UnloadGuard.h"
+#include "WavBytes.h"
 #include "app/frmMSound.h"
 #include "app/frmPatern.h"
 #include "app/frmfrekvencije.h"
@@ -11,6 +14,7 @@
 #include "platform/mci/FakeWaveAudio.h"
 #include "platform/mci/MciCommandInterpreter.h"
 #include "platform/shell/HtmlHelp.h"
+#include "recorder/EncoderSession.h"
 #include "recorder/EncodingRun.h"
 #include "recorder/frmID3.h"
 #include "recorder/frmMp3.h"
@@ -19,12 +23,15 @@
 #include "recorder/modrec.h"
 
 #include <algorithm>
+#include <cmath>
 #include <deque>
 #include <functional>
 #include <map>
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTextBrowser>
@@ -200,8 +207,9 @@ TEST(AppWindows, TheHelpHasAnAnchoredSectionForEveryWindowUnderTheNameItsTitleSh
     titles << frmRec::instance().windowTitle().section(QStringLiteral(" - "), 0, 0);
     modrec rec(*platform.mci, *platform.boxes);
     titles << frmSettings(platform, rec, {}, {}).windowTitle();
-    titles << frmMp3(platform, EncoderFunctions {}).windowTitle();
-    titles << frmID3(*platform.boxes, QString()).windowTitle();
+    EncoderSession session;
+    titles << frmMp3(platform, EncoderFunctions {}, session).windowTitle();
+    titles << frmID3(*platform.boxes, session.PendingTag(), QString()).windowTitle();
     ASSERT_TRUE(QFile::copy(QStringLiteral(KADENTOR_HELP_FILE),
         QDir(platform.programFolder).filePath(QStringLiteral("metro.html"))));
     choose(u"mnuhelp");
@@ -230,4 +238,55 @@ TEST(AppWindows, TheHelpHasAnAnchoredSectionForEveryWindowUnderTheNameItsTitleSh
                       return s.second == QStringLiteral("The main window");
                   }),
         sections.end());
+}
+
+// What the encoder keeps lives as long as the program, not as its window: the tag filled in the
+// tag editor at one opening stamps the MP3 that the real library encodes at the next.
+TEST(AppWindows, TheTagFilledAtOneOpeningOfTheEncoderStampsTheMp3OfTheNext)
+{
+    MainWindowRig rig;
+    ASSERT_TRUE(rig.start(true));
+    FakePlatform& fake = rig.fake;
+    const QDir folder(fake.dir.path());
+    ASSERT_TRUE(QFile::copy(QStringLiteral(WAVPRESS_FOLDER "/libwavpress.so"),
+        QDir(fake.platform.programFolder).filePath(QStringLiteral("libwavpress.so"))));
+    using namespace wavbytes;
+    Bytes pcm;
+    for (int i = 0; i < 44100 * 2; ++i)
+        put16(pcm, static_cast<std::uint16_t>(std::lround(8000 * std::sin(i * 0.05))));
+    ASSERT_TRUE(
+        writeFileBytes(folder.filePath(QStringLiteral("take.wav")), wavFile(1, 44100, 16, pcm)));
+
+    const auto openEncoder = [&] {
+        frmFlam::instance().menus().entry(u"mnump3")->action()->trigger();
+    };
+    ASSERT_TRUE(workModal<frmMp3>(openEncoder, [](frmMp3& encoder) {
+        QTest::mouseClick(encoder.Check2, Qt::LeftButton);
+        EXPECT_TRUE(workModal<frmID3>(
+            [&encoder] {
+                QTest::mouseClick(encoder.cmdEditID3, Qt::LeftButton);
+            },
+            [](frmID3& editor) {
+                editor.txtTitle->setText(QStringLiteral("Kept"));
+                QTest::mouseClick(editor.cmdOk, Qt::LeftButton);
+            }));
+        QTest::mouseClick(encoder.Command1, Qt::LeftButton);
+    }));
+    ASSERT_FALSE(frmMp3::isLoaded());
+
+    ASSERT_TRUE(workModal<frmMp3>(openEncoder, [&folder](frmMp3& encoder) {
+        encoder.chooseWavs = [&folder] {
+            return QStringList { folder.filePath(QStringLiteral("take.wav")) };
+        };
+        QTest::mouseClick(encoder.cmdBrowse, Qt::LeftButton);
+        encoder.txtOutdir->setText(folder.path());
+        QTest::mouseClick(encoder.Check2, Qt::LeftButton);
+        QTest::mouseClick(encoder.cmbEncode, Qt::LeftButton);
+        QTest::mouseClick(encoder.Command1, Qt::LeftButton);
+    }));
+    ASSERT_EQ(fake.boxes().shown().size(), 1u);
+    EXPECT_EQ(fake.boxes().shown()[0].text, QStringLiteral("WAV to MP3 encoding done."));
+    const QByteArray mp3 = fileBytes(folder.filePath(QStringLiteral("take.mp3")));
+    ASSERT_GT(mp3.size(), 128);
+    EXPECT_TRUE(mp3.right(128).startsWith("TAGKept")) << mp3.right(128).left(40).toStdString();
 }

@@ -7,6 +7,7 @@
 #include "piano/ScaleTempo.h"
 #include "piano/frmMidiPiano.h"
 #include "platform/basic/FakeMessageBoxService.h"
+#include "recorder/EncoderSession.h"
 #include "recorder/frmMp3.h"
 #include "recorder/frmRec.h"
 #include "recorder/frmSettings.h"
@@ -122,7 +123,8 @@ TEST(SettingsBytes, TheWindowsWritesMakeTheseBytesAndReadBackAtTheNextOpening)
 
         chooseRecordingFormat(&frmSettings::optRate22050);
 
-        frmMp3 encoder(platform, EncoderFunctions {});
+        EncoderSession session;
+        frmMp3 encoder(platform, EncoderFunctions {}, session);
         encoder.chooseFolder = [] {
             return QStringLiteral("/Music/Out \"new\"");
         };
@@ -145,7 +147,8 @@ TEST(SettingsBytes, TheWindowsWritesMakeTheseBytesAndReadBackAtTheNextOpening)
     EXPECT_EQ(frmMidiPiano::instance().panels().tempo().lblMM(), QStringLiteral("090"));
     frmMidiPiano::instance().close();
     QCoreApplication::processEvents();
-    frmMp3 encoder(next.fake.platform, EncoderFunctions {});
+    EncoderSession session;
+    frmMp3 encoder(next.fake.platform, EncoderFunctions {}, session);
     EXPECT_EQ(encoder.txtOutdir->text(), QStringLiteral("/Music/Out \"new\""));
     // The recorder reads 22050 Hz back: its unload writes it again beside the stereo chosen.
     chooseRecordingFormat(&frmSettings::optStereo);

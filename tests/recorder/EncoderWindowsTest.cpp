@@ -34,12 +34,7 @@ namespace {
 class EncoderWindowTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        CancelEncoding = false;
-        PendingTag().Clear();
-        window = std::make_unique<frmMp3>(fake.platform, library());
-    }
+    void SetUp() override { window = std::make_unique<frmMp3>(fake.platform, library(), session); }
 
     QString file(const QString& name, const QByteArray& bytes)
     {
@@ -82,6 +77,7 @@ protected:
     }
 
     FakePlatform fake;
+    EncoderSession session;
     std::unique_ptr<frmMp3> window;
     std::function<void()> onProgress;
     int encodings = 0;
@@ -230,11 +226,11 @@ TEST_F(EncoderWindowTest, DuringARunOnlyStopAndCancelWorkAndACloseWaitsForTheRun
     EXPECT_EQ(finished.size(), 1);
     EXPECT_TRUE(w.cmbEncode->isEnabled());
     EXPECT_TRUE(w.txtFile->isEnabled());
-    EXPECT_FALSE(CancelEncoding);
+    EXPECT_FALSE(session.CancelEncoding());
 
     // Cancel while idle leaves no request: the next opening's encoding runs to its end.
     w.Command1->click();
-    window = std::make_unique<frmMp3>(fake.platform, library());
+    window = std::make_unique<frmMp3>(fake.platform, library(), session);
     window->txtOutdir->setText(fake.dir.path());
     window->ubaciW(take, QStringLiteral("take.wav"));
     onProgress = nullptr;
@@ -307,7 +303,7 @@ TEST_F(EncoderWindowTest, AutoEncodesAFileWhoseFormatFollowsAListChunkAtItsOwnRa
                 chunk("data", pcm) })));
         QFile::remove(mp3);
 
-        window = std::make_unique<frmMp3>(fake.platform, functions);
+        window = std::make_unique<frmMp3>(fake.platform, functions, session);
         frmMp3& w = *window;
         w.txtOutdir->setText(fake.dir.path());
         w.ubaciW(take, QStringLiteral("take.wav"));
@@ -332,7 +328,7 @@ TEST_F(EncoderWindowTest, TheOutputFolderIsKeptAndStripItemCutsOneItem)
         return QStringLiteral("/Music/Out");
     };
     window->Command3->click();
-    window = std::make_unique<frmMp3>(fake.platform, library());
+    window = std::make_unique<frmMp3>(fake.platform, library(), session);
     EXPECT_EQ(window->txtOutdir->text(), QStringLiteral("/Music/Out"));
     window->chooseFolder = [] {
         return QString();
@@ -395,10 +391,10 @@ TEST_F(EncoderWindowTest, TheTagEditorFillsThePendingTagAndWritesOnlyTheCurrentO
         editor.cmbGenre->setEditText(QStringLiteral("Rock"));
         editor.cmdOk->click();
     });
-    EXPECT_EQ(PendingTag().Genre(), 17);
-    EXPECT_EQ(PendingTag().SongNumber(), 0);
-    EXPECT_EQ(PendingTag().Year(), 0);
-    EXPECT_EQ(PendingTag().Name(), QStringLiteral("Take"));
+    EXPECT_EQ(session.PendingTag().Genre(), 17);
+    EXPECT_EQ(session.PendingTag().SongNumber(), 0);
+    EXPECT_EQ(session.PendingTag().Year(), 0);
+    EXPECT_EQ(session.PendingTag().Name(), QStringLiteral("Take"));
     EXPECT_EQ(tagOf(QStringLiteral("a.mp3")), QByteArray(128, 'A'));
     const QByteArray written = tagOf(QStringLiteral("b.mp3"));
     EXPECT_TRUE(written.startsWith("TAGTake"));
@@ -410,13 +406,13 @@ TEST_F(EncoderWindowTest, TheTagEditorFillsThePendingTagAndWritesOnlyTheCurrentO
         editor.cmbGenre->setCurrentIndex(0);
         editor.Command1->click();
     });
-    EXPECT_EQ(PendingTag().Genre(), 17);
+    EXPECT_EQ(session.PendingTag().Genre(), 17);
     EXPECT_EQ(tagOf(QStringLiteral("b.mp3")), written);
     editTags(w, [](frmID3& editor) {
         editor.cmbGenre->setCurrentIndex(0);
         editor.cmdOk->click();
     });
-    EXPECT_EQ(PendingTag().Genre(), 255);
+    EXPECT_EQ(session.PendingTag().Genre(), 255);
     EXPECT_EQ(static_cast<std::uint8_t>(tagOf(QStringLiteral("b.mp3")).at(127)), 255);
 
     // No output name: nothing read, nothing written.
@@ -426,7 +422,7 @@ TEST_F(EncoderWindowTest, TheTagEditorFillsThePendingTagAndWritesOnlyTheCurrentO
         editor.txtYear->setText(QStringLiteral("2004"));
         editor.cmdOk->click();
     });
-    EXPECT_EQ(PendingTag().Year(), 2004);
+    EXPECT_EQ(session.PendingTag().Year(), 2004);
     EXPECT_EQ(frmID3::showMp3TagsSB1(fake.boxes(), QString()), QString());
     EXPECT_EQ(tagOf(QStringLiteral("b.mp3")), QByteArray(written).replace(127, 1, "\xff"));
 }

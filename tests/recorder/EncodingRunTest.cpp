@@ -47,9 +47,27 @@ struct FakeView : EncodingView
         return QStringList { "Auto", "32000", "44100", "48000" }.at(index);
     }
 
-    int listCount() const override { return static_cast<int>(list.size()); }
-
-    QString listEntry(int index) const override { return list.at(index); }
+    EncoderSettings settings() const override
+    {
+        EncoderSettings settings;
+        settings.Text1 = text1;
+        settings.Text2 = text2;
+        settings.entries = list;
+        settings.currentEntry = list.value(current);
+        settings.outputFolder = folder;
+        settings.outputName = output;
+        settings.modeText = mode;
+        settings.frequencyIndex = freqIndex;
+        settings.frequencyText = frequency(freqIndex);
+        settings.bitrateText = bitrate;
+        settings.maxBitrateText = maxBitrate;
+        settings.vbrQuality = 7;
+        settings.vbr = vbr;
+        settings.tag = tag;
+        settings.deleteInput = del;
+        settings.playing = isPlaying;
+        return settings;
+    }
 
     void selectEntry(int index) override
     {
@@ -57,41 +75,11 @@ struct FakeView : EncodingView
         output = list.at(index).chopped(4) + QStringLiteral(".mp3");
     }
 
-    QString currentEntry() const override { return list.value(current); }
-
-    QString Text1() const override { return text1; }
-
-    QString Text2() const override { return text2; }
-
-    QString outputFolder() const override { return folder; }
-
-    QString outputName() const override { return output; }
-
-    QString modeText() const override { return mode; }
-
-    int frequencyIndex() const override { return freqIndex; }
-
-    QString frequencyText() const override { return frequency(freqIndex); }
-
-    QString bitrateText() const override { return bitrate; }
-
     void selectBitrate(int index) override
     {
         bitrateIndex = index;
         bitrate = QStringLiteral("128");
     }
-
-    QString maxBitrateText() const override { return maxBitrate; }
-
-    int vbrQuality() const override { return 7; }
-
-    bool vbrTicked() const override { return vbr; }
-
-    bool tagTicked() const override { return tag; }
-
-    bool deleteTicked() const override { return del; }
-
-    bool playing() const override { return isPlaying; }
 
     void stopPlaying() override { isPlaying = false; }
 
@@ -103,9 +91,11 @@ struct FakeView : EncodingView
 
     int progress() const override { return bar; }
 
-    void setProgress(int value) override { bar = value; }
-
-    void setPercentText(const QString& text) override { percent = text; }
+    void setProgress(int value, const QString& text) override
+    {
+        bar = value;
+        percent = text;
+    }
 
     void setStatus(const QString& text) override { status = text; }
 
@@ -128,12 +118,7 @@ struct Call
 class EncodingRunTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        view.folder = dir.path();
-        CancelEncoding = false;
-        PendingTag().Clear();
-    }
+    void SetUp() override { view.folder = dir.path(); }
 
     QString wav(const QString& name, int rate = 44100)
     {
@@ -200,6 +185,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    EncoderSession session;
     FakeView view;
     FakeMessageBoxService boxes;
     std::vector<Call> calls;
@@ -240,9 +226,9 @@ TEST_F(EncodingRunTest, EachResultShowsItsTextAndEncodeAllGoesOnOnlyAfterAnUnkno
         results = { 0, row.result == -2 ? 0 : row.result };
         view.onEvents = [this, &row] {
             if (row.result == -2 && calls.size() == 2 && view.bar == 50)
-                CancelEncoding = true;
+                session.setCancelEncoding(true);
         };
-        EncodingRun(view, library(), boxes).EncodeAll();
+        EncodingRun(session, view, library(), boxes).EncodeAll();
 
         EXPECT_EQ(calls.size(), row.goesOn ? 4u : 2u);
         if (row.result != 0) {
@@ -259,7 +245,7 @@ TEST_F(EncodingRunTest, EachResultShowsItsTextAndEncodeAllGoesOnOnlyAfterAnUnkno
             EXPECT_FALSE(view.playEnabled);
         }
         EXPECT_FALSE(view.stopEnabled);
-        EXPECT_FALSE(CancelEncoding);
+        EXPECT_FALSE(session.CancelEncoding());
         EXPECT_EQ(calls[1].in, dir.filePath("b.wav"));
         EXPECT_EQ(calls[1].out, dir.filePath("b.mp3"));
     }
@@ -273,9 +259,9 @@ TEST_F(EncodingRunTest, AStopIsAnsweredOnceAndLeavesNothingForTheNextRun)
     view.onEvents = [this] {
         // Stop clicked while the second entry is at 10 %: the stop is answered at 20 %.
         if (calls.size() == 2 && view.bar == 10)
-            CancelEncoding = true;
+            session.setCancelEncoding(true);
     };
-    EncodingRun(view, library(), boxes).EncodeAll();
+    EncodingRun(session, view, library(), boxes).EncodeAll();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(boxTexts(), QStringList { "Encoding cancelled by user." });
     EXPECT_EQ(view.bar, 0);
@@ -284,10 +270,10 @@ TEST_F(EncodingRunTest, AStopIsAnsweredOnceAndLeavesNothingForTheNextRun)
 
     // A request made while no encoding runs is dropped before the next encoding.
     view.onEvents = nullptr;
-    CancelEncoding = true;
+    session.setCancelEncoding(true);
     calls.clear();
     boxes.clear();
-    EncodingRun(view, library(), boxes).EncodeAll();
+    EncodingRun(session, view, library(), boxes).EncodeAll();
     EXPECT_EQ(calls.size(), 4u);
     EXPECT_TRUE(boxes.shown().empty());
     EXPECT_EQ(view.encodingStates,
@@ -329,7 +315,7 @@ TEST_F(EncodingRunTest, AutoRateTakesTheHeaderAndSwitchesUnsupportedRatesTo128)
         view.vbr = row.vbr;
         view.maxBitrate = QStringLiteral("160");
         view.bitrate = QLatin1String(row.bitrate);
-        EncodingRun(view, library(), boxes).EncodeSelected();
+        EncodingRun(session, view, library(), boxes).EncodeSelected();
         QStringList expected = row.boxes;
         if (row.kbps)
             expected << QStringLiteral("WAV to MP3 encoding done.");
@@ -397,7 +383,7 @@ TEST_F(EncodingRunTest, AutoTakesTheRateFromTheFormatChunkWhereverItStands)
         view.output = QStringLiteral("take.mp3");
         view.freqIndex = 0;
         view.bitrate = QStringLiteral("128");
-        EncodingRun(view, library(), boxes).EncodeSelected();
+        EncodingRun(session, view, library(), boxes).EncodeSelected();
         ASSERT_EQ(calls.size(), 1u);
         EXPECT_EQ(calls[0].rate, row.rate);
         EXPECT_EQ(boxTexts(), QStringList { "WAV to MP3 encoding done." });
@@ -415,7 +401,7 @@ TEST_F(EncodingRunTest, ModesRefusalsAndProgressLabel)
         view.mode = QString();
     };
     view.mode = QStringLiteral("Mono");
-    EncodingRun(view, library(), boxes).EncodeAll();
+    EncodingRun(session, view, library(), boxes).EncodeAll();
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[0].mode, 3);
     EXPECT_EQ(calls[2].mode, 3);
@@ -451,7 +437,7 @@ TEST_F(EncodingRunTest, ModesRefusalsAndProgressLabel)
         }
         view.output = QLatin1String(refusal.output);
         view.freqIndex = 2;
-        EncodingRun(view, library(), boxes).EncodeSelected();
+        EncodingRun(session, view, library(), boxes).EncodeSelected();
         if (!refusal.text) {
             EXPECT_EQ(calls.size(), 1u); // a short file is judged on the bytes it has
             continue;
@@ -465,12 +451,12 @@ TEST_F(EncodingRunTest, ModesRefusalsAndProgressLabel)
 
 TEST_F(EncodingRunTest, TheInputGoesOnlyAfterASuccessAndTheTag)
 {
-    PendingTag().setName(QStringLiteral("Take"));
-    (void)PendingTag().setGenre(17);
+    session.PendingTag().setName(QStringLiteral("Take"));
+    (void)session.PendingTag().setGenre(17);
     view.tag = true;
     view.del = true;
     single(QStringLiteral("Take.wav"));
-    EncodingRun(view, library(), boxes).EncodeSelected();
+    EncodingRun(session, view, library(), boxes).EncodeSelected();
     EXPECT_FALSE(QFile::exists(view.text1));
     QFile made(dir.filePath(QStringLiteral("Take.mp3")));
     ASSERT_TRUE(made.open(QIODevice::ReadOnly));
@@ -482,14 +468,40 @@ TEST_F(EncodingRunTest, TheInputGoesOnlyAfterASuccessAndTheTag)
     // A failure keeps its input.
     single(QStringLiteral("Kept.wav"));
     results = { -5 };
-    EncodingRun(view, library(), boxes).EncodeSelected();
+    EncodingRun(session, view, library(), boxes).EncodeSelected();
     EXPECT_TRUE(QFile::exists(view.text1));
+}
+
+TEST_F(EncodingRunTest, AReportAfterTheLibraryReturnedReachesNoWindow)
+{
+    single(QStringLiteral("take.wav"));
+    WavpressProgress* kept = nullptr;
+    EncoderFunctions functions = library();
+    functions.EncodeMp3 = [&kept, encode = functions.EncodeMp3](const QString& in,
+                              const QString& out, std::int32_t kbps, std::int32_t rate,
+                              std::uint8_t mode, WavpressProgress* cell) {
+        kept = cell;
+        return encode(in, out, kbps, rate, mode, cell);
+    };
+    EncodingRun(session, view, functions, boxes).EncodeSelected();
+    ASSERT_NE(kept, nullptr);
+    ASSERT_EQ(view.bar, 0);
+    // The window may be gone by now: the late report changes nothing and answers "go on".
+    int events = 0;
+    view.onEvents = [&events] {
+        ++events;
+    };
+    session.setCancelEncoding(true);
+    EXPECT_EQ((*kept)(70), -1);
+    EXPECT_EQ(view.bar, 0);
+    EXPECT_EQ(view.percent, QString());
+    EXPECT_EQ(events, 0);
 }
 
 TEST_F(EncodingRunTest, AMissingLibraryIsReportedAndResetsTheButtons)
 {
     single(QStringLiteral("take.wav"));
-    EncodingRun(view, EncoderFunctions {}, boxes).EncodeSelected();
+    EncodingRun(session, view, EncoderFunctions {}, boxes).EncodeSelected();
     EXPECT_EQ(boxTexts(), QStringList { "Could not get encoding API!" });
     EXPECT_FALSE(view.stopEnabled);
     EXPECT_FALSE(view.playEnabled);
