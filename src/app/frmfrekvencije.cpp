@@ -1,7 +1,6 @@
 #include "app/frmfrekvencije.h"
 
 #include "app/DialogLayout.h"
-#include "app/InputHold.h"
 #include "app/ToneWave.h"
 #include "platform/Platform.h"
 #include "platform/audio/AudioEngine.h"
@@ -114,7 +113,6 @@ void frmfrekvencije::Command3_Click()
     const QString path = Command2_Click();
     if (path.isEmpty())
         return;
-    InputHold hold;
     WavFilePlayer(*m_platform.audio).playAndWait(path);
 }
 

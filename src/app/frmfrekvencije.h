@@ -21,9 +21,10 @@ protected:
 // The tone generator "Tuner - Frequencies": Play checks the frequency (90 to 4200 Hz) and the
 // length (0.5 to 20 s), writes the tone as `test.wav` (ToneWave) into the program folder, or the
 // user's data folder where that is not writable, and plays it. Play returns when the tone has
-// ended; meanwhile the program takes no user input (InputHold), and a close asked for meanwhile
-// takes effect after the tone. Cancel and closing stop the sound. Made afresh at every showing,
-// with the texts 440 and 0.5. Controls carry their given names as object names. UI thread only.
+// ended; meanwhile the program takes no user input (the waiting play holds it), and a close asked
+// for meanwhile takes effect after the tone. Cancel and closing stop the sound. Made afresh at
+// every showing, with the texts 440 and 0.5. Controls carry their given names as object names. UI
+// thread only.
 class frmfrekvencije : public QDialog, public SingleInstance<frmfrekvencije>
 {
     Q_OBJECT

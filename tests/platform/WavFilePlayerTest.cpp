@@ -7,8 +7,13 @@
 #include "platform/audio/OfflineAudioDevice.h"
 
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -93,4 +98,51 @@ TEST(WavFilePlayerTest, UnreadableFilesPlayNothing)
     ASSERT_TRUE(writeFileBytes(fixture.path, "RIFF....WAVEjunk"));
     EXPECT_FALSE(player.play(fixture.path));
     EXPECT_TRUE(fixture.engine->takeClipStarts().empty());
+}
+
+// Every waiting play holds input, whoever calls it: a click, a key and a wheel sent while the
+// sound plays reach no widget (not even later), a close asked for meanwhile waits for the end,
+// and once the play returns input reaches the widgets again.
+TEST(WavFilePlayerTest, WhileAWaitingPlaySoundsNoInputReachesAWidgetAndACloseWaits)
+{
+    Fixture fixture(44100 / 2);
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* button = new QPushButton(QStringLiteral("Play"));
+    auto* field = new QLineEdit;
+    layout->addWidget(button);
+    layout->addWidget(field);
+    int clicks = 0;
+    QObject::connect(button, &QPushButton::clicked, [&] {
+        ++clicks;
+    });
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    bool sent = false;
+    bool closedMeanwhile = true;
+    QTimer::singleShot(20, [&] {
+        QTest::mouseClick(button, Qt::LeftButton);
+        field->setFocus();
+        QTest::keyClicks(field, QStringLiteral("abc"));
+        QTest::keyClick(button, Qt::Key_Space);
+        window.close();
+        closedMeanwhile = !window.isVisible();
+        sent = true;
+    });
+    WavFilePlayer player(*fixture.engine);
+    ASSERT_TRUE(player.playAndWait(fixture.path));
+    ASSERT_TRUE(sent);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(field->text(), QString());
+    EXPECT_FALSE(closedMeanwhile);
+    EXPECT_FALSE(window.isVisible());
+
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTest::keyClicks(field, QStringLiteral("abc"));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(field->text(), QStringLiteral("abc"));
 }

@@ -2,6 +2,7 @@
 
 #include "platform/audio/AudioClip.h"
 #include "platform/audio/AudioEngine.h"
+#include "platform/audio/InputHold.h"
 #include "platform/audio/WavReader.h"
 
 #include <chrono>
@@ -52,6 +53,8 @@ void WavFilePlayer::playAndWait(std::shared_ptr<const AudioClip> clip)
         Clock::now() + std::chrono::milliseconds(frames * 1000 / AudioEngine::kSampleRate + 2000);
     std::int64_t heardAt = -1; // the sample by which the last rendered frame has been heard
 
+    // A click meanwhile would run its handler inside this wait, under the caller's feet.
+    InputHold hold;
     QEventLoop loop;
     QTimer poll;
     poll.setInterval(kPollMilliseconds);

@@ -12,9 +12,10 @@ struct AudioClip;
 // the clip sounding and the next click cuts the file, and AudioEngine::purge() stops it.
 //
 // UI thread only. The waiting calls run a local event loop: windows keep repainting and timers
-// keep ticking meanwhile (which may start or stop other sounds), and they return when the sound
-// has left the speakers, was cut off or purged. If the device stops rendering they give up a
-// couple of seconds after the sound's length.
+// keep ticking meanwhile (which may start or stop other sounds), but the program takes no user
+// input (InputHold: a click or key meanwhile runs nothing, a close waits for the end). They
+// return when the sound has left the speakers, was cut off or purged. If the device stops
+// rendering they give up a couple of seconds after the sound's length.
 class WavFilePlayer
 {
 public:

@@ -1,4 +1,6 @@
-#include "app/InputHold.h"
+#include "platform/audio/InputHold.h"
+
+#include <algorithm>
 
 #include <QCoreApplication>
 #include <QEvent>
