@@ -183,7 +183,8 @@ int runCase(int tempo, int mult, int seconds, bool sdl, bool blockUi)
         auto sounds = std::make_unique<ClickSounds>(platform, dir.path());
         sounds->LoadClickSoundIds();
         StampingLights lights(*platform.audio);
-        auto flam = std::make_unique<frmFlam>(platform, lights, *sounds);
+        auto flam = std::make_unique<frmFlam>(platform, std::move(sounds));
+        flam->setLights(&lights);
         flam->setLabel3(NumText(tempo * mult));
         flam->SvirajNormal(QStringLiteral("UDDD"));
 
@@ -202,8 +203,7 @@ int runCase(int tempo, int mult, int seconds, bool sdl, bool blockUi)
         const double wall =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
 
-        flam.reset();
-        sounds.reset();
+        flam.reset(); // with its click sounds
         if (offline)
             offline->stopPaced();
         else

@@ -35,6 +35,7 @@
 #include "ClickBench.h"
 #include "MonitorCapture.h"
 #include "app/BeatLights.h"
+#include "app/ClickSounds.h"
 #include "app/SoundOutputNotice.h"
 #include "app/frmFlam.h"
 #include "platform/Platform.h"
@@ -50,6 +51,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 #include <thread>
@@ -371,10 +373,11 @@ int main(int argc, char** argv)
         SoundOutputNotice notice(platform);
         notice.start();
         BusyLoops load(options.load * cores);
-        ClickSounds sounds(platform, dir.path());
-        sounds.LoadClickSoundIds();
+        auto sounds = std::make_unique<ClickSounds>(platform, dir.path());
+        sounds->LoadClickSoundIds();
         NoLights lights;
-        frmFlam flam(platform, lights, sounds);
+        frmFlam flam(platform, std::move(sounds));
+        flam.setLights(&lights);
         flam.setLabel3(NumText(options.tempo * options.mult));
         flam.SvirajNormal(QStringLiteral("UDDD"));
         const int underrunsBefore = countUnderruns(server);

@@ -1,5 +1,6 @@
 #include "app/AppWindows.h"
 
+#include "app/ClickSounds.h"
 #include "app/FlamPopupMenus.h"
 #include "app/frmFlam.h"
 #include "app/frmMSound.h"
@@ -148,8 +149,10 @@ frmMtroNew* AppWindows::loadMainWindow(
 {
     if (frmMtroNew::isLoaded())
         return &frmMtroNew::instance();
-    frmMtroNew& window = frmMtroNew::load(platform, player, windows);
-    frmFlam& flam = frmFlam::load(platform, window.metronome(), window.sounds());
+    // The engine first (the clips with their step walker, and the form that steps them), then
+    // the window that drives it; the window's unload takes the engine with it.
+    frmFlam& flam = frmFlam::load(platform, std::make_unique<ClickSounds>(platform));
+    frmMtroNew& window = frmMtroNew::load(platform, flam, player, windows);
     if (!window.Form_Load()) {
         frmMtroNew::unload();
         return nullptr;

@@ -1,8 +1,8 @@
 #include "app/MainWindowSkin.h"
 
+#include "app/FlamMenus.h"
 #include "app/Skin.h"
 #include "app/WindowOpeners.h"
-#include "app/frmFlam.h"
 #include "controls/AnalogClock.h"
 #include "controls/ControlFonts.h"
 #include "controls/GGCommand.h"
@@ -69,12 +69,16 @@ constexpr std::array<const char16_t*, 4> kButtonMenus { u"mnupitch00", u"mnubeat
 
 } // namespace
 
-MainWindowSkin::MainWindowSkin(
-    QWidget& window, const SkinControls& controls, Metronome& metronome, WindowOpeners& openers)
+MainWindowSkin::MainWindowSkin(QWidget& window,
+    const SkinControls& controls,
+    Metronome& metronome,
+    WindowOpeners& openers,
+    FlamMenus& menus)
     : QObject(&window)
     , SkinControls(controls)
     , m_window(window)
     , m_openers(openers)
+    , m_menus(menus)
     , m_mouse(metronome)
 {
     placeGradientButtons();
@@ -132,17 +136,13 @@ void MainWindowSkin::showImKlavir()
 
 void MainWindowSkin::showMenu(QStringView name, QPoint at)
 {
-    if (!frmFlam::isLoaded())
-        return;
-    if (QMenu* menu = frmFlam::instance().menus().menu(name))
+    if (QMenu* menu = m_menus.menu(name))
         menu->popup(at);
 }
 
 void MainWindowSkin::rightButtonMenu(MainWindowMouse::MenuSpot spot, QPoint at)
 {
-    if (!frmFlam::isLoaded())
-        return;
-    if (MenuEntry* mstop = frmFlam::instance().menus().entry(u"mstop"))
+    if (MenuEntry* mstop = m_menus.entry(u"mstop"))
         m_mouse.prepareMstop(spot, *mstop);
     showMenu(u"mnurazno", at);
 }

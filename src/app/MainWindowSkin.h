@@ -9,6 +9,7 @@
 #include <QStringView>
 
 class AnalogClock;
+class FlamMenus;
 class GGCommand;
 class Metronome;
 class QLabel;
@@ -34,10 +35,11 @@ struct SkinControls
 // of the subdivision buttons, the piano button, the about hot spot, and the eight gradient
 // buttons it places on the skin (four menus, the recorder, the encoder, minimise and close).
 //
-// It works on the window's controls the window hands it and leaves the clicks the window handles
-// itself alone; a press on a control never drags. Dragging asks the platform to move the window
-// (which also works where a program cannot place its own windows) and, where the platform
-// cannot, moves the window with the pointer itself. UI thread only.
+// It works on the window's controls the window hands it and on the engine form's menus (which
+// outlive it), and leaves the clicks the window handles itself alone; a press on a control never
+// drags. Dragging asks the platform to move the window (which also works where a program cannot
+// place its own windows) and, where the platform cannot, moves the window with the pointer itself.
+// UI thread only.
 class MainWindowSkin : public QObject, private SkinControls
 {
     Q_OBJECT
@@ -46,7 +48,8 @@ public:
     MainWindowSkin(QWidget& window,
         const SkinControls& controls,
         Metronome& metronome,
-        WindowOpeners& openers);
+        WindowOpeners& openers,
+        FlamMenus& menus);
     ~MainWindowSkin() override;
 
     MainWindowMouse& mouse() { return m_mouse; }
@@ -72,6 +75,7 @@ private:
 
     QWidget& m_window;
     WindowOpeners& m_openers;
+    FlamMenus& m_menus;
     MainWindowMouse m_mouse;
 
     std::array<GGCommand*, 8> m_buttons {};

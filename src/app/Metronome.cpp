@@ -71,24 +71,15 @@ QString tempoMarking(double tempo)
     return {};
 }
 
-Metronome::Metronome(
-    Platform& platform, ClickSounds& sounds, PlayerWindow& player, MetronomeView& view)
+Metronome::Metronome(Platform& platform, frmFlam& flam, PlayerWindow& player, MetronomeView& view)
     : m_platform(platform)
-    , m_sounds(sounds)
+    , m_flam(flam)
+    , m_sounds(flam.sounds())
     , m_player(player)
     , m_view(view)
 {}
 
 Metronome::~Metronome() = default;
-
-frmFlam& Metronome::flam() const
-{
-    // The engine form is reached only after the load: anything sooner is a wiring fault, which
-    // stops the program in every build instead of running on through a null.
-    if (!m_flam)
-        qFatal("Metronome reached the engine form before its load");
-    return *m_flam;
-}
 
 bool Metronome::Form_Load()
 {
@@ -114,8 +105,7 @@ bool Metronome::Form_Load()
     if (const auto level = CInt(volume))
         m_view.setSliderPosition(*level);
 
-    m_flam = &frmFlam::instance();
-    if (MenuEntry* mstop = flam().menus().entry(u"mstop"))
+    if (MenuEntry* mstop = m_flam.menus().entry(u"mstop"))
         mstop->setCaption(QStringLiteral("&Start Metronome"));
     m_view.ResizeForm();
 
@@ -126,11 +116,9 @@ bool Metronome::Form_Load()
 void Metronome::Form_Unload()
 {
     // Nothing may step or sound once the window is gone; the player forgets its file.
-    if (m_flam) {
-        flam().Timer1.setEnabled(false);
-        flam().Timer2.setEnabled(false);
-        flam().Timer3.setEnabled(false);
-    }
+    m_flam.Timer1.setEnabled(false);
+    m_flam.Timer2.setEnabled(false);
+    m_flam.Timer3.setEnabled(false);
     m_sounds.StopSound();
     m_player.stani2();
     m_player.setTxtmidi(QString());
@@ -226,8 +214,8 @@ std::uint32_t Metronome::customTempoFlag() const
 
 void Metronome::disableStepTimers()
 {
-    flam().Timer1.setEnabled(false);
-    flam().Timer2.setEnabled(false);
+    m_flam.Timer1.setEnabled(false);
+    m_flam.Timer2.setEnabled(false);
 }
 
 void Metronome::stopPlayerAndTone()
@@ -243,7 +231,7 @@ double Metronome::readDialTempo()
     // hours, whatever the desktop's time format.
     const double tempo = Val(m_Text1.mid(3, 2)) * 3;
     setText2(Str(tempo));
-    flam().setLabel3(Str(tempo));
+    m_flam.setLabel3(Str(tempo));
     return tempo;
 }
 
@@ -258,9 +246,9 @@ void Metronome::imstop_Click()
         setPicture(MainControl::imstop, ShownPicture::playg);
         setImstopToolTip(QStringLiteral("PLAY"));
         m_sounds.StopSound();
-        flam().Timer1.setEnabled(false);
-        flam().Timer2.setEnabled(false);
-        flam().Timer3.setEnabled(false);
+        m_flam.Timer1.setEnabled(false);
+        m_flam.Timer2.setEnabled(false);
+        m_flam.Timer3.setEnabled(false);
         setVisible(MainControl::imz, false);
         setVisible(MainControl::Image4, false);
         setPicture(MainControl::Image5, ShownPicture::Image2);
@@ -379,7 +367,7 @@ void Metronome::kmnPlay1()
 void Metronome::kmnPlay2()
 {
     m_player.DajJako(m_view.sliderPosition());
-    flam().setLabel3(m_Text2);
+    m_flam.setLabel3(m_Text2);
     tempoOznake(m_Text2);
     // A typed tempo always plays quarter notes.
     setPicture(MainControl::Image10, ShownPicture::cb);
@@ -429,22 +417,22 @@ void Metronome::StartBeat(Subdivision subdivision)
     // Steps per minute: the tempo, twice it or four times it, exactly, so that the beat plays at
     // the tempo shown.
     if (subdivision == Subdivision::Quarter)
-        flam().setLabel3(m_Text2);
+        m_flam.setLabel3(m_Text2);
     else
-        flam().setLabel3(NumText(Val(m_Text2) * (subdivision == Subdivision::Eighth ? 2 : 4)));
+        m_flam.setLabel3(NumText(Val(m_Text2) * (subdivision == Subdivision::Eighth ? 2 : 4)));
     setPicture(MainControl::Image5, ShownPicture::Image1);
     if (FlamencoMode) {
-        flam().setTxtRit(BeatPattern);
-        flam().setTxtBB(PatternStart);
-        flam().Flamenko(BeatPattern);
+        m_flam.setTxtRit(BeatPattern);
+        m_flam.setTxtBB(PatternStart);
+        m_flam.Flamenko(BeatPattern);
         return;
     }
     if (subdivision == Subdivision::Quarter) {
-        flam().Timer2.setEnabled(true);
-        flam().SvirajNormal(BeatPattern);
+        m_flam.Timer2.setEnabled(true);
+        m_flam.SvirajNormal(BeatPattern);
     } else {
-        flam().SvirajNormal(BeatPattern);
-        flam().Timer2.setEnabled(true);
+        m_flam.SvirajNormal(BeatPattern);
+        m_flam.Timer2.setEnabled(true);
     }
 }
 
@@ -567,7 +555,7 @@ void Metronome::Bitovi(int Index)
         m_view.showClickSoundDialog();
         return;
     }
-    FlamMenus& menus = flam().menus();
+    FlamMenus& menus = m_flam.menus();
     for (int i = 0; i < 6; ++i) {
         if (MenuEntry* entry = menus.entry(u"mnuBeat", i))
             entry->setChecked(false);

@@ -109,13 +109,14 @@ public:
 class Metronome : public BeatLights, public TempoLabels
 {
 public:
-    Metronome(Platform& platform, ClickSounds& sounds, PlayerWindow& player, MetronomeView& view);
+    // `flam`, the engine form with its click sounds, outlives the metronome.
+    Metronome(Platform& platform, frmFlam& flam, PlayerWindow& player, MetronomeView& view);
     ~Metronome() override;
     Metronome(const Metronome&) = delete;
     Metronome& operator=(const Metronome&) = delete;
 
-    // Start-up, with the engine form loaded. False when another copy of the program runs: the user
-    // has been told and the program must end at once.
+    // Start-up. False when another copy of the program runs: the user has been told and the
+    // program must end at once.
     bool Form_Load();
     // The window closes: nothing may sound or step after it.
     void Form_Unload();
@@ -219,7 +220,6 @@ public:
 private:
     enum class Subdivision { Quarter, Eighth, Sixteenth };
 
-    frmFlam& flam() const;
     void disableStepTimers();
     void stopPlayerAndTone();
     // The tempo chain: Text1's minutes times 3, written to Text2 and the click rate in Str form.
@@ -236,10 +236,10 @@ private:
     void setImstopToolTip(const QString& text);
 
     Platform& m_platform;
+    frmFlam& m_flam;
     ClickSounds& m_sounds;
     PlayerWindow& m_player;
     MetronomeView& m_view;
-    frmFlam* m_flam = nullptr;
 
     // Control texts with their design values.
     QString m_lblcd = QStringLiteral("MM");

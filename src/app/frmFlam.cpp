@@ -21,33 +21,31 @@ constexpr std::int64_t kLightPollSamples = 353; // 8 ms
 } // namespace
 
 frmFlam::frmFlam(Platform& platform,
-    BeatLights& lights,
-    ClickSounds& sounds,
+    std::unique_ptr<ClickSounds> sounds,
     const WakeTimerFactory& timers,
     QObject* parent)
     : QObject(parent)
     , Timer1([this](bool enabled) {
-        m_sounds.steps().setEnabled(StepWalker::Player::Pattern, enabled, m_platform.audio->now());
+        m_sounds->steps().setEnabled(StepWalker::Player::Pattern, enabled, m_platform.audio->now());
     })
     , Timer2([this](bool enabled) {
         metronomeSwitched(enabled);
     })
     , m_platform(platform)
-    , m_lights(lights)
-    , m_sounds(sounds)
+    , m_sounds(std::move(sounds))
     , m_lightWake(timers())
 {
     m_lightWake->onWake = [this] {
         showDueLights();
     };
-    m_sounds.setChoicesListener([this] {
+    m_sounds->setChoicesListener([this] {
         handOverClips();
     });
 }
 
 frmFlam::~frmFlam()
 {
-    m_sounds.setChoicesListener({});
+    m_sounds->setChoicesListener({});
     Timer1.setEnabled(false);
     Timer2.setEnabled(false);
     Timer3.setEnabled(false);
@@ -86,7 +84,7 @@ void frmFlam::Label3_Change()
     if (!interval)
         return;
     StepInterval = interval;
-    m_sounds.steps().setInterval(*interval);
+    m_sounds->steps().setInterval(*interval);
 }
 
 void frmFlam::txtRit_Change()
@@ -132,29 +130,29 @@ std::unique_ptr<StepWalker::Pattern> frmFlam::stepsOf(const QString& Pattern)
 
 void frmFlam::handOver()
 {
-    m_sounds.steps().setPattern(stepsOf(StepPattern), StepPosition);
+    m_sounds->steps().setPattern(stepsOf(StepPattern), StepPosition);
 }
 
 void frmFlam::handOverClips()
 {
     // Handing the pattern over again would start it from its first step: only its clips change.
-    m_sounds.steps().setSteps(stepsOf(StepPattern));
+    m_sounds->steps().setSteps(stepsOf(StepPattern));
 }
 
 StepWalker::Step frmFlam::Play(QChar letter)
 {
     std::optional<double> sound;
     if (letter == u'F')
-        sound = m_sounds.FirstBeatSound;
+        sound = m_sounds->FirstBeatSound;
     else if (letter == u'U')
-        sound = m_sounds.UpBeatSound;
+        sound = m_sounds->UpBeatSound;
     else if (letter == u'D')
-        sound = m_sounds.DownBeatSound;
+        sound = m_sounds->DownBeatSound;
     else if (letter == u'A')
-        sound = m_sounds.AccentBeatSound;
+        sound = m_sounds->AccentBeatSound;
     else if (letter == u'P')
         sound = ClickSounds::kPauseClipId;
-    return { m_sounds.clipOf(sound), StepWalker::Light::None };
+    return { m_sounds->clipOf(sound), StepWalker::Light::None };
 }
 
 StepWalker::Step frmFlam::PlayNormal(QChar letter)
@@ -169,7 +167,7 @@ StepWalker::Step frmFlam::PlayNormal(QChar letter)
 
 void frmFlam::metronomeSwitched(bool enabled)
 {
-    m_sounds.steps().setEnabled(StepWalker::Player::Metronome, enabled, m_platform.audio->now());
+    m_sounds->steps().setEnabled(StepWalker::Player::Metronome, enabled, m_platform.audio->now());
     // Steps of an earlier run still on their way from the audio side light nothing.
     m_pendingLights.clear();
     if (enabled) {
@@ -182,7 +180,7 @@ void frmFlam::metronomeSwitched(bool enabled)
 
 void frmFlam::showDueLights()
 {
-    while (const auto lit = m_sounds.steps().takeLit()) {
+    while (const auto lit = m_sounds->steps().takeLit()) {
         if (lit->run == m_metronomeRun && Timer2.isEnabled())
             m_pendingLights.push_back(*lit);
     }
@@ -191,13 +189,15 @@ void frmFlam::showDueLights()
         !m_pendingLights.empty() && m_pendingLights.front().due <= sounding + kLightEarlySamples) {
         const StepWalker::Light light = m_pendingLights.front().light;
         m_pendingLights.pop_front();
+        if (!m_lights)
+            continue;
         if (light == StepWalker::Light::Down) {
-            m_lights.setImage5Visible(false);
-            zeleno(m_lights);
+            m_lights->setImage5Visible(false);
+            zeleno(*m_lights);
         } else {
-            m_lights.setImage5Visible(true);
-            m_lights.setImzVisible(false);
-            m_lights.setImage4Visible(false);
+            m_lights->setImage5Visible(true);
+            m_lights->setImzVisible(false);
+            m_lights->setImage4Visible(false);
         }
     }
     if (!Timer2.isEnabled())

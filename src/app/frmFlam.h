@@ -42,16 +42,16 @@ struct Platform;
 // over, and again when they change (ClickSounds::choicesChanged), which hands the players the
 // new clips without moving them on the pattern.
 //
-// The program's one engine form is loaded with the main window, which it calls back (lights,
-// sounds), and goes with it. UI thread only.
+// The form owns the click sounds with the step walker they hold. The composition root builds it
+// before the main window, hands both to the window, and gives it the window's beat lights once
+// the window is built; the form goes with the window. UI thread only.
 class frmFlam : public QObject, public SingleInstance<frmFlam>
 {
     Q_OBJECT
 
 public:
     frmFlam(Platform& platform,
-        BeatLights& lights,
-        ClickSounds& sounds,
+        std::unique_ptr<ClickSounds> sounds,
         const WakeTimerFactory& timers = makeQtWakeTimer,
         QObject* parent = nullptr);
     ~frmFlam() override;
@@ -87,10 +87,16 @@ public:
     // Every menu of the application; the windows that use them show them as popups.
     FlamMenus& menus() { return m_menus; }
 
+    // The clips, the four click choices and the step walker the players step on.
+    ClickSounds& sounds() { return *m_sounds; }
+
+    // The lights the metronome player moves; with none (null) its steps still sound.
+    void setLights(BeatLights* lights) { m_lights = lights; }
+
 private:
     Platform& m_platform;
-    BeatLights& m_lights;
-    ClickSounds& m_sounds;
+    std::unique_ptr<ClickSounds> m_sounds;
+    BeatLights* m_lights = nullptr;
 
     QString m_Label3;
     QString m_txtRit;

@@ -82,6 +82,7 @@ void frmMtroNew::unload()
     if (isLoaded() && !instance().m_unloaded)
         instance().Form_Unload();
     SingleInstance::unload();
+    frmFlam::unload();
 }
 
 bool frmMtroNew::Form_Load()
@@ -93,31 +94,38 @@ bool frmMtroNew::Form_Load()
     return false;
 }
 
-frmMtroNew::frmMtroNew(Platform& platform, PlayerWindow& player, OtherWindows& windows)
+frmMtroNew::frmMtroNew(
+    Platform& platform, frmFlam& flam, PlayerWindow& player, OtherWindows& windows)
     : QWidget(nullptr, Qt::FramelessWindowHint)
     , m_platform(platform)
     , m_windows(windows)
-    , m_sounds(std::make_unique<ClickSounds>(platform))
-    , m_metronome(std::make_unique<Metronome>(platform, *m_sounds, player, *this))
-    , m_openerHost(makeOpenerHost(*m_metronome, *m_sounds, *this))
+    , m_flam(flam)
+    , m_metronome(std::make_unique<Metronome>(platform, flam, player, *this))
+    , m_openerHost(makeOpenerHost(*m_metronome, flam.sounds(), *this))
     , m_openers(std::make_unique<WindowOpeners>(*m_openerHost, player, windows))
     , m_launchers(std::make_unique<ReferenceLaunchers>(
-          platform.programFolder, *m_metronome, *m_sounds, player, windows, *this))
+          platform.programFolder, *m_metronome, flam.sounds(), player, windows, *this))
 {
     setObjectName(QStringLiteral("frmMtroNew"));
     setWindowTitle(platform.programName);
     buildControls();
     m_skin = new MainWindowSkin(*this,
         { Picture1, Image17, Image10, Image11, Image12, imKlavir, Image23, AnalogClock1 },
-        *m_metronome, *m_openers);
+        *m_metronome, *m_openers, flam.menus());
+    flam.setLights(m_metronome.get());
 }
 
 frmMtroNew::~frmMtroNew()
 {
     // The skin works on the openers, which go before the window's children.
     delete m_skin;
-    // The engine form calls back into the metronome's lights and plays its click sounds.
-    frmFlam::unload();
+    // The engine form outlives the window: its lights go with the metronome.
+    m_flam.setLights(nullptr);
+}
+
+ClickSounds& frmMtroNew::sounds()
+{
+    return m_flam.sounds();
 }
 
 void frmMtroNew::buildControls()

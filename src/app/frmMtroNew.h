@@ -20,6 +20,7 @@ class QLabel;
 class ReferenceLaunchers;
 class SliderPic;
 class WindowOpeners;
+class frmFlam;
 struct Platform;
 
 // The main metronome window: a frameless window whose whole surface is the skin `Picture1`, with
@@ -28,11 +29,12 @@ struct Platform;
 // Metronome; this class only shows that state and turns the user's clicks, keys and drags into
 // the metronome's procedures. Controls carry their given names as object names.
 //
-// The program's one main window: AppWindows loads it, with the MIDI-file player it stops and
-// the other windows it opens, and then runs its Form_Load. Closing it ends the program: nothing
-// steps or sounds afterwards and the other windows close. A window that may refuse (the recorder
-// with a take not saved) is asked first; when it stays, the close is refused and the program goes
-// on as before. UI thread only.
+// The program's one main window: AppWindows loads it, with the engine form (and its click sounds)
+// it drives, the MIDI-file player it stops and the other windows it opens, and then runs its
+// Form_Load. While it lives, the engine form moves its beat lights. Closing it ends the program:
+// nothing steps or sounds afterwards and the other windows close. A window that may refuse (the
+// recorder with a take not saved) is asked first; when it stays, the close is refused and the
+// program goes on as before. UI thread only.
 class frmMtroNew : public QWidget,
                    public MetronomeView,
                    public MainWindowCommands,
@@ -42,18 +44,18 @@ class frmMtroNew : public QWidget,
 
 public:
     // Runs the window's unload when its load has not already ended the program, then destroys
-    // the window, and with it the engine form.
+    // the window, and after it the engine form it was built with.
     static void unload();
 
     ~frmMtroNew() override;
 
-    // The window's load, once the engine form is loaded; false when another copy of the program
-    // runs (the user has been told), and the window is then to be unloaded.
+    // The window's load; false when another copy of the program runs (the user has been told),
+    // and the window is then to be unloaded.
     bool Form_Load();
 
     Metronome& metronome() { return *m_metronome; }
 
-    ClickSounds& sounds() { return *m_sounds; }
+    ClickSounds& sounds();
 
     MainWindowSkin& skin() { return *m_skin; }
 
@@ -93,7 +95,7 @@ protected:
 
 private:
     friend class SingleInstance<frmMtroNew>;
-    frmMtroNew(Platform& platform, PlayerWindow& player, OtherWindows& windows);
+    frmMtroNew(Platform& platform, frmFlam& flam, PlayerWindow& player, OtherWindows& windows);
 
     void buildControls();
     QLabel* placeImage(const char* name);
@@ -104,7 +106,7 @@ private:
 
     Platform& m_platform;
     OtherWindows& m_windows;
-    std::unique_ptr<ClickSounds> m_sounds;
+    frmFlam& m_flam;
     std::unique_ptr<Metronome> m_metronome;
     std::unique_ptr<OpenerHost> m_openerHost;
     std::unique_ptr<WindowOpeners> m_openers;

@@ -48,10 +48,11 @@ protected:
         ASSERT_FALSE(fake.platform.audio->silentFallback());
         ASSERT_EQ(std::string(sdl->driverName()), "pulseaudio");
         writeTestClips(clips.path());
-        sounds = std::make_unique<ClickSounds>(fake.platform, clips.path());
+        auto sounds = std::make_unique<ClickSounds>(fake.platform, clips.path());
         sounds->LoadClickSoundIds();
         lights = std::make_unique<FakeBeatLights>(*fake.platform.audio);
-        flam = std::make_unique<frmFlam>(fake.platform, *lights, *sounds);
+        flam = std::make_unique<frmFlam>(fake.platform, std::move(sounds));
+        flam->setLights(lights.get());
         // The program's watch of the sound output, which takes each new output.
         notice = std::make_unique<SoundOutputNotice>(fake.platform);
         notice->start();
@@ -89,7 +90,6 @@ protected:
     PulseServer server;
     FakePlatform fake;
     QTemporaryDir clips;
-    std::unique_ptr<ClickSounds> sounds;
     std::unique_ptr<FakeBeatLights> lights;
     std::unique_ptr<frmFlam> flam;
     std::unique_ptr<SoundOutputNotice> notice;

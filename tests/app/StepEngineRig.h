@@ -131,11 +131,13 @@ struct StepEngineRig
                     OfflineAudioDevice::kDefaultBlockFrames, latencyFrames));
         }
         writeTestClips(clipFolder.path(), clipFrames);
-        sounds = std::make_unique<ClickSounds>(fake.platform, clipFolder.path());
+        auto clips = std::make_unique<ClickSounds>(fake.platform, clipFolder.path());
+        sounds = clips.get();
         sounds->LoadClickSoundIds();
         lights = std::make_unique<FakeBeatLights>(engine());
         timeline = std::make_unique<VirtualTimeline>(device());
-        flam = std::make_unique<frmFlam>(fake.platform, *lights, *sounds, timeline->factory());
+        flam = std::make_unique<frmFlam>(fake.platform, std::move(clips), timeline->factory());
+        flam->setLights(lights.get());
     }
 
     AudioEngine& engine() { return *fake.platform.audio; }
@@ -191,7 +193,7 @@ struct StepEngineRig
 
     FakePlatform fake;
     QTemporaryDir clipFolder;
-    std::unique_ptr<ClickSounds> sounds;
+    ClickSounds* sounds = nullptr; // the engine form's
     std::unique_ptr<FakeBeatLights> lights;
     std::unique_ptr<VirtualTimeline> timeline;
     std::unique_ptr<frmFlam> flam;
