@@ -41,7 +41,7 @@ void BeatAccompaniment::mnBeat(int Index)
     m_stepper.startEndless(m_interval);
 }
 
-void BeatAccompaniment::tmrBeat_Timer()
+void BeatAccompaniment::tmrBeat_Timer(std::optional<std::int64_t> at)
 {
     if (m_section < 0)
         return;
@@ -53,7 +53,7 @@ void BeatAccompaniment::tmrBeat_Timer()
             bool number = false;
             const int note = text.toInt(&number);
             if (number && note >= 0 && note <= 127)
-                m_piano.beatNoteOn(note);
+                m_piano.beatNoteOn(note, at);
         }
     }
     ++m_step;
@@ -72,9 +72,7 @@ void BeatAccompaniment::tmrBeat_Timer()
 
 void BeatAccompaniment::placeStep(std::int64_t due)
 {
-    m_piano.placeNotesAt(due);
-    tmrBeat_Timer();
-    m_piano.placeNotesAt(std::nullopt);
+    tmrBeat_Timer(due);
     if (m_section < 0)
         m_stepper.stop();
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <QString>
 
@@ -56,9 +57,9 @@ public:
     // where that interval lies on the strip. A stop still pending from the style before is
     // dropped, so the new style plays until it is stopped.
     void mnBeat(int Index);
-    // One step sent at once: its notes, then the section rules at the section's end. Nothing
-    // while silent.
-    void tmrBeat_Timer();
+    // One step: its notes placed at sample `at` (nullopt: sent at once), then the section rules
+    // at the section's end. Nothing while silent.
+    void tmrBeat_Timer(std::optional<std::int64_t> at = std::nullopt);
     // Stop: the section being played finishes, then the accompaniment falls silent.
     void GGCommand6_Click();
     // The window closes: no step sounds after it.

@@ -155,7 +155,7 @@ void PianoCore::unload()
 {
     for (int k = 0; k < kKeyCount; ++k) {
         if (m_keys[k])
-            sendNote(kNoteOff, k, 0);
+            sendNote(kNoteOff, k, 0, std::nullopt);
     }
     for (int i = 0; i < kPadCount; ++i) {
         if (m_keyState[m_padKeys[i]])
@@ -271,20 +271,20 @@ void PianoCore::ChangeInstrument(int Channel, int Inst)
     send(midiMessage(kProgramChange + Channel, Inst));
 }
 
-void PianoCore::send(std::uint32_t message)
+void PianoCore::send(std::uint32_t message, std::optional<std::int64_t> at)
 {
-    if (m_placeAt)
-        m_midi.shortMsgAt(m_handle, message, *m_placeAt);
+    if (at)
+        m_midi.shortMsgAt(m_handle, message, *at);
     else
         m_midi.shortMsg(m_handle, message);
 }
 
-void PianoCore::sendNote(int status, int k, int velocity)
+void PianoCore::sendNote(int status, int k, int velocity, std::optional<std::int64_t> at)
 {
     // With a base above 91 the top keys lie past the last MIDI note: they show but stay silent.
     const int note = m_baseNote + k;
     if (note <= 127)
-        send(midiMessage(status + m_channel, note, velocity));
+        send(midiMessage(status + m_channel, note, velocity), at);
 }
 
 bool PianoCore::keyDownShown(int k) const
@@ -308,18 +308,18 @@ bool PianoCore::showKey(int k, bool down)
     return k != kSustainKey;
 }
 
-void PianoCore::PressKey(int k)
+void PianoCore::PressKey(int k, std::optional<std::int64_t> at)
 {
     if (keyDownShown(k) || !showKey(k, true))
         return;
-    sendNote(kNoteOn, k, m_velocity);
+    sendNote(kNoteOn, k, m_velocity, at);
 }
 
-void PianoCore::ReleaseKey(int k)
+void PianoCore::ReleaseKey(int k, std::optional<std::int64_t> at)
 {
     if (!showKey(k, false))
         return;
-    sendNote(kNoteOff, k, 0);
+    sendNote(kNoteOff, k, 0, at);
 }
 
 void PianoCore::DigniGa()
@@ -421,9 +421,9 @@ void PianoCore::CheckKeys()
     }
 }
 
-void PianoCore::beatNoteOn(int note)
+void PianoCore::beatNoteOn(int note, std::optional<std::int64_t> at)
 {
-    send(midiMessage(kNoteOn + kDrumChannel, note, m_velocity));
+    send(midiMessage(kNoteOn + kDrumChannel, note, m_velocity), at);
 }
 
 void PianoCore::mnDrum(int Index)

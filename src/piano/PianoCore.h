@@ -87,11 +87,9 @@ public:
     void Pianino(int Inst);
     void ChangeInstrument(int Channel, int Inst);
 
-    void PressKey(int k) override;
-    void ReleaseKey(int k) override;
+    void PressKey(int k, std::optional<std::int64_t> at = std::nullopt) override;
+    void ReleaseKey(int k, std::optional<std::int64_t> at = std::nullopt) override;
     void DigniGa() override;
-
-    void placeNotesAt(std::optional<std::int64_t> at) override { m_placeAt = at; }
 
     // Mouse play: a press releases every key first, so one key sounds from the mouse.
     void keyMouseDown(int k);
@@ -112,8 +110,8 @@ public:
     void CheckKeys();
     void mnDrum(int Index);
     // An accompaniment note: a Note On on the drum channel at the velocity of this moment,
-    // whatever the piano's channel; no Note Off follows.
-    void beatNoteOn(int note);
+    // whatever the piano's channel, placed at sample `at` (nullopt: at once); no Note Off follows.
+    void beatNoteOn(int note, std::optional<std::int64_t> at);
 
     void Drum2(int Index) { m_selectedPad = Index; }
 
@@ -141,8 +139,9 @@ private:
     bool showKey(int k, bool down);
     void watchDevice();
     void showMidiFailure();
-    void send(std::uint32_t message);
-    void sendNote(int status, int k, int velocity);
+    // `at`: the sample the message is placed at, nullopt for at once.
+    void send(std::uint32_t message, std::optional<std::int64_t> at = std::nullopt);
+    void sendNote(int status, int k, int velocity, std::optional<std::int64_t> at);
     void refreshLabel3();
     QString channelCaption() const;
 
@@ -161,7 +160,6 @@ private:
     QString m_label9;
     QString m_mode = QStringLiteral("Normal");
     bool m_pratnja = false;
-    std::optional<std::int64_t> m_placeAt;
 
     std::array<bool, kKeyCount> m_keys {};
     bool m_sustainKey = false;

@@ -127,10 +127,10 @@ ScalePlayer::ScalePlayer(KeyPlayer& keys,
     };
 }
 
-void ScalePlayer::releaseScaleKeys()
+void ScalePlayer::releaseScaleKeys(std::optional<std::int64_t> at)
 {
     for (int k = 0; k <= kTopScaleKey; ++k)
-        m_keys.ReleaseKey(k);
+        m_keys.ReleaseKey(k, at);
 }
 
 void ScalePlayer::setTempoEnabled(bool enabled)
@@ -149,11 +149,11 @@ void ScalePlayer::stop()
 void ScalePlayer::C2_Click(int index)
 {
     // The notes of a stopped run may still be on their way: the releases follow its last one.
+    std::optional<std::int64_t> releaseAt;
     if (const std::optional<std::int64_t> last = m_stepper.stop())
-        m_keys.placeNotesAt(std::max(*last, m_now()));
+        releaseAt = std::max(*last, m_now());
     m_counter = kRest;
-    releaseScaleKeys();
-    m_keys.placeNotesAt(std::nullopt);
+    releaseScaleKeys(releaseAt);
     m_rts.clear();
     m_scale = scaleOfListEntry(index);
     // Only a starting scale holds the tempo button until its last step: with no scale chosen
@@ -169,32 +169,30 @@ void ScalePlayer::C2_Click(int index)
 
 void ScalePlayer::step(std::size_t index, std::int64_t due)
 {
-    m_keys.placeNotesAt(due);
     if (index == m_lastStep) {
         m_counter = kRest;
-        releaseScaleKeys();
+        releaseScaleKeys(due);
     } else {
         m_counter = kRest * static_cast<int>(index + 1);
         if (m_view.setLabel6)
             m_view.setLabel6(QString::number(m_counter));
         // A new tempo takes effect from this step on.
         m_stepper.setIntervalMs(m_tempo.intervalMs());
-        perform(*m_scale);
+        perform(*m_scale, due);
     }
-    m_keys.placeNotesAt(std::nullopt);
 }
 
-void ScalePlayer::perform(const Scale& scale)
+void ScalePlayer::perform(const Scale& scale, std::int64_t due)
 {
     const int n = static_cast<int>(scale.up.size());
     const int i = m_counter / kRest;
     if (i <= n) {
-        m_keys.PressKey(scale.up.begin()[i - 1]);
+        m_keys.PressKey(scale.up.begin()[i - 1], due);
     } else if (i == n + 1) {
-        releaseScaleKeys();
-        m_keys.PressKey(12);
+        releaseScaleKeys(due);
+        m_keys.PressKey(12, due);
     } else if (i <= 2 * n) {
-        m_keys.PressKey(scale.down.begin()[i - n - 2]);
+        m_keys.PressKey(scale.down.begin()[i - n - 2], due);
         if (i == 2 * n)
             setTempoEnabled(true);
     }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include <QString>
@@ -74,8 +75,8 @@ public:
 
 private:
     void step(std::size_t index, std::int64_t due);
-    void perform(const Scale& scale);
-    void releaseScaleKeys();
+    void perform(const Scale& scale, std::int64_t due);
+    void releaseScaleKeys(std::optional<std::int64_t> at);
     void setTempoEnabled(bool enabled);
 
     KeyPlayer& m_keys;

@@ -12,14 +12,20 @@ struct KeyLog : KeyPlayer
 
     static constexpr int released(int k) { return -1 - k; }
 
-    void PressKey(int k) override { log.push_back(k); }
+    void PressKey(int k, std::optional<std::int64_t> at = std::nullopt) override
+    {
+        log.push_back(k);
+        placedAt = at;
+    }
 
-    void ReleaseKey(int k) override { log.push_back(released(k)); }
+    void ReleaseKey(int k, std::optional<std::int64_t> at = std::nullopt) override
+    {
+        log.push_back(released(k));
+        placedAt = at;
+    }
 
     void DigniGa() override { log.push_back(kAllUp); }
 
-    void placeNotesAt(std::optional<std::int64_t> at) override { placedAt = at; }
-
     std::vector<int> log;
-    std::optional<std::int64_t> placedAt;
+    std::optional<std::int64_t> placedAt; // of the last press or release
 };
