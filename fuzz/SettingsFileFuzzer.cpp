@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString text = QString::fromUtf8(
         reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(textBytes));
 
-    const bool written = file.set(section, name, SettingsFile::kTypeString, text);
+    const bool written = file.set(section, name, SettingsFile::Value::text(text));
     const QByteArray after = file.bytes();
     if (!written) {
         check(after == bytes);

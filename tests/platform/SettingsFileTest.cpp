@@ -52,7 +52,7 @@ TEST(SettingsFileTest, AWriteChangesOnlyItsOwnBytes)
         SCOPED_TRACE(c.name);
         SettingsFile file = SettingsFile::parse(c.before);
         ASSERT_TRUE(file.set(QString::fromUtf8(c.section), QString::fromUtf8(c.value),
-            SettingsFile::kTypeString, c.text));
+            SettingsFile::Value::text(c.text)));
         EXPECT_EQ(file.bytes(), c.after);
         const auto read = SettingsFile::parse(file.bytes())
                               .find(QString::fromUtf8(c.section), QString::fromUtf8(c.value));
@@ -74,7 +74,7 @@ TEST(SettingsFileTest, NamesThatCannotBeKeptAreRefusedAndChangeNothing)
         SCOPED_TRACE(c.section + std::string(" / ") + c.name);
         SettingsFile file = SettingsFile::parse(before);
         EXPECT_FALSE(file.set(QString::fromUtf8(c.section), QString::fromUtf8(c.name),
-            SettingsFile::kTypeString, QStringLiteral("x")));
+            SettingsFile::Value::text(QStringLiteral("x"))));
         EXPECT_EQ(file.bytes(), before);
     }
 }

@@ -182,6 +182,44 @@ TEST_F(SettingsStoreTest, NumberWritesAndOtherTypes)
         SettingsStore::kInvalidHandle);
 }
 
+// A number reaches the file as its low 32 bits in eight hex digits, and reads back as the signed
+// 32-bit value; what is no whole number is 0. A number over a text, and a text over a number,
+// replace the value's type with its bytes.
+TEST_F(SettingsStoreTest, NumbersAreCutTo32BitsOnceOnTheirWayToTheFile)
+{
+    const SettingsStore::Key key { QStringLiteral("Software\\Taktovia\\Gitara"), true };
+
+    const struct
+    {
+        QVariant given;
+        const char* line;
+        qint32 read;
+    } cases[] = {
+        { 0, "dword:00000000", 0 },
+        { -1, "dword:ffffffff", -1 },
+        { 2147483647, "dword:7fffffff", 2147483647 },
+        { QVariant::fromValue<qlonglong>(2147483648LL), "dword:80000000", -2147483647 - 1 },
+        { QVariant::fromValue<qlonglong>(4294967296LL + 5), "dword:00000005", 5 },
+        { QStringLiteral(" 42"), "dword:0000002a", 42 },
+        { QStringLiteral("abc"), "dword:00000000", 0 },
+        { 7.9, "dword:00000008", 8 },
+    };
+
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        ASSERT_EQ(m_store.SetValueEx(key, QStringLiteral("N"), SettingsStore::kTypeNumber, c.given),
+            SettingsStore::kSuccess);
+        EXPECT_EQ(fileBytes(), QByteArray("[Software\\Taktovia\\Gitara]\n\"N\"=") + c.line + '\n');
+        EXPECT_EQ(m_store.GetRegValue(kApp, kGitara, QStringLiteral("N"), {}), QVariant(c.read));
+    }
+    ASSERT_EQ(m_store.SetValueEx(key, QStringLiteral("N"), SettingsStore::kTypeString, 12),
+        SettingsStore::kSuccess);
+    EXPECT_EQ(fileBytes(), "[Software\\Taktovia\\Gitara]\n\"N\"=\"12\"\n");
+    ASSERT_EQ(m_store.SetValueEx(key, QStringLiteral("N"), SettingsStore::kTypeNumber, 12),
+        SettingsStore::kSuccess);
+    EXPECT_EQ(fileBytes(), "[Software\\Taktovia\\Gitara]\n\"N\"=dword:0000000c\n");
+}
+
 TEST_F(SettingsStoreTest, PathRuleSkipsEmptyParts)
 {
     const struct

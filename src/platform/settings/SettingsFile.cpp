@@ -59,12 +59,13 @@ std::optional<QByteArray> unquote(const QByteArray& line, qsizetype& pos, qsizet
     return std::nullopt;
 }
 
-QByteArray formatValue(std::int32_t type, const QVariant& value)
+QByteArray formatValue(const SettingsFile::Value& value)
 {
-    if (type == SettingsFile::kTypeNumber)
+    if (value.type == SettingsFile::kTypeNumber)
         return "dword:"
-            + QByteArray::number(static_cast<quint32>(value.toInt()), 16).rightJustified(8, '0');
-    return quote(value.toString());
+            + QByteArray::number(static_cast<quint32>(qvariant_cast<qint32>(value.value)), 16)
+                  .rightJustified(8, '0');
+    return quote(qvariant_cast<QString>(value.value));
 }
 
 } // namespace
@@ -201,19 +202,21 @@ std::optional<SettingsFile::Value> SettingsFile::find(
     return m_lines[static_cast<std::size_t>(at)].value;
 }
 
-bool SettingsFile::set(
-    const QString& section, const QString& name, std::int32_t type, const QVariant& value)
+bool SettingsFile::set(const QString& section, const QString& name, const Value& wanted)
 {
-    Value wanted { type,
-        type == kTypeNumber ? QVariant(static_cast<qint32>(value.toInt())) : value.toString() };
+    const bool typed = wanted.type == kTypeNumber
+        ? wanted.value.typeId() == QMetaType::Int
+        : wanted.type == kTypeString && wanted.value.typeId() == QMetaType::QString;
+    if (!typed)
+        return false;
     qsizetype header = findHeader(section);
     const qsizetype at = header < 0 ? -1 : findValue(header, name);
     if (at >= 0) {
         Line& line = m_lines[static_cast<std::size_t>(at)];
         if (line.value.type == wanted.type && line.value.value == wanted.value)
             return true;
-        QByteArray raw = line.raw.left(line.valueBegin) + formatValue(type, wanted.value)
-            + line.raw.mid(line.valueEnd);
+        QByteArray raw =
+            line.raw.left(line.valueBegin) + formatValue(wanted) + line.raw.mid(line.valueEnd);
         line = parseLine(raw, 0);
         if (line.kind != Line::Kind::Value)
             indexKeyed();
@@ -223,7 +226,7 @@ bool SettingsFile::set(
     // A new line must read back as what was meant, or the file would hold a value nobody can
     // find (a section with a line break, a name that is empty).
     const QByteArray end = lineEnd();
-    Line entry = parseLine(quote(name) + '=' + formatValue(type, wanted.value) + end, 0);
+    Line entry = parseLine(quote(name) + '=' + formatValue(wanted) + end, 0);
     if (entry.kind != Line::Kind::Value || entry.text != name)
         return false;
     std::size_t insertAt = m_lines.size();

@@ -38,6 +38,13 @@ public:
         std::int32_t type = kTypeUnsupported;
         // A QString for the text types, a qint32 for a number, invalid for an unsupported type.
         QVariant value;
+
+        static Value text(const QString& text) { return { kTypeString, text }; }
+
+        static Value number(std::int32_t number)
+        {
+            return { kTypeNumber, QVariant::fromValue<qint32>(number) };
+        }
     };
 
     struct Name
@@ -53,11 +60,11 @@ public:
     bool hasSection(const QString& section) const;
     std::optional<Value> find(const QString& section, const QString& name) const;
 
-    // Sets a value of kTypeString or kTypeNumber, adding the section and the value as needed. A
-    // value equal to the one stored (same type, same value) leaves the line as it is. False when
-    // the section or name cannot be kept in the file (a line feed in a section, an empty section
-    // or name), and then nothing is changed.
-    bool set(const QString& section, const QString& name, std::int32_t type, const QVariant& value);
+    // Sets a value made by Value::text or Value::number, adding the section and the value as
+    // needed. A value equal to the one stored (same type, same value) leaves the line as it is.
+    // False when the section or name cannot be kept in the file (a line feed in a section, an
+    // empty section or name), or the value is of another type, and then nothing is changed.
+    bool set(const QString& section, const QString& name, const Value& value);
 
     // Every value line in file order with the section it stands in, readable by find or not
     // (a value in a repeated section is not).

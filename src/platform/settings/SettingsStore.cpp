@@ -62,7 +62,7 @@ std::int32_t SettingsStore::QueryValueEx(
     if (!KeyHandle.open)
         return kInvalidHandle;
     if (const auto kept = m_kept.find(keptName(KeyHandle.path, ValueName)); kept != m_kept.end()) {
-        Value = kept->second;
+        Value = kept->second.value;
         return kSuccess;
     }
     if (load() != Load::Ok)
@@ -82,31 +82,38 @@ std::int32_t SettingsStore::SetValueEx(
 {
     if (!KeyHandle.open)
         return kInvalidHandle;
-    if (Type != kTypeString && Type != kTypeNumber)
+    if (Type == kTypeString)
+        return setValue(KeyHandle, ValueName, SettingsFile::Value::text(Value.toString()));
+    if (Type != kTypeNumber)
         return kSuccess;
-    QVariant value = Value.toString();
-    if (Type == kTypeNumber) {
-        bool ok = false;
-        const qlonglong n = Value.toLongLong(&ok);
-        value = static_cast<qint32>(ok ? n : 0);
-    }
-    const std::int32_t status = writeValue(KeyHandle.path, ValueName, Type, value);
+    bool ok = false;
+    const qlonglong n = Value.toLongLong(&ok);
+    return setValue(
+        KeyHandle, ValueName, SettingsFile::Value::number(static_cast<std::int32_t>(ok ? n : 0)));
+}
+
+std::int32_t SettingsStore::setValue(
+    const Key& KeyHandle, const QString& ValueName, const SettingsFile::Value& Value)
+{
+    if (!KeyHandle.open)
+        return kInvalidHandle;
+    const std::int32_t status = writeValue(KeyHandle.path, ValueName, Value);
     if (status == kSuccess)
         m_kept.erase(keptName(KeyHandle.path, ValueName));
     else
-        m_kept[keptName(KeyHandle.path, ValueName)] = value;
+        m_kept[keptName(KeyHandle.path, ValueName)] = Value;
     return status;
 }
 
 std::int32_t SettingsStore::writeValue(
-    const QString& path, const QString& name, std::int32_t type, const QVariant& value)
+    const QString& path, const QString& name, const SettingsFile::Value& value)
 {
     // A file we cannot read must not be replaced by one holding only the new value.
     const Load loaded = load();
     if (loaded == Load::Unreadable)
         return kAccessDenied;
     SettingsFile file = loaded == Load::Ok ? m_parsed->file : SettingsFile();
-    if (!file.set(path, name, type, value))
+    if (!file.set(path, name, value))
         return kAccessDenied;
     QByteArray bytes = file.bytes();
     if (loaded == Load::Ok && bytes == m_parsed->bytes)
@@ -175,7 +182,7 @@ bool SettingsStore::SaveRegValue(const QString& AppKey,
         return false;
     // Creating the key is part of the write itself: the section appears with its first value.
     const Key key { keyPath(Prefix, AppKey, Section), true };
-    if (SetValueEx(key, ValueName, kTypeString, Value) == kSuccess)
+    if (setValue(key, ValueName, SettingsFile::Value::text(Value)) == kSuccess)
         return true;
     writeFailed();
     return false;

@@ -99,9 +99,14 @@ public:
         const Key& KeyHandle, const QString& ValueName, QVariant& Value) const;
 
     // Writes a value of type kTypeString or kTypeNumber, creating the key. Any other type writes
-    // nothing and returns kSuccess. Returns a status code.
+    // nothing and returns kSuccess. A number is taken as a whole number and cut to its low 32
+    // bits (a text that is none is 0). Returns a status code.
     std::int32_t SetValueEx(
         const Key& KeyHandle, const QString& ValueName, std::int32_t Type, const QVariant& Value);
+    // The same write of a value made by SettingsFile::Value::text or ::number, as it goes into
+    // the file.
+    std::int32_t setValue(
+        const Key& KeyHandle, const QString& ValueName, const SettingsFile::Value& Value);
 
 private:
     enum class Load { Ok, Missing, Unreadable };
@@ -127,7 +132,7 @@ private:
     bool keepsValuesIn(const QString& path) const;
     // Writes into the file, without the kept values; a status code.
     std::int32_t writeValue(
-        const QString& path, const QString& name, std::int32_t type, const QVariant& value);
+        const QString& path, const QString& name, const SettingsFile::Value& value);
     void writeFailed();
 
     QString m_filePath;
@@ -137,6 +142,6 @@ private:
     // The values whose last write failed (a read-only folder, a full disk), as they were to be
     // written: every read returns them until a write of the same name succeeds, so that what
     // the user changed lasts the run even where the file cannot keep it.
-    std::map<KeptName, QVariant> m_kept;
+    std::map<KeptName, SettingsFile::Value> m_kept;
     mutable std::optional<Parsed> m_parsed;
 };
