@@ -6,6 +6,7 @@
 #include "platform/audio/WavReader.h"
 #include "platform/basic/Conversions.h"
 #include "platform/settings/SettingsStore.h"
+#include "platform/settings/StoredValues.h"
 
 namespace {
 
@@ -41,10 +42,10 @@ ClickSounds::~ClickSounds()
 const std::array<ClickSounds::SoundChoice, 4>& ClickSounds::soundChoices()
 {
     static const std::array<SoundChoice, 4> choices { {
-        { "Zv1", 103, &ClickSounds::FirstBeatSound },
-        { "Zv2", 106, &ClickSounds::UpBeatSound },
-        { "Zv3", 118, &ClickSounds::DownBeatSound },
-        { "Zv4", 101, &ClickSounds::AccentBeatSound },
+        { StoredValues::Zv1, &ClickSounds::FirstBeatSound },
+        { StoredValues::Zv2, &ClickSounds::UpBeatSound },
+        { StoredValues::Zv3, &ClickSounds::DownBeatSound },
+        { StoredValues::Zv4, &ClickSounds::AccentBeatSound },
     } };
     return choices;
 }
@@ -52,14 +53,8 @@ const std::array<ClickSounds::SoundChoice, 4>& ClickSounds::soundChoices()
 void ClickSounds::LoadClickSoundIds()
 {
     // Each value on its own: one that is not a number must not leave the others unloaded.
-    for (const SoundChoice& choice : soundChoices()) {
-        const QString defaultText = QString::number(choice.defaultId);
-        const QString text = m_platform.settings
-                                 ->GetRegValue(QStringLiteral("Taktovia"), QStringLiteral("Gitara"),
-                                     QString::fromLatin1(choice.valueName), defaultText)
-                                 .toString();
-        this->*choice.variable = Val(IsNumeric(text) ? text : defaultText);
-    }
+    for (const SoundChoice& choice : soundChoices())
+        this->*choice.variable = m_platform.settings->numberOrDefault(choice.value);
 }
 
 std::shared_ptr<const AudioClip> ClickSounds::clip(int id)

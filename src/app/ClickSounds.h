@@ -11,6 +11,7 @@
 #include <QString>
 
 struct AudioClip;
+struct StoredValue;
 struct Platform;
 
 // The metronome's click sounds: the table of the 24 built-in clips, the four clip choices for
@@ -44,8 +45,7 @@ public:
     // member that holds it.
     struct SoundChoice
     {
-        const char* valueName;
-        int defaultId;
+        const StoredValue& value;
         std::optional<double> ClickSounds::*variable;
     };
 

@@ -6,14 +6,11 @@
 #include "platform/basic/Conversions.h"
 #include "platform/basic/MessageBoxService.h"
 #include "platform/settings/SettingsStore.h"
+#include "platform/settings/StoredValues.h"
 #include "platform/shell/InstanceGuard.h"
 #include "windows/PlayerWindow.h"
 
 namespace {
-
-const QString kAppKey = QStringLiteral("Taktovia");
-const QString kSection = QStringLiteral("Gitara");
-const QString kVolme = QStringLiteral("Volme");
 
 constexpr int kKeyEnter = 13;
 constexpr int kKeyLeft = 37;
@@ -99,11 +96,8 @@ bool Metronome::Form_Load()
     setLblcd(kMM);
 
     // A stored level that is no 16-bit number leaves the slider at its design position.
-    const QString volume =
-        m_platform.settings->GetRegValue(kAppKey, kSection, kVolme, QStringLiteral("99"))
-            .toString();
-    if (const auto level = CInt(volume))
-        m_view.setSliderPosition(*level);
+    if (const auto level = m_platform.settings->number(StoredValues::Volme))
+        m_view.setSliderPosition(static_cast<std::int32_t>(*level));
 
     if (MenuEntry* mstop = m_flam.menus().entry(u"mstop"))
         mstop->setCaption(QStringLiteral("&Start Metronome"));
@@ -295,7 +289,7 @@ void Metronome::Picture1_KeyDown(int KeyCode, [[maybe_unused]] int Shift, bool a
 
 void Metronome::saveVolume(std::int32_t position)
 {
-    m_platform.settings->SaveRegValue(kAppKey, kSection, kVolme, QString::number(position));
+    m_platform.settings->save(StoredValues::Volme, position);
 }
 
 void Metronome::SliderPic1_PositionChanged(

@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/basic/Conversions.h"
 #include "platform/settings/SettingsStore.h"
+#include "platform/settings/StoredValue.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,9 +33,6 @@ constexpr std::array<Letter, 4> kLetters { {
     { "A", " ccent Beat:" },
 } };
 
-const QString kAppKey = QStringLiteral("Taktovia");
-const QString kSection = QStringLiteral("Gitara");
-
 // The clip id equal to this value, when it is one of 101..124.
 std::optional<int> clipIdOf(double value)
 {
@@ -43,14 +41,6 @@ std::optional<int> clipIdOf(double value)
         || value >= ClickSounds::kFirstClipId + ClickSounds::kClipCount)
         return std::nullopt;
     return static_cast<int>(value);
-}
-
-// The clip a stored text names: a number equal to one of 101..124.
-std::optional<int> storedClip(const QString& text)
-{
-    if (!IsNumeric(text))
-        return std::nullopt;
-    return clipIdOf(Val(text));
 }
 
 std::optional<int> clipNamed(const QString& name)
@@ -145,12 +135,8 @@ void frmMSound::Form_Load()
     // What the settings hold, not what plays: a stored text that names no clip shows blank.
     for (std::size_t i = 0; i < ClickSounds::soundChoices().size(); ++i) {
         const ClickSounds::SoundChoice& choice = ClickSounds::soundChoices()[i];
-        const QString stored =
-            m_platform.settings
-                ->GetRegValue(kAppKey, kSection, QString::fromLatin1(choice.valueName),
-                    QString::number(choice.defaultId))
-                .toString();
-        const auto id = storedClip(stored);
+        const std::optional<double> stored = m_platform.settings->number(choice.value);
+        const auto id = stored ? clipIdOf(*stored) : std::nullopt;
         Combo[i]->setCurrentIndex(id ? *id - ClickSounds::kFirstClipId : -1);
         if (!id)
             Combo[i]->setEditText(QString());
@@ -166,14 +152,14 @@ void frmMSound::Command1_Click()
             variable = *chosen;
         else if (!variable || !clipIdOf(*variable))
             // Never an empty or unknown id into the settings: the letter's default instead.
-            variable = choices[i].defaultId;
+            variable = choices[i].value.defaultNumber();
     }
     // Before the writes, which may take a while on a slow disk: the beat changes sound now.
     m_sounds.choicesChanged();
     // A failed write is told by the store, once a run; the new clips play either way.
     for (const ClickSounds::SoundChoice& choice : choices) {
-        m_platform.settings->SaveRegValue(kAppKey, kSection, QString::fromLatin1(choice.valueName),
-            QString::number(*(m_sounds.*choice.variable)));
+        m_platform.settings->save(
+            choice.value, static_cast<std::int32_t>(*(m_sounds.*choice.variable)));
     }
     accept();
 }

@@ -3,30 +3,12 @@
 #include "platform/basic/Conversions.h"
 #include "platform/basic/MessageBoxService.h"
 #include "platform/settings/SettingsStore.h"
-
-namespace {
-
-constexpr double kSlowest = 50;
-constexpr double kFastest = 500;
-const QString kDefaultSpeed = QStringLiteral("120");
-
-bool inRange(const QString& text)
-{
-    const double v = Val(text);
-    return v >= kSlowest && v <= kFastest;
-}
-
-} // namespace
+#include "platform/settings/StoredValues.h"
 
 ScaleTempo::ScaleTempo(SettingsStore& settings, MessageBoxService& boxes)
     : m_settings(settings)
     , m_boxes(boxes)
 {}
-
-QString ScaleTempo::usableSpeed(const QString& stored)
-{
-    return inRange(stored) ? stored : kDefaultSpeed;
-}
 
 QString ScaleTempo::threeDigits(const QString& text)
 {
@@ -38,10 +20,7 @@ QString ScaleTempo::threeDigits(const QString& text)
 
 QString ScaleTempo::storedSpeed() const
 {
-    return usableSpeed(m_settings
-                           .GetRegValue(QStringLiteral("Taktovia"), QStringLiteral("Gitara"),
-                               QStringLiteral("Speed"), kDefaultSpeed)
-                           .toString());
+    return m_settings.usableText(StoredValues::Speed);
 }
 
 void ScaleTempo::Text4_Change(const QString& text)
@@ -66,10 +45,9 @@ bool ScaleTempo::GGCommand12_Click()
         QStringLiteral("Scale Tempo"), m_text4);
     if (reply.isEmpty())
         return false;
-    if (inRange(reply)) {
+    if (StoredValues::Speed.accepts(reply)) {
         Text4_Change(reply);
-        m_settings.SaveRegValue(
-            QStringLiteral("Taktovia"), QStringLiteral("Gitara"), QStringLiteral("Speed"), reply);
+        m_settings.save(StoredValues::Speed, reply);
     } else {
         m_boxes.msgBox(QStringLiteral("Selected Tempo ") + reply
                 + QStringLiteral(" is out of range (50 - 500)."),
@@ -80,8 +58,7 @@ bool ScaleTempo::GGCommand12_Click()
 
 void ScaleTempo::unload()
 {
-    m_settings.SaveRegValue(
-        QStringLiteral("Taktovia"), QStringLiteral("Gitara"), QStringLiteral("Speed"), m_text4);
+    m_settings.save(StoredValues::Speed, m_text4);
 }
 
 int ScaleTempo::intervalMs() const

@@ -33,9 +33,6 @@ public:
     // The note interval as a timer takes it: whole milliseconds, halves to even.
     int intervalMs() const;
 
-    // A stored tempo whose leading number lies outside 50..500 (empty, "abc", 0, negative, huge)
-    // is taken as "120", so the interval never divides by zero nor leaves a timer's range.
-    static QString usableSpeed(const QString& stored);
     // The "000" format: a numeric text as a whole number of at least three digits; any other text
     // as it is.
     static QString threeDigits(const QString& text);

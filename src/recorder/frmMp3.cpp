@@ -6,6 +6,7 @@
 #include "platform/basic/Conversions.h"
 #include "platform/basic/MessageBoxService.h"
 #include "platform/settings/SettingsStore.h"
+#include "platform/settings/StoredValues.h"
 #include "platform/shell/ShellHelpers.h"
 #include "players/clsMusic.h"
 
@@ -29,9 +30,6 @@
 
 namespace {
 
-const QString kAppKey = QStringLiteral("Taktovia");
-const QString kSection = QStringLiteral("Izlaz");
-const QString kValue = QStringLiteral("direkt");
 const QString kStopped = QStringLiteral("4");
 const QString kPlaying = QStringLiteral("g");
 
@@ -226,7 +224,7 @@ QString frmMp3::storedFolder() const
     const QString fallback = QFileInfo(m_platform.programFolder).isWritable()
         ? m_platform.programFolder
         : QDir::homePath();
-    return m_platform.settings->GetRegValue(kAppKey, kSection, kValue, fallback).toString();
+    return m_platform.settings->text(StoredValues::direkt, fallback);
 }
 
 QString frmMp3::outputFile() const
@@ -353,7 +351,7 @@ void frmMp3::Command3_Click()
     if (folder.isEmpty())
         return;
     txtOutdir->setText(folder);
-    m_platform.settings->SaveRegValue(kAppKey, kSection, kValue, folder);
+    m_platform.settings->save(StoredValues::direkt, folder);
 }
 
 void frmMp3::cmdPlay_Click()

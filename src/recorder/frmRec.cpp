@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/basic/MessageBoxService.h"
 #include "platform/settings/SettingsStore.h"
+#include "platform/settings/StoredValues.h"
 #include "platform/shell/ShellHelpers.h"
 #include "recorder/WindowPlacement.h"
 #include "recorder/frmSettings.h"
@@ -164,9 +165,7 @@ void frmRec::Form_Unload()
     Timer2.stop();
     m_rec.CloseWave();
     m_rec.writeFormat(*m_platform.settings);
-    m_platform.settings->SaveRegValue(QStringLiteral("Taktovia"), QStringLiteral("Gitara"),
-        QStringLiteral("WaveFileName"), QString(), SettingsStore::kCurrentUser,
-        QStringLiteral("Software"));
+    m_platform.settings->save(StoredValues::WaveFileName, QString());
 }
 
 void frmRec::Timer2_Timer()

@@ -4,38 +4,11 @@
 #include "platform/basic/MessageBoxService.h"
 #include "platform/mci/MciSender.h"
 #include "platform/settings/SettingsStore.h"
-
-#include <cmath>
-#include <limits>
+#include "platform/settings/StoredValues.h"
 
 namespace {
 
-const QString kAppKey = QStringLiteral("Taktovia");
-const QString kSection = QStringLiteral("Gitara");
-const QString kPrefix = QStringLiteral("Software");
 const QString kCrLf = QStringLiteral("\r\n");
-
-QString stored(SettingsStore& settings, const QString& name, const QString& fallback)
-{
-    return settings
-        .GetRegValue(kAppKey, kSection, name, fallback, SettingsStore::kCurrentUser, kPrefix)
-        .toString();
-}
-
-// A stored format value as a whole number from 1 to the variable's largest, else `fallback`,
-// as if nothing were stored: a text ("two"), a fraction, 0 or a number too large for the
-// variable would otherwise leave a format no device takes, written back at the next unload.
-template <typename Number>
-Number storedFormat(SettingsStore& settings, const QString& name, Number fallback)
-{
-    const QString text = stored(settings, name, QString::number(fallback));
-    if (!IsNumeric(text))
-        return fallback;
-    const double value = Val(text);
-    if (value < 1 || value > std::numeric_limits<Number>::max() || value != std::floor(value))
-        return fallback;
-    return static_cast<Number>(value);
-}
 
 } // namespace
 
@@ -214,18 +187,15 @@ void modrec::PlayWaveFrom(std::int32_t Milliseconds)
 
 void modrec::readFormat(SettingsStore& settings)
 {
-    RecordRate = storedFormat<std::int32_t>(settings, QStringLiteral("Rate"), 44100);
-    RecordChannels = storedFormat<std::int16_t>(settings, QStringLiteral("Channels"), 1);
-    RecordBits = storedFormat<std::int16_t>(settings, QStringLiteral("Resolution"), 16);
+    // The values' rule keeps each within its variable's range.
+    RecordRate = static_cast<std::int32_t>(settings.numberOrDefault(StoredValues::Rate));
+    RecordChannels = static_cast<std::int16_t>(settings.numberOrDefault(StoredValues::Channels));
+    RecordBits = static_cast<std::int16_t>(settings.numberOrDefault(StoredValues::Resolution));
 }
 
 void modrec::writeFormat(SettingsStore& settings) const
 {
-    auto write = [&](const QString& name, qint64 value) {
-        settings.SaveRegValue(
-            kAppKey, kSection, name, QString::number(value), SettingsStore::kCurrentUser, kPrefix);
-    };
-    write(QStringLiteral("Rate"), RecordRate);
-    write(QStringLiteral("Channels"), RecordChannels);
-    write(QStringLiteral("Resolution"), RecordBits);
+    settings.save(StoredValues::Rate, RecordRate);
+    settings.save(StoredValues::Channels, RecordChannels);
+    settings.save(StoredValues::Resolution, RecordBits);
 }

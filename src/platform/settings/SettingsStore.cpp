@@ -188,6 +188,41 @@ bool SettingsStore::SaveRegValue(const QString& AppKey,
     return false;
 }
 
+QString SettingsStore::text(const StoredValue& value, const QString& fallback)
+{
+    const QString def = value.defaultText.isNull() ? fallback : value.defaultText.toString();
+    return GetRegValue(
+        StoredValue::kAppKey.toString(), value.section.toString(), value.name.toString(), def)
+        .toString();
+}
+
+QString SettingsStore::usableText(const StoredValue& value)
+{
+    const QString stored = text(value);
+    return value.accepts(stored) ? stored : value.defaultText.toString();
+}
+
+std::optional<double> SettingsStore::number(const StoredValue& value)
+{
+    return value.numberIn(text(value));
+}
+
+double SettingsStore::numberOrDefault(const StoredValue& value)
+{
+    return number(value).value_or(value.defaultNumber());
+}
+
+bool SettingsStore::save(const StoredValue& value, const QString& text)
+{
+    return SaveRegValue(
+        StoredValue::kAppKey.toString(), value.section.toString(), value.name.toString(), text);
+}
+
+bool SettingsStore::save(const StoredValue& value, std::int32_t number)
+{
+    return save(value, QString::number(number));
+}
+
 SettingsStore::KeptName SettingsStore::keptName(const QString& path, const QString& name)
 {
     return { path.toCaseFolded(), name.toCaseFolded() };

@@ -2,6 +2,7 @@
 
 #include "platform/files/FileStore.h"
 #include "platform/settings/SettingsFile.h"
+#include "platform/settings/StoredValue.h"
 
 #include <cstdint>
 #include <map>
@@ -89,6 +90,20 @@ public:
         const QString& Value,
         std::uint32_t RootKey = kCurrentUser,
         const QString& Prefix = QStringLiteral("Software"));
+
+    // The program's own values (StoredValues.h), under Software\Taktovia. text: the stored text
+    // (a number as its decimal text), else the value's default, else `fallback`. usableText: the
+    // same, and the default in place of a text the value's rule refuses. number: the number the
+    // stored or default text holds by the rule, nullopt when it holds none; numberOrDefault the
+    // default's number then.
+    QString text(const StoredValue& value, const QString& fallback = QString());
+    QString usableText(const StoredValue& value);
+    std::optional<double> number(const StoredValue& value);
+    double numberOrDefault(const StoredValue& value);
+
+    // Writes a value of the program's as SaveRegValue writes, a number as its decimal text.
+    bool save(const StoredValue& value, const QString& text);
+    bool save(const StoredValue& value, std::int32_t number);
 
     // Opens an existing key, or one holding a value kept from a failed write (never creates one).
     Key openKey(std::uint32_t RootKey, const QString& path) const;
