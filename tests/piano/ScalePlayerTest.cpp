@@ -2,6 +2,7 @@
 
 #include "NoteNames.h"
 #include "PianoOnFakes.h"
+#include "piano/BeatAccompaniment.h"
 #include "piano/ScaleTempo.h"
 #include "platform/settings/SettingsStore.h"
 
@@ -288,3 +289,50 @@ TEST(ScalePlayerTest, TempoReplies)
 }
 
 } // namespace
+
+// A scale, the accompaniment and the user's keys on one piano: each send carries its own time,
+// so a step's due sample never reaches a note sent after it, nor one of the other player's.
+TEST(ScalePlayerTest, TheScaleTheAccompanimentAndTheKeysEachKeepTheirOwnTime)
+{
+    Rig rig;
+    BeatAccompaniment beats { rig.piano, *rig.fake.platform.midiOut, rig.time.reader(),
+        rig.time.make(), {} };
+    rig.scales.C2_Click(0); // Major, 500 ms a step
+    const std::int64_t scaleStart = rig.time.now() + TimedStepper::kLeadSamples;
+    rig.fake.midiOut().clearLog(); // the choice's releases at once, and the first note
+    rig.runTo(scaleStart - TimedStepper::kLeadSamples + 1000);
+    beats.mnBeat(0); // Rock, 130 ms a step
+    const std::int64_t beatStart = rig.time.now() + TimedStepper::kLeadSamples;
+    // The user strikes F5 (the "Q" key) between the players' steps, twice.
+    for (int i = 1; i <= 2; ++i) {
+        rig.runTo(scaleStart + i * 30000);
+        rig.piano.keyDown(81);
+        rig.piano.keyUp(81);
+    }
+    rig.runTo(scaleStart + 4 * 22050);
+    beats.stop();
+
+    int drums = 0;
+    int scaleNotes = 0;
+    int keys = 0;
+    for (const FakeMidiEvent& e : rig.fakeMidi().log()) {
+        if (e.kind != FakeMidiEvent::Kind::Send)
+            continue;
+        const int note = static_cast<int>((e.message >> 8) & 0x7F);
+        if ((e.message & 0x0F) == PianoCore::kDrumChannel) {
+            ++drums;
+            ASSERT_TRUE(e.at) << "drum " << note;
+            EXPECT_EQ((*e.at - beatStart) % 5733, 0) << "drum " << note << " at " << *e.at;
+        } else if (note == 77) {
+            ++keys;
+            EXPECT_FALSE(e.at) << "the user's key at " << *e.at;
+        } else {
+            ++scaleNotes;
+            ASSERT_TRUE(e.at) << "scale note " << note;
+            EXPECT_EQ((*e.at - scaleStart) % 22050, 0) << "scale note " << note << " at " << *e.at;
+        }
+    }
+    EXPECT_EQ(keys, 4); // two Ons, two Offs
+    EXPECT_EQ(scaleNotes, 4); // D4, E4, F4 and G4
+    EXPECT_GE(drums, 10);
+}
