@@ -26,6 +26,13 @@ class ReleaseHeldButtons : public ::testing::EmptyTestEventListener
     }
 };
 
+// Calls a test queued for later and never reached (a window that unloads itself once its
+// handler has returned) run as the test ends, so that none reaches the next test's windows.
+class RunWhatATestQueued : public ::testing::EmptyTestEventListener
+{
+    void OnTestEnd(const ::testing::TestInfo&) override { QCoreApplication::sendPostedEvents(); }
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -38,5 +45,6 @@ int main(int argc, char** argv)
     std::setlocale(LC_NUMERIC, "C");
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new ReleaseHeldButtons);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new RunWhatATestQueued);
     return RUN_ALL_TESTS();
 }
