@@ -20,10 +20,9 @@ StepWalker::~StepWalker()
 {
     // The owner has taken the walker off the audio engine: nothing renders it any more.
     releaseRetired();
-    while (auto command = m_commands.pop())
-        delete command->pattern;
-    for (const Command& command : m_overflow)
+    m_commands.takeAll([](const Command& command) {
         delete command.pattern;
+    });
     delete m_pattern;
 }
 
@@ -74,22 +73,17 @@ std::optional<StepWalker::Lit> StepWalker::takeLit()
 void StepWalker::send(const Command& command)
 {
     releaseRetired();
-    // Order matters (a pattern before the switch that plays it): once one command waits on this
-    // side, every later one waits behind it.
-    while (!m_overflow.empty() && m_commands.push(m_overflow.front()))
-        m_overflow.pop_front();
-    if (!m_overflow.empty() || !m_commands.push(command))
-        m_overflow.push_back(command);
+    m_commands.send(command);
 }
 
 void StepWalker::releaseRetired()
 {
-    while (auto pattern = m_retired.pop())
-        delete *pattern;
+    m_retired.release();
 }
 
 void StepWalker::render(float* mix, int frames, std::int64_t firstSample)
 {
+    m_retired.flushStash();
     while (auto command = m_commands.pop())
         apply(*command);
     // Ticks in time order, each clip started on its own sample: mix up to it, start, go on.
@@ -117,8 +111,7 @@ void StepWalker::apply(const Command& command)
         StepPosition = command.position;
         [[fallthrough]];
     case Command::Kind::SetSteps:
-        if (m_pattern)
-            m_retired.push(m_pattern);
+        m_retired.retire(m_pattern);
         m_pattern = command.pattern;
         break;
     case Command::Kind::SetInterval:

@@ -3,11 +3,12 @@
 #include "app/ClickRate.h"
 #include "platform/audio/AudioSource.h"
 #include "platform/audio/ClipVoice.h"
+#include "platform/audio/CommandQueue.h"
+#include "platform/audio/ReturnQueue.h"
 #include "platform/audio/SpscQueue.h"
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -135,12 +136,11 @@ private:
 
     static void releaseNothing(void*, void*) {}
 
-    SpscQueue<Command, kCommandCapacity> m_commands;
-    // Patterns the callback is done with, for deletion on the UI thread. Room for one per command
-    // that can be on its way, so it is never full.
-    SpscQueue<const Pattern*, 2 * kCommandCapacity> m_retired;
+    CommandQueue<Command, kCommandCapacity> m_commands;
+    // Patterns the callback is done with, for deletion on the UI thread. Each send() releases
+    // them before it hands over more, and the command queue holds half this room.
+    ReturnQueue<const Pattern, 2 * kCommandCapacity, 16> m_retired { "step patterns" };
     SpscQueue<Lit, kLitCapacity> m_lit;
-    std::deque<Command> m_overflow; // UI thread: commands waiting for room in the queue
 
     // Audio thread.
     const Pattern* m_pattern = nullptr;

@@ -4,6 +4,7 @@
 #include "platform/audio/AudioClip.h"
 #include "platform/audio/OfflineAudioDevice.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -66,6 +67,18 @@ public:
     std::atomic<int> gaps { 0 };
     std::int64_t expectedFirst = -1;
 };
+
+// Waits for a device thread to get somewhere: true once `done` holds, false after ten seconds.
+template <typename Done> bool waitUntil(Done done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
 
 } // namespace
 
@@ -240,6 +253,31 @@ TEST(AudioEngineTest, PurgeAlsoDropsClipsStillWaitingForRoomInTheQueue)
     EXPECT_EQ(clip.use_count(), 1);
 }
 
+TEST(AudioEngineTest, ClipsDroppedWhileRemoveSourceWaitsAllComeBack)
+{
+    // removeSource() feeds the commands waiting on this side to the callback until its own is
+    // applied. Beyond the 256 clips that may wait for their sample, each is dropped there, far
+    // more than the return queue holds: each must still come back finished and be released.
+    OfflineEngine fixture;
+    RecordingSource source;
+    auto clip = constantClip(10, 0.5f, 0.5f);
+    fixture.engine->addSource(&source);
+    std::vector<std::uint64_t> tickets;
+    for (int i = 0; i < 20000; ++i)
+        tickets.push_back(fixture.engine->playClip(clip, 1000000));
+    fixture.engine->removeSource(&source);
+    fixture.device->renderFrames(512);
+    fixture.engine->releaseFinishedClips();
+
+    const auto waiting = std::count_if(tickets.begin(), tickets.end(), [&](std::uint64_t ticket) {
+        return !fixture.engine->clipFinished(ticket);
+    });
+    EXPECT_EQ(waiting, 256);
+    EXPECT_FALSE(fixture.engine->clipFinished(tickets[255]));
+    EXPECT_TRUE(fixture.engine->clipFinished(tickets[256]));
+    EXPECT_EQ(clip.use_count(), 1 + 256);
+}
+
 TEST(AudioEngineTest, SourcesAreMixedOnTheClockAndRampedOutWhenRemoved)
 {
     // Blocks longer and shorter than the ramp: the fade carries over into the blocks after.
@@ -280,14 +318,16 @@ TEST(AudioEngineTest, RemoveSourceWaitsForTheDeviceThread)
     fixture.device->setCapture(false);
     fixture.device->startPaced();
     fixture.engine->addSource(&source);
-    while (source.blocks.load() < 3)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(waitUntil([&] {
+        return source.blocks.load() >= 3;
+    }));
     fixture.engine->removeSource(&source);
     const int blocksWhenRemoved = source.blocks.load();
     // A render in flight during removeSource would show as a later block.
     const std::int64_t until = fixture.engine->now() + 5 * 64;
-    while (fixture.engine->now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(waitUntil([&] {
+        return fixture.engine->now() >= until;
+    }));
     fixture.device->stopPaced();
     EXPECT_EQ(source.blocks.load(), blocksWhenRemoved);
     EXPECT_EQ(source.gaps.load(), 0);
@@ -309,8 +349,9 @@ TEST(AudioEngineTest, ClipsAreReleasedOnTheUiThreadOnly)
     }
     fixture.device->setCapture(false);
     fixture.device->startPaced();
-    while (fixture.engine->now() < 2000)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(waitUntil([&] {
+        return fixture.engine->now() >= 2000;
+    }));
     fixture.device->stopPaced();
     EXPECT_FALSE(released.load()) << "the device thread must never drop the last reference";
     fixture.engine->releaseFinishedClips();
@@ -339,9 +380,9 @@ TEST(AudioEngineTest, AnEngineWhoseDeviceFailsRunsSilentlyInRealTime)
     failing->setFailStart(true);
     AudioEngine engine(std::move(failing));
     EXPECT_TRUE(engine.silentFallback());
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (engine.now() < 4410 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    waitUntil([&] {
+        return engine.now() >= 4410;
+    });
     EXPECT_GE(engine.now(), 4410);
 }
 
@@ -362,9 +403,9 @@ TEST(AudioEngineTest, ALostDeviceIsReplacedAndTheClockAndClipsCarryOn)
     EXPECT_TRUE(fixture.engine->silentFallback());
     EXPECT_FALSE(fixture.engine->checkDevice());
 
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (fixture.engine->now() < 3100 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    waitUntil([&] {
+        return fixture.engine->now() >= 3100;
+    });
     const auto starts = fixture.engine->takeClipStarts();
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].sample, 3000);

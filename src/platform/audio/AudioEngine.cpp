@@ -170,17 +170,12 @@ AudioEngine::~AudioEngine()
     m_device->stop();
     // No render runs any more: everything still placed or sounding is released here.
     m_clipVoice.releaseAll();
-    while (auto command = m_commands.pop())
-        m_overflow.push_front(*command);
-    for (const Command& command : m_overflow)
+    m_commands.takeAll([](const Command& command) {
         delete command.handle;
-    m_overflow.clear();
-    while (auto handle = m_finished.pop())
-        delete *handle;
+    });
     for (std::size_t i = 0; i < m_pendingCount; ++i)
         delete m_pending[i].handle;
-    for (std::size_t i = 0; i < m_stashCount; ++i)
-        delete m_stash[i];
+    // Those handed back, queued or stashed, go with m_finished.
 }
 
 std::int64_t AudioEngine::now() const
@@ -203,7 +198,7 @@ void AudioEngine::purge()
 {
     releaseFinishedClips();
     // Clips still waiting on this side would be purged at once anyway.
-    std::erase_if(m_overflow, [this](const Command& command) {
+    m_commands.dropWaiting([this](const Command& command) {
         if (command.kind != Command::Kind::PlayClip)
             return false;
         m_liveTickets.erase(command.handle->ticket);
@@ -270,11 +265,10 @@ bool AudioEngine::clipFinished(std::uint64_t ticket)
 
 void AudioEngine::releaseFinishedClips()
 {
-    flushOverflow();
-    while (auto handle = m_finished.pop()) {
-        m_liveTickets.erase((*handle)->ticket);
-        delete *handle;
-    }
+    m_commands.flush();
+    m_finished.release([this](const ClipHandle& handle) {
+        m_liveTickets.erase(handle.ticket);
+    });
 }
 
 std::vector<AudioEngine::ClipStart> AudioEngine::takeClipStarts()
@@ -287,18 +281,8 @@ std::vector<AudioEngine::ClipStart> AudioEngine::takeClipStarts()
 
 void AudioEngine::send(const Command& command)
 {
-    flushOverflow();
-    // Order matters (a purge must follow the clips placed before it): once anything waits on
-    // this side, everything after it waits too.
-    if (!m_overflow.empty() || !m_commands.push(command))
-        m_overflow.push_back(command);
+    m_commands.send(command);
     ++m_commandsSent;
-}
-
-void AudioEngine::flushOverflow()
-{
-    while (!m_overflow.empty() && m_commands.push(m_overflow.front()))
-        m_overflow.pop_front();
 }
 
 void AudioEngine::waitUntilProcessed(std::uint64_t count)
@@ -310,7 +294,10 @@ void AudioEngine::waitUntilProcessed(std::uint64_t count)
     const auto stallLimit = std::max<std::chrono::nanoseconds>(std::chrono::milliseconds(200),
         std::chrono::nanoseconds(8 * m_blockFrames * kNanosPerSecond / kSampleRate));
     while (m_commandsApplied.load(std::memory_order_acquire) < count) {
-        flushOverflow();
+        // Each round feeds the callback up to a queue of waiting commands, and clips dropped
+        // there come back at once: release them each round too, or a long run of waiting
+        // commands would fill the return queue.
+        releaseFinishedClips();
         if (!m_device->rendersOnOwnThread() || Clock::now() - since > stallLimit) {
             if (drainHereIfIdle())
                 continue;
@@ -349,10 +336,7 @@ void AudioEngine::render(float* out, int frames)
     publishSnapshot(blockStart, m_device->clockNanos(), frames);
 
     // Clips cut or finished in an earlier block that found the return queue full.
-    std::size_t stashed = m_stashCount;
-    m_stashCount = 0;
-    for (std::size_t i = 0; i < stashed; ++i)
-        retire(m_stash[i]);
+    m_finished.flushStash();
 
     applyCommands(blockStart);
 
@@ -397,7 +381,7 @@ void AudioEngine::applyCommand(const Command& command, std::int64_t sample)
     switch (command.kind) {
     case Command::Kind::PlayClip: {
         if (command.purges < m_purgesApplied || m_pendingCount == kPendingCapacity) {
-            retire(command.handle);
+            m_finished.retire(command.handle);
             break;
         }
         // Keep the waiting clips ordered by sample; equal samples keep the order they came in.
@@ -443,7 +427,7 @@ void AudioEngine::applyPurge()
     std::size_t kept = 0;
     for (std::size_t i = 0; i < m_pendingCount; ++i) {
         if (m_pending[i].purges < requests)
-            retire(m_pending[i].handle);
+            m_finished.retire(m_pending[i].handle);
         else
             m_pending[kept++] = m_pending[i];
     }
@@ -459,19 +443,9 @@ void AudioEngine::startClip(const PendingClip& pending, std::int64_t sample)
     m_starts.push(ClipStart { pending.handle->clip.get(), sample });
 }
 
-void AudioEngine::retire(ClipHandle* handle)
-{
-    if (m_finished.push(handle))
-        return;
-    if (m_stashCount < kStashCapacity)
-        m_stash[m_stashCount++] = handle;
-    else
-        m_leaked.fetch_add(1, std::memory_order_relaxed); // never freed here; counted instead
-}
-
 void AudioEngine::releaseClip(void* engine, void* handle)
 {
-    static_cast<AudioEngine*>(engine)->retire(static_cast<ClipHandle*>(handle));
+    static_cast<AudioEngine*>(engine)->m_finished.retire(static_cast<ClipHandle*>(handle));
 }
 
 void AudioEngine::publishSnapshot(std::int64_t sample, std::int64_t nanos, int frames)

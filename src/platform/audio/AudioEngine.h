@@ -2,14 +2,15 @@
 
 #include "platform/audio/AudioSource.h"
 #include "platform/audio/ClipVoice.h"
+#include "platform/audio/CommandQueue.h"
 #include "platform/audio/FadeTail.h"
 #include "platform/audio/OutputOpener.h"
+#include "platform/audio/ReturnQueue.h"
 #include "platform/audio/SpscQueue.h"
 
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <set>
@@ -173,7 +174,6 @@ private:
     void markSwitch(std::int64_t nanos);
     void updatePlan();
     void send(const Command& command);
-    void flushOverflow();
     void waitUntilProcessed(std::uint64_t count);
     bool drainHereIfIdle();
 
@@ -182,7 +182,6 @@ private:
     void applyPurge();
     void applyCommand(const Command& command, std::int64_t sample);
     void startClip(const PendingClip& pending, std::int64_t sample);
-    void retire(ClipHandle* handle);
     static void releaseClip(void* engine, void* handle);
     void publishSnapshot(std::int64_t sample, std::int64_t nanos, int frames);
 
@@ -205,13 +204,13 @@ private:
     std::atomic<bool> m_holding { false };
     std::atomic<int> m_heldBlocks { 0 };
 
-    SpscQueue<Command, kCommandCapacity> m_commands;
-    // Room for every clip that can be on the audio side at once, so a finished clip always fits.
-    SpscQueue<ClipHandle*, 8192> m_finished;
+    CommandQueue<Command, kCommandCapacity> m_commands;
+    // Every UI call, and each round of a wait, releases what came back: room for the clips of
+    // two queues of commands dropped in between, and a stash for what a stalled UI leaves.
+    ReturnQueue<ClipHandle, 2 * kCommandCapacity, kStashCapacity> m_finished { "finished clips" };
     SpscQueue<ClipStart, kStartLogCapacity> m_starts;
 
     // UI thread only.
-    std::deque<Command> m_overflow;
     std::set<std::uint64_t> m_liveTickets;
     std::uint64_t m_nextTicket = 1;
     std::uint64_t m_commandsSent = 0;
@@ -243,9 +242,6 @@ private:
     std::array<AudioSource*, kSourceCapacity> m_sources {};
     std::size_t m_sourceCount = 0;
     FadeTail m_removedSources;
-    std::array<ClipHandle*, kStashCapacity> m_stash {};
-    std::size_t m_stashCount = 0;
-    std::atomic<std::uint64_t> m_leaked { 0 };
 
     std::unique_ptr<WaveCapture> m_capture;
 };

@@ -4,12 +4,17 @@
 #include <atomic>
 #include <cstddef>
 #include <optional>
+#include <type_traits>
 
 // A bounded lock-free queue for exactly one producer thread and one consumer thread: the UI
 // hands commands to the audio callback through it and gets finished clips back. Neither side
 // ever waits or allocates; a full queue refuses the push and the producer decides what to do.
+//
+// Items are copied in and out and never destroyed by either side, so that no destructor, and no
+// free() inside one, runs on the audio thread: only trivially copyable ones are taken.
 template <typename T, std::size_t Capacity> class SpscQueue
 {
+    static_assert(std::is_trivially_copyable_v<T>, "items cross threads as plain bytes");
     static_assert(Capacity >= 2 && (Capacity & (Capacity - 1)) == 0, "Capacity: power of two");
 
 public:

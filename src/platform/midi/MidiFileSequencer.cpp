@@ -88,8 +88,7 @@ std::vector<std::uint32_t> MidiFileSequencer::settingsBefore(
 
 void MidiFileSequencer::releaseReplays()
 {
-    while (auto replay = m_spent.pop())
-        delete *replay;
+    m_spent.release();
 }
 
 void MidiFileSequencer::load(std::shared_ptr<const MidiSequence> sequence)
@@ -179,6 +178,7 @@ std::int64_t MidiFileSequencer::length() const
 
 void MidiFileSequencer::applyRequests()
 {
+    m_spent.flushStash();
     const std::uint32_t requests = m_requests.load(std::memory_order_acquire);
     if (requests == m_handled.load(std::memory_order_relaxed))
         return;
@@ -187,7 +187,7 @@ void MidiFileSequencer::applyRequests()
         m_position.store(replay->sample);
         std::int64_t wanted = replay->sample;
         m_wantSeek.compare_exchange_strong(wanted, -1);
-        m_spent.push(replay);
+        m_spent.retire(replay);
     }
     // Events on the end sample itself still go out (a file may be all at time 0).
     const bool left = m_at < double(length()) || m_cursor.index < m_sequence->events.size();

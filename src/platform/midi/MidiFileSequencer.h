@@ -2,7 +2,7 @@
 
 #include "platform/audio/AudioSource.h"
 #include "platform/audio/FadeTail.h"
-#include "platform/audio/SpscQueue.h"
+#include "platform/audio/ReturnQueue.h"
 #include "platform/audio/StereoLevel.h"
 #include "platform/midi/MidiFile.h"
 
@@ -111,7 +111,7 @@ private:
     std::atomic<Replay*> m_seek { nullptr };
     // Replays the audio thread is done with. Each seek() empties it before it hands over one
     // more, so it never holds more than two.
-    SpscQueue<Replay*, 4> m_spent;
+    ReturnQueue<Replay, 4, 4> m_spent { "seek replays" };
     std::atomic<std::uint32_t> m_requests { 0 };
     // The left side's factor in the high half, the right one's in the low one (float bits).
     std::atomic<std::uint64_t> m_wantGains;
