@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -26,11 +27,21 @@ class ReleaseHeldButtons : public ::testing::EmptyTestEventListener
     }
 };
 
-// Calls a test queued for later and never reached (a window that unloads itself once its
-// handler has returned) run as the test ends, so that none reaches the next test's windows.
-class RunWhatATestQueued : public ::testing::EmptyTestEventListener
+// Leaves the event loop as a test found it. Calls the test queued for later and never reached (a
+// window that unloads itself once its handler has returned) run now, so that none reaches the
+// next test's windows. A test that ended the program's event loop leaves Qt's "quit now" set, and
+// every event loop after it (a wait for a sound to play) would return at once: a turn of the
+// application's own loop clears it.
+class SettleTheEventLoop : public ::testing::EmptyTestEventListener
 {
-    void OnTestEnd(const ::testing::TestInfo&) override { QCoreApplication::sendPostedEvents(); }
+    void OnTestEnd(const ::testing::TestInfo&) override
+    {
+        QCoreApplication::sendPostedEvents();
+        QTimer::singleShot(0, [] {
+            QCoreApplication::exit(0);
+        });
+        QCoreApplication::exec();
+    }
 };
 
 } // namespace
@@ -45,6 +56,6 @@ int main(int argc, char** argv)
     std::setlocale(LC_NUMERIC, "C");
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new ReleaseHeldButtons);
-    ::testing::UnitTest::GetInstance()->listeners().Append(new RunWhatATestQueued);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new SettleTheEventLoop);
     return RUN_ALL_TESTS();
 }
