@@ -15,9 +15,20 @@ namespace {
 
 constexpr auto kDefaultTitleFormat = "h:nn am/pm";
 
-QString key(const char* name)
+// The three sizes are seen in twips (as 16- or 32-bit numbers) and kept in 16-bit pixels. A
+// size is refused below the box's two bevels plus one pixel, and when its pixels do not fit.
+std::optional<std::int16_t> pixelsFromTwips(double twips, int bevel)
 {
-    return QString::fromLatin1(name);
+    const std::int64_t pixels = twipsToPixels(twips);
+    const std::int64_t limit = 2 * static_cast<std::int64_t>(bevel) + 1;
+    if (pixels < limit || pixels > INT16_MAX)
+        return std::nullopt;
+    return static_cast<std::int16_t>(pixels);
+}
+
+std::int16_t clampToInt16(std::int64_t v)
+{
+    return static_cast<std::int16_t>(std::clamp<std::int64_t>(v, INT16_MIN, INT16_MAX));
 }
 
 } // namespace
@@ -84,201 +95,169 @@ void AnalogClock::setTime(double dateTime)
     storeTime(dateTime, false);
 }
 
-template <typename T> void AnalogClock::setAndRedraw(T& field, T value, const char* name)
+void AnalogClock::redrawHand()
 {
-    field = value;
-    DrawClock();
-    notifyPropertyChanged(key(name));
-}
-
-template <typename T> void AnalogClock::setAndRedrawHand(T& field, T value, const char* name)
-{
-    field = value;
     DrawTime(true);
     refreshFace();
-    notifyPropertyChanged(key(name));
 }
 
-template <typename T> void AnalogClock::setAndRedrawAMPM(T& field, T value, const char* name)
+void AnalogClock::redrawAMPM()
 {
-    field = value;
     DrawAMPM();
     refreshFace();
-    notifyPropertyChanged(key(name));
 }
 
 void AnalogClock::setTitleFormat(const QString& picture)
 {
-    setAndRedraw(m_titleFormat, picture, "TitleFormat");
+    setProperty(m_titleFormat, picture, "TitleFormat", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setTitleShow(bool show)
 {
-    setAndRedraw(m_titleShow, show, "TitleShow");
+    setProperty(m_titleShow, show, "TitleShow", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setAMPMShow(bool show)
 {
-    setAndRedraw(m_ampmShow, show, "AMPMShow");
+    setProperty(m_ampmShow, show, "AMPMShow", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setHandSecondShow(bool show)
 {
-    setAndRedraw(m_handSecondShow, show, "HandSecondShow");
+    setProperty(m_handSecondShow, show, "HandSecondShow", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setTitleBackColor(OleColor color)
 {
-    setAndRedraw(m_titleBackColor, color, "TitleBackColor");
+    setProperty(m_titleBackColor, color, "TitleBackColor", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setTitleForeColor(OleColor color)
 {
-    setAndRedraw(m_titleForeColor, color, "TitleForeColor");
+    setProperty(m_titleForeColor, color, "TitleForeColor", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setClockBackColor(OleColor color)
 {
-    setAndRedraw(m_clockBackColor, color, "ClockBackColor");
+    setProperty(m_clockBackColor, color, "ClockBackColor", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setClockForeColor(OleColor color)
 {
-    setAndRedraw(m_clockForeColor, color, "ClockForeColor");
+    setProperty(m_clockForeColor, color, "ClockForeColor", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setHandHourColor(OleColor color)
 {
-    setAndRedrawHand(m_handHourColor, color, "HandHourColor");
+    setProperty(m_handHourColor, color, "HandHourColor", &AnalogClock::redrawHand);
 }
 
 void AnalogClock::setHandMinuteColor(OleColor color)
 {
-    setAndRedrawHand(m_handMinuteColor, color, "HandMinuteColor");
+    setProperty(m_handMinuteColor, color, "HandMinuteColor", &AnalogClock::redrawHand);
 }
 
 void AnalogClock::setHandSecondColor(OleColor color)
 {
-    setAndRedrawHand(m_handSecondColor, color, "HandSecondColor");
+    setProperty(m_handSecondColor, color, "HandSecondColor", &AnalogClock::redrawHand);
 }
 
 void AnalogClock::setHoursColor(OleColor color)
 {
-    setAndRedraw(m_hoursColor, color, "HourColor");
+    setProperty(m_hoursColor, color, "HourColor", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setMinutesColor(OleColor color)
 {
-    setAndRedraw(m_minutesColor, color, "MinuteColor");
+    setProperty(m_minutesColor, color, "MinuteColor", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setHighliteBackColor(OleColor color)
 {
-    setAndRedrawAMPM(m_highliteBackColor, color, "HLBackColor");
+    setProperty(m_highliteBackColor, color, "HLBackColor", &AnalogClock::redrawAMPM);
 }
 
 void AnalogClock::setHighliteForeColor(OleColor color)
 {
-    setAndRedrawAMPM(m_highliteForeColor, color, "HLForeColor");
+    setProperty(m_highliteForeColor, color, "HLForeColor", &AnalogClock::redrawAMPM);
 }
 
 void AnalogClock::setTitleBoxStyle(std::int32_t style)
 {
-    setAndRedraw(m_titleBoxStyle, style, "TitleBoxStyle");
+    setProperty(m_titleBoxStyle, style, "TitleBoxStyle", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setTitleBevelWidth(std::int16_t pixels)
 {
     if (pixels >= 0)
-        setAndRedraw(m_titleBevelWidth, pixels, "TitleBevelWidth");
+        setProperty(m_titleBevelWidth, pixels, "TitleBevelWidth", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setAMPMBoxStyle(std::int32_t style)
 {
-    setAndRedrawAMPM(m_ampmBoxStyle, style, "AMPMBoxStyle");
+    setProperty(m_ampmBoxStyle, style, "AMPMBoxStyle", &AnalogClock::redrawAMPM);
 }
 
 void AnalogClock::setAMPMBevelWidth(std::int16_t pixels)
 {
     if (pixels >= 0)
-        setAndRedrawAMPM(m_ampmBevelWidth, pixels, "AMPMBevelWidth");
+        setProperty(m_ampmBevelWidth, pixels, "AMPMBevelWidth", &AnalogClock::redrawAMPM);
 }
 
 void AnalogClock::setClockBoxStyle(std::int32_t style)
 {
-    setAndRedraw(m_clockBoxStyle, style, "ClockBoxStyle");
+    setProperty(m_clockBoxStyle, style, "ClockBoxStyle", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setClockBevelWidth(std::int16_t pixels)
 {
     if (pixels >= 0)
-        setAndRedraw(m_clockBevelWidth, pixels, "ClockBevelWidth");
+        setProperty(m_clockBevelWidth, pixels, "ClockBevelWidth", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setHoursBoxStyle(std::int32_t style)
 {
-    setAndRedraw(m_hoursBoxStyle, style, "HourBoxStyle");
+    setProperty(m_hoursBoxStyle, style, "HourBoxStyle", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setHoursBevelWidth(std::int16_t pixels)
 {
     if (pixels >= 0)
-        setAndRedraw(m_hoursBevelWidth, pixels, "HourBevelWidth");
+        setProperty(m_hoursBevelWidth, pixels, "HourBevelWidth", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setHandHourWidth(std::int16_t pixels)
 {
     if (pixels >= 1)
-        setAndRedrawHand(m_handHourWidth, pixels, "HandHourWidth");
+        setProperty(m_handHourWidth, pixels, "HandHourWidth", &AnalogClock::redrawHand);
 }
 
 void AnalogClock::setHandMinuteWidth(std::int16_t pixels)
 {
     if (pixels >= 1)
-        setAndRedrawHand(m_handMinuteWidth, pixels, "HandMinuteWidth");
+        setProperty(m_handMinuteWidth, pixels, "HandMinuteWidth", &AnalogClock::redrawHand);
 }
 
 void AnalogClock::setHandSecondWidth(std::int16_t pixels)
 {
     if (pixels >= 1)
-        setAndRedrawHand(m_handSecondWidth, pixels, "HandSecondWidth");
+        setProperty(m_handSecondWidth, pixels, "HandSecondWidth", &AnalogClock::redrawHand);
 }
 
 void AnalogClock::setTitleFont(const QFont& font)
 {
-    setAndRedraw(m_titleFont, font, "TitleFont");
+    setProperty(m_titleFont, font, "TitleFont", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setAMPMFont(const QFont& font)
 {
-    setAndRedraw(m_ampmFont, font, "AMPMFont");
+    setProperty(m_ampmFont, font, "AMPMFont", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setClockFont(const QFont& font)
 {
-    setAndRedraw(m_clockFont, font, "ClockFont");
+    setProperty(m_clockFont, font, "ClockFont", &AnalogClock::DrawClock);
 }
-
-// The three sizes are seen in twips (as 16- or 32-bit numbers) and kept in 16-bit pixels. A
-// size is refused below the box's two bevels plus one pixel, and when its pixels do not fit.
-bool AnalogClock::setPixelsFromTwips(std::int16_t& field, double twips, int bevel)
-{
-    const std::int64_t pixels = twipsToPixels(twips);
-    const std::int64_t limit = 2 * static_cast<std::int64_t>(bevel) + 1;
-    if (pixels < limit || pixels > INT16_MAX)
-        return false;
-    field = static_cast<std::int16_t>(pixels);
-    return true;
-}
-
-namespace {
-
-std::int16_t clampToInt16(std::int64_t v)
-{
-    return static_cast<std::int16_t>(std::clamp<std::int64_t>(v, INT16_MIN, INT16_MAX));
-}
-
-} // namespace
 
 std::int16_t AnalogClock::AMPMWidth() const
 {
@@ -287,10 +266,8 @@ std::int16_t AnalogClock::AMPMWidth() const
 
 void AnalogClock::setAMPMWidth(std::int16_t twips)
 {
-    if (setPixelsFromTwips(m_ampmWidth, twips, m_ampmBevelWidth)) {
-        DrawClock();
-        notifyPropertyChanged(key("AMPMWidth"));
-    }
+    if (const auto pixels = pixelsFromTwips(twips, m_ampmBevelWidth))
+        setProperty(m_ampmWidth, *pixels, "AMPMWidth", &AnalogClock::DrawClock);
 }
 
 std::int16_t AnalogClock::AMPMHeight() const
@@ -300,10 +277,8 @@ std::int16_t AnalogClock::AMPMHeight() const
 
 void AnalogClock::setAMPMHeight(std::int16_t twips)
 {
-    if (setPixelsFromTwips(m_ampmHeight, twips, m_ampmBevelWidth)) {
-        DrawClock();
-        notifyPropertyChanged(key("AMPMHeight"));
-    }
+    if (const auto pixels = pixelsFromTwips(twips, m_ampmBevelWidth))
+        setProperty(m_ampmHeight, *pixels, "AMPMHeight", &AnalogClock::DrawClock);
 }
 
 std::int32_t AnalogClock::TitleHeight() const
@@ -314,10 +289,8 @@ std::int32_t AnalogClock::TitleHeight() const
 
 void AnalogClock::setTitleHeight(std::int32_t twips)
 {
-    if (setPixelsFromTwips(m_titleHeight, twips, m_titleBevelWidth)) {
-        DrawClock();
-        notifyPropertyChanged(key("TitleHeight"));
-    }
+    if (const auto pixels = pixelsFromTwips(twips, m_titleBevelWidth))
+        setProperty(m_titleHeight, *pixels, "TitleHeight", &AnalogClock::DrawClock);
 }
 
 void AnalogClock::setRedraw(bool redraw)
@@ -332,7 +305,7 @@ void AnalogClock::setAutoUpdate(bool follow)
     m_autoUpdate = follow;
     if (userMode())
         applyAutoUpdate();
-    notifyPropertyChanged(key("AutoUpdate"));
+    notifyPropertyChanged("AutoUpdate");
 }
 
 // The timer runs exactly while the control follows the system clock, and takes the time at once.
@@ -372,7 +345,7 @@ template <typename Self, typename Io> void AnalogClock::persist(Self& c, Io&& io
     const QFont controlFont = defaultControlFont();
     io("TitleHeight", c.m_titleHeight, I16 { 23 });
     io("TitleShow", c.m_titleShow, true);
-    io("TitleFormat", c.m_titleFormat, key(kDefaultTitleFormat));
+    io("TitleFormat", c.m_titleFormat, QString::fromLatin1(kDefaultTitleFormat));
     io("TitleWidth", c.m_titleWidth, c.surfaceWidthPixels());
     io("TitleBoxStyle", c.m_titleBoxStyle, I32 { 1 });
     io("TitleBevelWidth", c.m_titleBevelWidth, I16 { 2 });

@@ -249,11 +249,9 @@ private:
     void storeTime(double dateTime, bool raiseChange);
     void timerTick();
     bool timerRunning() const;
-    // Store-redraw-report for the plain properties.
-    template <typename T> void setAndRedraw(T& field, T value, const char* key);
-    template <typename T> void setAndRedrawHand(T& field, T value, const char* key);
-    template <typename T> void setAndRedrawAMPM(T& field, T value, const char* key);
-    bool setPixelsFromTwips(std::int16_t& field, double twips, int bevel);
+    // The redraws of the properties that show on the hand, on the am/pm boxes.
+    void redrawHand();
+    void redrawAMPM();
 
     DrawSurface* picClock = nullptr;
     QTimer* tmrAutoUpdate = nullptr;

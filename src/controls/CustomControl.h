@@ -1,5 +1,7 @@
 #pragma once
 
+#include <type_traits>
+
 #include <QWidget>
 
 class PropertyBag;
@@ -16,7 +18,8 @@ class PropertyBag;
 //
 // userMode() is false while a form designer hosts the control (it then runs no timers); windows
 // of the program always run it in user mode. propertyChanged(key) reports that a stored property
-// was set, under its stored key.
+// was set, under its stored key: a setter stores, redraws what the value shows, and reports last
+// (setProperty), so a handler of the report reads the value as it is drawn.
 //
 // Events follow the convention in DrawSurface.h: synchronous Qt signals with the given event
 // names, direct connections only.
@@ -49,6 +52,28 @@ protected:
     virtual void controlShown() {}
 
     void notifyPropertyChanged(const QString& key);
+
+    void notifyPropertyChanged(const char* key) { notifyPropertyChanged(QString::fromLatin1(key)); }
+
+    // Set, redraw, report: stores the value, runs the control's own redraw for it (one of its
+    // member functions), then reports the key.
+    template <typename T, typename Control>
+    void setProperty(
+        T& field, const std::type_identity_t<T>& value, const char* key, void (Control::*redraw)())
+    {
+        static_assert(std::is_base_of_v<CustomControl, Control>);
+        field = value;
+        (static_cast<Control*>(this)->*redraw)();
+        notifyPropertyChanged(key);
+    }
+
+    // For a property that shows nowhere: set and report.
+    template <typename T>
+    void setProperty(T& field, const std::type_identity_t<T>& value, const char* key)
+    {
+        field = value;
+        notifyPropertyChanged(key);
+    }
 
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;

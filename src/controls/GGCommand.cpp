@@ -12,11 +12,6 @@
 
 namespace {
 
-QString key(const char* name)
-{
-    return QString::fromLatin1(name);
-}
-
 constexpr OleColor kPureBlue = 0xFF0000;
 
 bool isAlignment(std::int32_t v)
@@ -198,31 +193,11 @@ void GGCommand::controlShown()
     layOutAndRedraw();
 }
 
-template <typename T> void GGCommand::setAndReport(T& field, const T& value, const char* name)
-{
-    field = value;
-    notifyPropertyChanged(key(name));
-}
-
-template <typename T> void GGCommand::setAndRedraw(T& field, const T& value, const char* name)
-{
-    field = value;
-    redraw();
-    notifyPropertyChanged(key(name));
-}
-
-template <typename T> void GGCommand::setAndLayOut(T& field, const T& value, const char* name)
-{
-    field = value;
-    layOutAndRedraw();
-    notifyPropertyChanged(key(name));
-}
-
 void GGCommand::setBorder3DStyle(std::int32_t style)
 {
     if (!isFrameStyle(style))
         return;
-    setAndLayOut(m_border3DStyle, style, "Border3DStyle");
+    setProperty(m_border3DStyle, style, "Border3DStyle", &GGCommand::layOutAndRedraw);
 }
 
 void GGCommand::setDontReleaseCapture(bool keep)
@@ -234,41 +209,42 @@ void GGCommand::setGradientFromColor(OleColor color)
 {
     if (color == m_gradientFromColor)
         return;
-    setAndRedraw(m_gradientFromColor, color, "GradientFromColor");
+    setProperty(m_gradientFromColor, color, "GradientFromColor", &GGCommand::redraw);
 }
 
 void GGCommand::setGradientInverseOnPress(bool inverse)
 {
-    setAndRedraw(m_gradientInverseOnPress, inverse, "GradientInverseOnPress");
+    setProperty(m_gradientInverseOnPress, inverse, "GradientInverseOnPress", &GGCommand::redraw);
 }
 
 void GGCommand::setGradientOrientation(std::int32_t orientation)
 {
     if (!isOrientation(orientation) || orientation == m_gradientOrientation)
         return;
-    setAndLayOut(m_gradientOrientation, orientation, "GradientOrientation");
+    setProperty(
+        m_gradientOrientation, orientation, "GradientOrientation", &GGCommand::layOutAndRedraw);
 }
 
 void GGCommand::setGradientToColor(OleColor color)
 {
     if (color == m_gradientToColor)
         return;
-    setAndRedraw(m_gradientToColor, color, "GradientToColor");
+    setProperty(m_gradientToColor, color, "GradientToColor", &GGCommand::redraw);
 }
 
 void GGCommand::setToolTipBackColor(OleColor color)
 {
-    setAndReport(m_toolTipBackColor, color, "ToolTipBackColor");
+    setProperty(m_toolTipBackColor, color, "ToolTipBackColor");
 }
 
 void GGCommand::setToolTipForeColor(OleColor color)
 {
-    setAndReport(m_toolTipForeColor, color, "ToolTipForeColor");
+    setProperty(m_toolTipForeColor, color, "ToolTipForeColor");
 }
 
 void GGCommand::setToolTipCentered(bool centred)
 {
-    setAndReport(m_toolTipCentered, centred, "ToolTipCentered");
+    setProperty(m_toolTipCentered, centred, "ToolTipCentered");
 }
 
 void GGCommand::setAlwaysShowBorder(bool show)
@@ -276,39 +252,39 @@ void GGCommand::setAlwaysShowBorder(bool show)
     m_alwaysShowBorder = show;
     if (m_isLoaded)
         DrawBorder(show ? 1 : 0);
-    notifyPropertyChanged(key("AlwaysShowBorder"));
+    notifyPropertyChanged("AlwaysShowBorder");
 }
 
 void GGCommand::setCaption(const QString& caption)
 {
-    setAndLayOut(m_caption, caption, "Caption");
+    setProperty(m_caption, caption, "Caption", &GGCommand::layOutAndRedraw);
 }
 
 void GGCommand::setCaptionAlignment(std::int32_t alignment)
 {
     if (!isAlignment(alignment))
         return;
-    setAndLayOut(m_captionAlignment, alignment, "CaptionAlignment");
+    setProperty(m_captionAlignment, alignment, "CaptionAlignment", &GGCommand::layOutAndRedraw);
 }
 
 void GGCommand::setCaptionXOffset(std::int32_t pixels)
 {
-    setAndLayOut(m_captionXOffset, pixels, "CaptionXOffset");
+    setProperty(m_captionXOffset, pixels, "CaptionXOffset", &GGCommand::layOutAndRedraw);
 }
 
 void GGCommand::setCaptionYOffset(std::int32_t pixels)
 {
-    setAndLayOut(m_captionYOffset, pixels, "CaptionYOffset");
+    setProperty(m_captionYOffset, pixels, "CaptionYOffset", &GGCommand::layOutAndRedraw);
 }
 
 void GGCommand::setFontBoldOnHover(bool bold)
 {
-    setAndReport(m_fontBoldOnHover, bold, "FontBoldOnHover");
+    setProperty(m_fontBoldOnHover, bold, "FontBoldOnHover");
 }
 
 void GGCommand::setFontColorOnHover(OleColor color)
 {
-    setAndReport(m_fontColorOnHover, color, "FontColorOnHover");
+    setProperty(m_fontColorOnHover, color, "FontColorOnHover");
 }
 
 void GGCommand::setForeColor(OleColor color)
@@ -318,24 +294,24 @@ void GGCommand::setForeColor(OleColor color)
     redraw();
     if (m_isLoaded)
         DrawBorder(m_borderState);
-    notifyPropertyChanged(key("ForeColor"));
+    notifyPropertyChanged("ForeColor");
 }
 
 void GGCommand::setPictureAlignment(std::int32_t alignment)
 {
     if (!isAlignment(alignment))
         return;
-    setAndLayOut(m_pictureAlignment, alignment, "PictureAlignment");
+    setProperty(m_pictureAlignment, alignment, "PictureAlignment", &GGCommand::layOutAndRedraw);
 }
 
 void GGCommand::setPictureXOffset(std::int32_t pixels)
 {
-    setAndLayOut(m_pictureXOffset, pixels, "PictureXOffset");
+    setProperty(m_pictureXOffset, pixels, "PictureXOffset", &GGCommand::layOutAndRedraw);
 }
 
 void GGCommand::setPictureYOffset(std::int32_t pixels)
 {
-    setAndLayOut(m_pictureYOffset, pixels, "PictureYOffset");
+    setProperty(m_pictureYOffset, pixels, "PictureYOffset", &GGCommand::layOutAndRedraw);
 }
 
 QWidget* GGCommand::hWnd() const
@@ -348,34 +324,34 @@ void GGCommand::setToolTip(const QString& text)
     m_toolTip = text;
     if (m_tipWindow)
         m_tipWindow->setText(text);
-    notifyPropertyChanged(key("ToolTip"));
+    notifyPropertyChanged("ToolTip");
 }
 
 void GGCommand::setToolTipIcon(std::int32_t icon)
 {
-    setAndReport(m_toolTipIcon, icon, "ToolTipIcon");
+    setProperty(m_toolTipIcon, icon, "ToolTipIcon");
 }
 
 void GGCommand::setToolTipStyle(std::int32_t style)
 {
-    setAndReport(m_toolTipStyle, style, "ToolTipStyle");
+    setProperty(m_toolTipStyle, style, "ToolTipStyle");
 }
 
 void GGCommand::setToolTipTitle(const QString& title)
 {
-    setAndReport(m_toolTipTitle, title, "ToolTipTitle");
+    setProperty(m_toolTipTitle, title, "ToolTipTitle");
 }
 
 void GGCommand::setUseGradientFill(bool use)
 {
     if (use == m_useGradientFill)
         return;
-    setAndLayOut(m_useGradientFill, use, "UseGradientFill");
+    setProperty(m_useGradientFill, use, "UseGradientFill", &GGCommand::layOutAndRedraw);
 }
 
 void GGCommand::setUseHoverProperties(bool use)
 {
-    setAndReport(m_useHoverProperties, use, "UseHoverProperties");
+    setProperty(m_useHoverProperties, use, "UseHoverProperties");
 }
 
 void GGCommand::setValue(bool value)
@@ -392,7 +368,7 @@ void GGCommand::setMousePointer(std::int32_t pointer)
         m_mousePointer = static_cast<std::int16_t>(pointer);
         applyPointer(*picGG, pointer);
     }
-    notifyPropertyChanged(key("MousePointer"));
+    notifyPropertyChanged("MousePointer");
 }
 
 void GGCommand::setBackColor(OleColor color)
@@ -402,24 +378,24 @@ void GGCommand::setBackColor(OleColor color)
     redraw();
     if (m_isLoaded)
         DrawBorder(m_borderState);
-    notifyPropertyChanged(key("BackColor"));
+    notifyPropertyChanged("BackColor");
 }
 
 void GGCommand::setFont(const QFont& font)
 {
-    setAndLayOut(m_font, font, "Font");
+    setProperty(m_font, font, "Font", &GGCommand::layOutAndRedraw);
 }
 
 void GGCommand::setPicture(const QImage& picture)
 {
-    setAndLayOut(m_picture, picture, "Picture");
+    setProperty(m_picture, picture, "Picture", &GGCommand::layOutAndRedraw);
 }
 
 void GGCommand::setEnabled(bool enabled)
 {
     m_enabled = enabled;
     picGG->setEnabled(enabled);
-    notifyPropertyChanged(key("Enabled"));
+    notifyPropertyChanged("Enabled");
 }
 
 void GGCommand::setCaptionGlyph(const QImage& glyph)

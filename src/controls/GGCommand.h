@@ -254,10 +254,6 @@ private:
     bool emitGuarded(const char* where, const std::function<void()>& emitIt);
 
     template <typename Self, typename Io> static void persist(Self& control, Io&& io);
-    // Store and report; the second also redraws, the third lays out and redraws.
-    template <typename T> void setAndReport(T& field, const T& value, const char* key);
-    template <typename T> void setAndRedraw(T& field, const T& value, const char* key);
-    template <typename T> void setAndLayOut(T& field, const T& value, const char* key);
     void refuseOutOfRange();
     void applySurfaceAttributes();
     void resetRunState();
