@@ -7,12 +7,10 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <vector>
 
 #include <QDateTime>
 #include <QFont>
 #include <QImage>
-#include <QRect>
 #include <QString>
 
 class DrawSurface;
@@ -229,8 +227,8 @@ private:
         const QString& text,
         const QString& align,
         double vFactor);
-    // Gives back the moved labels' pixels that the hand's disc of this radius cleared.
-    void restoreMovedLabels(int discRadius);
+    // Draws the am/pm boxes on the shown image; DrawAMPM draws them on the face too.
+    void drawAMPMBoxes();
     void refreshFace();
     int surfaceWidth() const;
     int surfaceHeight() const;
@@ -302,15 +300,11 @@ private:
 
     DialGeometry m_geometry;
 
-    // The labels moved in from the bevel, as DrawClock left them: on a small face they reach into
-    // the disc that DrawTime clears, which gives them back.
-    struct MovedLabel
-    {
-        QRect ink;
-        QImage pixels;
-    };
-
-    std::vector<MovedLabel> m_movedLabels;
+    // The face as DrawClock drew it, labels and am/pm boxes included but no hand or title text:
+    // a hand move paints the inner disc back from it, so the labels that moved in from the bevel
+    // on a small face come back whole. Drawn again with the whole face, and the am/pm boxes
+    // drawn on it whenever they are drawn.
+    QImage m_face;
     bool m_isDragging = false;
     int m_dragButton = 0;
     float m_lastDownX = 0;

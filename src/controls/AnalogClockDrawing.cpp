@@ -5,10 +5,7 @@
 #include "platform/basic/Conversions.h"
 
 #include <cmath>
-
-#include <QPainter>
-#include <QRegion>
-#include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -72,7 +69,6 @@ void AnalogClock::DrawClock()
         picClock->setPixel(
             cx + r * std::cos(dialRadians(a)), cy + r * std::sin(dialRadians(a)), m_minutesColor);
     SetFontAndColor(m_clockFont, m_clockForeColor);
-    m_movedLabels.clear();
     const bool bevelled = hasBevel(m_clockBoxStyle, m_clockBevelWidth);
     const QRect face =
         dialFace(w, h, m_titleShow ? m_titleHeight : 0, bevelled ? m_clockBevelWidth : 0);
@@ -98,9 +94,8 @@ void AnalogClock::DrawClock()
                 m_clockBackColor, Canvas::BoxFill::Filled);
         PrintAligned(box.left + shift.x(), box.top + shift.y(), box.right + shift.x(),
             box.bottom + shift.y(), text, centre, 0.5);
-        if (!shift.isNull())
-            m_movedLabels.push_back({ backdrop, picClock->image().copy(backdrop) });
     }
+    m_face = picClock->image().copy();
     DrawAMPM();
     DrawTime(false);
     picClock->refresh();
@@ -112,11 +107,8 @@ void AnalogClock::DrawTime(bool raiseChange)
         const int cx = m_geometry.centreX;
         const int cy = m_geometry.centreY;
         const int r = m_geometry.faceRadius;
-        // Erase the old hand: the inner disc in the face colour, whatever fill style the
-        // bevel boxes left.
-        picClock->setFillColor(m_clockBackColor);
-        picClock->circle(cx, cy, r - 5, m_clockBackColor);
-        restoreMovedLabels(r - 5);
+        // Erase the old hand: the inner disc as the face has it, with whatever labels moved in.
+        picClock->circleFrom(m_face, cx, cy, r - 5);
         picClock->setDrawWidth(m_handMinuteWidth);
         const int angle = handAngle(m_seconds / 60 % 60);
         const OleColor colour = m_dragButton == 1 ? m_highliteForeColor : m_handMinuteColor;
@@ -140,6 +132,17 @@ void AnalogClock::DrawAMPM()
 {
     if (!m_ampmShow || !m_redraw)
         return;
+    drawAMPMBoxes();
+    // On a small dial the boxes reach into the disc that a hand move paints back from the face.
+    if (m_face.isNull())
+        return;
+    std::swap(picClock->image(), m_face);
+    drawAMPMBoxes();
+    std::swap(picClock->image(), m_face);
+}
+
+void AnalogClock::drawAMPMBoxes()
+{
     const int w = surfaceWidth();
     const int t = m_titleShow ? m_titleHeight : 2;
     const int b = m_clockBevelWidth;
@@ -157,24 +160,6 @@ void AnalogClock::DrawAMPM()
     };
     drawBox(left, m_amText, amActive);
     drawBox(pmLeft, m_pmText, !amActive);
-}
-
-void AnalogClock::restoreMovedLabels(int discRadius)
-{
-    if (m_movedLabels.empty())
-        return;
-    QImage& image = picClock->image();
-    if (image.isNull())
-        return;
-    // Only what the disc covered (its outline pen included) comes back: outside it an am/pm box
-    // may have been redrawn since.
-    const int reach = discRadius + picClock->drawWidth();
-    const QRect disc(
-        m_geometry.centreX - reach, m_geometry.centreY - reach, 2 * reach + 1, 2 * reach + 1);
-    QPainter painter(&image);
-    painter.setClipRegion(QRegion(disc, QRegion::Ellipse));
-    for (const MovedLabel& label : m_movedLabels)
-        painter.drawImage(label.ink.topLeft(), label.pixels);
 }
 
 void AnalogClock::SetFontAndColor(const QFont& font, OleColor color)

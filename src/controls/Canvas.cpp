@@ -243,10 +243,39 @@ void Canvas::circle(double centreX, double centreY, double radius, OleColor colo
     if (m_image.isNull() || !(std::abs(radius) < kFarAway))
         return;
     QPainter painter(&m_image);
-    QPen pen(toQColor(color), m_drawWidth);
-    painter.setPen(pen);
-    if (m_fillStyle == FillStyle::Solid)
-        painter.setBrush(toQColor(m_fillColor));
+    paintCircle(painter, centreX, centreY, radius, toQColor(color),
+        m_fillStyle == FillStyle::Solid ? std::optional(toQColor(m_fillColor)) : std::nullopt);
+}
+
+void Canvas::circleFrom(const QImage& source, double centreX, double centreY, double radius)
+{
+    sync();
+    setCurrentPoint(centreX, centreY);
+    if (m_image.isNull() || source.isNull() || !(std::abs(radius) < kFarAway))
+        return;
+    // The disc drawn opaque on a clear image, then the source kept only where the disc is.
+    QImage disc(m_image.size(), QImage::Format_ARGB32_Premultiplied);
+    disc.fill(Qt::transparent);
+    {
+        QPainter painter(&disc);
+        paintCircle(painter, centreX, centreY, radius, Qt::black, QColor(Qt::black));
+        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        painter.drawImage(0, 0, source);
+    }
+    QPainter painter(&m_image);
+    painter.drawImage(0, 0, disc);
+}
+
+void Canvas::paintCircle(QPainter& painter,
+    double centreX,
+    double centreY,
+    double radius,
+    const QColor& outline,
+    std::optional<QColor> fill) const
+{
+    painter.setPen(QPen(outline, m_drawWidth));
+    if (fill)
+        painter.setBrush(*fill);
     const double r = std::abs(std::round(radius * unitX()));
     painter.drawEllipse(QPointF(toPixel(centreX * unitX()), toPixel(centreY * unitY())), r, r);
 }

@@ -4,11 +4,14 @@
 
 #include <optional>
 
+#include <QColor>
 #include <QFont>
 #include <QImage>
 #include <QRect>
 #include <QSizeF>
 #include <QString>
+
+class QPainter;
 
 // A persistent drawing surface in pixels: what is drawn stays in the image until drawn over, and
 // a widget shows it on its next refresh (DrawSurface). It draws the way the controls were
@@ -108,6 +111,9 @@ public:
     void box(double x1, double y1, double x2, double y2, OleColor color, BoxFill fill);
     // The outline in `color`, the inside by fillStyle/fillColor.
     void circle(double centreX, double centreY, double radius, OleColor color);
+    // Paints `source` (an image of the canvas's size) through the shape a filled circle() would
+    // cover, its outline's pen included: what was drawn there before comes back.
+    void circleFrom(const QImage& source, double centreX, double centreY, double radius);
     void print(const QString& text);
     // The pixels print(text) would colour from the current point: the ink, antialiasing
     // included, which may reach beyond the text's cell or stop short of it. Empty for no ink.
@@ -124,6 +130,13 @@ protected:
     virtual QSize targetSize() const { return m_size; }
 
 private:
+    // With no brush when `fill` is empty.
+    void paintCircle(QPainter& painter,
+        double centreX,
+        double centreY,
+        double radius,
+        const QColor& outline,
+        std::optional<QColor> fill) const;
     void plotLine(int x1, int y1, int x2, int y2, const QColor& color);
     // Pixels per unit across and down.
     double unitX() const;
