@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -61,16 +62,33 @@ OfflineAudioDevice& deviceOf(AudioEngine& engine)
     return dynamic_cast<OfflineAudioDevice&>(engine.device());
 }
 
+// The engine on an offline output of 256-frame blocks, the timeline source in its mix and 1000
+// frames rendered. The source leaves the mix before it goes, having seen no gap on the timeline.
+class OutputOpenerTest : public ::testing::Test
+{
+protected:
+    OutputOpenerTest()
+    {
+        engine.addSource(&source);
+        output->renderFrames(1000);
+    }
+
+    void TearDown() override
+    {
+        engine.removeSource(&source);
+        EXPECT_EQ(source.gaps.load(), 0);
+    }
+
+    std::unique_ptr<OfflineAudioDevice> owned = std::make_unique<OfflineAudioDevice>(256);
+    OfflineAudioDevice* output = owned.get();
+    AudioEngine engine { std::move(owned) };
+    TimelineSource source;
+};
+
 } // namespace
 
-TEST(OutputOpenerTest, AnOutputThatFallsBehindGrowsItsBlockTwiceAtMostOnOneTimeline)
+TEST_F(OutputOpenerTest, AnOutputThatFallsBehindGrowsItsBlockTwiceAtMostOnOneTimeline)
 {
-    auto owned = std::make_unique<OfflineAudioDevice>(256);
-    OfflineAudioDevice* first = owned.get();
-    AudioEngine engine(std::move(owned));
-    TimelineSource source;
-    engine.addSource(&source);
-    first->renderFrames(1000);
     engine.playClip(clipOf(0.5f), 1500);
     engine.playClip(clipOf(-0.5f), 2500);
 
@@ -109,19 +127,11 @@ TEST(OutputOpenerTest, AnOutputThatFallsBehindGrowsItsBlockTwiceAtMostOnOneTimel
     EXPECT_FALSE(changes(engine, std::chrono::milliseconds(300)));
     EXPECT_EQ(engine.blockFrames(), AudioEngine::kLargestBlockFrames);
     EXPECT_EQ(engine.lateBlocks(), 9);
-    engine.removeSource(&source);
-    EXPECT_EQ(source.gaps.load(), 0);
 }
 
-TEST(OutputOpenerTest, ALostOutputIsTriedAgainUntilItOpensAndTheTimelineCarriesOn)
+TEST_F(OutputOpenerTest, ALostOutputIsTriedAgainUntilItOpensAndTheTimelineCarriesOn)
 {
-    auto owned = std::make_unique<OfflineAudioDevice>(256);
-    OfflineAudioDevice* lost = owned.get();
-    AudioEngine engine(std::move(owned));
-    TimelineSource source;
-    engine.addSource(&source);
-    lost->renderFrames(1000);
-
+    OfflineAudioDevice* lost = output;
     lost->setLost(true);
     lost->setFailStart(true);
     ASSERT_TRUE(engine.checkDevice());
@@ -153,6 +163,4 @@ TEST(OutputOpenerTest, ALostOutputIsTriedAgainUntilItOpensAndTheTimelineCarriesO
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].sample, due);
     EXPECT_EQ(back.captured().at(2 * (due - returned)), 0.5f + 0.125f);
-    engine.removeSource(&source);
-    EXPECT_EQ(source.gaps.load(), 0);
 }
