@@ -1,7 +1,8 @@
 #include "platform/Platform.h"
 
+#include "platform/audio/AudioDevice.h"
 #include "platform/audio/AudioEngine.h"
-#include "platform/audio/SdlAudioDevice.h"
+#include "platform/audio/OutputDevice.h"
 #include "platform/audio/SdlAudioSubsystem.h"
 #include "platform/audio/SdlCaptureDevice.h"
 #include "platform/basic/MessageBoxService.h"
@@ -53,7 +54,7 @@ std::unique_ptr<Platform> makeRealPlatform()
     platform->programName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     // The output and the capture run on one SDL audio driver: neither may end it under the other.
     const auto sdlAudio = std::make_shared<SdlAudioSubsystem>();
-    platform->audio = std::make_unique<AudioEngine>(std::make_unique<SdlAudioDevice>(sdlAudio));
+    platform->audio = std::make_unique<AudioEngine>(makeOutputDevice(sdlAudio));
     platform->audio->setCaptureDevice(std::make_unique<SdlCaptureDevice>(sdlAudio));
     platform->userDataFolder = xdgDataHome() + QStringLiteral("/kadentor");
     platform->boxes = std::make_unique<QtMessageBoxService>();

@@ -1,18 +1,23 @@
 // The metronome through a real sound server: a private PulseAudio daemon with a null sink, the
-// real audio engine on SDL's pulseaudio driver, the real step engine on Qt's timers, and the
-// sink's monitor recorded. The null sink consumes sound on the clock as a sound card does, so a
-// block delivered late makes the server play silence and moves every later click: what the disk
-// driver of the other tests can never show.
+// real audio engine on the program's own output to the server (or on SDL's pulseaudio driver),
+// the real step engine on Qt's timers, and the sink's monitor recorded. The null sink consumes
+// sound on the clock as a sound card does, so a block delivered late makes the server play silence
+// and moves every later click: what the disk driver of the other tests can never show.
 
 #include "ClickGrid.h"
 #include "PulseServer.h"
 #include "StepEngineRig.h"
 #include "app/SoundOutputNotice.h"
+#include "platform/audio/OutputDevice.h"
+#include "platform/audio/PulseAudioDevice.h"
 #include "platform/audio/SdlAudioDevice.h"
+#include "platform/audio/SdlAudioSubsystem.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include <QTest>
 
@@ -21,6 +26,7 @@
 namespace {
 
 constexpr int kTempo = 400;
+constexpr std::int64_t kRate = AudioEngine::kSampleRate;
 // The test clips are flat bursts of 1000 and more (of 32767) from their first sample on.
 constexpr std::int16_t kClickThreshold = 500;
 constexpr std::int64_t kMinGap = 250;
@@ -30,11 +36,51 @@ std::vector<std::int64_t> clicksIn(const std::string& recording)
     return findClickOnsets(PulseServer::readRecording(recording), kClickThreshold, kMinGap);
 }
 
-// The daemon, this process pointed at it, the real engine on SDL's pulseaudio driver, and the
-// engine form with the test clips, ready to play the metronome.
+// Holds the audio thread up once, for `ms`, in the block that reaches sample `at`: an audio
+// thread the system did not run in time, as on a busy desktop.
+class OneStall : public AudioSource
+{
+public:
+    OneStall(std::int64_t at, int ms)
+        : m_at(at)
+        , m_ms(ms)
+    {}
+
+    void render(float*, int frames, std::int64_t firstSample) override
+    {
+        if (m_done || firstSample + frames <= m_at)
+            return;
+        m_done = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_ms));
+    }
+
+private:
+    std::int64_t m_at;
+    int m_ms;
+    bool m_done = false;
+};
+
+std::string describe(const GridFit& fit)
+{
+    std::string text;
+    for (const GridJump& jump : fit.jumps)
+        text += "jump of " + std::to_string(jump.frames) + " samples at click "
+            + std::to_string(jump.click) + "; ";
+    return text;
+}
+
+enum class Output {
+    Program, // the output the program picks: its own stream to the server
+    Sdl, // SDL's pulseaudio driver
+};
+
+// The daemon, this process pointed at it, the real engine on output(), and the engine form with
+// the test clips, ready to play the metronome.
 class SoundServerTest : public testing::Test
 {
 protected:
+    virtual Output output() const { return Output::Program; }
+
     void SetUp() override
     {
         if (!PulseServer::installed())
@@ -42,11 +88,17 @@ protected:
         ASSERT_TRUE(server.start()) << "see " << server.folder() << "/daemon.log";
         server.useInThisProcess();
         setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
-        auto device = std::make_unique<SdlAudioDevice>();
-        SdlAudioDevice* sdl = device.get();
-        fake.platform.audio = std::make_unique<AudioEngine>(std::move(device));
+        if (output() == Output::Sdl) {
+            fake.platform.audio = std::make_unique<AudioEngine>(std::make_unique<SdlAudioDevice>());
+            auto* sdl = dynamic_cast<SdlAudioDevice*>(&fake.platform.audio->device());
+            ASSERT_NE(sdl, nullptr);
+            ASSERT_EQ(std::string(sdl->driverName()), "pulseaudio");
+        } else {
+            fake.platform.audio = std::make_unique<AudioEngine>(
+                makeOutputDevice(std::make_shared<SdlAudioSubsystem>()));
+            ASSERT_NE(dynamic_cast<PulseAudioDevice*>(&fake.platform.audio->device()), nullptr);
+        }
         ASSERT_FALSE(fake.platform.audio->silentFallback());
-        ASSERT_EQ(std::string(sdl->driverName()), "pulseaudio");
         writeTestClips(clips.path());
         auto sounds = std::make_unique<ClickSounds>(fake.platform, clips.path());
         sounds->LoadClickSoundIds();
@@ -73,18 +125,88 @@ protected:
 
     using Clock = std::chrono::steady_clock;
 
-    // Records the monitor into `name` in the test's folder, and returns its path once the
-    // recording has begun: a null sink renders its first 2 s at once, when the daemon starts, so
-    // that nothing reaches the monitor before then.
-    std::string record(const char* name)
+    struct Recording
     {
-        const std::string path = clips.filePath(QString::fromLatin1(name)).toStdString();
-        EXPECT_TRUE(server.startRecording(path));
-        for (int waited = 0; waited < 4000 && PulseServer::readRecording(path).empty();
-             waited += 10)
+        std::string path;
+        // When the sink played the recording's first frame, about: when its first data came in,
+        // less what had come.
+        Clock::time_point start;
+
+        Clock::time_point timeOf(std::int64_t frame) const
+        {
+            return start + std::chrono::microseconds(frame * 1'000'000 / kRate);
+        }
+    };
+
+    // Records the monitor into `name` in the test's folder, and returns once the recording has
+    // begun: a null sink renders its first 2 s at once, when the daemon starts, so that nothing
+    // reaches the monitor before then.
+    Recording record(const char* name)
+    {
+        Recording recording { clips.filePath(QString::fromLatin1(name)).toStdString(), {} };
+        EXPECT_TRUE(server.startRecording(recording.path));
+        std::size_t samples = 0;
+        for (int waited = 0; waited < 4000 && samples == 0; waited += 10) {
             QTest::qWait(10);
-        EXPECT_FALSE(PulseServer::readRecording(path).empty());
-        return path;
+            samples = PulseServer::readRecording(recording.path).size();
+        }
+        EXPECT_NE(samples, 0u);
+        recording.start =
+            Clock::now() - std::chrono::microseconds(std::int64_t(samples / 2) * 1'000'000 / kRate);
+        return recording;
+    }
+
+    struct Played
+    {
+        GridFit fit;
+        Recording recording;
+        // When the engine's block grew, as the event loop saw it.
+        std::vector<Clock::time_point> growths;
+    };
+
+    // Plays the metronome for 20 s with `source` mixed in (may be null) and lays the clicks the
+    // server played on their grid.
+    Played playMetronome(AudioSource* source)
+    {
+        Played played;
+        played.recording = record("metronome.raw");
+        startMetronome();
+        if (source)
+            fake.platform.audio->addSource(source);
+        const auto end = Clock::now() + std::chrono::seconds(20);
+        while (Clock::now() < end) {
+            QTest::qWait(20);
+            if (fake.platform.audio->blockGrowths() > static_cast<int>(played.growths.size()))
+                played.growths.push_back(Clock::now());
+        }
+        flam->Timer2.setEnabled(false);
+        if (source)
+            fake.platform.audio->removeSource(source);
+        QTest::qWait(300);
+        server.stopRecording();
+        played.fit = fitToGrid(
+            clicksIn(played.recording.path), StepGrid::forRate(kTempo), 0, JumpsGo::Later);
+        // 20 s at 400 a minute, less the run's start.
+        EXPECT_GE(played.fit.clicks, 128u);
+        return played;
+    }
+
+    // A growth of the block follows the silence the server had to play, and moves nothing
+    // itself: each jump is answered by one growth, within a second.
+    static void expectEachJumpAnsweredByOneGrowth(const Played& played)
+    {
+        EXPECT_EQ(played.fit.jumps.size(), played.growths.size()) << describe(played.fit);
+        for (const GridJump& jump : played.fit.jumps) {
+            const Clock::time_point heard = played.recording.timeOf(jump.at);
+            EXPECT_TRUE(std::any_of(played.growths.begin(), played.growths.end(),
+                [heard](Clock::time_point grew) {
+                    return heard > grew - std::chrono::seconds(1)
+                        && heard < grew + std::chrono::milliseconds(500);
+                }))
+                << "a jump of " << jump.frames << " samples at click " << jump.click
+                << " with no growth near it (" << played.growths.size() << " growths; "
+                << describe(played.fit) << ")";
+        }
     }
 
     PulseServer server;
@@ -95,12 +217,44 @@ protected:
     std::unique_ptr<SoundOutputNotice> notice;
 };
 
-TEST_F(SoundServerTest, ClicksComeBackByThemselvesOnceTheServerIsBack)
+TEST_F(SoundServerTest, TheMetronomeHeardThroughTheServerStaysOnOneExactGrid)
 {
-    const std::string before = record("before.raw");
+    const Played played = playMetronome(nullptr);
+    EXPECT_EQ(played.fit.missingSteps, 0);
+    EXPECT_EQ(played.fit.largestOffGrid, 0);
+    // None on a quiet machine; on a busy one the server itself may run dry once or twice.
+    EXPECT_LE(played.growths.size(), 2u);
+    expectEachJumpAnsweredByOneGrowth(played);
+}
+
+TEST_F(SoundServerTest, AnAudioThreadHeldUpOnceMovesTheClicksOnceAndTheyHoldTheNewGrid)
+{
+    // 3 s in, whatever else the machine does.
+    OneStall stall(fake.platform.audio->now() + 3 * kRate, 40);
+    const Played played = playMetronome(&stall);
+    EXPECT_EQ(played.fit.missingSteps, 0);
+    EXPECT_EQ(played.fit.largestOffGrid, 0);
+    ASSERT_GE(played.growths.size(), 1u) << describe(played.fit);
+    EXPECT_GE(fake.platform.audio->lateBlocks(), 1);
+    ASSERT_FALSE(played.fit.jumps.empty());
+    // Exactly one jump and one growth on a quiet machine: the silence the server played while
+    // the thread was held, and the growth that answers it, which moves nothing more.
+    expectEachJumpAnsweredByOneGrowth(played);
+}
+
+// On either output: SDL's still plays where the program's own cannot be had.
+class SoundServerReturnTest : public SoundServerTest, public testing::WithParamInterface<Output>
+{
+protected:
+    Output output() const override { return GetParam(); }
+};
+
+TEST_P(SoundServerReturnTest, ClicksComeBackByThemselvesOnceTheServerIsBack)
+{
+    const Recording before = record("before.raw");
     startMetronome();
     QTest::qWait(2000);
-    ASSERT_GE(clicksIn(before).size(), 5u) << "the clicks reach the server at all";
+    ASSERT_GE(clicksIn(before.path).size(), 5u) << "the clicks reach the server at all";
 
     // Gone for longer than the program's watch of the output takes to notice.
     server.stop(SIGKILL);
@@ -108,13 +262,13 @@ TEST_F(SoundServerTest, ClicksComeBackByThemselvesOnceTheServerIsBack)
     QTest::qWait(2500);
     const auto restarted = Clock::now();
     ASSERT_TRUE(server.start());
-    const std::string after = record("after.raw");
+    const Recording after = record("after.raw");
 
     // Nothing is pressed: only the event loop runs, as in the program.
     std::chrono::milliseconds back { -1 };
     while (Clock::now() - restarted < std::chrono::seconds(6)) {
         QTest::qWait(50);
-        if (!clicksIn(after).empty()) {
+        if (!clicksIn(after.path).empty()) {
             back = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - restarted);
             break;
         }
@@ -123,5 +277,12 @@ TEST_F(SoundServerTest, ClicksComeBackByThemselvesOnceTheServerIsBack)
     EXPECT_LE(back.count(), 3000);
     EXPECT_FALSE(fake.platform.audio->silentFallback());
 }
+
+INSTANTIATE_TEST_SUITE_P(Outputs,
+    SoundServerReturnTest,
+    testing::Values(Output::Program, Output::Sdl),
+    [](const testing::TestParamInfo<Output>& info) {
+        return info.param == Output::Program ? "Program" : "Sdl";
+    });
 
 } // namespace

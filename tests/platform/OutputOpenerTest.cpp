@@ -164,3 +164,90 @@ TEST_F(OutputOpenerTest, ALostOutputIsTriedAgainUntilItOpensAndTheTimelineCarrie
     EXPECT_EQ(starts[0].sample, due);
     EXPECT_EQ(back.captured().at(2 * (due - returned)), 0.5f + 0.125f);
 }
+
+namespace {
+
+// An output through a sound server that may be gone (then it does not open), naming another
+// kind to try instead: an offline device of 1024-frame blocks, while `otherWorks`.
+class ServerOutput : public OfflineAudioDevice
+{
+public:
+    struct World
+    {
+        std::atomic<bool> serverUp { true };
+        std::atomic<bool> otherWorks { true };
+    };
+
+    explicit ServerOutput(std::shared_ptr<World> world)
+        : OfflineAudioDevice(256)
+        , m_world(std::move(world))
+    {}
+
+    bool open() override { return m_world->serverUp.load() && OfflineAudioDevice::open(); }
+
+    std::unique_ptr<AudioDevice> another(int) const override
+    {
+        return std::make_unique<ServerOutput>(m_world);
+    }
+
+    std::unique_ptr<AudioDevice> instead() const override
+    {
+        auto other = std::make_unique<OfflineAudioDevice>(1024);
+        other->setFailStart(!m_world->otherWorks.load());
+        return other;
+    }
+
+private:
+    std::shared_ptr<World> m_world;
+};
+
+} // namespace
+
+TEST(OutputOpenerOtherKindTest, AnOutputWhoseServerIsGoneGivesWayToTheOtherKindAndIsTriedFirstAgain)
+{
+    auto world = std::make_shared<ServerOutput::World>();
+
+    // No server at the start: the other kind plays.
+    world->serverUp = false;
+    {
+        AudioEngine engine(std::make_unique<ServerOutput>(world));
+        EXPECT_FALSE(engine.silentFallback());
+        EXPECT_EQ(engine.blockFrames(), 1024);
+        EXPECT_EQ(dynamic_cast<ServerOutput*>(&engine.device()), nullptr);
+    }
+
+    // Lost with its server while neither opens: the fallback, then the retries. With both there
+    // again the server's kind is taken; with the server still gone, the other kind.
+    struct Case
+    {
+        const char* name;
+        bool serverBack;
+        int block;
+    };
+
+    for (const Case c :
+        { Case { "server back", true, 256 }, Case { "server gone", false, 1024 } }) {
+        SCOPED_TRACE(c.name);
+        world->serverUp = true;
+        world->otherWorks = true;
+        AudioEngine engine(std::make_unique<ServerOutput>(world));
+        ASSERT_EQ(engine.blockFrames(), 256);
+        deviceOf(engine).renderFrames(1000);
+        world->serverUp = false;
+        world->otherWorks = false;
+        deviceOf(engine).setLost(true);
+        ASSERT_TRUE(engine.checkDevice());
+        ASSERT_TRUE(engine.silentFallback());
+        EXPECT_FALSE(
+            changes(engine, OutputOpener::kRetryInterval + std::chrono::milliseconds(300)));
+
+        world->serverUp = c.serverBack;
+        world->otherWorks = true;
+        ASSERT_TRUE(changes(engine, OutputOpener::kRetryInterval + std::chrono::seconds(1)));
+        EXPECT_FALSE(engine.silentFallback());
+        EXPECT_EQ(engine.outputReturns(), 1);
+        EXPECT_EQ(engine.blockFrames(), c.block);
+        EXPECT_EQ(dynamic_cast<ServerOutput*>(&engine.device()) != nullptr, c.serverBack);
+        EXPECT_GE(engine.now(), 1000);
+    }
+}

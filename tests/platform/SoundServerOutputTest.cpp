@@ -9,7 +9,10 @@
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/AudioSource.h"
 #include "platform/audio/LateBlockDetector.h"
+#include "platform/audio/OutputDevice.h"
+#include "platform/audio/PulseAudioDevice.h"
 #include "platform/audio/SdlAudioDevice.h"
+#include "platform/audio/SdlAudioSubsystem.h"
 
 #include <algorithm>
 #include <atomic>
@@ -291,14 +294,26 @@ TEST_F(SoundServerOutputTest, AnOutputLostWithItsServerComesBackByItselfOnTheSam
         int signal;
     };
 
-    for (const Case& c : { Case { "killed", true, SIGKILL }, Case { "terminated", true, SIGTERM },
-             Case { "late", false, 0 } }) {
+    // SDL's pulseaudio driver, and the program's own output to the server.
+    const std::function<std::unique_ptr<AudioDevice>()> outputs[] = {
+        [] {
+            return std::make_unique<SdlAudioDevice>();
+        },
+        [] {
+            return makeOutputDevice(std::make_shared<SdlAudioSubsystem>());
+        },
+    };
+    const Case cases[] = { { "killed", true, SIGKILL }, { "terminated", true, SIGTERM },
+        { "late", false, 0 } };
+    for (std::size_t run = 0; run < std::size(outputs) * std::size(cases); ++run) {
+        const Case& c = cases[run % std::size(cases)];
+        SCOPED_TRACE(run < std::size(cases) ? "SDL" : "own");
         SCOPED_TRACE(c.name);
         if (c.serverAtStart) {
             ASSERT_TRUE(m_server.start());
         }
         GridClicks clicks(kRate / 4);
-        AudioEngine engine(std::make_unique<SdlAudioDevice>());
+        AudioEngine engine(outputs[run / std::size(cases)]());
         EngineWatch watch(engine);
         engine.addSource(&clicks);
         EXPECT_EQ(engine.silentFallback(), !c.serverAtStart);

@@ -30,7 +30,8 @@ public:
     // True when the output goes nowhere (the paced dummy driver): the program runs silently.
     virtual bool silentFallback() const = 0;
 
-    // Samples between a block being rendered and its sound leaving the speakers.
+    // Any thread: samples between the block being rendered (or the last one) and its sound
+    // leaving the speakers. It may change while the output runs.
     virtual std::int64_t latencyFrames() const = 0;
 
     // Frames per render call as opened (the last call of a manual render may be shorter).
@@ -48,6 +49,21 @@ public:
     // `blockFrames` frames (0: the block this one asks for), to try when this one is late or
     // lost. Null when the kind makes none.
     virtual std::unique_ptr<AudioDevice> another(int /*blockFrames*/) const { return nullptr; }
+
+    // Any thread: a new, unopened device of another kind, to try when one of this kind does not
+    // open (the sound server it plays through has gone); null when there is none.
+    virtual std::unique_ptr<AudioDevice> instead() const { return nullptr; }
+
+    // True for an output that answers its own late blocks by keeping more sound queued, its
+    // samples going on without a gap. An output that cannot is replaced by one with a larger
+    // block instead (another()).
+    virtual bool growsInPlace() const { return false; }
+
+    // Any thread: the growths in place since it last opened.
+    virtual int growths() const { return 0; }
+
+    // Any thread: frames the output asks its system to keep queued ahead of the speakers.
+    virtual int queueFrames() const { return blockFrames(); }
 
     // Any thread: blocks that reached the output too late (its sound was interrupted) since it
     // last opened; always 0 for an output that cannot be late.

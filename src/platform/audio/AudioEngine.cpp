@@ -31,15 +31,26 @@ void AudioEngine::install(std::unique_ptr<AudioDevice> device)
     m_opener.setPlan({});
     if (m_device) {
         m_device->stop();
-        m_lateOfReplaced += m_device->lateBlocks();
+        keepCounts(*m_device);
     }
     m_holding.store(false, std::memory_order_release);
     m_device = nullptr;
     m_lostDevice = nullptr;
     m_fallback = false;
+    m_growthsTold = 0;
+    std::unique_ptr<AudioDevice> opened;
     if (device && device->open()) {
-        markSwitch(device->clockNanos());
-        m_device = std::move(device);
+        opened = std::move(device);
+    } else if (device) {
+        // Its sound server is not there: the output of another kind, if it has one. The kind
+        // asked for is the one kept to try again.
+        opened = device->instead();
+        if (opened && !opened->open())
+            opened = nullptr;
+    }
+    if (opened) {
+        markSwitch(*opened);
+        m_device = std::move(opened);
         m_fallback = !m_device->start(m_renderer);
     } else {
         m_fallback = true;
@@ -54,7 +65,7 @@ void AudioEngine::install(std::unique_ptr<AudioDevice> device)
         m_lostDevice = std::move(device);
         auto paced = std::make_unique<OfflineAudioDevice>(OfflineAudioDevice::kDefaultBlockFrames);
         OfflineAudioDevice* pacer = paced.get();
-        markSwitch(pacer->clockNanos());
+        markSwitch(*pacer);
         // In place before its thread runs: render() asks the device for the time.
         m_device = std::move(paced);
         pacer->setCapture(false);
@@ -62,7 +73,6 @@ void AudioEngine::install(std::unique_ptr<AudioDevice> device)
         pacer->startPaced();
     }
     m_fallback = m_fallback || m_device->silentFallback();
-    m_latency = m_device->latencyFrames();
     m_blockFrames = m_device->blockFrames();
     if (!m_fallback)
         m_realBlockFrames = m_blockFrames;
@@ -75,7 +85,7 @@ void AudioEngine::updatePlan()
     if (m_lostDevice) {
         plan.lost = m_lostDevice.get();
         plan.retryBlock = m_realBlockFrames;
-    } else if (!m_fallback && m_growths < kMaxGrowths) {
+    } else if (!m_fallback && m_growths < kMaxGrowths && !m_device->growsInPlace()) {
         // The next larger block, by doubling from the smallest asked for.
         for (int block = 512; block <= kLargestBlockFrames && plan.growTo == 0; block *= 2) {
             if (block > m_blockFrames)
@@ -87,7 +97,7 @@ void AudioEngine::updatePlan()
     m_opener.setPlan(plan);
 }
 
-void AudioEngine::markSwitch(std::int64_t nanos)
+void AudioEngine::markSwitch(const AudioDevice& device)
 {
     // No device renders now: the next block, from whichever device, starts where the last one
     // ended, and the lights count from the new device's clock.
@@ -97,7 +107,7 @@ void AudioEngine::markSwitch(std::int64_t nanos)
     const std::int64_t clock = m_clock.load(std::memory_order_relaxed)
         + m_framesSkipped.exchange(0, std::memory_order_relaxed);
     m_clock.store(clock, std::memory_order_release);
-    publishSnapshot(clock, nanos, 0);
+    publishSnapshot(clock, device.clockNanos(), 0, device.latencyFrames());
     m_gate.store(false, std::memory_order_release);
 }
 
@@ -108,15 +118,35 @@ bool AudioEngine::checkDevice()
         // stop() waits out any render call, so the device may be swapped under the render state.
         // The same output is tried again at once; it counts its late blocks afresh.
         m_device->stop();
-        m_lateOfReplaced += m_device->lateBlocks();
+        keepCounts(*m_device);
         install(std::move(m_device));
         changed = true;
     }
+    noteGrowthInPlace();
     if (OutputOpener::Opened opened = m_opener.take(); opened.device) {
         adopt(std::move(opened));
         changed = true;
     }
     return changed;
+}
+
+void AudioEngine::keepCounts(const AudioDevice& device)
+{
+    m_lateOfReplaced += device.lateBlocks();
+    m_growthsOfReplaced += device.growths();
+}
+
+void AudioEngine::noteGrowthInPlace()
+{
+    // The output's own thread cannot log: told here, once per growth.
+    const int growths = m_device->growths();
+    if (growths <= m_growthsTold)
+        return;
+    m_growthsTold = growths;
+    std::fprintf(stderr,
+        "Kadentor: the sound output fell behind; it keeps %d frames (%.1f ms) queued from now "
+        "on.\n",
+        m_device->queueFrames(), 1000.0 * m_device->queueFrames() / kSampleRate);
 }
 
 void AudioEngine::adopt(OutputOpener::Opened opened)
@@ -162,6 +192,11 @@ void AudioEngine::holdUntilPlayedOut()
 std::int64_t AudioEngine::lateBlocks() const
 {
     return m_lateOfReplaced + m_device->lateBlocks();
+}
+
+int AudioEngine::blockGrowths() const
+{
+    return m_growths + m_growthsOfReplaced + m_device->growths();
 }
 
 AudioEngine::~AudioEngine()
@@ -231,7 +266,7 @@ bool AudioEngine::silentFallback() const
 
 std::int64_t AudioEngine::outputLatency() const
 {
-    return m_latency;
+    return m_snapshotLatency.load(std::memory_order_acquire);
 }
 
 std::int64_t AudioEngine::soundingSample() const
@@ -240,6 +275,7 @@ std::int64_t AudioEngine::soundingSample() const
     std::int64_t sample = 0;
     std::int64_t nanos = 0;
     int frames = 0;
+    std::int64_t latency = 0;
     do {
         // Acquire loads of the values (not a fence, which ThreadSanitizer cannot follow): one
         // that sees a value of a newer block also sees its odd sequence number.
@@ -247,6 +283,7 @@ std::int64_t AudioEngine::soundingSample() const
         sample = m_snapshotSample.load(std::memory_order_acquire);
         nanos = m_snapshotNanos.load(std::memory_order_acquire);
         frames = m_snapshotFrames.load(std::memory_order_acquire);
+        latency = m_snapshotLatency.load(std::memory_order_acquire);
     } while ((before & 1) != 0 || before != m_snapshotSequence.load(std::memory_order_relaxed));
 
     // Between callbacks the output moves on with the clock, but never past the block rendered.
@@ -254,7 +291,7 @@ std::int64_t AudioEngine::soundingSample() const
         std::clamp<std::int64_t>(m_device->clockNanos() - nanos, 0, 1000 * kNanosPerSecond);
     const std::int64_t elapsed =
         (elapsedNanos * kSampleRate + kNanosPerSecond / 2) / kNanosPerSecond;
-    return sample + std::min<std::int64_t>(elapsed, frames) - m_latency;
+    return sample + std::min<std::int64_t>(elapsed, frames) - latency;
 }
 
 bool AudioEngine::clipFinished(std::uint64_t ticket)
@@ -333,7 +370,8 @@ void AudioEngine::render(float* out, int frames)
     }
     const std::int64_t blockStart = m_clock.load(std::memory_order_relaxed)
         + m_framesSkipped.exchange(0, std::memory_order_relaxed);
-    publishSnapshot(blockStart, m_device->clockNanos(), frames);
+    // An output that keeps more queued after a growth tells so per block: this block's latency.
+    publishSnapshot(blockStart, m_device->clockNanos(), frames, m_device->latencyFrames());
 
     // Clips cut or finished in an earlier block that found the return queue full.
     m_finished.flushStash();
@@ -448,13 +486,15 @@ void AudioEngine::releaseClip(void* engine, void* handle)
     static_cast<AudioEngine*>(engine)->m_finished.retire(static_cast<ClipHandle*>(handle));
 }
 
-void AudioEngine::publishSnapshot(std::int64_t sample, std::int64_t nanos, int frames)
+void AudioEngine::publishSnapshot(
+    std::int64_t sample, std::int64_t nanos, int frames, std::int64_t latency)
 {
     const std::uint64_t sequence = m_snapshotSequence.load(std::memory_order_relaxed);
     m_snapshotSequence.store(sequence + 1, std::memory_order_relaxed);
     m_snapshotSample.store(sample, std::memory_order_release);
     m_snapshotNanos.store(nanos, std::memory_order_release);
     m_snapshotFrames.store(frames, std::memory_order_release);
+    m_snapshotLatency.store(latency, std::memory_order_release);
     m_snapshotSequence.store(sequence + 2, std::memory_order_release);
 }
 

@@ -30,8 +30,11 @@ struct AudioClip;
 // placed clips and the sources carry on from where they were, so every later sound moves once,
 // by the gap, and then holds. An output that falls behind (late blocks: its sound is interrupted
 // and every later click moves) is replaced by one of the same kind with the next larger block,
-// at most kMaxGrowths times a run and never back; an output that fails is replaced by the paced
-// silent fallback, and its kind is tried again every OutputOpener::kRetryInterval until it opens.
+// at most kMaxGrowths times a run and never back (an output that grows in place, keeping more
+// sound queued without a gap, does so itself and is only watched); an output that fails is
+// replaced by the paced silent fallback, and its kind is tried again every
+// OutputOpener::kRetryInterval until it opens (or, when its server has gone, the device it names
+// instead()).
 // Outputs are opened by the OutputOpener's thread; the UI thread takes them in checkDevice().
 //
 // Threads: every public call but render() is for the UI thread; render() runs on the device's
@@ -91,14 +94,16 @@ public:
     bool outputWaiting() const { return m_opener.waiting(); }
 
     // For benchmarks and tests: late blocks seen on every output of this run, the times the block
-    // grew, and the times the output came back by itself after the fallback.
+    // grew (by a new output, or by an output that keeps more sound queued in place), and the
+    // times the output came back by itself after the fallback.
     std::int64_t lateBlocks() const;
 
-    int blockGrowths() const { return m_growths; }
+    int blockGrowths() const;
 
     int outputReturns() const { return m_returns; }
 
-    // Samples between a block being rendered and its sound leaving the speakers.
+    // Samples between the last block being rendered and its sound leaving the speakers (an
+    // output that grows in place reports more after a growth).
     std::int64_t outputLatency() const;
 
     // Frames per callback of the device as it opened: what sources size their buffers for.
@@ -169,9 +174,11 @@ private:
 
     // UI thread.
     void install(std::unique_ptr<AudioDevice> device);
+    void keepCounts(const AudioDevice& device);
+    void noteGrowthInPlace();
     void adopt(OutputOpener::Opened opened);
     void holdUntilPlayedOut();
-    void markSwitch(std::int64_t nanos);
+    void markSwitch(const AudioDevice& device);
     void updatePlan();
     void send(const Command& command);
     void waitUntilProcessed(std::uint64_t count);
@@ -183,12 +190,11 @@ private:
     void applyCommand(const Command& command, std::int64_t sample);
     void startClip(const PendingClip& pending, std::int64_t sample);
     static void releaseClip(void* engine, void* handle);
-    void publishSnapshot(std::int64_t sample, std::int64_t nanos, int frames);
+    void publishSnapshot(std::int64_t sample, std::int64_t nanos, int frames, std::int64_t latency);
 
     std::unique_ptr<AudioDevice> m_device;
     std::function<void(float*, int)> m_renderer;
     bool m_fallback = false;
-    std::int64_t m_latency = 0;
     int m_blockFrames = 0;
     // The real output that failed, kept (stopped) while the fallback plays: its kind is tried
     // again.
@@ -198,6 +204,9 @@ private:
     int m_growths = 0;
     int m_returns = 0;
     std::int64_t m_lateOfReplaced = 0;
+    int m_growthsOfReplaced = 0;
+    // The in-place growths of the output playing that have been logged.
+    int m_growthsTold = 0;
     OutputOpener m_opener;
     // While set, render() gives silence and leaves the clock alone, so that an output about to be
     // replaced plays out what it was given.
@@ -232,6 +241,7 @@ private:
     std::atomic<std::int64_t> m_snapshotSample { 0 };
     std::atomic<std::int64_t> m_snapshotNanos { 0 };
     std::atomic<int> m_snapshotFrames { 0 };
+    std::atomic<std::int64_t> m_snapshotLatency { 0 };
 
     // Render side: touched only under m_gate.
     ClipVoice m_clipVoice;

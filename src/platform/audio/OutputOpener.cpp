@@ -94,8 +94,12 @@ void OutputOpener::run()
         const std::uint64_t generation = m_generation;
 
         lock.unlock();
-        if (device && !device->open())
-            device.reset();
+        if (device && !device->open()) {
+            // Its server still gone: the output of another kind, where it names one.
+            device = reason == Reason::Return ? device->instead() : nullptr;
+            if (device && !device->open())
+                device.reset();
+        }
         lock.lock();
 
         if (device && generation == m_generation && !m_stopping) {

@@ -13,7 +13,8 @@ class AudioDevice;
 // Opens sound outputs on a thread of its own, so that neither the UI thread nor the audio thread
 // waits on a sound server: a device with a larger block for an output that has fallen behind,
 // or, while the engine runs on its silent fallback, the lost output's kind again every
-// kRetryInterval. What opens waits, opened and paused, until the UI thread takes it.
+// kRetryInterval (and when that does not open, the device it names instead()). What opens waits,
+// opened and paused, until the UI thread takes it.
 //
 // The UI thread says what to do with setPlan(). The devices a plan names are only looked at
 // (lateBlocks(), another()) under the opener's lock, and a new plan is in force when setPlan()

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+// How much sound an output asks its sound server to keep queued, and when it asks for more.
+//
+// A server that runs out of a stream's sound plays silence, and the stream goes on where it was
+// afterwards: every later click is late by the silence. The output starts with a small queue
+// (a piano key sounds soon) and, on each underrun the server reports, asks for the next larger
+// one: at most kGrowths times, never back. A larger queue is filled by rendering ahead, so the
+// samples stay continuous: only the latency grows, and the clicks never move for it.
+//
+// The server may report one underrun more than once (it tells each time the stream's queue is
+// found empty, and the queue stays empty until the next block arrives): an underrun within
+// kSameUnderrunNanos of the last one counted is the same one, neither counted nor grown for.
+// The step reached is kept across a new stream of the same output (restart()), so a run grows
+// at most kGrowths times in all.
+//
+// Threads: one at a time (the output's own thread). Units: frames at 44100 Hz, monotonic
+// nanoseconds.
+class BufferGrowth
+{
+public:
+    // The queue asked for at each step. The server grants about three quarters of the first
+    // (it rounds to its own periods): 8 to 9 ms.
+    static constexpr std::array<int, 3> kQueueFrames { 512, 1536, 3072 };
+    static constexpr int kGrowths = static_cast<int>(kQueueFrames.size()) - 1;
+    static constexpr std::int64_t kSameUnderrunNanos = 200'000'000;
+
+    // `step`: the step to start on (one of an output this one replaces), clamped to the steps.
+    explicit BufferGrowth(int step = 0);
+
+    struct Answer
+    {
+        bool counted = false; // a new underrun, not a repeat
+        int growTo = 0; // the queue to ask for now, in frames; 0: keep the one asked for
+    };
+
+    // An underrun reported at `nanos`.
+    Answer onUnderrun(std::int64_t nanos);
+
+    // A new stream: nothing counted yet, the step reached kept.
+    void restart();
+
+    int queueFrames() const { return kQueueFrames[static_cast<std::size_t>(m_step)]; }
+
+    int step() const { return m_step; }
+
+    // Underruns counted and growths made since the last restart().
+    std::int64_t underruns() const { return m_underruns; }
+
+    int growths() const { return m_growths; }
+
+private:
+    int m_step;
+    bool m_haveLast = false;
+    std::int64_t m_lastCounted = 0;
+    std::int64_t m_underruns = 0;
+    int m_growths = 0;
+};

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "platform/audio/AudioDevice.h"
+#include "platform/audio/AudioThreadPriority.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+// The output through a PulseAudio server (PipeWire's pulse server takes the same clients), by the
+// server's own client library: one playback stream named "Kadentor", 44100 Hz stereo float, that
+// the desktop's mixer shows under the program's name. The stream's requests are answered on the
+// library's own event thread, raised to real-time priority once it has connected
+// (raiseAudioThreadPriority): the thread that the server wakes is the thread that renders, so no
+// second wake-up stands between the server and the mix.
+//
+// The server is asked to keep only BufferGrowth's first queue ahead (about 9 ms granted) and to
+// ask for more every kMinRequestFrames. When it reports an underrun, the queue is grown in place
+// (BufferGrowth: at most twice a run), so the samples go on without a gap and only the latency
+// grows; lateBlocks() counts the underruns, growths() the growths. latencyFrames() follows the
+// server's timing reports.
+//
+// open() connects (at most kConnectMs: a server that answers does so in milliseconds) and starts
+// the stream, which plays silence until start()
+// hands it the renderer; a server that does not answer fails it, never spawns one. A server that
+// goes away or drops the stream while it plays makes lost() true; another() is then this
+// output again (the growth it reached kept), and instead() the output to try when no server
+// answers.
+//
+// Threads: as AudioDevice. Render calls come on the library's thread, each of at most
+// kBlockFrames frames (a larger request is rendered in several), into buffers the library lends
+// or one made at open(): nothing allocates in them but the library itself.
+class PulseAudioDevice : public AudioDevice
+{
+public:
+    static constexpr int kBlockFrames = 512;
+    static constexpr int kMinRequestFrames = 128;
+    static constexpr int kConnectMs = 1000;
+
+    // Makes the output to try when this kind does not open.
+    using Maker = std::function<std::unique_ptr<AudioDevice>()>;
+
+    // `growthStep`: the BufferGrowth step to start on.
+    explicit PulseAudioDevice(Maker instead = {}, int growthStep = 0);
+    ~PulseAudioDevice() override;
+    PulseAudioDevice(const PulseAudioDevice&) = delete;
+    PulseAudioDevice& operator=(const PulseAudioDevice&) = delete;
+
+    bool open() override;
+    bool start(RenderFunction render) override;
+    void stop() override;
+
+    bool silentFallback() const override { return false; }
+
+    std::int64_t latencyFrames() const override;
+
+    int blockFrames() const override { return kBlockFrames; }
+
+    bool rendersOnOwnThread() const override;
+    bool lost() const override;
+    std::unique_ptr<AudioDevice> another(int blockFrames) const override;
+    std::unique_ptr<AudioDevice> instead() const override;
+    std::int64_t lateBlocks() const override;
+
+    bool growsInPlace() const override { return true; }
+
+    int growths() const override;
+    int queueFrames() const override;
+    std::int64_t clockNanos() const override;
+
+    // Any thread: the queue the server granted (frames), 0 before open().
+    int grantedQueueFrames() const;
+
+    // Any thread: the priority the event thread got when it connected.
+    AudioThreadPriority threadPriority() const;
+
+private:
+    struct State;
+    void close();
+
+    std::unique_ptr<State> m_state;
+};

@@ -1,0 +1,56 @@
+#include "platform/audio/BufferGrowth.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr std::int64_t kMs = 1'000'000;
+
+} // namespace
+
+TEST(BufferGrowthTest, UnderrunsGrowTheQueueTwiceAtMostAndRepeatsOfOneCountOnce)
+{
+    struct Report
+    {
+        std::int64_t atMs;
+        bool counted;
+        int growTo;
+    };
+
+    // The server tells of one underrun again while the queue stays empty (within 200 ms); only
+    // a later one is new. After the second growth an underrun is counted but grows nothing.
+    BufferGrowth growth;
+    EXPECT_EQ(growth.queueFrames(), 512);
+    const Report reports[] = {
+        { 1000, true, 1536 },
+        { 1010, false, 0 },
+        { 1199, false, 0 },
+        { 1200, true, 3072 },
+        { 1250, false, 0 },
+        { 5000, true, 0 },
+        { 9000, true, 0 },
+    };
+    for (const Report& report : reports) {
+        SCOPED_TRACE(report.atMs);
+        const BufferGrowth::Answer answer = growth.onUnderrun(report.atMs * kMs);
+        EXPECT_EQ(answer.counted, report.counted);
+        EXPECT_EQ(answer.growTo, report.growTo);
+    }
+    EXPECT_EQ(growth.underruns(), 4);
+    EXPECT_EQ(growth.growths(), 2);
+    EXPECT_EQ(growth.queueFrames(), 3072);
+
+    // A new stream of the same output keeps the queue it reached and grows no further.
+    growth.restart();
+    EXPECT_EQ(growth.underruns(), 0);
+    EXPECT_EQ(growth.queueFrames(), 3072);
+    EXPECT_EQ(growth.onUnderrun(9001 * kMs).growTo, 0);
+    EXPECT_EQ(growth.onUnderrun(9002 * kMs).counted, false) << "a repeat";
+
+    // One that replaces an output started from the step it reached.
+    BufferGrowth replacing(1);
+    EXPECT_EQ(replacing.queueFrames(), 1536);
+    EXPECT_EQ(replacing.onUnderrun(0).growTo, 3072);
+    EXPECT_EQ(replacing.onUnderrun(kMs * 1000).growTo, 0);
+    EXPECT_EQ(BufferGrowth(7).queueFrames(), 3072);
+}
