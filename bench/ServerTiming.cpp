@@ -1,10 +1,12 @@
 // The metronome and the piano through a real sound server: a private PulseAudio daemon with a
-// null sink, the real audio engine on SDL's pulseaudio driver, and the sink's monitor recorded in
-// this process. The null sink consumes sound on the monotonic clock as a sound card would, so a
+// null sink, the real audio engine on the program's own output to the server (PulseAudioDevice;
+// SDL's pulseaudio driver with --sdl 1, as before), and the sink's monitor recorded in this
+// process. The null sink consumes sound on the monotonic clock as a sound card would, so a
 // block the engine delivers late makes the server play silence, after which every later click
 // comes late by the same amount: a jump in the recorded clicks against their exact grid.
 //
 //   server_timing [--seconds S] [--tempo T] [--mult M] [--load N] [--presses P] [--down-ms D]
+//                 [--sdl 1]
 //
 // plays the metronome (its real step engine, clips with a sharp attack) for S seconds (600) at
 // tempo T (400) in 1/M notes (1: quarters) with N busy loops per core beside it (0), then sends P
@@ -40,7 +42,10 @@
 #include "app/frmFlam.h"
 #include "platform/Platform.h"
 #include "platform/audio/AudioEngine.h"
+#include "platform/audio/OutputDevice.h"
+#include "platform/audio/PulseAudioDevice.h"
 #include "platform/audio/SdlAudioDevice.h"
+#include "platform/audio/SdlAudioSubsystem.h"
 #include "platform/basic/Conversions.h"
 #include "platform/basic/FakeMessageBoxService.h"
 #include "platform/midi/BuiltInSynthPort.h"
@@ -145,6 +150,7 @@ struct Options
     int load = 0;
     int presses = 20;
     int downMs = 2500;
+    bool sdl = false;
 };
 
 Options parse(int argc, char** argv)
@@ -165,6 +171,8 @@ Options parse(int argc, char** argv)
             options.presses = value;
         else if (name == "--down-ms")
             options.downMs = value;
+        else if (name == "--sdl")
+            options.sdl = value != 0;
     }
     return options;
 }
@@ -342,13 +350,27 @@ int main(int argc, char** argv)
     clickbench::writeClips(dir.path());
     Platform platform;
     clickbench::giveFilesAndSettings(platform, dir.path());
-    auto device = std::make_unique<SdlAudioDevice>();
-    SdlAudioDevice* sdl = device.get();
-    platform.audio = std::make_unique<AudioEngine>(std::move(device));
+    platform.audio = std::make_unique<AudioEngine>(options.sdl
+            ? std::make_unique<SdlAudioDevice>()
+            : makeOutputDevice(std::make_shared<SdlAudioSubsystem>()));
     platform.boxes = std::make_unique<FakeMessageBoxService>();
-    if (platform.audio->silentFallback() || std::string(sdl->driverName()) != "pulseaudio") {
-        std::printf("the engine did not open SDL's pulseaudio driver\n");
+    auto* sdl = dynamic_cast<SdlAudioDevice*>(&platform.audio->device());
+    auto* pulse = dynamic_cast<PulseAudioDevice*>(&platform.audio->device());
+    const bool opened =
+        options.sdl ? sdl && std::string(sdl->driverName()) == "pulseaudio" : pulse != nullptr;
+    if (platform.audio->silentFallback() || !opened) {
+        std::printf("the engine did not open %s\n",
+            options.sdl ? "SDL's pulseaudio driver" : "its own PulseAudio output");
         return 1;
+    }
+    if (pulse) {
+        const AudioThreadPriority priority = pulse->threadPriority();
+        std::printf("PulseAudio output: %d frames queued asked for, %d granted, its thread at %s "
+                    "priority\n",
+            pulse->queueFrames(), pulse->grantedQueueFrames(),
+            priority == AudioThreadPriority::RealTime   ? "real-time"
+                : priority == AudioThreadPriority::Nice ? "raised (nice)"
+                                                        : "normal");
     }
     MonitorCapture capture(server.address());
     if (!capture.start()) {
@@ -388,10 +410,11 @@ int main(int argc, char** argv)
         runEvents(200);
         clicks = capture.samples();
         const int underruns = countUnderruns(server) - underrunsBefore;
-        std::printf("block in use at the end: %d frames, after %d growths; late blocks the "
-                    "engine saw: %lld\n",
-            platform.audio->blockFrames(), platform.audio->blockGrowths(),
-            static_cast<long long>(platform.audio->lateBlocks()));
+        std::printf("block in use at the end: %d frames (%d queued), after %d growths; late "
+                    "blocks the engine saw: %lld; output latency %.1f ms\n",
+            platform.audio->blockFrames(), platform.audio->device().queueFrames(),
+            platform.audio->blockGrowths(), static_cast<long long>(platform.audio->lateBlocks()),
+            framesToMs(platform.audio->outputLatency()));
         std::printf("underruns the server logged while the metronome played: %d\n", underruns);
         pressed = pressKeys(*platform.audio, options.presses);
         capture.stop();
