@@ -160,8 +160,9 @@ protected:
     {
         GridFit fit;
         Recording recording;
-        // When the engine's block grew, as the event loop saw it.
+        // When the engine's block grew, and when it saw a late block, as the event loop saw it.
         std::vector<Clock::time_point> growths;
+        std::vector<Clock::time_point> lateBlocks;
     };
 
     // Plays the metronome for 20 s with `source` mixed in (may be null) and lays the clicks the
@@ -178,6 +179,9 @@ protected:
             QTest::qWait(20);
             if (fake.platform.audio->blockGrowths() > static_cast<int>(played.growths.size()))
                 played.growths.push_back(Clock::now());
+            if (fake.platform.audio->lateBlocks()
+                > static_cast<std::int64_t>(played.lateBlocks.size()))
+                played.lateBlocks.push_back(Clock::now());
         }
         flam->Timer2.setEnabled(false);
         if (source)
@@ -191,21 +195,20 @@ protected:
         return played;
     }
 
-    // A growth of the block follows the silence the server had to play, and moves nothing
-    // itself: each jump is answered by one growth, within a second.
-    static void expectEachJumpAnsweredByOneGrowth(const Played& played)
+    // Each jump is silence the server had to play, which the output reports: a late block seen
+    // within a second before the jump is heard, or half a second after.
+    static void expectEachJumpSeenAsLate(const Played& played)
     {
-        EXPECT_EQ(played.fit.jumps.size(), played.growths.size()) << describe(played.fit);
         for (const GridJump& jump : played.fit.jumps) {
             const Clock::time_point heard = played.recording.timeOf(jump.at);
-            EXPECT_TRUE(std::any_of(played.growths.begin(), played.growths.end(),
-                [heard](Clock::time_point grew) {
-                    return heard > grew - std::chrono::seconds(1)
-                        && heard < grew + std::chrono::milliseconds(500);
+            EXPECT_TRUE(std::any_of(played.lateBlocks.begin(), played.lateBlocks.end(),
+                [heard](Clock::time_point late) {
+                    return heard > late - std::chrono::seconds(1)
+                        && heard < late + std::chrono::milliseconds(500);
                 }))
                 << "a jump of " << jump.frames << " samples at click " << jump.click
-                << " with no growth near it (" << played.growths.size() << " growths; "
-                << describe(played.fit) << ")";
+                << " that the output did not report (" << played.lateBlocks.size()
+                << " late blocks; " << describe(played.fit) << ")";
         }
     }
 
@@ -217,14 +220,17 @@ protected:
     std::unique_ptr<SoundOutputNotice> notice;
 };
 
+// On a quiet machine no jump at all. A busy one may starve the server itself (its thread that
+// takes the stream's data runs at normal priority): then the output reports each such jump,
+// answers the first two by growing its queue, and the clicks hold the grid in between.
 TEST_F(SoundServerTest, TheMetronomeHeardThroughTheServerStaysOnOneExactGrid)
 {
     const Played played = playMetronome(nullptr);
     EXPECT_EQ(played.fit.missingSteps, 0);
     EXPECT_EQ(played.fit.largestOffGrid, 0);
-    // None on a quiet machine; on a busy one the server itself may run dry once or twice.
     EXPECT_LE(played.growths.size(), 2u);
-    expectEachJumpAnsweredByOneGrowth(played);
+    EXPECT_LE(played.growths.size(), played.lateBlocks.size());
+    expectEachJumpSeenAsLate(played);
 }
 
 TEST_F(SoundServerTest, AnAudioThreadHeldUpOnceMovesTheClicksOnceAndTheyHoldTheNewGrid)
@@ -234,12 +240,12 @@ TEST_F(SoundServerTest, AnAudioThreadHeldUpOnceMovesTheClicksOnceAndTheyHoldTheN
     const Played played = playMetronome(&stall);
     EXPECT_EQ(played.fit.missingSteps, 0);
     EXPECT_EQ(played.fit.largestOffGrid, 0);
+    // One jump and one growth on a quiet machine: the silence the server played while the
+    // thread was held, and the growth in place that answers it, which moves nothing itself.
     ASSERT_GE(played.growths.size(), 1u) << describe(played.fit);
-    EXPECT_GE(fake.platform.audio->lateBlocks(), 1);
+    EXPECT_LE(played.growths.size(), 2u);
     ASSERT_FALSE(played.fit.jumps.empty());
-    // Exactly one jump and one growth on a quiet machine: the silence the server played while
-    // the thread was held, and the growth that answers it, which moves nothing more.
-    expectEachJumpAnsweredByOneGrowth(played);
+    expectEachJumpSeenAsLate(played);
 }
 
 // On either output: SDL's still plays where the program's own cannot be had.
