@@ -135,8 +135,8 @@ bool MonitorCapture::start()
         },
         PA_CONTEXT_READY, PA_CONTEXT_FAILED, PA_CONTEXT_TERMINATED);
     if (ok) {
-        const pa_sample_spec spec { PA_SAMPLE_S16LE, kRate, 2 };
-        s.stream = pa_stream_new(s.context, "monitor", &spec, nullptr);
+        const pa_sample_spec format { PA_SAMPLE_S16LE, kRate, 2 };
+        s.stream = pa_stream_new(s.context, "monitor", &format, nullptr);
         pa_stream_set_state_callback(s.stream, &State::streamChanged, &s);
         pa_stream_set_read_callback(s.stream, &State::readable, &s);
         // Fragments of 10 ms, as the daemon's own recorder asks: a smaller request would lower

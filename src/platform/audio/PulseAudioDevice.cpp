@@ -246,13 +246,14 @@ bool PulseAudioDevice::open()
             pa_threaded_mainloop_wait(s.mainloop);
     }
     if (ready) {
-        pa_sample_spec spec {};
-        spec.format = PA_SAMPLE_FLOAT32NE;
-        spec.rate = AudioEngine::kSampleRate;
-        spec.channels = AudioEngine::kChannels;
+        pa_sample_spec format {};
+        format.format = PA_SAMPLE_FLOAT32NE;
+        format.rate = AudioEngine::kSampleRate;
+        format.channels = AudioEngine::kChannels;
         pa_channel_map channels {};
         pa_channel_map_init_stereo(&channels);
-        s.stream = pa_stream_new_with_proplist(s.context, "Kadentor", &spec, &channels, properties);
+        s.stream =
+            pa_stream_new_with_proplist(s.context, "Kadentor", &format, &channels, properties);
         ready = s.stream != nullptr;
     }
     if (ready) {
