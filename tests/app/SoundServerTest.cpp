@@ -13,7 +13,6 @@
 #include "platform/audio/SdlAudioDevice.h"
 #include "platform/audio/SdlAudioSubsystem.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -128,14 +127,6 @@ protected:
     struct Recording
     {
         std::string path;
-        // When the sink played the recording's first frame, about: when its first data came in,
-        // less what had come.
-        Clock::time_point start;
-
-        Clock::time_point timeOf(std::int64_t frame) const
-        {
-            return start + std::chrono::microseconds(frame * 1'000'000 / kRate);
-        }
     };
 
     // Records the monitor into `name` in the test's folder, and returns once the recording has
@@ -143,7 +134,7 @@ protected:
     // reaches the monitor before then.
     Recording record(const char* name)
     {
-        Recording recording { clips.filePath(QString::fromLatin1(name)).toStdString(), {} };
+        Recording recording { clips.filePath(QString::fromLatin1(name)).toStdString() };
         EXPECT_TRUE(server.startRecording(recording.path));
         std::size_t samples = 0;
         for (int waited = 0; waited < 4000 && samples == 0; waited += 10) {
@@ -151,8 +142,6 @@ protected:
             samples = PulseServer::readRecording(recording.path).size();
         }
         EXPECT_NE(samples, 0u);
-        recording.start =
-            Clock::now() - std::chrono::microseconds(std::int64_t(samples / 2) * 1'000'000 / kRate);
         return recording;
     }
 
@@ -195,23 +184,6 @@ protected:
         return played;
     }
 
-    // Each jump is silence the server had to play, which the output reports: a late block seen
-    // within a second before the jump is heard, or half a second after.
-    static void expectEachJumpSeenAsLate(const Played& played)
-    {
-        for (const GridJump& jump : played.fit.jumps) {
-            const Clock::time_point heard = played.recording.timeOf(jump.at);
-            EXPECT_TRUE(std::any_of(played.lateBlocks.begin(), played.lateBlocks.end(),
-                [heard](Clock::time_point late) {
-                    return heard > late - std::chrono::seconds(1)
-                        && heard < late + std::chrono::milliseconds(500);
-                }))
-                << "a jump of " << jump.frames << " samples at click " << jump.click
-                << " that the output did not report (" << played.lateBlocks.size()
-                << " late blocks; " << describe(played.fit) << ")";
-        }
-    }
-
     PulseServer server;
     FakePlatform fake;
     QTemporaryDir clips;
@@ -220,32 +192,29 @@ protected:
     std::unique_ptr<SoundOutputNotice> notice;
 };
 
-// On a quiet machine no jump at all. A busy one may starve the server itself (its thread that
-// takes the stream's data runs at normal priority): then the output reports each such jump,
-// answers the first two by growing its queue, and the clicks hold the grid in between.
+// However busy the machine: an underrun loses the stretch the server could not play (a click in
+// it at most) and grows the queue, and every click after it stays on the first click's grid.
 TEST_F(SoundServerTest, TheMetronomeHeardThroughTheServerStaysOnOneExactGrid)
 {
     const Played played = playMetronome(nullptr);
-    EXPECT_EQ(played.fit.missingSteps, 0);
+    EXPECT_TRUE(played.fit.jumps.empty()) << describe(played.fit);
     EXPECT_EQ(played.fit.largestOffGrid, 0);
+    EXPECT_LE(played.fit.missingSteps, static_cast<std::int64_t>(played.lateBlocks.size()));
     EXPECT_LE(played.growths.size(), 2u);
     EXPECT_LE(played.growths.size(), played.lateBlocks.size());
-    expectEachJumpSeenAsLate(played);
 }
 
-TEST_F(SoundServerTest, AnAudioThreadHeldUpOnceMovesTheClicksOnceAndTheyHoldTheNewGrid)
+TEST_F(SoundServerTest, AnAudioThreadHeldUpOnceLosesOnlyItsLateStretchAndTheClicksKeepTheirGrid)
 {
-    // 3 s in, whatever else the machine does.
+    // 3 s in, whatever else the machine does: far longer than the queue, so the server runs dry.
     OneStall stall(fake.platform.audio->now() + 3 * kRate, 40);
     const Played played = playMetronome(&stall);
-    EXPECT_EQ(played.fit.missingSteps, 0);
-    EXPECT_EQ(played.fit.largestOffGrid, 0);
-    // One jump and one growth on a quiet machine: the silence the server played while the
-    // thread was held, and the growth in place that answers it, which moves nothing itself.
-    ASSERT_GE(played.growths.size(), 1u) << describe(played.fit);
+    ASSERT_GE(played.growths.size(), 1u) << "the server never ran dry";
     EXPECT_LE(played.growths.size(), 2u);
-    ASSERT_FALSE(played.fit.jumps.empty());
-    expectEachJumpSeenAsLate(played);
+    EXPECT_TRUE(played.fit.jumps.empty()) << describe(played.fit);
+    EXPECT_EQ(played.fit.largestOffGrid, 0);
+    // The stretch lost is about 30 ms: one click at most, where it fell in it.
+    EXPECT_LE(played.fit.missingSteps, 1);
 }
 
 // On either output: SDL's still plays where the program's own cannot be had.

@@ -5,11 +5,12 @@
 
 // How much sound an output asks its sound server to keep queued, and when it asks for more.
 //
-// A server that runs out of a stream's sound plays silence, and the stream goes on where it was
-// afterwards: every later click is late by the silence. The output starts with a small queue
-// (a piano key sounds soon) and, on each underrun the server reports, asks for the next larger
-// one: at most kGrowths times, never back. A larger queue is filled by rendering ahead, so the
-// samples stay continuous: only the latency grows, and the clicks never move for it.
+// A server that runs out of a stream's sound plays silence until the sound comes: a dropout, and
+// the sound that came late is lost (the output asks the server to drop it, so that what follows
+// keeps its place). The output starts with a small queue (a piano key sounds soon) and, on each
+// underrun the server reports, asks for the next larger one: at most kGrowths times, never back.
+// A larger queue is filled by rendering ahead, so the samples stay continuous: only the latency
+// grows, and the clicks never move for it.
 //
 // The server may report one underrun more than once (it tells each time the stream's queue is
 // found empty, and the queue stays empty until the next block arrives): an underrun within

@@ -23,12 +23,15 @@ std::int64_t steadyNanos()
 
 pa_buffer_attr queueAttributes(int queueFrames)
 {
-    // The rest as the server sees fit: the whole queue before playing (prebuf), no cap below its
-    // own (maxlength).
+    // No prebuffering: a stream that runs dry then plays silence in place of what is late and
+    // drops the late sound when it comes, instead of pausing until its queue has filled again and
+    // playing everything after the pause that much later. An underrun so loses its few
+    // milliseconds of sound once, and every click after it stays on its own sample. The cap
+    // (maxlength) is the server's own.
     pa_buffer_attr attributes {};
     attributes.maxlength = static_cast<std::uint32_t>(-1);
     attributes.tlength = static_cast<std::uint32_t>(queueFrames * kFrameBytes);
-    attributes.prebuf = static_cast<std::uint32_t>(-1);
+    attributes.prebuf = 0;
     attributes.minreq =
         static_cast<std::uint32_t>(PulseAudioDevice::kMinRequestFrames * kFrameBytes);
     attributes.fragsize = static_cast<std::uint32_t>(-1);

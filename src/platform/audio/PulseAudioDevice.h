@@ -15,7 +15,9 @@
 // second wake-up stands between the server and the mix.
 //
 // The server is asked to keep only BufferGrowth's first queue ahead (about 9 ms granted) and to
-// ask for more every kMinRequestFrames. When it reports an underrun, the queue is grown in place
+// ask for more every kMinRequestFrames, with no prebuffering: when the queue runs dry the server
+// plays silence and drops the sound that comes late, so the sound after an underrun stays on its
+// own samples (the clicks keep their grid). Each underrun it reports grows the queue in place
 // (BufferGrowth: at most twice a run), so the samples go on without a gap and only the latency
 // grows; lateBlocks() counts the underruns, growths() the growths. latencyFrames() follows the
 // server's timing reports.
