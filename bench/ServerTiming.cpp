@@ -346,6 +346,18 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
+    // Recorded from before the output opens: a monitor that starts while a stream plays makes
+    // the server run that stream dry once, which would grow its queue before the run begins.
+    MonitorCapture capture(server.address());
+    if (!capture.start()) {
+        std::printf("the monitor could not be recorded\n");
+        return 1;
+    }
+    // A null sink renders its first 2 s at once, when the daemon starts: nothing reaches the
+    // monitor before then.
+    while (capture.samples().empty())
+        runEvents(20);
+
     QTemporaryDir dir;
     clickbench::writeClips(dir.path());
     Platform platform;
@@ -372,15 +384,6 @@ int main(int argc, char** argv)
                 : priority == AudioThreadPriority::Nice ? "raised (nice)"
                                                         : "normal");
     }
-    MonitorCapture capture(server.address());
-    if (!capture.start()) {
-        std::printf("the monitor could not be recorded\n");
-        return 1;
-    }
-    // A null sink renders its first 2 s at once, when the daemon starts: nothing reaches the
-    // monitor before then.
-    while (capture.samples().empty())
-        runEvents(20);
     const int cores = static_cast<int>(std::thread::hardware_concurrency());
     std::printf("%d s at %d in 1/%d notes, %d busy loops (%d per core), block %d frames at the "
                 "start\n",
