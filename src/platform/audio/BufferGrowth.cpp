@@ -13,15 +13,16 @@ BufferGrowth::Answer BufferGrowth::onUnderrun(std::int64_t nanos)
     m_haveLast = true;
     m_lastCounted = nanos;
     ++m_underruns;
-    if (m_step == kGrowths)
+    if (m_step == kGrowths || nanos < m_settledAt)
         return { true, 0 };
     ++m_step;
     ++m_growths;
     return { true, queueFrames() };
 }
 
-void BufferGrowth::restart()
+void BufferGrowth::restart(std::int64_t nanos)
 {
+    m_settledAt = nanos + kSettleNanos;
     m_haveLast = false;
     m_underruns = 0;
     m_growths = 0;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 
 // How much sound an output asks its sound server to keep queued, and when it asks for more.
 //
@@ -18,6 +19,10 @@
 // The step reached is kept across a new stream of the same output (restart()), so a run grows
 // at most kGrowths times in all.
 //
+// An underrun in a stream's first kSettleNanos is counted but grows nothing: it comes while the
+// program's other connections to the server (the mixer, the capture) are being made, and says
+// nothing about the queue the rest of the run needs, which it would otherwise slow for good.
+//
 // Threads: one at a time (the output's own thread). Units: frames at 44100 Hz, monotonic
 // nanoseconds.
 class BufferGrowth
@@ -28,6 +33,7 @@ public:
     static constexpr std::array<int, 3> kQueueFrames { 512, 1536, 3072 };
     static constexpr int kGrowths = static_cast<int>(kQueueFrames.size()) - 1;
     static constexpr std::int64_t kSameUnderrunNanos = 200'000'000;
+    static constexpr std::int64_t kSettleNanos = 3'000'000'000;
 
     // `step`: the step to start on (one of an output this one replaces), clamped to the steps.
     explicit BufferGrowth(int step = 0);
@@ -41,8 +47,8 @@ public:
     // An underrun reported at `nanos`.
     Answer onUnderrun(std::int64_t nanos);
 
-    // A new stream: nothing counted yet, the step reached kept.
-    void restart();
+    // A new stream, started at `nanos`: nothing counted yet, the step reached kept.
+    void restart(std::int64_t nanos);
 
     int queueFrames() const { return kQueueFrames[static_cast<std::size_t>(m_step)]; }
 
@@ -55,6 +61,8 @@ public:
 
 private:
     int m_step;
+    // Until restart(), no settling: an underrun at any time may grow the queue.
+    std::int64_t m_settledAt = std::numeric_limits<std::int64_t>::min();
     bool m_haveLast = false;
     std::int64_t m_lastCounted = 0;
     std::int64_t m_underruns = 0;

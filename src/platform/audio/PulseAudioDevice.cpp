@@ -218,7 +218,7 @@ bool PulseAudioDevice::open()
     s.lost.store(false, std::memory_order_release);
     s.underruns.store(0, std::memory_order_release);
     s.growths.store(0, std::memory_order_release);
-    s.growth.restart();
+    s.growth.restart(steadyNanos());
     s.timedOut = false;
     s.rendering = false;
 
