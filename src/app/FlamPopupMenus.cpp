@@ -8,15 +8,18 @@ FlamPopupMenus::FlamPopupMenus(FlamMenus& menus)
     : m_menus(menus)
 {}
 
-bool FlamPopupMenus::popup(QStringView name, int index, QPoint at, std::function<void()> closed)
+bool FlamPopupMenus::popup(
+    QStringView name, int index, QPoint at, const QObject& owner, std::function<void()> closed)
 {
     QMenu* menu = m_menus.menu(name, index);
     if (!menu)
         return false;
     if (closed) {
         // A menu hides before it runs the chosen action, so the closing is queued behind the
-        // handler: the window sees the menu closed with the choice already made.
-        QObject::connect(menu, &QMenu::aboutToHide, menu, std::move(closed),
+        // handler: the window sees the menu closed with the choice already made. The owner is
+        // the connection's context: destroyed with the menu still open (a window manager's close
+        // and the delayed unload), it takes the connection and a closing already queued with it.
+        QObject::connect(menu, &QMenu::aboutToHide, &owner, std::move(closed),
             static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
     }
     menu->popup(at);

@@ -10,7 +10,11 @@ class FlamPopupMenus : public PopupMenus
 public:
     explicit FlamPopupMenus(FlamMenus& menus);
 
-    bool popup(QStringView name, int index, QPoint at, std::function<void()> closed) override;
+    bool popup(QStringView name,
+        int index,
+        QPoint at,
+        const QObject& owner,
+        std::function<void()> closed) override;
     bool exists(QStringView name, int index) const override;
     QString caption(QStringView name, int index) const override;
     void setCaption(QStringView name, int index, const QString& caption) override;

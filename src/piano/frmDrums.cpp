@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QWindow>
 
 namespace {
@@ -75,9 +74,9 @@ frmDrums::frmDrums(frmMidiPiano& piano, PopupMenus& menus, MessageBoxService& bo
 void frmDrums::lblDrums_Click(int Index)
 {
     m_piano.core().Drum2(Index);
-    m_menus.popup(u"mnuMain", 1, QCursor::pos(), [piano = QPointer<frmMidiPiano>(&m_piano)] {
-        if (piano)
-            piano->focusPicPozadina();
+    // The drum window goes with the piano, which the closing uses: the piano owns the call.
+    m_menus.popup(u"mnuMain", 1, QCursor::pos(), m_piano, [&piano = m_piano] {
+        piano.focusPicPozadina();
     });
 }
 

@@ -261,12 +261,12 @@ void frmMidiPiano::placeControls()
         QStringLiteral("Close"), QStringLiteral("glyph_close"));
     // Whatever is chosen from the piano's menus, or none, the keys play again afterwards.
     connect(m_instrument, &GGCommand::Click, this, [this] {
-        m_menus.popup(u"mnuMain", 0, QCursor::pos(), [this] {
+        m_menus.popup(u"mnuMain", 0, QCursor::pos(), *this, [this] {
             focusPicPozadina();
         });
     });
     connect(m_options, &GGCommand::Click, this, [this] {
-        m_menus.popup(u"mnuOptions", PopupMenus::kNoIndex, QCursor::pos(), [this] {
+        m_menus.popup(u"mnuOptions", PopupMenus::kNoIndex, QCursor::pos(), *this, [this] {
             focusPicPozadina();
         });
     });
@@ -349,7 +349,7 @@ void frmMidiPiano::placeBeatControls()
         BeatAccompaniment::pointerTopFor(BeatAccompaniment::kDesignIntervalMs, rateStrip()));
 
     connect(m_rhythm, &GGCommand::Click, this, [this] {
-        m_menus.popup(u"mnuMain", 2, QCursor::pos(), [this] {
+        m_menus.popup(u"mnuMain", 2, QCursor::pos(), *this, [this] {
             if (!m_unloaded)
                 m_stopRhythm->setEnabled(true);
             focusPicPozadina();

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringView>
 
+class QObject;
+
 // The application's menus as another window uses them: they belong to the hidden engine form and
 // outlive every window, so a window fills them, moves their check marks and shows them as popups,
 // and a choice runs the menu's own handler (which calls that window back through its commands).
@@ -22,10 +24,16 @@ public:
     virtual ~PopupMenus() = default;
 
     // Shows the menu that the entry opens at `at` (screen coordinates) and returns at once.
-    // `closed` runs once the menu has closed, after the handler of a choice made in it. False,
-    // and `closed` never runs, when the entry does not exist or opens no menu.
-    virtual bool popup(
-        QStringView name, int index, QPoint at, std::function<void()> closed = {}) = 0;
+    // `closed` runs once the menu has closed, after the handler of a choice made in it, if
+    // `owner` still lives then: the menu outlives the window that showed it, which may be
+    // closed and destroyed while the menu is open, so `closed` may use only what `owner` keeps
+    // alive (the window itself, or one that owns it). False, and `closed` never runs, when the
+    // entry does not exist or opens no menu.
+    virtual bool popup(QStringView name,
+        int index,
+        QPoint at,
+        const QObject& owner,
+        std::function<void()> closed) = 0;
 
     virtual bool exists(QStringView name, int index) const = 0;
 

@@ -3,6 +3,7 @@
 #include "ModalDialog.h"
 #include "UnloadGuard.h"
 #include "WavBytes.h"
+#include "app/Skin.h"
 #include "app/frmMSound.h"
 #include "app/frmPatern.h"
 #include "app/frmfrekvencije.h"
@@ -27,15 +28,20 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <ostream>
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -289,4 +295,167 @@ TEST(AppWindows, TheTagFilledAtOneOpeningOfTheEncoderStampsTheMp3OfTheNext)
     const QByteArray mp3 = fileBytes(folder.filePath(QStringLiteral("take.mp3")));
     ASSERT_GT(mp3.size(), 128);
     EXPECT_TRUE(mp3.right(128).startsWith("TAGKept")) << mp3.right(128).left(40).toStdString();
+}
+
+namespace {
+
+// The mouse as the platform delivers it: moved to a point of `window` (its own coordinates) and
+// clicked there; the window finds the control under the point, or hands the click to the open
+// pop-up.
+void clickAt(QWidget& window, QPoint at)
+{
+    QTest::mouseMove(window.windowHandle(), at);
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, at);
+}
+
+// The window manager's close (WM_DELETE_WINDOW), as the platform hands it to the window.
+void closeAsWindowManager(QWidget& window)
+{
+    QCloseEvent close;
+    QApplication::sendEvent(window.windowHandle(), &close);
+}
+
+QMenu* openMenu()
+{
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+// A click on `window` beside the open menu, which closes it as a click elsewhere does.
+void clickBesideMenu(QWidget& window)
+{
+    const QMenu* menu = openMenu();
+    ASSERT_NE(menu, nullptr);
+    for (int y = 5; y < window.height(); y += 20) {
+        for (int x = 5; x < window.width(); x += 20) {
+            if (!menu->geometry().contains(window.mapToGlobal(QPoint(x, y))))
+                return clickAt(window, { x, y });
+        }
+    }
+    ADD_FAILURE() << "the menu covers the whole window";
+}
+
+void clickEntry(QMenu& menu, const QString& caption)
+{
+    for (QAction* action : menu.actions()) {
+        if (action->text() == caption)
+            return clickAt(menu, menu.actionGeometry(action).center());
+    }
+    ADD_FAILURE() << "no entry " << caption.toStdString();
+}
+
+// The piano's button faces, in the window's coordinates.
+constexpr QPoint kInstrumentButton(492, 41);
+constexpr QPoint kOptionsButton(492, 71);
+constexpr QPoint kRhythmButton(692, 55);
+constexpr QPoint kStopRhythmButton(676, 80);
+
+// The piano as the main window's piano button opens it; null when none opened.
+frmMidiPiano* openPiano(frmMtroNew& main)
+{
+    const QPoint button = skinPlace("imKlavir").center();
+    QTest::mouseMove(main.windowHandle(), button);
+    QTest::mousePress(main.windowHandle(), Qt::LeftButton, {}, button);
+    QTest::mouseRelease(main.windowHandle(), Qt::LeftButton, {}, button);
+    return frmMidiPiano::isLoaded() ? &frmMidiPiano::instance() : nullptr;
+}
+
+// A menu a piano window opens: a click on the piano's button; for the drum sounds, then "Assign
+// Drum Keys" in the menu it opens and a click on a drum of the drum window.
+struct PianoMenu
+{
+    const char* name;
+    QPoint button;
+    bool onTheDrumWindow = false;
+
+    friend void PrintTo(const PianoMenu& menu, std::ostream* out) { *out << menu.name; }
+};
+
+void openMenu(frmMidiPiano& piano, const PianoMenu& menu)
+{
+    clickAt(piano, menu.button);
+    if (!menu.onTheDrumWindow)
+        return;
+    ASSERT_NE(openMenu(), nullptr);
+    clickEntry(*openMenu(), QStringLiteral("Assign Drum Keys"));
+    auto* drums = piano.findChild<frmDrums*>();
+    ASSERT_NE(drums, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([drums] {
+        return drums->isVisible();
+    }));
+    clickAt(*drums, { 48, 64 }); // the first drum's picture
+}
+
+const PianoMenu kPianoMenus[] = {
+    { "Instrument", kInstrumentButton },
+    { "Options", kOptionsButton },
+    { "Rhythm", kRhythmButton },
+    { "DrumSounds", kOptionsButton, true },
+};
+
+// The main window with the program's own windows, and the piano that its piano button opened.
+class OpenPiano : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(rig.start(true));
+        piano = openPiano(rig.window());
+        ASSERT_NE(piano, nullptr);
+    }
+
+    MainWindowRig rig;
+    frmMidiPiano* piano = nullptr;
+};
+
+class PianoMenuTest : public OpenPiano, public testing::WithParamInterface<PianoMenu>
+{
+};
+
+} // namespace
+
+// The piano's menus belong to the engine form and outlive the piano. The piano closed by the
+// window manager while one of them is open is destroyed by its delayed unload; a click elsewhere
+// then closes the menu, and its closing handler must not reach the destroyed window: the program
+// goes on, and the next piano opens the same menu.
+TEST_P(PianoMenuTest, APianoClosedWhileTheMenuIsOpenIsNotCalledBackWhenTheMenuCloses)
+{
+    frmMtroNew& main = rig.window();
+    openMenu(*piano, GetParam());
+    const QPointer<QMenu> menu = openMenu();
+    ASSERT_NE(menu, nullptr);
+
+    closeAsWindowManager(*piano);
+    ASSERT_TRUE(QTest::qWaitFor([] {
+        return !frmMidiPiano::isLoaded();
+    }));
+    ASSERT_TRUE(menu && menu->isVisible());
+    clickBesideMenu(main);
+    QTest::qWait(20);
+    EXPECT_EQ(openMenu(), nullptr);
+    EXPECT_TRUE(main.isVisible());
+
+    piano = openPiano(main);
+    ASSERT_NE(piano, nullptr);
+    openMenu(*piano, GetParam());
+    EXPECT_EQ(openMenu(), menu);
+}
+
+INSTANTIATE_TEST_SUITE_P(AppWindows,
+    PianoMenuTest,
+    testing::ValuesIn(kPianoMenus),
+    [](const testing::TestParamInfo<PianoMenu>& info) {
+        return std::string(info.param.name);
+    });
+
+// A piano that stays hears its menu close: the Rhythm menu left enables the rhythm's Stop.
+TEST_F(OpenPiano, TheRhythmMenuLeftEnablesTheRhythmsStop)
+{
+    QWidget* stop = piano->childAt(kStopRhythmButton);
+    ASSERT_NE(stop, nullptr);
+    EXPECT_FALSE(stop->isEnabled());
+    clickAt(*piano, kRhythmButton);
+    clickBesideMenu(rig.window());
+    EXPECT_TRUE(QTest::qWaitFor([stop] {
+        return stop->isEnabled();
+    }));
 }

@@ -5,6 +5,7 @@
 #include "windows/PianoCommands.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -339,7 +340,8 @@ TEST_F(FlamMenusTest, ArraysGrowInIndexOrderAndLoadedElementsRunTheArrayHandler)
 
 // The piano's rhythm button as a user meets it: the style menu pops up, a style is picked with
 // the keyboard, and the window learns of the closing only after the handler has run; a menu
-// closed with nothing chosen tells it once, not once per earlier popup.
+// closed with nothing chosen tells it once, not once per earlier popup. A window destroyed while
+// its menu is open, or before the closing queued for it has run, is not told.
 TEST_F(FlamMenusTest, OtherWindowsSeeTheMenuClosedAfterTheChoiceWasHandled)
 {
     FlamPopupMenus popups(menus);
@@ -347,7 +349,8 @@ TEST_F(FlamMenusTest, OtherWindowsSeeTheMenuClosedAfterTheChoiceWasHandled)
     const auto closed = [this] {
         log += ", closed";
     };
-    ASSERT_TRUE(popups.popup(u"mnuMain", 2, QPoint(40, 40), closed));
+    QObject window;
+    ASSERT_TRUE(popups.popup(u"mnuMain", 2, QPoint(40, 40), window, closed));
     QMenu* styles = menus.menu(u"mnuMain", 2);
     QTest::keyClick(styles, Qt::Key_Down);
     QTest::keyClick(styles, Qt::Key_Down);
@@ -356,14 +359,27 @@ TEST_F(FlamMenusTest, OtherWindowsSeeTheMenuClosedAfterTheChoiceWasHandled)
     QCoreApplication::processEvents();
     EXPECT_EQ(log, "mnBeat(1), Label10=Rock, closed");
 
-    ASSERT_TRUE(popups.popup(u"mnuMain", 2, QPoint(40, 40), closed));
+    ASSERT_TRUE(popups.popup(u"mnuMain", 2, QPoint(40, 40), window, closed));
     QTest::keyClick(styles, Qt::Key_Escape);
     QCoreApplication::processEvents();
     EXPECT_EQ(log, "mnBeat(1), Label10=Rock, closed, closed");
 
+    for (const bool closingQueued : { false, true }) {
+        SCOPED_TRACE(closingQueued ? "closing queued" : "menu open");
+        auto gone = std::make_unique<QObject>();
+        ASSERT_TRUE(popups.popup(u"mnuMain", 2, QPoint(40, 40), *gone, closed));
+        if (closingQueued)
+            QTest::keyClick(styles, Qt::Key_Escape);
+        gone.reset();
+        if (!closingQueued)
+            QTest::keyClick(styles, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(log, "mnBeat(1), Label10=Rock, closed, closed");
+    }
+
     // Entries that open nothing, and entries that are not there, are no menus to show.
     for (const auto& [name, index] : { std::pair { u"mstop", N }, { u"mnuMain", 3 } })
-        EXPECT_FALSE(popups.popup(name, index, QPoint(), closed));
+        EXPECT_FALSE(popups.popup(name, index, QPoint(), window, closed));
 }
 
 // A window touches entries it may never have created (a device that is not there): reading one
