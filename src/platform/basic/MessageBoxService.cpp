@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 
 MsgResult MessageBoxService::msgBox(
     const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title)
@@ -69,9 +70,13 @@ QMessageBox::Icon qtIcon(MsgIcon icon)
 
 MsgResult QtMessageBoxService::showMessage(const BoxRequest& request)
 {
-    QMessageBox box(qtIcon(request.icon), request.title, request.text, qtButtons(request.buttons),
-        QApplication::activeWindow());
-    switch (box.exec()) {
+    // Owned by the active window, which an unload queued before the box came may destroy while
+    // the box is up: the box then goes with it, unanswered, and is never freed a second time.
+    const QPointer<QMessageBox> box = new QMessageBox(qtIcon(request.icon), request.title,
+        request.text, qtButtons(request.buttons), QApplication::activeWindow());
+    const int answer = box->exec();
+    delete box.data();
+    switch (answer) {
     case QMessageBox::Ok:
         return MsgResult::OK;
     case QMessageBox::Cancel:
