@@ -3,17 +3,27 @@
 // devices stand in for the outputs, rendered by hand, so every sample can be checked.
 #include "platform/audio/OutputOpener.h"
 
+#include "EnvironmentOverride.h"
 #include "platform/audio/AudioClip.h"
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/AudioSource.h"
 #include "platform/audio/OfflineAudioDevice.h"
+#include "platform/audio/PulseAudioDevice.h"
+#include "platform/audio/SdlAudioDevice.h"
+#include "platform/audio/SdlAudioSubsystem.h"
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <thread>
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -250,4 +260,94 @@ TEST(OutputOpenerOtherKindTest, AnOutputWhoseServerIsGoneGivesWayToTheOtherKindA
         EXPECT_EQ(dynamic_cast<ServerOutput*>(&engine.device()) != nullptr, c.serverBack);
         EXPECT_GE(engine.now(), 1000);
     }
+}
+
+namespace {
+
+// Everything written on the process's standard error (fd 2, also by C libraries) from its making
+// until text(), which puts the old standard error back.
+class StandardErrorCapture
+{
+public:
+    StandardErrorCapture()
+        : m_saved(dup(STDERR_FILENO))
+    {
+        std::fflush(stderr);
+        std::FILE* file = std::tmpfile();
+        m_file = file;
+        if (m_file)
+            dup2(fileno(m_file), STDERR_FILENO);
+    }
+
+    ~StandardErrorCapture() { text(); }
+
+    StandardErrorCapture(const StandardErrorCapture&) = delete;
+    StandardErrorCapture& operator=(const StandardErrorCapture&) = delete;
+
+    std::string text()
+    {
+        if (!m_file)
+            return m_text;
+        std::fflush(stderr);
+        dup2(m_saved, STDERR_FILENO);
+        close(m_saved);
+        std::rewind(m_file);
+        char buffer[4096];
+        for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, m_file)) > 0;)
+            m_text.append(buffer, read);
+        std::fclose(m_file);
+        m_file = nullptr;
+        return m_text;
+    }
+
+    bool capturing() const { return m_file != nullptr; }
+
+private:
+    int m_saved;
+    std::FILE* m_file = nullptr;
+    std::string m_text;
+};
+
+} // namespace
+
+// With no sound server and no sound card the output is looked for at the start and then again
+// every kRetryInterval, each time through SDL's drivers, whose ALSA driver probes the cards. A
+// terminal the program runs in must not fill with ALSA's lines about it while nothing changes.
+TEST(OutputOpenerRetryTest, RetriesWithNoServerWriteNothingOfAlsaOnStandardError)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QFile config(folder.filePath(QStringLiteral("client.conf")));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write("autospawn = no\n");
+    config.close();
+    const EnvironmentOverride server(
+        "PULSE_SERVER", "unix:" + folder.filePath(QStringLiteral("none")).toStdString());
+    const EnvironmentOverride client("PULSE_CLIENTCONFIG", config.fileName().toStdString());
+    // Empty: SDL's own order of drivers, ALSA's among them, as in the program.
+    const EnvironmentOverride driver("SDL_AUDIODRIVER", "");
+
+    std::atomic<int> probes { 0 };
+    auto sdl = std::make_shared<SdlAudioSubsystem>();
+    StandardErrorCapture captured;
+    ASSERT_TRUE(captured.capturing());
+    bool silent = false;
+    {
+        AudioEngine engine(std::make_unique<PulseAudioDevice>([&]() {
+            probes.fetch_add(1);
+            return std::make_unique<SdlAudioDevice>(sdl);
+        }));
+        silent = engine.silentFallback();
+        // The try at the start and two retries.
+        const auto deadline = Clock::now() + 3 * OutputOpener::kRetryInterval;
+        while (silent && probes.load() < 3 && Clock::now() < deadline) {
+            engine.checkDevice();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    const std::string text = captured.text();
+    if (!silent)
+        GTEST_SKIP() << "an output opened here with no sound server";
+    EXPECT_GE(probes.load(), 3);
+    EXPECT_EQ(text.find("ALSA lib"), std::string::npos) << text;
 }

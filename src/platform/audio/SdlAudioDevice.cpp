@@ -1,5 +1,6 @@
 #include "platform/audio/SdlAudioDevice.h"
 
+#include "platform/audio/AlsaErrorsQuiet.h"
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/LateBlockDetector.h"
 #include "platform/audio/SdlAudioSubsystem.h"
@@ -64,6 +65,13 @@ bool SdlAudioDevice::open()
 {
     if (m_state->device != 0)
         return true;
+    // SDL's ALSA driver asks ALSA for the default output, and ALSA prints 8 lines when there is
+    // none (no card, no sound server); an output is tried again every few seconds for as long as
+    // none works, so those lines would come again and again, saying nothing that the program does
+    // not say once itself. So they are quiet while this thread opens the output, and only then:
+    // ALSA keeps its voice for what the user asks of it by hand (a recording's input, the MIDI
+    // ports) and on the output's own thread once it plays (a card that stops on its way).
+    const AlsaErrorsQuiet quiet;
     const auto lock = m_audio->lock();
     if (!m_audio->acquire())
         return false;

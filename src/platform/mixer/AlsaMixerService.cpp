@@ -1,15 +1,11 @@
 #include "platform/mixer/AlsaMixerService.h"
 
+#include "platform/audio/AlsaErrorsQuiet.h"
+
 #include <algorithm>
-#include <cstdarg>
 #include <utility>
 
 #include <alsa/asoundlib.h>
-
-// ALSA's header declares this one outside its extern "C" block, so C++ would look for a mangled
-// name that the library does not have: the C symbol under a name of our own.
-extern "C" snd_local_error_handler_t setAlsaLocalErrorHandler(
-    snd_local_error_handler_t handler) __asm__("snd_lib_error_set_local");
 
 namespace {
 
@@ -24,11 +20,6 @@ snd_mixer_elem_t* findPlaybackVolume(snd_mixer_t* mixer, const char* name)
     snd_mixer_selem_id_free(id);
     return elem && snd_mixer_selem_has_playback_volume(elem) ? elem : nullptr;
 }
-
-// ALSA prints each failure it also returns; a mixer tried again at every slider move while no
-// server is there would fill the terminal with them.
-void ignoreAlsaError(const char*, int, const char*, int, const char*, va_list)
-{}
 
 // The simple mixer of `device` as `config` describes it; nullptr when it does not open.
 snd_mixer_t* openSimpleMixer(const std::string& device, snd_config_t* config)
@@ -103,16 +94,18 @@ void AlsaMixerService::close()
 bool AlsaMixerService::attempt()
 {
     m_state = State::Failed;
-    // This thread's handler only: the process's other ALSA users keep theirs.
-    const snd_local_error_handler_t previous = setAlsaLocalErrorHandler(&ignoreAlsaError);
     snd_config_t* config = nullptr;
-    snd_config_update_t* files = nullptr;
     snd_mixer_t* mixer = nullptr;
-    if (snd_config_update_r(&config, &files, nullptr) >= 0) {
-        snd_config_update_free(files);
-        mixer = openSimpleMixer(m_device, config);
+    {
+        // ALSA prints each failure it also returns; a mixer tried again at every slider move
+        // while no server is there would fill the terminal with them.
+        const AlsaErrorsQuiet quiet;
+        snd_config_update_t* files = nullptr;
+        if (snd_config_update_r(&config, &files, nullptr) >= 0) {
+            snd_config_update_free(files);
+            mixer = openSimpleMixer(m_device, config);
+        }
     }
-    setAlsaLocalErrorHandler(previous);
     if (!mixer) {
         if (config)
             snd_config_delete(config);
