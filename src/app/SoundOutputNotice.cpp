@@ -2,7 +2,11 @@
 
 #include "platform/Platform.h"
 #include "platform/audio/AudioEngine.h"
+#include "platform/audio/OutputOpener.h"
 #include "platform/basic/MessageBoxService.h"
+
+#include <chrono>
+#include <cstdio>
 
 SoundOutputNotice::SoundOutputNotice(Platform& platform, QObject* parent)
     : QObject(parent)
@@ -33,26 +37,39 @@ void SoundOutputNotice::checkAtStart()
                             "sound: the metronome keeps time, but you will not hear it.\n\n"
                             "Check that a sound device is connected and not held by another "
                             "program. The sound comes back by itself as soon as the output "
-                            "works."));
+                            "works."),
+            "no sound output opened");
 }
 
 void SoundOutputNotice::poll()
 {
     const bool changed = m_platform.audio->checkDevice();
-    if (!m_platform.audio->silentFallback())
+    if (!m_platform.audio->silentFallback()) {
+        if (!m_told)
+            return;
         m_told = false;
-    else if (changed)
+        m_platform.boxes->closeNotice();
+        std::fprintf(stderr, "Kadentor: the sound output works again.\n");
+    } else if (changed) {
         tell(QStringLiteral("The sound output stopped working and Kadentor could not open "
                             "another one, so it runs without sound for now: the metronome "
                             "keeps time.\n\n"
                             "The sound comes back by itself when the output works again. Check "
-                            "that a sound device is connected and not held by another program."));
+                            "that a sound device is connected and not held by another program."),
+            "the sound output stopped working");
+    }
 }
 
-void SoundOutputNotice::tell(const QString& text)
+void SoundOutputNotice::tell(const QString& text, const char* line)
 {
     if (m_told)
         return;
     m_told = true;
-    m_platform.boxes->msgBox(text, MsgButtons::OK, MsgIcon::Information);
+    const auto retrySeconds =
+        std::chrono::duration_cast<std::chrono::seconds>(OutputOpener::kRetryInterval).count();
+    std::fprintf(stderr,
+        "Kadentor: %s; the metronome keeps time silently, and the output is tried again every "
+        "%lld s.\n",
+        line, static_cast<long long>(retrySeconds));
+    m_platform.boxes->notice(text, MsgIcon::Information);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <QTimer>
 
 struct Platform;
@@ -8,9 +9,13 @@ struct Platform;
 // Tells the user that the program plays no sound because it found no output it can use: at
 // start-up when no sound device opened, or later when the output failed and none could be opened
 // in its place; once for each such loss, since the sound comes back by itself when the output
-// does. It also polls the sound output, so that a failed output is reopened, and looks often for
-// an output that opened in the background, so that it is taken at once (the beat goes on in time
-// either way). UI thread only.
+// does. The telling is a notice (MessageBoxService::notice), at most one at a time, that goes by
+// itself when the sound is back; standard error gets one line for each loss and each return.
+//
+// It also polls the sound output, so that a failed output is reopened, and looks often for an
+// output that opened in the background, so that it is taken at once (the beat goes on in time
+// either way). Nothing it shows may wait for the user: while a slot of the poll's timer waited,
+// that timer would not fire again, and every later loss would go unseen. UI thread only.
 class SoundOutputNotice : public QObject
 {
     Q_OBJECT
@@ -23,18 +28,18 @@ public:
 
     explicit SoundOutputNotice(Platform& platform, QObject* parent = nullptr);
 
-    // Checks once the event loop runs (so the main window shows behind the box), then polls.
+    // Checks once the event loop runs (so the main window shows behind the notice), then polls.
     void start();
 
     void checkAtStart();
     void poll();
 
 private:
-    void tell(const QString& text);
+    void tell(const QString& text, const char* line);
 
     Platform& m_platform;
     QTimer m_timer;
     QTimer m_waitingTimer;
-    // Said for the loss going on now; cleared once sound plays again.
+    // Said for the loss going on now; cleared once sound plays again, when the notice goes.
     bool m_told = false;
 };

@@ -5,6 +5,7 @@
 // and moves every later click: what the disk driver of the other tests can never show.
 
 #include "ClickGrid.h"
+#include "EventLoopScenario.h"
 #include "PulseServer.h"
 #include "StepEngineRig.h"
 #include "app/SoundOutputNotice.h"
@@ -12,12 +13,15 @@
 #include "platform/audio/PulseAudioDevice.h"
 #include "platform/audio/SdlAudioDevice.h"
 #include "platform/audio/SdlAudioSubsystem.h"
+#include "platform/basic/MessageBoxService.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
 
+#include <QMessageBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -251,6 +255,86 @@ TEST_P(SoundServerReturnTest, ClicksComeBackByThemselvesOnceTheServerIsBack)
     }
     ASSERT_GE(back.count(), 0) << "no click in the 6 s after the server came back";
     EXPECT_LE(back.count(), 3000);
+    EXPECT_FALSE(fake.platform.audio->silentFallback());
+}
+
+// The program's notices on the screen now.
+std::vector<QMessageBox*> noticesShown()
+{
+    std::vector<QMessageBox*> shown;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+            shown.push_back(box);
+    }
+    return shown;
+}
+
+// The server killed twice, the second time 2 s after the sound came back, with the notice left
+// unanswered, in the program's own event loop and with its real boxes: each loss is told in a
+// notice, one at a time, that holds nothing up, the clicks come back after each return, and the
+// notice goes by itself with them.
+TEST_P(SoundServerReturnTest, TwoLossesWithTheNoticeLeftOpenAreEachFollowedBySound)
+{
+    using namespace std::chrono_literals;
+    fake.platform.boxes = std::make_unique<QtMessageBoxService>();
+    const std::string before = clips.filePath(QStringLiteral("before.raw")).toStdString();
+    ASSERT_TRUE(server.startRecording(before));
+    startMetronome();
+
+    std::size_t mostShown = 0;
+    const auto noticeSays = [&mostShown](const char* words) {
+        const std::vector<QMessageBox*> shown = noticesShown();
+        mostShown = std::max(mostShown, shown.size());
+        return shown.size() == 1 && shown[0]->text().contains(QLatin1String(words));
+    };
+    std::vector<std::chrono::milliseconds> backAfter;
+    Clock::time_point restarted;
+    std::string after;
+
+    EventLoopScenario scenario;
+    scenario.step("the clicks reach the server", 5s, [&] {
+        return clicksIn(before).size() >= 5;
+    });
+    for (const char* loss : { "after1.raw", "after2.raw" }) {
+        scenario.step("the server is killed", 1s, [&] {
+            server.stop(SIGKILL);
+            server.stopRecording();
+            return true;
+        });
+        scenario.step("the notice tells of the loss", 3s, [&] {
+            return noticeSays("stopped working");
+        });
+        // Gone for longer than the program's watch of the output takes to notice.
+        scenario.pause("the server stays away", 1500ms);
+        scenario.step("the server is back", 1s, [&, loss] {
+            if (!server.start())
+                return false;
+            restarted = Clock::now();
+            after = clips.filePath(QString::fromLatin1(loss)).toStdString();
+            return server.startRecording(after);
+        });
+        scenario.step("the clicks are back", 6s, [&] {
+            if (clicksIn(after).empty())
+                return false;
+            backAfter.push_back(
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - restarted));
+            return true;
+        });
+        scenario.step("the notice goes by itself", 1s, [&] {
+            noticeSays("");
+            return noticesShown().empty();
+        });
+        scenario.pause("the sound plays", 2s);
+    }
+
+    EXPECT_EQ(scenario.run(), 0);
+    EXPECT_EQ(scenario.stoppedAt(), "");
+    EXPECT_FALSE(scenario.sawModal());
+    EXPECT_EQ(mostShown, 1u);
+    ASSERT_EQ(backAfter.size(), 2u);
+    for (const std::chrono::milliseconds back : backAfter)
+        EXPECT_LE(back.count(), 3000);
+    EXPECT_EQ(fake.platform.audio->outputReturns(), 2);
     EXPECT_FALSE(fake.platform.audio->silentFallback());
 }
 

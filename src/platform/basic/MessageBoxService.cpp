@@ -28,6 +28,16 @@ QString MessageBoxService::inputBox(
     return showInput(request);
 }
 
+void MessageBoxService::notice(const QString& text, MsgIcon icon, const QString& title)
+{
+    BoxRequest request;
+    request.kind = BoxRequest::Kind::Notice;
+    request.text = text;
+    request.title = title.isEmpty() ? kAppTitle : title;
+    request.icon = icon;
+    showNotice(request);
+}
+
 namespace {
 
 QMessageBox::StandardButtons qtButtons(MsgButtons buttons)
@@ -103,4 +113,32 @@ QString QtMessageBoxService::showInput(const BoxRequest& request)
     const QString text = QInputDialog::getText(QApplication::activeWindow(), request.title,
         request.text, QLineEdit::Normal, request.defaultText, &ok);
     return ok ? text : QString();
+}
+
+QtMessageBoxService::~QtMessageBoxService()
+{
+    delete m_notice;
+}
+
+void QtMessageBoxService::showNotice(const BoxRequest& request)
+{
+    if (!m_notice) {
+        m_notice = new QMessageBox(QApplication::activeWindow());
+        // A message box makes itself modal when it is made: this one must hold nothing up.
+        m_notice->setWindowModality(Qt::NonModal);
+        m_notice->setAttribute(Qt::WA_DeleteOnClose);
+        // Closed by the program too: never the last window whose closing ends the program.
+        m_notice->setAttribute(Qt::WA_QuitOnClose, false);
+        m_notice->setStandardButtons(QMessageBox::Ok);
+    }
+    m_notice->setIcon(qtIcon(request.icon));
+    m_notice->setWindowTitle(request.title);
+    m_notice->setText(request.text);
+    m_notice->show();
+}
+
+void QtMessageBoxService::hideNotice()
+{
+    if (m_notice)
+        m_notice->close();
 }

@@ -39,3 +39,17 @@ QString FakeMessageBoxService::showInput(const BoxRequest& request)
     m_inputs.pop_front();
     return answer;
 }
+
+void FakeMessageBoxService::showNotice(const BoxRequest& request)
+{
+    m_shown.push_back(request);
+    m_notice = request;
+}
+
+void FakeMessageBoxService::hideNotice()
+{
+    if (!m_notice)
+        return;
+    m_notice.reset();
+    ++m_noticesClosed;
+}

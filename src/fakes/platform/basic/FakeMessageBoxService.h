@@ -3,9 +3,12 @@
 #include "platform/basic/MessageBoxService.h"
 
 #include <deque>
+#include <optional>
 
 // Answers boxes from a script and records every box shown. With nothing scripted a message box
 // answers with its first button (OK or Yes, Abort, Retry) and an input box with "" (Cancel).
+// A notice is recorded with the boxes, and stays open until the program closes it or the test
+// does as the user would (userClosesNotice).
 class FakeMessageBoxService : public MessageBoxService
 {
 public:
@@ -17,12 +20,24 @@ public:
 
     void clear() { m_shown.clear(); }
 
+    // The notice showing now, as it was last given.
+    const std::optional<BoxRequest>& openNotice() const { return m_notice; }
+
+    // Notices closed, by the program or by the user.
+    int noticesClosed() const { return m_noticesClosed; }
+
+    void userClosesNotice() { hideNotice(); }
+
 protected:
     MsgResult showMessage(const BoxRequest& request) override;
     QString showInput(const BoxRequest& request) override;
+    void showNotice(const BoxRequest& request) override;
+    void hideNotice() override;
 
 private:
     std::deque<MsgResult> m_answers;
     std::deque<QString> m_inputs;
     std::vector<BoxRequest> m_shown;
+    std::optional<BoxRequest> m_notice;
+    int m_noticesClosed = 0;
 };
