@@ -1,9 +1,12 @@
 #include "platform/basic/MessageBoxService.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
 
 MsgResult MessageBoxService::msgBox(
     const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title)
@@ -120,10 +123,51 @@ QtMessageBoxService::~QtMessageBoxService()
     delete m_notice;
 }
 
+namespace {
+
+// Beside `window` (to its right, else to its left, else below it) where the screen has room, so
+// that the notice covers none of that window's controls: they all work while it shows. Where
+// none has room it stays where Qt put it.
+void placeBeside(QWidget& notice, const QWidget& window)
+{
+    constexpr int kGap = 8;
+    const QRect screen = window.screen()->availableGeometry();
+    const QRect beside = window.frameGeometry();
+    const QSize size = notice.frameGeometry().size();
+    const QPoint places[] = { { beside.right() + 1 + kGap, beside.top() },
+        { beside.left() - kGap - size.width(), beside.top() },
+        { beside.left(), beside.bottom() + 1 + kGap } };
+    for (const QPoint at : places) {
+        QRect frame(at, size);
+        frame.moveTop(
+            std::max(screen.top(), std::min(frame.top(), screen.bottom() + 1 - size.height())));
+        if (screen.contains(frame)) {
+            notice.move(frame.topLeft());
+            return;
+        }
+    }
+}
+
+// The window a notice shows over: the active one, else a visible window of the program's own (at
+// start-up none is active yet).
+QWidget* noticeOwner()
+{
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && window->windowType() == Qt::Window)
+            return window;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 void QtMessageBoxService::showNotice(const BoxRequest& request)
 {
-    if (!m_notice) {
-        m_notice = new QMessageBox(QApplication::activeWindow());
+    const bool fresh = !m_notice;
+    if (fresh) {
+        m_notice = new QMessageBox(noticeOwner());
         // A message box makes itself modal when it is made: this one must hold nothing up.
         m_notice->setWindowModality(Qt::NonModal);
         m_notice->setAttribute(Qt::WA_DeleteOnClose);
@@ -134,7 +178,10 @@ void QtMessageBoxService::showNotice(const BoxRequest& request)
     m_notice->setIcon(qtIcon(request.icon));
     m_notice->setWindowTitle(request.title);
     m_notice->setText(request.text);
+    // A message box takes its size as it shows: it is placed once that is known.
     m_notice->show();
+    if (fresh && m_notice->parentWidget())
+        placeBeside(*m_notice, *m_notice->parentWidget());
 }
 
 void QtMessageBoxService::hideNotice()
