@@ -3,7 +3,6 @@
 #include "platform/FakePlatform.h"
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/OfflineAudioDevice.h"
-#include "platform/audio/OutputOpener.h"
 #include "platform/basic/FakeMessageBoxService.h"
 
 #include <chrono>
@@ -89,14 +88,18 @@ TEST(SoundOutputNotice, EachLossIsToldOnceAndTheSoundComesBackWithNothingDone)
         return fake.platform.audio->silentFallback();
     }));
     ASSERT_EQ(fake.boxes().shown().size(), 1u);
+    EXPECT_EQ(fake.boxes().shown()[0].kind, BoxRequest::Kind::Notice);
+    EXPECT_TRUE(fake.boxes().openNotice()) << "a notice waits for nobody";
 
-    // It opens again: the engine takes it by itself, and nobody is bothered.
+    // It opens again: the engine takes it by itself, and nobody is bothered; the notice goes.
     output.setFailStart(false);
     ASSERT_TRUE(spinUntil([&] {
         return !fake.platform.audio->silentFallback();
     }));
     EXPECT_EQ(fake.platform.audio->outputReturns(), 1);
     EXPECT_EQ(fake.boxes().shown().size(), 1u);
+    EXPECT_FALSE(fake.boxes().openNotice());
+    EXPECT_EQ(fake.boxes().noticesClosed(), 1);
 
     // A second loss is a new one: told again, once.
     fake.audioDevice().setLost(true);
@@ -133,56 +136,5 @@ TEST(SoundOutputNotice, TheBoxesSayTheSoundComesBackByItself)
         EXPECT_TRUE(text.contains(QStringLiteral("comes back by itself")));
         EXPECT_FALSE(text.contains(QStringLiteral("start Kadentor again")));
         EXPECT_FALSE(text.contains(QStringLiteral("restart"), Qt::CaseInsensitive));
-    }
-}
-
-// The notice waits for nobody: it stays while the sound is gone, however often the output is
-// looked at, and goes by itself when the sound is back; the next loss brings a new one.
-TEST(SoundOutputNotice, EachNoticeGoesByItselfWhenTheSoundIsBack)
-{
-    FakePlatform fake;
-    FakeMessageBoxService& boxes = fake.boxes();
-    SoundOutputNotice notice(fake.platform);
-    // The output lost: kept by the engine while the fallback plays, and tried again as it is.
-    OfflineAudioDevice* lost = nullptr;
-    const auto lose = [&] {
-        lost = &fake.audioDevice();
-        lost->setLost(true);
-        lost->setFailStart(true);
-        notice.poll();
-        ASSERT_TRUE(fake.platform.audio->silentFallback());
-    };
-    const auto comeBack = [&] {
-        lost->setFailStart(false);
-        const auto deadline = std::chrono::steady_clock::now() + 2 * OutputOpener::kRetryInterval;
-        while (
-            fake.platform.audio->silentFallback() && std::chrono::steady_clock::now() < deadline) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            notice.poll();
-        }
-        ASSERT_FALSE(fake.platform.audio->silentFallback());
-    };
-
-    struct Round
-    {
-        const char* name;
-        bool userCloses; // the user answers the notice while the sound is gone
-    };
-
-    int closed = 0;
-    for (const Round round : { Round { "left open", false }, Round { "answered", true } }) {
-        SCOPED_TRACE(round.name);
-        const std::size_t shownBefore = boxes.shown().size();
-        lose();
-        notice.poll();
-        ASSERT_TRUE(boxes.openNotice());
-        EXPECT_EQ(boxes.openNotice()->kind, BoxRequest::Kind::Notice);
-        EXPECT_TRUE(boxes.openNotice()->text.contains(QStringLiteral("stopped working")));
-        if (round.userCloses)
-            boxes.userClosesNotice();
-        comeBack();
-        EXPECT_FALSE(boxes.openNotice());
-        EXPECT_EQ(boxes.noticesClosed(), ++closed);
-        EXPECT_EQ(boxes.shown().size(), shownBefore + 1) << "one notice for the loss, and only it";
     }
 }

@@ -7,8 +7,7 @@
 
 // Answers boxes from a script and records every box shown. With nothing scripted a message box
 // answers with its first button (OK or Yes, Abort, Retry) and an input box with "" (Cancel).
-// A notice is recorded with the boxes, and stays open until the program closes it or the test
-// does as the user would (userClosesNotice).
+// A notice is recorded with the boxes, and stays open until the program closes it.
 class FakeMessageBoxService : public MessageBoxService
 {
 public:
@@ -23,10 +22,7 @@ public:
     // The notice showing now, as it was last given.
     const std::optional<BoxRequest>& openNotice() const { return m_notice; }
 
-    // Notices closed, by the program or by the user.
     int noticesClosed() const { return m_noticesClosed; }
-
-    void userClosesNotice() { hideNotice(); }
 
 protected:
     MsgResult showMessage(const BoxRequest& request) override;
