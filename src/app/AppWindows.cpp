@@ -11,12 +11,15 @@
 #include "app/frmpoly.h"
 #include "piano/frmMidiPiano.h"
 #include "platform/Platform.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/WaveCapture.h"
 #include "platform/basic/MessageBoxService.h"
 #include "platform/mci/MciCommandInterpreter.h"
 #include "platform/shell/HtmlHelp.h"
 #include "players/frmCD.h"
 #include "recorder/EncoderLibrary.h"
 #include "recorder/EncoderSession.h"
+#include "recorder/LeftTakeOffer.h"
 #include "recorder/frmMp3.h"
 #include "recorder/frmRec.h"
 #include "recorder/frmSettings.h"
@@ -25,6 +28,7 @@
 #include "windows/PlayerWindow.h"
 #include "windows/TempoLabels.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTimer>
 
@@ -112,7 +116,9 @@ AppWindows::AppWindows(Platform& platform)
     , m_tempoLabels(std::make_unique<MainWindowTempoLabels>())
     , m_encoderSession(std::make_unique<EncoderSession>())
     , m_mp3Window(std::make_unique<Mp3Opener>(platform, m_encoder, *m_encoderSession))
-{}
+{
+    askLeftTakePath = WaveSaveDialog::fileDialog;
+}
 
 AppWindows::~AppWindows()
 {
@@ -140,8 +146,35 @@ frmMtroNew* AppWindows::loadMainWindow()
     if (!window) {
         m_platform.mci->removeOtherDevice(&player);
         frmCD::unload();
+        return nullptr;
     }
+    // Asked once the main window shows, from the event loop.
+    QTimer::singleShot(0, window, [this] {
+        offerLeftTakes();
+    });
     return window;
+}
+
+void AppWindows::offerLeftTakes()
+{
+    if (m_ending)
+        return;
+    LeftTakeOffer offer(*m_platform.boxes, *m_platform.files);
+    offer.askSavePath = askLeftTakePath;
+    offer.offer(m_platform.takeFolder, frmMtroNew::isLoaded() ? &frmMtroNew::instance() : nullptr);
+}
+
+void AppWindows::endWithoutAsking()
+{
+    if (m_ending)
+        return;
+    m_ending = true;
+    m_platform.boxes->stopAsking();
+    m_platform.audio->capture().leaveTake();
+    if (frmMtroNew::isLoaded())
+        frmMtroNew::instance().close();
+    // Also when the main window was not up yet, or a window kept it.
+    QCoreApplication::quit();
 }
 
 frmMtroNew* AppWindows::loadMainWindow(

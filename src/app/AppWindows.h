@@ -2,6 +2,7 @@
 
 #include "windows/OtherWindows.h"
 
+#include <functional>
 #include <memory>
 
 #include <QString>
@@ -14,6 +15,7 @@ class PlayerWindow;
 class TempoLabels;
 class frmMtroNew;
 class modrec;
+class QWidget;
 struct Platform;
 
 // The one place that creates the program's windows and hands each what it needs: the hidden
@@ -28,8 +30,22 @@ public:
     ~AppWindows() override;
 
     // The hidden MIDI-file player, then the main window with the player and these windows;
-    // null when the main window's load ended the program (the user has been told).
+    // null when the main window's load ended the program (the user has been told). Once the
+    // main window is up, offers the takes that a crash left (offerLeftTakes).
     frmMtroNew* loadMainWindow();
+
+    // Offers each take left in the take folder by a program that did not close (LeftTakeOffer),
+    // over the main window.
+    void offerLeftTakes();
+
+    // Ends the program as closing the main window does, but asks nothing: whoever ends it (a
+    // shutdown, a logout, Ctrl+C) waits for no answer, and no one may be there to give one. A
+    // take being recorded is stopped with every byte in its file and left there for the next
+    // start to offer; the windows store their settings as they close. Once only.
+    void endWithoutAsking();
+
+    // The save dialog of the left takes' offer; tests stand in their own.
+    std::function<QString(QWidget* parent)> askLeftTakePath;
 
     // The main window and its engine form wired to `player` and `windows`, and its load run;
     // null, with neither loaded, when that load ended the program. The program's windows and
@@ -66,4 +82,5 @@ private:
     // The recorder's engine, made with the recorder's first showing; its format outlives the
     // recorder window, as the settings dialog does.
     std::unique_ptr<modrec> m_modrec;
+    bool m_ending = false;
 };

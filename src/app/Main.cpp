@@ -4,6 +4,7 @@
 #include "app/SoundOutputNotice.h"
 #include "app/frmMtroNew.h"
 #include "platform/Platform.h"
+#include "platform/shell/EndSignals.h"
 
 #include <clocale>
 
@@ -20,6 +21,10 @@ int Main(int argc, char** argv)
     const auto platform = makeRealPlatform();
     // Declared after the platform, so that the windows go before the services they use.
     AppWindows windows(*platform);
+    // A shutdown, a logout or Ctrl+C ends the program as its close does, asking nothing.
+    const EndSignals endSignals([&windows](int) {
+        windows.endWithoutAsking();
+    });
 
     frmMtroNew* window = windows.loadMainWindow();
     if (!window)

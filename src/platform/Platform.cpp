@@ -72,9 +72,9 @@ std::unique_ptr<Platform> makeRealPlatform()
     platform->midiOut = makeMidiOut(*platform->audio, load.fonts, load.loaded);
     platform->midiFiles = std::make_unique<SynthMidiFiles>(*platform->audio, load.fonts);
     // A take is kept on disk while it is recorded, in the user's cache folder.
-    platform->mci =
-        std::make_unique<MciCommandInterpreter>(std::make_unique<EngineWaveAudio>(*platform->audio,
-                                                    xdgCacheHome() + QStringLiteral("/kadentor")),
-            *platform->files);
+    platform->takeFolder = xdgCacheHome() + QStringLiteral("/kadentor");
+    platform->mci = std::make_unique<MciCommandInterpreter>(
+        std::make_unique<EngineWaveAudio>(*platform->audio, platform->takeFolder),
+        *platform->files);
     return platform;
 }

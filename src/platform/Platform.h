@@ -33,6 +33,9 @@ struct Platform
     // $XDG_DATA_HOME/kadentor: takes the data files the program would keep beside itself when
     // its own folder is not writable (an installed copy).
     QString userDataFolder;
+    // $XDG_CACHE_HOME/kadentor: where the recorder keeps a take while it is recorded, and where a
+    // take that a crash left behind is found at the next start.
+    QString takeFolder;
 
     // Where to read a data file (`Pattern.dat`, `test.wav`): the per-user copy when there is one,
     // else the one in the program folder.

@@ -4,7 +4,7 @@
 #include "platform/basic/MessageBoxService.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/settings/StoredValues.h"
-#include "platform/shell/ShellHelpers.h"
+#include "recorder/WaveSaveDialog.h"
 #include "recorder/WindowPlacement.h"
 #include "recorder/frmSettings.h"
 #include "recorder/modrec.h"
@@ -12,7 +12,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -60,10 +59,7 @@ frmRec::frmRec(Platform& platform, modrec& rec, Mp3Window& encoder)
     , m_rec(rec)
     , m_encoder(encoder)
 {
-    askSavePath = [](QWidget* parent) {
-        return QFileDialog::getSaveFileName(
-            parent, QString(), QString(), QStringLiteral("WAV file (*.wav)"));
-    };
+    askSavePath = WaveSaveDialog::fileDialog;
     buildControls();
     Form_Load();
 }
@@ -261,28 +257,9 @@ void frmRec::cmdPlay_Click()
     setButtons(-1, 1, 0, -1);
 }
 
-QString frmRec::askWavePath()
-{
-    for (;;) {
-        QString path = askSavePath ? askSavePath(this) : QString();
-        // The encoder makes its output name by cutting the last four characters.
-        const QString extension = QStringLiteral(".wav");
-        if (path.isEmpty() || path.endsWith(extension, Qt::CaseInsensitive))
-            return path;
-        path += extension;
-        // The dialog asked about the name it was given, not about this one: a No goes back to it.
-        if (!CheckFileExists(path)
-            || m_platform.boxes->msgBox(QFileInfo(path).fileName()
-                       + QStringLiteral(" already exists.\nDo you want to replace it?"),
-                   MsgButtons::YesNo, MsgIcon::Exclamation, QStringLiteral("Save As"))
-                == MsgResult::Yes)
-            return path;
-    }
-}
-
 bool frmRec::cmdSave_Click()
 {
-    const QString path = askWavePath();
+    const QString path = WaveSaveDialog::askWavePath(this, askSavePath, *m_platform.boxes);
     if (path.isEmpty())
         return false;
     if (!m_rec.SaveWave(path))
@@ -359,6 +336,9 @@ bool frmRec::queryUnload()
                 == MsgResult::Yes
             && !cmdSave_Click())
             return false; // the take stays, and so does the window
+        // The program may have ended while the box was up, unloading this window meanwhile.
+        if (m_unloading)
+            return true;
     }
     m_unloading = true;
     Form_Unload();

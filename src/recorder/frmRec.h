@@ -81,8 +81,6 @@ private:
     void cmdRecord_Click();
     void cmdStop_Click();
     void cmdPlay_Click();
-    // The save dialog's path with ".wav" added when it does not end so; empty when cancelled.
-    QString askWavePath();
     // True when the wave was written.
     bool cmdSave_Click();
     void saveFromButton();

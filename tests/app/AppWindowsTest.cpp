@@ -1,4 +1,5 @@
 #include "FileBytes.h"
+#include "KnownTake.h"
 #include "MainWindowRig.h"
 #include "ModalDialog.h"
 #include "UnloadGuard.h"
@@ -10,10 +11,16 @@
 #include "app/frmpoly.h"
 #include "piano/frmDrums.h"
 #include "piano/frmMidiPiano.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/FakeCaptureDevice.h"
+#include "platform/audio/WavWriter.h"
+#include "platform/audio/WaveCapture.h"
 #include "platform/basic/FakeMessageBoxService.h"
 #include "platform/files/FakeFileStore.h"
+#include "platform/mci/EngineWaveAudio.h"
 #include "platform/mci/FakeWaveAudio.h"
 #include "platform/mci/MciCommandInterpreter.h"
+#include "platform/shell/EndSignals.h"
 #include "platform/shell/HtmlHelp.h"
 #include "recorder/EncoderSession.h"
 #include "recorder/EncodingRun.h"
@@ -24,11 +31,14 @@
 #include "recorder/modrec.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <deque>
 #include <functional>
 #include <map>
 #include <ostream>
+#include <thread>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -44,6 +54,7 @@
 #include <QWindow>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -458,4 +469,84 @@ TEST_F(OpenPiano, TheRhythmMenuLeftEnablesTheRhythmsStop)
     EXPECT_TRUE(QTest::qWaitFor([stop] {
         return stop->isEnabled();
     }));
+}
+
+// A SIGTERM (a shutdown, a logout) in the middle of a take ends the program as its close does,
+// with nothing asked: the take stopped with every byte delivered in its file and its header
+// saying so, the recorder's format stored as its close stores it. The next start offers the take,
+// and Yes saves it sample for sample.
+TEST(AppWindows, ASigtermMidTakeEndsAskingNothingAndTheNextStartOffersTheTake)
+{
+    FakePlatform first;
+    auto input = std::make_unique<FakeCaptureDevice>();
+    FakeCaptureDevice& device = *input;
+    first.platform.audio->setCaptureDevice(std::move(input));
+    first.platform.mci = std::make_unique<MciCommandInterpreter>(
+        std::make_unique<EngineWaveAudio>(*first.platform.audio, first.platform.takeFolder),
+        *first.platform.files);
+    const auto stored = [&first](const char* name) {
+        return first.platform.settings
+            ->GetRegValue(
+                "Taktovia", "Gitara", name, "<none>", SettingsStore::kCurrentUser, "Software")
+            .toString();
+    };
+    const auto takes = [&first] {
+        return QDir(first.platform.takeFolder)
+            .entryList({ QStringLiteral("take-*.wav") }, QDir::Files);
+    };
+    const std::int64_t second = 44100 * 2; // the stored format's default: 16-bit mono
+    {
+        AppWindows windows(first.platform);
+        const EndSignals endSignals([&windows](int) {
+            windows.endWithoutAsking();
+        });
+        ASSERT_TRUE(windows.loadMainWindow());
+        windows.showRecorder();
+        QTest::mouseClick(frmRec::instance().cmdRecord, Qt::LeftButton);
+        ASSERT_TRUE(device.running());
+        const QByteArray known = knownTakeBytes(0, second);
+        device.feed(std::vector<std::uint8_t>(known.begin(), known.end()));
+        WaveCapture& capture = first.platform.audio->capture();
+        for (int i = 0; i < 500 && capture.recordedBytes() < second; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ASSERT_EQ(capture.recordedBytes(), second);
+        ASSERT_EQ(stored("Rate"), "<none>");
+
+        // Sent while the event loop runs, as it comes in the program.
+        QTimer::singleShot(0, [] {
+            ::kill(::getpid(), SIGTERM);
+        });
+        QTimer stuck;
+        QObject::connect(&stuck, &QTimer::timeout, [] {
+            QCoreApplication::exit(1);
+        });
+        stuck.start(5000);
+        EXPECT_EQ(QApplication::exec(), 0);
+        EXPECT_TRUE(first.boxes().shown().empty());
+        EXPECT_FALSE(device.running());
+        EXPECT_FALSE(frmMtroNew::instance().isVisible());
+    }
+    EXPECT_EQ(stored("Rate"), "44100");
+    EXPECT_EQ(stored("Channels"), "1");
+    const QStringList left = takes();
+    ASSERT_EQ(left.size(), 1);
+    const QByteArray wave = wavHeader(1, 44100, 16, quint32(second)) + knownTakeBytes(0, second);
+    EXPECT_EQ(fileBytes(first.platform.takeFolder + u'/' + left[0]), wave);
+
+    FakePlatform next;
+    next.platform.takeFolder = first.platform.takeFolder;
+    AppWindows windows(next.platform);
+    const QString rescued = next.dir.path() + "/rescued.wav";
+    windows.askLeftTakePath = [&rescued](QWidget*) {
+        return rescued;
+    };
+    next.boxes().answerNext(MsgResult::Yes);
+    ASSERT_TRUE(windows.loadMainWindow());
+    EXPECT_TRUE(next.boxes().shown().empty()); // asked from the event loop, once the window shows
+    QCoreApplication::processEvents();
+    ASSERT_EQ(next.boxes().shown().size(), 1);
+    EXPECT_TRUE(next.boxes().shown()[0].text.startsWith(
+        "A recording from a session that ended unexpectedly was found: 1.0 s, recorded on "));
+    EXPECT_EQ(fileBytes(rescued), wave);
+    EXPECT_TRUE(takes().isEmpty());
 }

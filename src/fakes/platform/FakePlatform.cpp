@@ -20,6 +20,7 @@ FakePlatform::FakePlatform()
     platform.programFolder = dir.path();
     platform.programName = QStringLiteral("kadentor");
     platform.userDataFolder = dir.path() + QStringLiteral("/user-data");
+    platform.takeFolder = dir.path() + QStringLiteral("/cache/kadentor");
     platform.audio = std::make_unique<AudioEngine>(
         std::make_unique<OfflineAudioDevice>(SdlAudioDevice::kRequestedBlockFrames));
     platform.boxes = std::make_unique<FakeMessageBoxService>();

@@ -14,8 +14,9 @@ class FakeMidiOut;
 class FakeMidiFiles;
 
 // A platform for tests: the program folder, the per-user data folder ("user-data" inside the
-// program folder, made on demand) and the settings file in a temporary folder that goes away with
-// it, boxes answered from a script, and every device a recording fake.
+// program folder, made on demand), the take folder ("cache/kadentor", which nothing records into
+// unless a test sets a real waveaudio backend) and the settings file in a temporary folder that
+// goes away with it, boxes answered from a script, and every device a recording fake.
 struct FakePlatform
 {
     FakePlatform();

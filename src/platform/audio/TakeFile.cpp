@@ -1,13 +1,18 @@
 #include "platform/audio/TakeFile.h"
 
+#include "platform/audio/RiffChunks.h"
 #include "platform/audio/WavWriter.h"
+#include "platform/files/OpenFileName.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -44,6 +49,37 @@ std::size_t writeAll(int fd,
     return done;
 }
 
+// Takes the take's lock without waiting. False when another open file holds it (errno EAGAIN or
+// EACCES) or the file system has no such locks.
+bool lockTake(int fd)
+{
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    // From byte 0 with no length: the whole file, however far it grows.
+    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+}
+
+// The format of a take's header: a canonical header (as wavHeader lays it out) for some format,
+// whatever its two sizes say. Nothing when the file holds no such header.
+std::optional<CaptureFormat> headerFormat(int fd)
+{
+    std::uint8_t head[TakeFile::kDataOffset];
+    if (::pread(fd, head, sizeof head, 0) != off_t(sizeof head))
+        return std::nullopt;
+    const riff::FormatFields fields = riff::formatFields(head + 20);
+    const CaptureFormat format { int(fields.rate), int(fields.channels), int(fields.bits) };
+    const QByteArray canonical =
+        wavHeader(format.channels, format.sampleRate, format.bitsPerSample, 0);
+    // "RIFF", then "WAVE", the whole "fmt " chunk and the "data" id; the sizes between are not
+    // looked at.
+    if (canonical.size() != TakeFile::kDataOffset
+        || std::memcmp(head, canonical.constData(), 4) != 0
+        || std::memcmp(head + 8, canonical.constData() + 8, 32) != 0)
+        return std::nullopt;
+    return format;
+}
+
 } // namespace
 
 TakeFile::TakeFile(
@@ -57,9 +93,10 @@ TakeFile::TakeFile(
 
 TakeFile::~TakeFile()
 {
-    ::close(m_fd);
-    if (m_temporary)
+    // Removed before it is closed, so that no start finds it unlocked in between.
+    if (m_temporary && !m_leave)
         ::unlink(QFile::encodeName(m_path).constData());
+    ::close(m_fd);
 }
 
 std::unique_ptr<TakeFile> TakeFile::create(
@@ -70,14 +107,75 @@ std::unique_ptr<TakeFile> TakeFile::create(
         return nullptr;
     }
     // The process id tells whose take a file left behind by a crash was.
-    QByteArray name =
+    const QByteArray pattern =
         QFile::encodeName(folder + QStringLiteral("/take-%1-XXXXXX.wav").arg(::getpid()));
-    const int fd = ::mkostemps(name.data(), 4, O_CLOEXEC);
-    if (fd < 0) {
-        *error = folder + QStringLiteral(": ") + qt_error_string(errno);
-        return nullptr;
+    // A start looking for left takes may lock a new file in the moment between its making and its
+    // locking here, and then removes it as empty: the take goes into another file.
+    for (int round = 0; round < 8; ++round) {
+        QByteArray name = pattern;
+        const int fd = ::mkostemps(name.data(), 4, O_CLOEXEC);
+        if (fd < 0) {
+            *error = folder + QStringLiteral(": ") + qt_error_string(errno);
+            return nullptr;
+        }
+        const bool locked = lockTake(fd);
+        if ((!locked && (errno == EAGAIN || errno == EACCES))
+            || (locked && !namesOpenFile(name, fd))) {
+            ::close(fd);
+            continue;
+        }
+        // Unlocked only on a file system without such locks: a start there leaves it alone.
+        auto take =
+            std::unique_ptr<TakeFile>(new TakeFile(fd, QFile::decodeName(name), format, true, 0));
+        // A disk that refuses these bytes refuses the first samples too, and says so then.
+        (void)take->writeHeader(::pwrite);
+        return take;
     }
-    return std::unique_ptr<TakeFile>(new TakeFile(fd, QFile::decodeName(name), format, true, 0));
+    *error = folder + QStringLiteral(": no take file could be locked");
+    return nullptr;
+}
+
+std::vector<std::unique_ptr<TakeFile>> TakeFile::leftIn(const QString& folder)
+{
+    std::vector<std::unique_ptr<TakeFile>> left;
+    if (folder.isEmpty())
+        return left;
+    const QFileInfoList files = QDir(folder).entryInfoList({ QStringLiteral("take-*.wav") },
+        QDir::Files | QDir::NoSymLinks | QDir::Hidden, QDir::Time | QDir::Reversed);
+    for (const QFileInfo& file : files) {
+        const QByteArray path = QFile::encodeName(file.filePath());
+        const int fd = ::open(path.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        struct stat st = {};
+        // The lock first: only then is it certain that no program writes the file any more.
+        if (!lockTake(fd) || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
+            || !namesOpenFile(path, fd)) {
+            ::close(fd);
+            continue;
+        }
+        const std::optional<CaptureFormat> format = headerFormat(fd);
+        std::int64_t bytes = 0;
+        if (format) {
+            bytes = std::min<std::int64_t>(st.st_size - kDataOffset, maxDataBytes(*format));
+            bytes -= bytes % format->bytesPerFrame();
+        }
+        if (bytes <= 0) {
+            ::unlink(path.constData());
+            ::close(fd);
+            continue;
+        }
+        left.push_back(
+            std::unique_ptr<TakeFile>(new TakeFile(fd, file.filePath(), *format, false, bytes)));
+    }
+    return left;
+}
+
+bool TakeFile::remove()
+{
+    // A file saved over the take under its own name is the user's now.
+    const QByteArray path = QFile::encodeName(m_path);
+    return namesOpenFile(path, m_fd) && ::unlink(path.constData()) == 0;
 }
 
 std::unique_ptr<TakeFile> TakeFile::openSaved(

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <QString>
 
@@ -25,9 +26,15 @@ enum class TakeFault {
 // temporary take is rewritten as it grows: what a crash leaves behind is a WAV file that any
 // player opens, short only by the last moments.
 //
+// A temporary take is locked (an open file description's write lock, fcntl F_OFD_SETLK) for as
+// long as its object lives. The kernel drops the lock however the process ends, so a take whose
+// lock can be taken is one whose program is gone: that tells a take left behind from one still
+// being recorded by a running copy, where the process id in the name cannot (ids are reused).
+//
 // Threads: append() and writeHeader() for one writer thread at a time; dataBytes() and read()
-// for any thread; the rest for the UI thread. A temporary take is removed when the object goes.
-// Units: bytes of PCM in the take's format. Errors: see each call; nothing throws.
+// for any thread; the rest for the UI thread. A temporary take is removed when the object goes,
+// unless it was left on disk. Units: bytes of PCM in the take's format. Errors: see each call;
+// nothing throws.
 class TakeFile
 {
 public:
@@ -37,8 +44,9 @@ public:
 
     static constexpr std::int64_t kDataOffset = 44;
 
-    // A new, empty take in `folder` (made when missing), "take-<process id>-XXXXXX.wav", with
-    // nothing written yet. Null, with `*error` set, when the file cannot be made.
+    // A new, empty take in `folder` (made when missing), "take-<process id>-XXXXXX.wav", locked,
+    // with the header for no samples written (so that the file tells its format from the
+    // start). Null, with `*error` set, when the file cannot be made.
     static std::unique_ptr<TakeFile> create(
         const QString& folder, const CaptureFormat& format, QString* error);
 
@@ -47,6 +55,17 @@ public:
     // written. Null otherwise.
     static std::unique_ptr<TakeFile> openSaved(
         const QString& path, const CaptureFormat& format, std::int64_t dataBytes);
+
+    // The takes in `folder` that a program which did not close left behind (a crash, a kill),
+    // oldest first: each "take-*.wav" whose lock could be taken, read-only and locked for as long
+    // as its object lives, so that no other copy offers it meanwhile. A take is read by its
+    // header's format and by its file's length, not by the sizes in its header (a kill leaves
+    // them a moment behind; a file cut short holds less): whole frames from byte 44 to the end.
+    // A file of which nothing can be read that way (no canonical header of a format a take can
+    // have, or no whole frame after it) is removed here. A take still locked (its program runs)
+    // and anything that cannot be opened or locked (another user's, a file system without
+    // locks) is never touched.
+    static std::vector<std::unique_ptr<TakeFile>> leftIn(const QString& folder);
 
     ~TakeFile();
     TakeFile(const TakeFile&) = delete;
@@ -57,6 +76,15 @@ public:
     const QString& path() const { return m_path; }
 
     bool temporary() const { return m_temporary; }
+
+    // The file stays where it is when the object goes: the program ends with a take the user
+    // was not asked about, which the next start offers. Unlocked when the object goes.
+    void leaveOnDisk() { m_leave = true; }
+
+    // Removes the file now (a take from leftIn() that the user let go or saved elsewhere); reads
+    // go on from the open file. False when it cannot be removed, or its path names another file
+    // by now (one saved over it).
+    bool remove();
 
     // The most samples a WAV file holds in `format`, in whole frames (just under 4 GiB).
     static std::int64_t maxDataBytes(const CaptureFormat& format);
@@ -82,5 +110,6 @@ private:
     QString m_path;
     CaptureFormat m_format;
     bool m_temporary;
+    bool m_leave = false;
     std::atomic<std::int64_t> m_dataBytes;
 };

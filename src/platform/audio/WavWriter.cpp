@@ -1,10 +1,16 @@
 #include "platform/audio/WavWriter.h"
 
+#include "platform/files/FileStore.h"
+
+#include <algorithm>
+
 #include <QtEndian>
 
 namespace {
 
 constexpr quint32 kHeaderBytes = 44;
+
+constexpr qsizetype kSavePieceBytes = 1 << 20;
 
 void put16(QByteArray& out, quint16 value)
 {
@@ -63,4 +69,33 @@ QByteArray wavFileBytes(int channels, int sampleRate, int bitsPerSample, const Q
     if (pcm.size() % 2 == 1)
         out.append('\0');
     return out;
+}
+
+bool writeWaveFile(FileStore& files,
+    const QString& path,
+    const CaptureFormat& format,
+    std::int64_t dataBytes,
+    const SampleReader& read,
+    QString* error)
+{
+    if (dataBytes < 0 || dataBytes > std::int64_t { 0xFFFFFFFF })
+        return false;
+    const QByteArray header =
+        wavHeader(format.channels, format.sampleRate, format.bitsPerSample, quint32(dataBytes));
+    if (header.isEmpty())
+        return false;
+    const auto produce = [&](const FileStore::Sink& sink) {
+        if (!sink(header.constData(), header.size()))
+            return false;
+        QByteArray piece(std::min<std::int64_t>(kSavePieceBytes, dataBytes), Qt::Uninitialized);
+        for (std::int64_t at = 0; at < dataBytes; at += piece.size()) {
+            const std::int64_t count = std::min<std::int64_t>(piece.size(), dataBytes - at);
+            if (!read(at, piece.data(), count) || !sink(piece.constData(), count))
+                return false;
+        }
+        // An odd data chunk ends in its pad byte.
+        return dataBytes % 2 == 0 || sink("", 1);
+    };
+    // The store refuses an empty name like any other it cannot write.
+    return files.writeStreamed(path, produce, error);
 }

@@ -174,3 +174,10 @@ void WaveCapture::clear()
     m_overruns.store(0, std::memory_order_relaxed);
     m_fault.store(TakeFault::None);
 }
+
+void WaveCapture::leaveTake()
+{
+    stop();
+    if (m_take && m_take->temporary())
+        m_take->leaveOnDisk();
+}

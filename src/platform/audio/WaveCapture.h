@@ -63,6 +63,11 @@ public:
     // Drops the take and removes its file.
     void clear();
 
+    // Stops, with every byte delivered in the take and its header saying so, and leaves a take
+    // not yet saved on disk when it is dropped: the program ends without asking, and the next
+    // start offers the take.
+    void leaveTake();
+
     // Blocks dropped because the ring was full, since the last clear().
     std::uint64_t overruns() const { return m_overruns.load(std::memory_order_relaxed); }
 

@@ -17,7 +17,7 @@ MsgResult MessageBoxService::msgBox(
     request.title = title.isEmpty() ? kAppTitle : title;
     request.icon = icon;
     request.buttons = buttons;
-    return showMessage(request);
+    return m_asking ? showMessage(request) : unanswered(buttons);
 }
 
 QString MessageBoxService::inputBox(
@@ -28,7 +28,12 @@ QString MessageBoxService::inputBox(
     request.text = prompt;
     request.title = title.isEmpty() ? kAppTitle : title;
     request.defaultText = defaultText;
-    return showInput(request);
+    return m_asking ? showInput(request) : QString();
+}
+
+MsgResult MessageBoxService::unanswered(MsgButtons buttons)
+{
+    return buttons == MsgButtons::OK ? MsgResult::OK : MsgResult::Cancel;
 }
 
 void MessageBoxService::notice(const QString& text, MsgIcon icon, const QString& title)
@@ -106,7 +111,7 @@ MsgResult QtMessageBoxService::showMessage(const BoxRequest& request)
         return MsgResult::No;
     default:
         // Closing the box by its frame or Escape counts as its cancelling button.
-        return request.buttons == MsgButtons::OK ? MsgResult::OK : MsgResult::Cancel;
+        return unanswered(request.buttons);
     }
 }
 

@@ -56,11 +56,21 @@ public:
 
     void closeNotice() { hideNotice(); }
 
+    // From now on no box is shown: each answers at once as one closed unanswered does (OK for a
+    // box with OK alone, else Cancel; an input box ""). The program ends without a user to ask.
+    void stopAsking() { m_asking = false; }
+
+    // What a box with `buttons` answers when it is closed without a button pressed.
+    static MsgResult unanswered(MsgButtons buttons);
+
 protected:
     virtual MsgResult showMessage(const BoxRequest& request) = 0;
     virtual QString showInput(const BoxRequest& request) = 0;
     virtual void showNotice(const BoxRequest& request) = 0;
     virtual void hideNotice() = 0;
+
+private:
+    bool m_asking = true;
 };
 
 // Modal Qt dialogs over whatever window is active; the notice a message box that is not modal,

@@ -13,8 +13,6 @@ namespace {
 
 const QString kAlias = QStringLiteral("capture");
 
-constexpr qsizetype kSavePieceBytes = 1 << 20;
-
 bool is(const QStringList& words, qsizetype index, const char* word)
 {
     return index < words.size()
@@ -286,30 +284,13 @@ int MciCommandInterpreter::play(const QStringList& words)
 
 int MciCommandInterpreter::save(const QString& path)
 {
-    const std::int64_t length = lengthBytes();
-    if (length > std::int64_t { 0xFFFFFFFF })
-        return kMciCannotWrite;
-    const QByteArray header =
-        wavHeader(m_format.channels, m_format.sampleRate, m_format.bitsPerSample, quint32(length));
-    if (header.isEmpty())
-        return kMciCannotWrite;
-    // The take goes from its file to the new one in pieces: hours of it never sit in memory.
-    const auto produce = [&](const FileStore::Sink& sink) {
-        if (!sink(header.constData(), header.size()))
-            return false;
-        QByteArray piece(kSavePieceBytes, Qt::Uninitialized);
-        for (std::int64_t at = 0; at < length; at += piece.size()) {
-            const std::int64_t count = std::min<std::int64_t>(piece.size(), length - at);
-            if (!m_backend->readRecording(at, piece.data(), count)
-                || !sink(piece.constData(), count))
-                return false;
-        }
-        // An odd data chunk ends in its pad byte.
-        return length % 2 == 0 || sink("", 1);
-    };
-    // The store refuses an empty name like any other it cannot write.
     QString error;
-    if (!m_files.writeStreamed(path, produce, &error))
+    if (!writeWaveFile(
+            m_files, path, m_format, lengthBytes(),
+            [this](std::int64_t at, char* into, std::int64_t count) {
+                return m_backend->readRecording(at, into, count);
+            },
+            &error))
         return kMciCannotWrite;
     m_backend->recordingSavedAs(path);
     return 0;

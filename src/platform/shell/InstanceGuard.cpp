@@ -1,5 +1,7 @@
 #include "platform/shell/InstanceGuard.h"
 
+#include "platform/files/OpenFileName.h"
+
 #include <cerrno>
 
 #include <QDir>
@@ -8,27 +10,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-// True when `path` names the very file that `fd` has open.
-bool namesFile(const QByteArray& path, int fd)
-{
-    struct stat held
-    {
-    };
-
-    struct stat named
-    {
-    };
-
-    return ::fstat(fd, &held) == 0 && ::stat(path.constData(), &named) == 0
-        && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
-}
-
-} // namespace
 
 LockFileInstanceGuard::LockFileInstanceGuard(QString lockPath)
     : m_lockPath(std::move(lockPath))
@@ -41,7 +23,7 @@ LockFileInstanceGuard::~LockFileInstanceGuard()
     // Removed while still locked: a copy starting now either locks the old file and then finds
     // it gone (and tries again), or makes a new one.
     const QByteArray path = QFile::encodeName(m_lockPath);
-    if (namesFile(path, m_fd))
+    if (namesOpenFile(path, m_fd))
         ::unlink(path.constData());
     ::close(m_fd);
 }
@@ -72,7 +54,7 @@ bool LockFileInstanceGuard::anotherInstanceRunning()
         }
         // The file may have been removed by a copy that ended between the open and the lock:
         // a lock on a file nobody else can find guards nothing.
-        if (namesFile(path, fd)) {
+        if (namesOpenFile(path, fd)) {
             m_fd = fd;
             return false;
         }
