@@ -43,6 +43,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -549,4 +550,38 @@ TEST(AppWindows, ASigtermMidTakeEndsAskingNothingAndTheNextStartOffersTheTake)
         "A recording from a session that ended unexpectedly was found: 1.0 s, recorded on "));
     EXPECT_EQ(fileBytes(rescued), wave);
     EXPECT_TRUE(takes().isEmpty());
+}
+
+// A signal while the next start's question is up ends the program there. The program's end
+// closes the box, which gives its No, but nobody chose it: the take stays for the start after.
+TEST(AppWindows, ASignalWhileATakeIsOfferedEndsTheProgramAndKeepsTheTake)
+{
+    FakePlatform fake;
+    ASSERT_TRUE(QDir().mkpath(fake.platform.takeFolder));
+    const QString take = fake.platform.takeFolder + "/take-1-abcdef.wav";
+    const QByteArray wave = wavFileBytes(1, 44100, 16, knownTakeBytes(0, 88200));
+    ASSERT_TRUE(writeFileBytes(take, wave));
+    AppWindows windows(fake.platform);
+    const EndSignals endSignals([&windows](int) {
+        windows.endWithoutAsking();
+    });
+    fake.boxes().duringNextBox([] {
+        ::kill(::getpid(), SIGTERM);
+        QElapsedTimer waited;
+        waited.start();
+        while (frmMtroNew::instance().isVisible() && waited.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    });
+    fake.boxes().answerNext(MsgResult::No);
+    ASSERT_TRUE(windows.loadMainWindow());
+    frmMtroNew::instance().show();
+    QTimer stuck;
+    QObject::connect(&stuck, &QTimer::timeout, [] {
+        QCoreApplication::exit(1);
+    });
+    stuck.start(5000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    ASSERT_EQ(fake.boxes().shown().size(), 1);
+    EXPECT_TRUE(fake.boxes().shown()[0].text.startsWith("A recording from a session"));
+    EXPECT_EQ(fileBytes(take), wave);
 }

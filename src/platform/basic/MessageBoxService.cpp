@@ -17,7 +17,12 @@ MsgResult MessageBoxService::msgBox(
     request.title = title.isEmpty() ? kAppTitle : title;
     request.icon = icon;
     request.buttons = buttons;
-    return m_asking ? showMessage(request) : unanswered(buttons);
+    if (!m_asking)
+        return unanswered(buttons);
+    const MsgResult answer = showMessage(request);
+    // A box up when the program began to end was closed by the end, not answered: closing a
+    // Yes/No box gives its No, which nobody chose.
+    return m_asking ? answer : unanswered(buttons);
 }
 
 QString MessageBoxService::inputBox(
@@ -28,7 +33,10 @@ QString MessageBoxService::inputBox(
     request.text = prompt;
     request.title = title.isEmpty() ? kAppTitle : title;
     request.defaultText = defaultText;
-    return m_asking ? showInput(request) : QString();
+    if (!m_asking)
+        return QString();
+    const QString answer = showInput(request);
+    return m_asking ? answer : QString();
 }
 
 MsgResult MessageBoxService::unanswered(MsgButtons buttons)

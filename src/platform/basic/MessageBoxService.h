@@ -57,7 +57,8 @@ public:
     void closeNotice() { hideNotice(); }
 
     // From now on no box is shown: each answers at once as one closed unanswered does (OK for a
-    // box with OK alone, else Cancel; an input box ""). The program ends without a user to ask.
+    // box with OK alone, else Cancel; an input box ""), and so does a box still up, whatever
+    // closing it gave. The program ends without a user to ask.
     void stopAsking() { m_asking = false; }
 
     // What a box with `buttons` answers when it is closed without a button pressed.

@@ -1,5 +1,7 @@
 #include "platform/basic/FakeMessageBoxService.h"
 
+#include <utility>
+
 namespace {
 
 // The answer of a box nobody scripted: its first button, as Enter on a fresh box gives.
@@ -23,6 +25,8 @@ MsgResult firstButton(MsgButtons buttons)
 MsgResult FakeMessageBoxService::showMessage(const BoxRequest& request)
 {
     m_shown.push_back(request);
+    if (const std::function<void()> during = std::exchange(m_during, nullptr))
+        during();
     if (m_answers.empty())
         return firstButton(request.buttons);
     const MsgResult answer = m_answers.front();

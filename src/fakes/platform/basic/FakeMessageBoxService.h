@@ -3,6 +3,7 @@
 #include "platform/basic/MessageBoxService.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 
 // Answers boxes from a script and records every box shown. With nothing scripted a message box
@@ -14,6 +15,10 @@ public:
     void answerNext(MsgResult result) { m_answers.push_back(result); }
 
     void answerInputNext(const QString& text) { m_inputs.push_back(text); }
+
+    // Runs `action` while the next box is up, before it answers: what comes meanwhile (a
+    // signal, a timer) in the program.
+    void duringNextBox(std::function<void()> action) { m_during = std::move(action); }
 
     const std::vector<BoxRequest>& shown() const { return m_shown; }
 
@@ -36,4 +41,5 @@ private:
     std::vector<BoxRequest> m_shown;
     std::optional<BoxRequest> m_notice;
     int m_noticesClosed = 0;
+    std::function<void()> m_during;
 };
