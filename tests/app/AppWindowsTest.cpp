@@ -508,7 +508,7 @@ TEST(AppWindows, ASigtermMidTakeEndsAskingNothingAndTheNextStartOffersTheTake)
         const QByteArray known = knownTakeBytes(0, second);
         device.feed(std::vector<std::uint8_t>(known.begin(), known.end()));
         WaveCapture& capture = first.platform.audio->capture();
-        for (int i = 0; i < 500 && capture.recordedBytes() < second; ++i)
+        for (int i = 0; i < 2500 && capture.recordedBytes() < second; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         ASSERT_EQ(capture.recordedBytes(), second);
         ASSERT_EQ(stored("Rate"), "<none>");
