@@ -5,7 +5,9 @@
 #include "platform/basic/MessageBoxService.h"
 
 #include <cmath>
+#include <cstdint>
 
+#include <QDateTime>
 #include <QFileInfo>
 
 namespace {
@@ -21,15 +23,8 @@ QString lengthText(double seconds)
     return QStringLiteral("%1 h %2 min").arg(whole / 3600).arg(whole % 3600 / 60);
 }
 
-} // namespace
-
-LeftTakeOffer::LeftTakeOffer(MessageBoxService& boxes, FileStore& files)
-    : m_boxes(boxes)
-    , m_files(files)
-{}
-
-QString LeftTakeOffer::question(
-    std::int64_t dataBytes, const CaptureFormat& format, QDateTime began)
+// The question for a take of `dataBytes` in `format` that began at `began` (local time).
+QString question(std::int64_t dataBytes, const CaptureFormat& format, const QDateTime& began)
 {
     const double seconds = double(dataBytes) / format.bytesPerSecond();
     return QStringLiteral("A recording from a session that ended unexpectedly was found: %1, "
@@ -37,6 +32,13 @@ QString LeftTakeOffer::question(
         .arg(lengthText(seconds), began.toString(QStringLiteral("yyyy-MM-dd")),
             began.toString(QStringLiteral("HH:mm")));
 }
+
+} // namespace
+
+LeftTakeOffer::LeftTakeOffer(MessageBoxService& boxes, FileStore& files)
+    : m_boxes(boxes)
+    , m_files(files)
+{}
 
 void LeftTakeOffer::offer(const QString& folder, QWidget* parent)
 {

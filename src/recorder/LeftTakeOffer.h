@@ -2,16 +2,12 @@
 
 #include "recorder/WaveSaveDialog.h"
 
-#include <cstdint>
-
-#include <QDateTime>
 #include <QString>
 
 class FileStore;
 class MessageBoxService;
 class TakeFile;
 class QWidget;
-struct CaptureFormat;
 
 // Offers back, one after the other, the takes that programs which did not close (a crash, a
 // kill, a power cut) left in the take folder (TakeFile::leftIn; a take still being recorded by a
@@ -30,9 +26,6 @@ public:
 
     // Offers every take left in `folder`, its boxes and dialogs over `parent`.
     void offer(const QString& folder, QWidget* parent);
-
-    // The question for a take of `dataBytes` in `format` that began at `began` (local time).
-    static QString question(std::int64_t dataBytes, const CaptureFormat& format, QDateTime began);
 
 private:
     // True when the take was written where the user chose.

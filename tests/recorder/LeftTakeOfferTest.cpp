@@ -293,25 +293,3 @@ TEST(LeftTakeOffer, aFailedSaveOrAnUnansweredQuestionKeepsTheTake)
     EXPECT_EQ(rig.questions().size(), 1);
     EXPECT_EQ(fileBytes(take), bytes);
 }
-
-TEST(LeftTakeOffer, theLengthIsToldInTenthsOfASecondThenInMinutesThenInHours)
-{
-    const CaptureFormat format { 1000, 1, 8 };
-
-    const struct
-    {
-        std::int64_t bytes;
-        const char* told;
-    } cases[] = { { 999, "0.9 s" }, { 59999, "59.9 s" }, { 60000, "1 min 0 s" },
-        { 3599999, "59 min 59 s" }, { 3600000, "1 h 0 min" }, { 37000000, "10 h 16 min" } };
-
-    for (const auto& length : cases) {
-        SCOPED_TRACE(length.told);
-        const QString question = LeftTakeOffer::question(
-            length.bytes, format, QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59)));
-        EXPECT_TRUE(questionFor(QRegularExpression::escape(length.told), "2025-12-31 at 23:59")
-                        .match(question)
-                        .hasMatch())
-            << question.toStdString();
-    }
-}
