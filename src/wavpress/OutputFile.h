@@ -1,22 +1,20 @@
 #pragma once
 
+#include "platform/files/PendingFile.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
 
 namespace wavpress {
 
-// The MP3 under construction: a new file in the target's folder, renamed over the target only by
-// commit(). Destroyed uncommitted, it removes itself, so a failure or a stop never leaves a
-// partial file and never touches an older output.
+// The MP3 under construction: a file without a name in the target's folder (or, where the file
+// system makes no unnamed files, a hidden `.wavpress-*.part` there, which the next encoding into
+// that folder removes if its owner is gone), given the target's name only by commit(). Destroyed
+// uncommitted, or killed, it leaves nothing, and never touches an older output.
 class OutputFile
 {
 public:
-    OutputFile() = default;
-    ~OutputFile();
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-
     // False when the folder does not exist or is not writable, or the target is a folder.
     bool create(const char* target);
 
@@ -30,9 +28,7 @@ public:
 private:
     bool flush();
 
-    std::string m_target;
-    std::string m_temporary;
-    int m_fd = -1;
+    PendingFile m_file;
     std::vector<unsigned char> m_pending;
 };
 

@@ -1,7 +1,9 @@
 #include "FileBytes.h"
+#include "KilledChild.h"
 #include "platform/FakePlatform.h"
 #include "platform/files/FakeFileStore.h"
 
+#include <csignal>
 #include <string>
 
 #include <QDir>
@@ -29,10 +31,7 @@ protected:
 
     std::string folderEntries() const
     {
-        return QDir(m_dir.path())
-            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Name)
-            .join(u' ')
-            .toStdString();
+        return ::folderEntries(m_dir.path()).join(u' ').toStdString();
     }
 };
 
@@ -123,6 +122,53 @@ TEST_F(FileStoreTest, StreamedWritesJoinTheirPiecesOrLeaveTheOldFile)
     EXPECT_FALSE(m_files.writeStreamed(folder, pieces(3, false), &m_error));
     EXPECT_EQ(fileBytes(m_path), "0,1,2,3,4,5,6,7,8,9,10,11,");
     EXPECT_EQ(folderEntries(), "Pattern.dat folder");
+}
+
+// A save killed at its worst moments (while its bytes go in; between their part name and the
+// rename) leaves the old file whole, and nothing beside it that the next save into the folder
+// does not remove, also on a file system that makes no unnamed files.
+TEST_F(FileStoreTest, ASaveKilledAtAnyMomentLeavesNothingPastTheNextSave)
+{
+    struct Case
+    {
+        const char* name;
+        bool partFiles;
+        bool inTheBytes;
+    };
+
+    const Case cases[] = {
+        { "killed while the bytes go in", false, true },
+        { "killed before the rename", false, false },
+        { "no unnamed files, killed while the bytes go in", true, true },
+        { "no unnamed files, killed before the rename", true, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(writeFileBytes(m_path, "old"));
+        m_files.partFiles = c.partFiles;
+        EXPECT_TRUE(killedInside([&] {
+            if (c.inTheBytes) {
+                m_files.writeStreamed(
+                    m_path,
+                    [](const FileStore::Sink& sink) {
+                        sink("half", 4);
+                        std::raise(SIGKILL);
+                        return true;
+                    },
+                    nullptr);
+            } else {
+                m_files.fail = FakeFileStore::Fail::KilledBeforeRename;
+                m_files.writeAtomically(m_path, "new", nullptr);
+            }
+        }));
+        EXPECT_EQ(fileBytes(m_path), "old");
+        if (c.inTheBytes && !c.partFiles && makesUnnamedFiles(m_dir.path())) {
+            EXPECT_EQ(folderEntries(), "Pattern.dat");
+        }
+        ASSERT_TRUE(m_files.writeAtomically(m_path, "next", &m_error)) << m_error.toStdString();
+        EXPECT_EQ(fileBytes(m_path), "next");
+        EXPECT_EQ(folderEntries(), "Pattern.dat");
+    }
 }
 
 TEST_F(FileStoreTest, WritesThroughALinkKeepTheLink)

@@ -1,9 +1,12 @@
 #include "FileBytes.h"
+#include "KilledChild.h"
 #include "WavBytes.h"
+#include "platform/files/PendingFile.h"
 #include "recorder/EncoderLibrary.h"
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -333,6 +336,49 @@ TEST_F(EncodeMp3Test, StopLeavesAnOlderOutputIntactAndNoPartialFile)
     EXPECT_EQ(library.EncodeMp3(path("in.wav"), path("out.mp3"), 128, 0, 0, &none), 0);
     EXPECT_EQ(library.EncodeMp3(path("in.wav"), path("out.mp3"), 128, 0, 0, nullptr), 0);
     EXPECT_GT(fileBytes(path("out.mp3")).size(), 10000);
+}
+
+std::int16_t killAtThirtyPercent(std::int32_t percent)
+{
+    if (percent >= 30)
+        std::raise(SIGKILL);
+    return -1;
+}
+
+// An encoding whose process is killed midway leaves nothing in the output folder, and an older
+// MP3 of that name as it was. Where the file system makes no unnamed files, what it leaves is a
+// part, which the next encoding into the folder removes, while the part of an encoding still at
+// work there stays.
+TEST_F(EncodeMp3Test, AnEncodingKilledMidwayLeavesNothingPastTheNextOne)
+{
+    // A minute of stereo, encoded for a second or more before the kill.
+    ASSERT_TRUE(writeFileBytes(path("in.wav"), toneWav({ Sample::S16, 2, 44100, 44100 * 60 })));
+    ASSERT_TRUE(writeFileBytes(path("out.mp3"), Bytes(1000, 0x5A)));
+    EXPECT_TRUE(killedInside([&] {
+        WavpressProgress kill = &killAtThirtyPercent;
+        library.EncodeMp3(path("in.wav"), path("out.mp3"), 128, 0, 0, &kill);
+    }));
+    EXPECT_EQ(fileBytes(path("out.mp3")), QByteArray(1000, 0x5A));
+    if (makesUnnamedFiles(folder.path())) {
+        EXPECT_EQ(files(), QStringList({ "in.wav", "out.mp3" }));
+    }
+
+    const std::string target = QFile::encodeName(path("out.mp3")).toStdString();
+    PendingFile atWork;
+    ASSERT_TRUE(atWork.create(target, ".wavpress-", 0644, PendingFile::Naming::PartFile));
+    EXPECT_TRUE(killedInside([&] {
+        PendingFile part;
+        if (part.create(target, ".wavpress-", 0644, PendingFile::Naming::PartFile))
+            std::raise(SIGKILL);
+    }));
+    ASSERT_EQ(files().filter(QStringLiteral(".part")).size(), 2);
+
+    ASSERT_TRUE(writeFileBytes(path("short.wav"), toneWav({ Sample::S16, 2, 44100, 4410 })));
+    EXPECT_EQ(encode(path("short.wav"), path("out.mp3")), 0);
+    EXPECT_EQ(files().filter(QStringLiteral(".part")).size(), 1);
+    atWork.discard();
+    EXPECT_EQ(files(), QStringList({ "in.wav", "out.mp3", "short.wav" }));
+    EXPECT_EQ(decodeMp3(path("out.mp3")).rate, 44100);
 }
 
 TEST_F(EncodeMp3Test, RefusesBadInputsOutputsAndParametersWithoutWritingAnything)

@@ -1,11 +1,12 @@
 #include "platform/files/FileStore.h"
 
+#include "platform/files/PendingFile.h"
+
 #include <cerrno>
 
 #include <QFile>
 #include <QFileInfo>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,21 +41,19 @@ bool writeAll(int fd, const char* at, qint64 left)
     return true;
 }
 
-// Makes a rename durable: without it a crash can bring back the old directory entry.
-void syncFolder(const QByteArray& folder)
-{
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
+// The program's parts: every write sweeps those of dead owners from its target's folder.
+constexpr char kPartPrefix[] = ".kadentor-";
 
 } // namespace
 
 bool DiskFileStore::beforeRename(const QString&, QString*)
 {
     return true;
+}
+
+PendingFile::Naming DiskFileStore::naming() const
+{
+    return PendingFile::Naming::UnnamedWherePossible;
 }
 
 bool DiskFileStore::writeAtomically(const QString& path, const QByteArray& bytes, QString* error)
@@ -88,58 +87,41 @@ bool DiskFileStore::write(const QString& path, const Producer& produce, QString*
     if (QFileInfo(target).isDir())
         return fail(error, target + QStringLiteral(": ") + qt_error_string(EISDIR));
     const QByteArray targetName = QFile::encodeName(target);
-    const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
 
     struct stat old = {};
     const bool existed = ::stat(targetName.constData(), &old) == 0;
 
-    // A unique name beside the target: two programs saving at once never write into one file.
-    QByteArray tempName = targetName + ".XXXXXX";
-    const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
-    if (fd < 0)
+    // Unnamed until complete: a write killed at any moment leaves nothing beside the target.
+    PendingFile file;
+    if (!file.create(targetName.toStdString(), kPartPrefix, 0666, naming()))
         return failWithErrno(error, target);
-    // mkostemp makes the file private; give it what the old file had, else what the user's
-    // mask allows a new file.
-    mode_t mode = 0666;
-    if (existed) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
+    const int fd = file.fd();
     int err = 0;
     const Sink sink = [fd, &err](const char* bytes, qint64 count) {
         if (err == 0 && !writeAll(fd, bytes, count))
             err = errno;
         return err == 0;
     };
-    if (::fchmod(fd, mode) != 0)
+    // A file that existed keeps its permissions; a new one has what the user's mask allows.
+    if (existed && ::fchmod(fd, old.st_mode & 07777) != 0)
         err = errno;
     // A producer that gives up without a refused piece has nothing of the system to tell.
     else if (!produce(sink) && err == 0)
         err = EIO;
+    // A full disk or a lost network share may show only here.
     else if (err == 0 && ::fsync(fd) != 0)
         err = errno;
-    // A full disk or a lost network share may show only here.
-    if (::close(fd) != 0 && err == 0)
-        err = errno;
     if (err != 0) {
-        ::unlink(tempName.constData());
+        file.discard();
         errno = err;
         return failWithErrno(error, target);
     }
-    if (!beforeRename(target, error)) {
-        ::unlink(tempName.constData());
+    if (!file.nameAsPart())
+        return failWithErrno(error, target);
+    if (!beforeRename(target, error))
         return false;
-    }
-    if (::rename(tempName.constData(), targetName.constData()) != 0) {
-        const int err = errno;
-        ::unlink(tempName.constData());
-        errno = err;
+    if (!file.replaceTarget())
         return failWithErrno(error, target);
-    }
-    syncFolder(folder);
     return true;
 }
 

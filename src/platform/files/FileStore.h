@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/files/PendingFile.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -22,10 +24,13 @@ struct FileStamp
     bool operator==(const FileStamp&) const = default;
 };
 
-// Writes the files the program keeps (settings, the pattern file, recordings, MP3s, tags) so that
-// a failure half-way never costs the old file: the new bytes go into a file beside the target,
-// are flushed to the disk, and only then renamed over the target in one step. Whoever reads the
-// target sees either the whole old file or the whole new one.
+// Writes the files the program keeps (settings, the pattern file, recordings, the tone) so that a
+// failure half-way never costs the old file: the new bytes go into a file that has no name yet
+// (a PendingFile in the target's folder), are flushed to the disk, and only then take the
+// target's name in one step. Whoever reads the target sees either the whole old file or the whole
+// new one, and a process killed at any moment of a write leaves no file beside it (or, where the
+// file system makes no unnamed files, a hidden `.kadentor-*.part` that the next write into that
+// folder removes).
 //
 // UI thread (or any one thread per target path: two writers of one path race like any two
 // renames). Errors are reported, never swallowed: false, and `*error` (when given) gets the
@@ -71,9 +76,11 @@ public:
     std::optional<FileStamp> stamp(const QString& path) override;
 
 protected:
-    // Runs after the new bytes are safely beside the target and before the rename; false stops
-    // the write there (with `*error` set), as a crash or a full disk would.
+    // Runs after the new bytes are safely beside the target, under a part name, and before the
+    // rename; false stops the write there (with `*error` set), as a full disk would.
     virtual bool beforeRename(const QString& target, QString* error);
+    // How the new file is made: unnamed where the file system can.
+    virtual PendingFile::Naming naming() const;
 
 private:
     bool write(const QString& path, const Producer& produce, QString* error);

@@ -1,5 +1,7 @@
 #include "platform/files/FakeFileStore.h"
 
+#include <csignal>
+
 namespace {
 
 bool refuse(QString* error)
@@ -46,9 +48,16 @@ std::optional<FileStamp> FakeFileStore::stamp(const QString& path)
 
 bool FakeFileStore::beforeRename(const QString&, QString* error)
 {
+    if (fail == Fail::KilledBeforeRename)
+        std::raise(SIGKILL);
     if (fail != Fail::BeforeRename)
         return true;
     if (error)
         *error = QStringLiteral("Interrupted before the rename");
     return false;
+}
+
+PendingFile::Naming FakeFileStore::naming() const
+{
+    return partFiles ? PendingFile::Naming::PartFile : DiskFileStore::naming();
 }

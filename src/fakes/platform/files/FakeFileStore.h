@@ -6,12 +6,14 @@
 
 // Writes and reads for real (tests point it at a temporary folder) and records every write. It
 // can be told to stop a write after the new bytes are beside the target and before the rename, as
-// a crash would, to refuse writes outright, as a full disk or a read-only folder would, or to
-// refuse reads, as a file the user may not read would.
+// a failing rename would, or to end the process there (SIGKILL), as a crash would (for a test's
+// child process); to refuse writes outright, as a full disk or a read-only folder would; to make
+// its files as a file system without unnamed files does; or to refuse reads, as a file the user
+// may not read would.
 class FakeFileStore : public DiskFileStore
 {
 public:
-    enum class Fail { Never, BeforeWrite, BeforeRename };
+    enum class Fail { Never, BeforeWrite, BeforeRename, KilledBeforeRename };
 
     struct Write
     {
@@ -32,6 +34,8 @@ public:
 
     // Applies to every write until changed.
     Fail fail = Fail::Never;
+    // Every new file is a named part from the start while set.
+    bool partFiles = false;
     // Every read fails while set.
     bool failReads = false;
     std::vector<Write> writes;
@@ -40,4 +44,5 @@ public:
 
 protected:
     bool beforeRename(const QString& target, QString* error) override;
+    PendingFile::Naming naming() const override;
 };
