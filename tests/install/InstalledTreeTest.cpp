@@ -55,10 +55,39 @@ struct WritableAgain
     }
 };
 
+// Every folder and file under `root` (links left out) whose mode is not what every user needs:
+// folders and programs 755, other files 644.
+QStringList wrongModes(const QString& root, const QStringList& programs)
+{
+    QStringList wrong;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+        QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+
+        struct stat status
+        {
+        };
+
+        if (::lstat(QFile::encodeName(path).constData(), &status) != 0) {
+            wrong.append(path + QStringLiteral(": gone"));
+            continue;
+        }
+        if (S_ISLNK(status.st_mode))
+            continue;
+        const mode_t want =
+            S_ISDIR(status.st_mode) || programs.contains(it.fileName()) ? 0755 : 0644;
+        if ((status.st_mode & 07777) != want)
+            wrong.append(QStringLiteral("%1: %2").arg(path).arg(status.st_mode & 07777, 0, 8));
+    }
+    return wrong;
+}
+
 } // namespace
 
-// The build installed into a fresh prefix as a user installs it, made read-only, and the
-// program's own look-ups run from there by a user who cannot write to it: the look-ups are built
+// The build installed into a fresh prefix as an administrator whose umask is 077 installs it,
+// every folder and file of it with the mode every user needs, made read-only, and the program's
+// own look-ups run from there by a user who cannot write to it: the look-ups are built
 // into a second executable laid beside the installed one and started through a link in bin/, as
 // `kadentor` is, so that its program folder is the installed one. What it finds there is what the
 // installed program finds.
@@ -66,15 +95,23 @@ TEST(InstalledTree, TheProgramsLookUpsFindEverythingAsAUserWhoCannotWriteThere)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString prefix = dir.filePath(QStringLiteral("prefix"));
+    // Below a folder of its own, which the install makes too.
+    const QString prefix = dir.filePath(QStringLiteral("opt/prefix"));
     QProcess install;
     install.setProcessChannelMode(QProcess::MergedChannels);
+    // The mask goes to the install with the rest of this process's state.
+    const mode_t mask = ::umask(077);
     install.start(QStringLiteral(KADENTOR_CMAKE),
         { QStringLiteral("--install"), QStringLiteral(KADENTOR_BUILD_DIR),
             QStringLiteral("--prefix"), prefix });
+    ::umask(mask);
     ASSERT_TRUE(install.waitForFinished(120000));
     ASSERT_EQ(install.exitStatus(), QProcess::NormalExit);
     ASSERT_EQ(install.exitCode(), 0) << install.readAll().toStdString();
+    EXPECT_EQ(wrongModes(dir.filePath(QStringLiteral("opt")), { QStringLiteral("kadentor") })
+                  .join(u'\n')
+                  .toStdString(),
+        "");
 
     // What the user starts, and the folder it leads to.
     const QFileInfo program(prefix + QStringLiteral("/bin/kadentor"));
