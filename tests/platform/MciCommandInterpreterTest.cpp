@@ -1,6 +1,7 @@
 #include "platform/mci/MciCommandInterpreter.h"
 
 #include "FileBytes.h"
+#include "KilledChild.h"
 #include "platform/FakePlatform.h"
 #include "platform/audio/WavWriter.h"
 #include "platform/files/FakeFileStore.h"
@@ -146,6 +147,23 @@ TEST(MciCommandInterpreter, aSaveThatFailsLeavesTheOldFileAndReportsIt)
         rig.send(("save capture " + rig.fake.dir.path() + "/missing/x.wav").toUtf8().constData()),
         kMciCannotWrite);
     EXPECT_EQ(rig.send("save capture "), kMciCannotWrite);
+
+    // Killed before its rename, on a file system that makes no unnamed files: the old file stays,
+    // and the part the save left goes with the next save into that folder.
+    rig.fake.files().fail = FakeFileStore::Fail::Never;
+    rig.fake.files().partFiles = true;
+    const auto parts = [&] {
+        return folderEntries(rig.fake.dir.path()).filter(QStringLiteral(".part")).size();
+    };
+    EXPECT_TRUE(killedInside([&] {
+        rig.fake.files().fail = FakeFileStore::Fail::KilledBeforeRename;
+        rig.send(("save capture " + path).toUtf8().constData());
+    }));
+    EXPECT_EQ(fileBytes(path), "old bytes");
+    EXPECT_EQ(parts(), 1);
+    ASSERT_EQ(rig.send(("save capture " + path).toUtf8().constData()), 0);
+    EXPECT_EQ(parts(), 0);
+    EXPECT_TRUE(fileBytes(path).startsWith("RIFF"));
 }
 
 TEST(MciCommandInterpreter, closeAllClosesTheCaptureAndEveryAddedControl)
