@@ -11,8 +11,11 @@ struct _fluid_sfont_t;
 // The General MIDI SoundFont of the built-in synthesizer, loaded once and shared by every synth
 // instance (a large font is a hundred megabytes; each synth only references it).
 //
-// Lifecycle: made on the UI thread by load(); every FluidSynthCore made from it keeps it alive
-// through a shared pointer, so the font outlives the synths that play it.
+// Lifecycle: load() may run on any thread; the program runs it on a thread of its own
+// (loadSoundFontInBackground: a large font takes a second, which the UI never waits for) and
+// hands the bank to the UI thread through a shared future. Every FluidSynthCore made from it
+// keeps it alive through a shared pointer, so the font outlives the synths that play it; whoever
+// drops the last pointer frees it (the loader, when the program ends mid-load).
 class SoundFontBank
 {
 public:
