@@ -70,9 +70,18 @@ std::optional<StepWalker::Lit> StepWalker::takeLit()
     return m_lit.pop();
 }
 
+std::optional<std::int64_t> StepWalker::nextMetronomeStep() const
+{
+    // The count first: the step stored before it belongs to a block that applied every command.
+    if (m_applied.load(std::memory_order_acquire) != m_sent)
+        return std::nullopt;
+    return m_metronomeNext.load(std::memory_order_acquire);
+}
+
 void StepWalker::send(const Command& command)
 {
     releaseRetired();
+    ++m_sent;
     m_commands.send(command);
 }
 
@@ -84,8 +93,10 @@ void StepWalker::releaseRetired()
 void StepWalker::render(float* mix, int frames, std::int64_t firstSample)
 {
     m_retired.flushStash();
-    while (auto command = m_commands.pop())
+    while (auto command = m_commands.pop()) {
         apply(*command);
+        ++m_appliedCount;
+    }
     // Ticks in time order, each clip started on its own sample: mix up to it, start, go on.
     const std::int64_t end = firstSample + frames;
     int cursor = 0;
@@ -102,6 +113,10 @@ void StepWalker::render(float* mix, int frames, std::int64_t firstSample)
             timer->next = timer->anchor + timer->stretch->offsetOfStep(++timer->count);
     }
     m_voice.mix(mix, cursor, frames);
+    const Timer& metronome = m_timers[static_cast<std::size_t>(Player::Metronome)];
+    m_metronomeNext.store(
+        metronome.enabled && StepInterval ? metronome.next : kNoStep, std::memory_order_release);
+    m_applied.store(m_appliedCount, std::memory_order_release);
 }
 
 void StepWalker::apply(const Command& command)

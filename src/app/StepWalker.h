@@ -8,7 +8,9 @@
 #include "platform/audio/SpscQueue.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -87,6 +89,15 @@ public:
     // rates) it drops the newest.
     std::optional<Lit> takeLit();
 
+    static constexpr std::int64_t kNoStep = std::numeric_limits<std::int64_t>::max();
+
+    // The sample the metronome player's next step is due on, as the last block rendered left it
+    // (kNoStep while it is off or has no interval): every step due before it has been rendered
+    // and, if it lights, handed to takeLit(). Empty while a command sent since has not reached
+    // the callback, which may bring the next step nearer (a switch-on, a faster rate while the
+    // run waits for its first step): the lights can then not know when to look again.
+    std::optional<std::int64_t> nextMetronomeStep() const;
+
     void render(float* mix, int frames, std::int64_t firstSample) override;
 
 private:
@@ -141,8 +152,14 @@ private:
     // them before it hands over more, and the command queue holds half this room.
     ReturnQueue<const Pattern, 2 * kCommandCapacity, 16> m_retired { "step patterns" };
     SpscQueue<Lit, kLitCapacity> m_lit;
+    // Commands sent (UI thread) and applied (published by the callback after each block), and the
+    // metronome player's next step as that block left it.
+    std::uint64_t m_sent = 0;
+    std::atomic<std::uint64_t> m_applied { 0 };
+    std::atomic<std::int64_t> m_metronomeNext { kNoStep };
 
     // Audio thread.
+    std::uint64_t m_appliedCount = 0;
     const Pattern* m_pattern = nullptr;
     std::int16_t StepPosition = 1;
     std::optional<ExactInterval> StepInterval;

@@ -8,15 +8,22 @@
 #include "platform/basic/Conversions.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 // A light changes once its click is due within this many samples of leaving the speakers: a
-// millisecond, well inside a display frame, so that a poll a hair early needs no second one.
+// millisecond, well inside a display frame, so that a wake-up a hair early needs no second one.
 constexpr std::int64_t kLightEarlySamples = 44;
-// While the metronome player runs the lights look for new steps this often: well inside a
-// display frame. A step the audio side rendered ahead is waited for exactly.
+// While a command that may bring the metronome player's next step nearer is on its way to the
+// audio side, the lights look for that step this often: well inside a display frame.
 constexpr std::int64_t kLightPollSamples = 353; // 8 ms
+// Displays that report no usable refresh rate are taken to show 60 frames a second.
+constexpr double kDefaultRefreshRate = 60;
+// What a wake-up may come after its time: its rounding up to whole milliseconds and the timer's
+// own lateness. The lights change at most once in a display frame less this, so that a light held
+// back to the next change still shows within one frame of its click.
+constexpr std::int64_t kLightWakeSlackSamples = 88; // 2 ms
 
 } // namespace
 
@@ -78,6 +85,15 @@ void frmFlam::setTxtBB(const QString& text)
         txtBB_Change();
 }
 
+void frmFlam::setLights(BeatLights* lights, double refreshRate)
+{
+    m_lights = lights;
+    if (!(refreshRate >= 20 && refreshRate <= 1000))
+        refreshRate = kDefaultRefreshRate;
+    m_lightChangeGapSamples =
+        std::llround(AudioEngine::kSampleRate / refreshRate) - kLightWakeSlackSamples;
+}
+
 void frmFlam::Label3_Change()
 {
     const auto interval = ExactInterval::forRateText(m_Label3);
@@ -85,6 +101,9 @@ void frmFlam::Label3_Change()
         return;
     StepInterval = interval;
     m_sounds->steps().setInterval(*interval);
+    // A run still waiting for its first step may now get it sooner than the lights expect.
+    if (Timer2.isEnabled())
+        showDueLights();
 }
 
 void frmFlam::txtRit_Change()
@@ -180,30 +199,59 @@ void frmFlam::metronomeSwitched(bool enabled)
 
 void frmFlam::showDueLights()
 {
-    while (const auto lit = m_sounds->steps().takeLit()) {
+    StepWalker& steps = m_sounds->steps();
+    // Asked before the lit steps are taken: a block rendered in between can then only make the
+    // next wake-up come sooner than it needs to, never miss a step.
+    const std::optional<std::int64_t> next = steps.nextMetronomeStep();
+    while (const auto lit = steps.takeLit()) {
         if (lit->run == m_metronomeRun && Timer2.isEnabled())
             m_pendingLights.push_back(*lit);
     }
     const std::int64_t sounding = m_platform.audio->soundingSample();
+    // About one change a display frame: what comes due within it shows with the next change.
+    if (sounding >= m_lastLightChange + m_lightChangeGapSamples)
+        showLightsDueAt(sounding);
+    if (Timer2.isEnabled())
+        wakeForNextLight(next, sounding);
+}
+
+void frmFlam::showLightsDueAt(std::int64_t sounding)
+{
+    std::optional<ShownLights> shown;
     while (
         !m_pendingLights.empty() && m_pendingLights.front().due <= sounding + kLightEarlySamples) {
         const StepWalker::Light light = m_pendingLights.front().light;
         m_pendingLights.pop_front();
         if (!m_lights)
             continue;
-        if (light == StepWalker::Light::Down) {
-            m_lights->setImage5Visible(false);
-            zeleno(*m_lights);
-        } else {
-            m_lights->setImage5Visible(true);
-            m_lights->setImzVisible(false);
-            m_lights->setImage4Visible(false);
-        }
+        if (!shown)
+            shown = ShownLights::before(*m_lights);
+        if (light == StepWalker::Light::Down)
+            shown->downBeat();
+        else
+            shown->accent();
     }
-    if (!Timer2.isEnabled())
+    if (!shown)
         return;
-    std::int64_t wait = kLightPollSamples;
+    shown->showOn(*m_lights);
+    m_lastLightChange = sounding;
+}
+
+void frmFlam::wakeForNextLight(std::optional<std::int64_t> next, std::int64_t sounding)
+{
+    // The next step may light a beat; one already rendered is known to.
+    std::int64_t due = next.value_or(StepWalker::kNoStep);
     if (!m_pendingLights.empty())
-        wait = std::min(wait, m_pendingLights.front().due - kLightEarlySamples - sounding);
-    m_lightWake->wakeAfter(wakeMsForSamples(wait));
+        due = std::min(due, m_pendingLights.front().due);
+    std::int64_t at = StepWalker::kNoStep;
+    if (due != StepWalker::kNoStep)
+        at = std::max(due - kLightEarlySamples, m_lastLightChange + m_lightChangeGapSamples);
+    if (!next)
+        at = std::min(at, sounding + kLightPollSamples);
+    if (at == StepWalker::kNoStep) {
+        // Nothing comes until the rate or the switch changes, and each of those looks again.
+        m_lightWake->cancel();
+        return;
+    }
+    m_lightWake->wakeAfter(wakeMsForSamples(at - sounding));
 }

@@ -38,9 +38,11 @@ struct Platform;
 // players step on the audio side (StepWalker: the ticks, the wrap, each click on its exact
 // sample); this form hands it the pattern as Play and PlayNormal sound it, the step interval and
 // the timers' switches, and lights the beats of the metronome player's steps when their samples
-// leave the speakers, polled from a UI timer. The clip choices are read when a pattern is handed
-// over, and again when they change (ClickSounds::choicesChanged), which hands the players the
-// new clips without moving them on the pattern.
+// leave the speakers, on a UI wake-up set for the next step due (the audio side says when that
+// is): a slow beat wakes the UI thread about once a step, a fast one about once a display frame.
+// The clip choices are read when a pattern is handed over, and again when they change
+// (ClickSounds::choicesChanged), which hands the players the new clips without moving them on the
+// pattern.
 //
 // The form owns the click sounds with the step walker they hold. The composition root builds it
 // before the main window, hands both to the window, and gives it the window's beat lights once
@@ -90,8 +92,10 @@ public:
     // The clips, the four click choices and the step walker the players step on.
     ClickSounds& sounds() { return *m_sounds; }
 
-    // The lights the metronome player moves; with none (null) its steps still sound.
-    void setLights(BeatLights* lights) { m_lights = lights; }
+    // The lights the metronome player moves; with none (null) its steps still sound. They change
+    // at most once a frame of a display that shows `refreshRate` frames a second (60 when it is
+    // no rate between 20 and 1000): steps that come faster show the latest one's state.
+    void setLights(BeatLights* lights, double refreshRate = 60);
 
 private:
     Platform& m_platform;
@@ -124,9 +128,15 @@ private:
 
     void metronomeSwitched(bool enabled);
     void showDueLights();
+    void showLightsDueAt(std::int64_t sounding);
+    void wakeForNextLight(std::optional<std::int64_t> next, std::int64_t sounding);
 
     std::uint32_t m_metronomeRun = 0;
     std::deque<StepWalker::Lit> m_pendingLights;
+    // The least distance between two changes of the lights (a display frame less a wake-up's
+    // slack), and the sounding sample at their last change (long ago at first).
+    std::int64_t m_lightChangeGapSamples = 647;
+    std::int64_t m_lastLightChange = -(std::int64_t { 1 } << 62);
     std::unique_ptr<WakeTimer> m_lightWake;
     FlamMenus m_menus;
 };

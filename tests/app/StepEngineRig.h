@@ -28,8 +28,9 @@
 #include <gtest/gtest.h>
 
 // A virtual wall clock in samples. The device renders whole blocks as far as the wall clock has
-// come (one block ahead, as a real device renders before it plays), and each wake-up runs when
-// the wall clock reaches the milliseconds it asked for.
+// come (one block ahead, as a real device renders before it plays), its clock follows the wall
+// clock (so the sample leaving the speakers moves on between blocks, as on a real output), and
+// each wake-up runs when the wall clock reaches the milliseconds it asked for.
 class VirtualTimeline
 {
 public:
@@ -37,12 +38,22 @@ public:
         : m_device(device)
     {
         m_wall.beforeWake = [this](std::int64_t sample) {
+            ++m_wakes;
             renderThrough(sample);
         };
+        m_device.setWallClock(m_wall.reader());
         renderThrough(0);
     }
 
+    ~VirtualTimeline() { m_device.setWallClock({}); }
+
+    VirtualTimeline(const VirtualTimeline&) = delete;
+    VirtualTimeline& operator=(const VirtualTimeline&) = delete;
+
     WakeTimerFactory factory() { return m_wall.factory(); }
+
+    // The wake-ups run so far.
+    int wakes() const { return m_wakes; }
 
     void advanceTo(std::int64_t sample)
     {
@@ -60,6 +71,7 @@ private:
 
     OfflineAudioDevice& m_device;
     FakeWakeClock m_wall;
+    int m_wakes = 0;
 };
 
 class FakeBeatLights : public BeatLights
@@ -83,14 +95,16 @@ public:
         return { m_image5 ? 'A' : '-', m_imz ? 'z' : '-', m_image4 ? '4' : '-' };
     }
 
-    // The sounding sample at every change of a light, in order.
+    // The sounding sample at every change of a light, in order, and the state after it.
     std::vector<std::int64_t> changedAt;
+    std::vector<std::string> statesAfter;
 
 private:
     void changed(bool& light, bool visible)
     {
         light = visible;
         changedAt.push_back(m_engine.soundingSample());
+        statesAfter.push_back(state());
     }
 
     const AudioEngine& m_engine;

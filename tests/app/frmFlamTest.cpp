@@ -354,3 +354,85 @@ TEST(frmFlamTest, AHeldUpUIThreadMakesNoClickLateAndTheLightsCatchUpInOrder)
     EXPECT_EQ(rig.lights->state(), "--4");
     EXPECT_GT(rig.lights->changedAt.size(), changes);
 }
+
+// The lights wake when a step is due, not on a poll: a slow beat wakes the UI thread about once a
+// step; steps faster than a display shows (2000 in sixteenths: 133 a second) wake it about once a
+// frame, and each change shows the state of the latest step due then, no step waiting longer than
+// a frame for its state or a later one's to show.
+TEST(frmFlamTest, LightsWakeForTheirStepsAndAtMostOnceADisplayFrame)
+{
+    struct Case
+    {
+        const char* rate;
+        int mostWakes; // in the 10 s played
+    };
+
+    constexpr std::int64_t kFrame = 735; // 60 frames a second
+    constexpr std::int64_t kSeconds = 10;
+    // 20 steps at 120: a wake-up each; 1333 steps at 8000: about 68 changes a second at most.
+    // A few more while the switch-on is on its way to the audio side.
+    const Case cases[] = { { " 120", 20 + 4 }, { "8000", 68 * kSeconds + 4 } };
+    // UDDD lights the accent, then alternates the beat lights from imz.
+    const char* const shownAfter[] = { "A--", "-z-", "--4", "-z-" };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rate);
+        // An output that plays a block behind what it renders, as a real one plays behind: every
+        // step due when the lights look has been rendered.
+        StepEngineRig rig(kBlock);
+        const QString rate = QString::fromLatin1(c.rate);
+        const std::int64_t first = startMetronome(rig, rate, QStringLiteral("UDDD"));
+        const std::int64_t end = first + kSeconds * 44100;
+        rig.timeline->advanceTo(end);
+        EXPECT_LE(rig.timeline->wakes(), c.mostWakes);
+
+        // The changes of one wake-up share their sample; the last of them leaves the state shown.
+        const auto& at = rig.lights->changedAt;
+        std::vector<std::int64_t> shownAt;
+        std::vector<std::string> shown;
+        for (std::size_t i = 0; i < at.size(); ++i) {
+            if (i + 1 < at.size() && at[i + 1] == at[i])
+                continue;
+            shownAt.push_back(at[i]);
+            shown.push_back(rig.lights->statesAfter[i]);
+        }
+        ASSERT_FALSE(shownAt.empty());
+        std::size_t change = 0;
+        for (std::int64_t k = 0; dueOf(first, rate, k) < end - kFrame; ++k) {
+            SCOPED_TRACE(testing::Message() << "step " << k);
+            const std::int64_t due = dueOf(first, rate, k);
+            while (change < shownAt.size() && shownAt[change] < due - 44)
+                ++change;
+            ASSERT_LT(change, shownAt.size());
+            EXPECT_LE(shownAt[change], due + kFrame);
+            std::int64_t latest = k;
+            while (dueOf(first, rate, latest + 1) <= shownAt[change] + 44)
+                ++latest;
+            EXPECT_EQ(shown[change], shownAfter[latest % 4]);
+        }
+        for (std::size_t i = 1; i < shownAt.size(); ++i)
+            EXPECT_GE(shownAt[i] - shownAt[i - 1], kFrame - 88) << "change " << i;
+    }
+}
+
+// A run that waits 20 s for its first step (its timer's last interval) and is then given a faster
+// rate gets that step sooner; its light comes with it, not when the slow step would have.
+TEST(frmFlamTest, AFasterRateWhileTheFirstStepWaitsLightsThatStepOnTime)
+{
+    StepEngineRig rig;
+    const auto slow = startMetronome(rig, QStringLiteral(" 3"), QStringLiteral("UD"));
+    rig.timeline->advanceTo(slow + kBlock);
+    rig.flam->Timer2.setEnabled(false);
+    rig.flam->SvirajNormal(QStringLiteral("UD"));
+    const std::int64_t at = rig.engine().now();
+    rig.flam->Timer2.setEnabled(true);
+    rig.timeline->advanceTo(at + 4000);
+    rig.takeStarts();
+    rig.lights->changedAt.clear();
+    rig.flam->setLabel3(QStringLiteral(" 240"));
+    const std::int64_t due = at + 11025;
+    rig.timeline->advanceTo(due + kBlock);
+    EXPECT_EQ(rig.takeStarts(), (Starts { { kUp, due } }));
+    ASSERT_FALSE(rig.lights->changedAt.empty());
+    EXPECT_GE(rig.lights->changedAt.front(), due - 44);
+    EXPECT_LE(rig.lights->changedAt.front(), due + kBlock);
+}

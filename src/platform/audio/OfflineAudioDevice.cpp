@@ -64,7 +64,10 @@ std::int64_t OfflineAudioDevice::clockNanos() const
     if (m_pacing.load(std::memory_order_acquire))
         return m_paceStartVirtual.load(std::memory_order_relaxed) + steadyNanos()
             - m_paceStartSteady.load(std::memory_order_relaxed);
-    return framesToNanos(m_rendered.load(std::memory_order_acquire));
+    const std::int64_t rendered = m_rendered.load(std::memory_order_acquire);
+    if (m_wallClock)
+        return framesToNanos(std::min(m_wallClock(), rendered));
+    return framesToNanos(rendered);
 }
 
 std::unique_ptr<AudioDevice> OfflineAudioDevice::another(int blockFrames) const

@@ -56,6 +56,13 @@ public:
     // paced; nothing happens before start().
     void renderFrames(std::int64_t frames);
 
+    // Moves the clock with a virtual wall clock (in frames) that a test moves on, in place of the
+    // frames rendered: between two renders it runs on, as a real output's clock does, so the
+    // sample leaving the speakers follows it; and each block is stamped with the moment it
+    // starts, as an output that keeps up renders it, however late the test renders it. Not while
+    // paced.
+    void setWallClock(std::function<std::int64_t()> frames) { m_wallClock = std::move(frames); }
+
     // Renders one block each blockFrames() of wall-clock time on a thread of its own, on deadlines
     // computed from the pacing start (no drift), until stopPaced() or stop().
     void startPaced();
@@ -98,6 +105,7 @@ private:
     std::atomic<bool> m_capture { true };
     RenderFunction m_render;
     Sink m_sink;
+    std::function<std::int64_t()> m_wallClock;
     std::vector<float> m_block;
     std::vector<float> m_captured;
     std::atomic<std::int64_t> m_rendered { 0 };
