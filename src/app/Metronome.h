@@ -37,6 +37,8 @@ enum class ShownPicture {
     Image24,
     Image25,
 };
+inline constexpr std::size_t kShownPictureCount = 17;
+static_assert(static_cast<std::size_t>(ShownPicture::Image25) + 1 == kShownPictureCount);
 
 // The skin picture's name (Skin.h); empty for None.
 std::string_view pictureName(ShownPicture picture);

@@ -4,6 +4,7 @@
 #include "app/MainWindowSkin.h"
 #include "app/ReferenceLaunchers.h"
 #include "app/Skin.h"
+#include "app/SkinLight.h"
 #include "app/WindowOpeners.h"
 #include "app/frmFlam.h"
 #include "controls/AnalogClock.h"
@@ -24,15 +25,9 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QScreen>
 
 namespace {
-
-QPixmap pixmapOf(ShownPicture picture)
-{
-    if (picture == ShownPicture::None)
-        return {};
-    return QPixmap::fromImage(renderSkinPicture(pictureName(picture)));
-}
 
 // The tempo dial as the window was designed with it: no title, no am/pm boxes, a black face
 // with white tempo labels and hand, and the hand red while it is dragged.
@@ -112,7 +107,7 @@ frmMtroNew::frmMtroNew(
     m_skin = new MainWindowSkin(*this,
         { Picture1, Image17, Image10, Image11, Image12, imKlavir, Image23, AnalogClock1 },
         *m_metronome, *m_openers, flam.menus());
-    flam.setLights(m_metronome.get());
+    flam.setLights(m_metronome.get(), screen() ? screen()->refreshRate() : 0);
 }
 
 frmMtroNew::~frmMtroNew()
@@ -181,9 +176,9 @@ void frmMtroNew::buildControls()
     Image10 = placeImage("Image10");
     Image11 = placeImage("Image11");
     Image12 = placeImage("Image12");
-    Image5 = placeImage("Image5");
-    imz = placeImage("imz");
-    Image4 = placeImage("Image4");
+    Image5 = placeImage<SkinLight>("Image5");
+    imz = placeImage<SkinLight>("imz");
+    Image4 = placeImage<SkinLight>("Image4");
     imKlavir = placeImage("imKlavir");
     imKlavir->setPixmap(pixmapOf(ShownPicture::Image24));
     imKlavir->setToolTip(QStringLiteral("MIDI PIANO"));
@@ -193,9 +188,9 @@ void frmMtroNew::buildControls()
         controlChanged(static_cast<MainControl>(control));
 }
 
-QLabel* frmMtroNew::placeImage(const char* name)
+template <typename Image> Image* frmMtroNew::placeImage(const char* name)
 {
-    auto* image = new QLabel(Picture1);
+    auto* image = new Image(Picture1);
     image->setObjectName(QString::fromLatin1(name));
     image->setGeometry(skinPlace(name));
     image->setMouseTracking(true);
@@ -265,10 +260,42 @@ void frmMtroNew::controlChanged(MainControl control)
         shown->setText(m_metronome->lblTempo());
     } else {
         const ImageState& state = m_metronome->image(control);
-        shown->setPixmap(pixmapOf(state.picture));
-        shown->setToolTip(state.toolTip);
-        shown->setVisible(state.visible);
+        // Only what changed: a light's change is then a repaint of its own rectangle and
+        // nothing more, and a control set to what it shows repaints nothing.
+        const QPixmap& picture = pixmapOf(state.picture);
+        if (shown->pixmap().cacheKey() != picture.cacheKey())
+            shown->setPixmap(picture);
+        if (shown->toolTip() != state.toolTip)
+            shown->setToolTip(state.toolTip);
+        if (SkinLight* light = lightOf(control))
+            light->setLit(state.visible);
+        else
+            shown->setVisible(state.visible);
     }
+}
+
+SkinLight* frmMtroNew::lightOf(MainControl control) const
+{
+    switch (control) {
+    case MainControl::Image5:
+        return Image5;
+    case MainControl::imz:
+        return imz;
+    case MainControl::Image4:
+        return Image4;
+    default:
+        return nullptr;
+    }
+}
+
+const QPixmap& frmMtroNew::pixmapOf(ShownPicture picture)
+{
+    // Drawn from its SVG once, not at every change a control shows: the beat lights change up to
+    // sixty times a second.
+    QPixmap& pixmap = m_pictures[static_cast<std::size_t>(picture)];
+    if (pixmap.isNull() && picture != ShownPicture::None)
+        pixmap = QPixmap::fromImage(renderSkinPicture(pictureName(picture)));
+    return pixmap;
 }
 
 void frmMtroNew::ResizeForm()

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 
+#include <QPixmap>
 #include <QWidget>
 
 class AnalogClock;
@@ -18,6 +19,7 @@ class OtherWindows;
 class PlayerWindow;
 class QLabel;
 class ReferenceLaunchers;
+class SkinLight;
 class SliderPic;
 class WindowOpeners;
 class frmFlam;
@@ -98,9 +100,12 @@ private:
     frmMtroNew(Platform& platform, frmFlam& flam, PlayerWindow& player, OtherWindows& windows);
 
     void buildControls();
-    QLabel* placeImage(const char* name);
+    template <typename Image = QLabel> Image* placeImage(const char* name);
     QLabel* placeLabel(const char* name, int pixelSize, bool bold, QColor ink, Qt::Alignment align);
     void clicked(QObject* control);
+    const QPixmap& pixmapOf(ShownPicture picture);
+    // The typed beat light behind a control; null for the other controls.
+    SkinLight* lightOf(MainControl control) const;
     void Form_Resize();
     void Form_Unload();
 
@@ -122,14 +127,16 @@ private:
     QLabel* Image10 = nullptr;
     QLabel* Image11 = nullptr;
     QLabel* Image12 = nullptr;
-    QLabel* Image5 = nullptr;
-    QLabel* imz = nullptr;
-    QLabel* Image4 = nullptr;
+    SkinLight* Image5 = nullptr;
+    SkinLight* imz = nullptr;
+    SkinLight* Image4 = nullptr;
     QLabel* imKlavir = nullptr;
     QWidget* Image17 = nullptr;
     QWidget* Image23 = nullptr;
     AnalogClock* AnalogClock1 = nullptr;
     SliderPic* SliderPic1 = nullptr;
+    // The skin pictures the controls show, in the order of ShownPicture, each drawn on first use.
+    std::array<QPixmap, kShownPictureCount> m_pictures;
     // The controls that show the metronome's state, in the order of MainControl.
     std::array<QLabel*, kMainControlCount> m_shown {};
     // The control a left button went down on: a click is a press and release on one control.

@@ -1,5 +1,6 @@
 #include "MainWindowRig.h"
 #include "app/ClickRate.h"
+#include "app/StepWalker.h"
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/OfflineAudioDevice.h"
 #include "platform/basic/Conversions.h"
@@ -9,9 +10,13 @@
 #include "players/frmCD.h"
 
 #include <algorithm>
+#include <initializer_list>
+#include <string>
 #include <vector>
 
 #include <QLabel>
+#include <QPaintEvent>
+#include <QRegion>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +25,61 @@ namespace {
 QString shown(MainWindowRig& rig, const char* label)
 {
     return rig.control<QLabel>(label)->text();
+}
+
+// What the window painted: every paint event's region in the window's coordinates, and the
+// controls that got one.
+class PaintLog : public QObject
+{
+public:
+    explicit PaintLog(QWidget& window)
+        : m_window(window)
+    {
+        qApp->installEventFilter(this);
+    }
+
+    ~PaintLog() override { qApp->removeEventFilter(this); }
+
+    // Paints the updates waiting, then forgets what was painted so far.
+    void clear()
+    {
+        QApplication::processEvents();
+        region = {};
+        painted.clear();
+    }
+
+    QRegion region;
+    QStringList painted;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Paint && widget && widget->window() == &m_window) {
+            region += static_cast<QPaintEvent*>(event)->region().translated(
+                widget->mapTo(&m_window, QPoint(0, 0)));
+            if (!painted.contains(widget->objectName()))
+                painted << widget->objectName();
+        }
+        return false;
+    }
+
+private:
+    QWidget& m_window;
+};
+
+// "x,y wxh" for each rectangle of a region, for messages.
+std::string rectsOf(const QRegion& region)
+{
+    std::string text;
+    for (const QRect& r : region)
+        text += QStringLiteral("%1,%2 %3x%4; ")
+                    .arg(r.x())
+                    .arg(r.y())
+                    .arg(r.width())
+                    .arg(r.height())
+                    .toStdString();
+    return text;
 }
 
 void expectStoppedAndBlank(MainWindowRig& rig)
@@ -406,4 +466,62 @@ TEST(MainWindow, TheProgramsWindowsLoadAndGoTogetherAndThePlayerSetsTheMasterVol
         EXPECT_EQ(fake.mixer().valuesSet, std::vector<long>({ 65535 }));
     }
     EXPECT_EQ(loaded(), QStringLiteral("000"));
+}
+
+// A light's change repaints its own rectangle and nothing else; steps that come due together
+// repaint only the lights they leave changed (a beat light lit and put out again between two
+// looks repaints nothing), and a light set to the state it has repaints nothing.
+TEST(MainWindow, BeatLightsRepaintOnlyTheLightsTheirStepsChange)
+{
+    MainWindowRig rig;
+    ASSERT_TRUE(rig.start());
+    Metronome& m = rig.metronome();
+    OfflineAudioDevice& device = rig.fake.audioDevice();
+    const auto shown = [&m] {
+        return QString(m.image(MainControl::Image5).visible ? 'A' : '-')
+            + (m.image(MainControl::imz).visible ? 'z' : '-')
+            + (m.image(MainControl::Image4).visible ? '4' : '-');
+    };
+    const auto placeOf = [&rig](std::initializer_list<const char*> names) {
+        QRegion places;
+        for (const char* name : names)
+            places += rig.control(name)->geometry();
+        return rectsOf(places);
+    };
+    // 600 a minute: 4410 samples a step, UDDD.
+    rig.fake.boxes().answerInputNext(QStringLiteral("600"));
+    const std::int64_t first = rig.fake.platform.audio->now() + StepWalker::kStartSamples;
+    rig.click("Text2");
+    ASSERT_TRUE(m.running());
+    ASSERT_EQ(shown(), QStringLiteral("A--"));
+    PaintLog paints(rig.window());
+    const auto playThrough = [&](std::int64_t step, const char* state) {
+        paints.clear();
+        device.renderFrames(first + step * 4410 + 1 - device.renderedFrames());
+        const bool reached = QTest::qWaitFor([&] {
+            return shown() == QLatin1String(state);
+        });
+        QApplication::processEvents();
+        return reached;
+    };
+
+    // The first up beat leaves the accent lit as it was at the start; the down beat after it
+    // puts it out and lights imz.
+    ASSERT_TRUE(playThrough(1, "-z-"));
+    EXPECT_EQ(rectsOf(paints.region), placeOf({ "Image5", "imz" }));
+    for (const QString& name : paints.painted)
+        EXPECT_TRUE(QStringList({ "frmMtroNew", "Picture1", "Image5", "imz" }).contains(name))
+            << name.toStdString();
+
+    // Three steps (D, D, U) sound before the lights look again: Image4 lit and out again in
+    // between shows no change.
+    ASSERT_TRUE(playThrough(4, "A--"));
+    EXPECT_EQ(rectsOf(paints.region), placeOf({ "Image5", "imz" }));
+
+    // The stop puts out the beat lights, which are out already, and shows the accent at rest.
+    paints.clear();
+    rig.key(Qt::Key_Return);
+    ASSERT_FALSE(m.running());
+    QApplication::processEvents();
+    EXPECT_EQ(rectsOf(paints.region), placeOf({ "imstop", "Image5" }));
 }
