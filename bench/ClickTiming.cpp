@@ -52,6 +52,8 @@ namespace {
 
 constexpr int kRate = AudioEngine::kSampleRate;
 constexpr float kOnsetThreshold = 0.05f;
+// The engine form changes a light once its click is due within this many samples.
+constexpr std::int64_t kLightEarlySamples = 44;
 
 // The whole process (the device's thread included), or only the calling thread.
 double cpuSeconds(int who = RUSAGE_SELF)
@@ -62,7 +64,8 @@ double cpuSeconds(int who = RUSAGE_SELF)
         + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// Records, once per step, the sample leaving the speakers when the accent light was set.
+// Records the sample leaving the speakers at each change of the lights (the engine form sets the
+// accent light at every change, to the state of the latest step due).
 class StampingLights : public BeatLights
 {
 public:
@@ -123,13 +126,24 @@ Result measure(const std::vector<float>& stereo,
     }
     const double minutes = static_cast<double>(onsets.back() - first) / kRate / 60.0;
     result.tempo = static_cast<double>(onsets.size() - 1) / minutes / mult;
-    const std::size_t lit = std::min(lightStamps.size(), onsets.size());
-    for (std::size_t i = 0; i < lit; ++i) {
-        const double lag = static_cast<double>(lightStamps[i] - onsets[i]) * 1000.0 / kRate;
-        if (i == 0 || std::fabs(lag) > std::fabs(result.lightLagMs))
+    // A click's lag: to the first change of the lights that shows it (or, when steps come faster
+    // than the display shows, a later step: the change it was coalesced into), which may come up
+    // to a millisecond before the click.
+    std::size_t stamp = 0;
+    std::size_t lit = 0;
+    for (std::int64_t onset : onsets) {
+        while (stamp < lightStamps.size() && lightStamps[stamp] < onset - kLightEarlySamples)
+            ++stamp;
+        if (stamp == lightStamps.size())
+            break;
+        const double lag = static_cast<double>(lightStamps[stamp] - onset) * 1000.0 / kRate;
+        if (lit == 0 || std::fabs(lag) > std::fabs(result.lightLagMs))
             result.lightLagMs = lag;
-        result.meanLightLagMs += lag / static_cast<double>(lit);
+        result.meanLightLagMs += lag;
+        ++lit;
     }
+    if (lit > 0)
+        result.meanLightLagMs /= static_cast<double>(lit);
     return result;
 }
 
