@@ -397,7 +397,8 @@ TEST(frmFlamTest, LightsWakeForTheirStepsAndAtMostOnceADisplayFrame)
         }
         ASSERT_FALSE(shownAt.empty());
         std::size_t change = 0;
-        for (std::int64_t k = 0; dueOf(first, rate, k) < end - kFrame; ++k) {
+        // The sound leaving the speakers ends a block before the wall clock.
+        for (std::int64_t k = 0; dueOf(first, rate, k) < end - kBlock - kFrame; ++k) {
             SCOPED_TRACE(testing::Message() << "step " << k);
             const std::int64_t due = dueOf(first, rate, k);
             while (change < shownAt.size() && shownAt[change] < due - 44)
