@@ -25,8 +25,9 @@ constexpr std::int64_t kMinGap = 250;
 
 // The metronome's clips, written as NAME.wav into `folder`: each a 4.5 ms burst that starts at
 // full level, so that its first sample is its onset, and has died away long before the next step
-// even at the fastest rate. Every clip has its own level.
-inline void writeClips(const QString& folder)
+// even at the fastest rate. Every clip has its own level. `leftOnly`: stereo clips silent on the
+// right, which leaves that channel to another sound measured beside them.
+inline void writeClips(const QString& folder, bool leftOnly = false)
 {
     constexpr int kRate = AudioEngine::kSampleRate;
     for (int i = 0; i < ClickSounds::kClipCount; ++i) {
@@ -36,8 +37,10 @@ inline void writeClips(const QString& folder)
             const double v =
                 level * std::exp(-n / 25.0) * std::cos(2 * std::numbers::pi * 1500 * n / kRate);
             wavbytes::put16(data, static_cast<std::uint16_t>(static_cast<std::int16_t>(v)));
+            if (leftOnly)
+                wavbytes::put16(data, 0);
         }
-        const auto bytes = wavbytes::wavFile(1, kRate, 16, data);
+        const auto bytes = wavbytes::wavFile(leftOnly ? 2 : 1, kRate, 16, data);
         QFile file(folder + u'/' + QString::fromLatin1(ClickSounds::clipNames()[i]) + ".wav");
         if (!file.open(QIODevice::WriteOnly))
             std::abort();

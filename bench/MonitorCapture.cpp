@@ -23,6 +23,7 @@ std::int64_t nanosOf(clockid_t clock)
 struct MonitorCapture::State
 {
     std::string server;
+    int rate = 44100;
     pa_threaded_mainloop* loop = nullptr;
     pa_context* context = nullptr;
     pa_stream* stream = nullptr;
@@ -85,7 +86,7 @@ struct MonitorCapture::State
             + std::int64_t { timing->timestamp.tv_usec } * 1000;
         const std::int64_t steadyNanos =
             realNanos - nanosOf(CLOCK_REALTIME) + nanosOf(CLOCK_MONOTONIC);
-        const std::int64_t queuedNanos = timing->write_index / 4 * 1'000'000'000 / kRate;
+        const std::int64_t queuedNanos = timing->write_index / 4 * 1'000'000'000 / self->rate;
         const std::int64_t playingNanos = queuedNanos
             + static_cast<std::int64_t>(timing->source_usec) * 1000
             - static_cast<std::int64_t>(timing->sink_usec) * 1000;
@@ -106,10 +107,16 @@ struct MonitorCapture::State
     }
 };
 
-MonitorCapture::MonitorCapture(std::string server)
+MonitorCapture::MonitorCapture(std::string server, int rate)
     : m_state(std::make_unique<State>())
 {
     m_state->server = std::move(server);
+    m_state->rate = rate;
+}
+
+int MonitorCapture::rate() const
+{
+    return m_state->rate;
 }
 
 MonitorCapture::~MonitorCapture()
@@ -135,7 +142,7 @@ bool MonitorCapture::start()
         },
         PA_CONTEXT_READY, PA_CONTEXT_FAILED, PA_CONTEXT_TERMINATED);
     if (ok) {
-        const pa_sample_spec format { PA_SAMPLE_S16LE, kRate, 2 };
+        const pa_sample_spec format { PA_SAMPLE_S16LE, static_cast<std::uint32_t>(s.rate), 2 };
         s.stream = pa_stream_new(s.context, "monitor", &format, nullptr);
         pa_stream_set_state_callback(s.stream, &State::streamChanged, &s);
         pa_stream_set_read_callback(s.stream, &State::readable, &s);
@@ -143,7 +150,7 @@ bool MonitorCapture::start()
         // the sink's latency (a monitor's wish counts for its sink) and change what is measured.
         pa_buffer_attr attributes {};
         attributes.maxlength = std::uint32_t(-1);
-        attributes.fragsize = kRate / 100 * 4;
+        attributes.fragsize = static_cast<std::uint32_t>(s.rate / 100 * 4);
         ok = pa_stream_connect_record(
                  s.stream, "kadentor_sink.monitor", &attributes, PA_STREAM_ADJUST_LATENCY)
                 == 0
@@ -205,5 +212,6 @@ std::optional<MonitorCapture::PlayClock> MonitorCapture::playClockNear(
     clock.middleSpreadNanos =
         frameZero[frameZero.size() * 9 / 10] - frameZero[frameZero.size() / 10];
     clock.readings = frameZero.size();
+    clock.rate = m_state->rate;
     return clock;
 }

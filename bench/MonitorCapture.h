@@ -15,15 +15,14 @@
 // at a known moment can be set against the frame its sound starts on.
 //
 // Threads: the library's own thread reads; every public call is for one other thread.
-// Units: frames at 44100 Hz from the first frame recorded; times in steady-clock nanoseconds.
+// Units: frames at rate() (the sink's own rate, so that the server resamples nothing on the way
+// to the recording) from the first frame recorded; times in steady-clock nanoseconds.
 // Errors: start() returns false when the server cannot be reached or refuses the stream.
 class MonitorCapture
 {
 public:
-    static constexpr int kRate = 44100;
-
-    // `server`: the daemon's address ("unix:<folder>/native").
-    explicit MonitorCapture(std::string server);
+    // `server`: the server's address ("unix:<socket>"); `rate`: the rate to record at.
+    MonitorCapture(std::string server, int rate);
     ~MonitorCapture();
     MonitorCapture(const MonitorCapture&) = delete;
     MonitorCapture& operator=(const MonitorCapture&) = delete;
@@ -35,6 +34,8 @@ public:
 
     // The recording so far: interleaved 16-bit stereo.
     std::vector<std::int16_t> samples() const;
+
+    int rate() const;
 
     // The steady-clock moment the sink plays `frame`, by the readings taken from `fromNanos` to
     // `toNanos`: their median, and their spread (largest less smallest), an upper bound of its
@@ -48,15 +49,16 @@ public:
         // The same for the middle 80 % of the readings.
         std::int64_t middleSpreadNanos = 0;
         std::size_t readings = 0;
+        int rate = 44100;
 
         std::int64_t nanosOf(std::int64_t frame) const
         {
-            return frameZeroNanos + frame * 1'000'000'000 / kRate;
+            return frameZeroNanos + frame * 1'000'000'000 / rate;
         }
 
         std::int64_t frameAt(std::int64_t nanos) const
         {
-            return (nanos - frameZeroNanos) * kRate / 1'000'000'000;
+            return (nanos - frameZeroNanos) * rate / 1'000'000'000;
         }
     };
 

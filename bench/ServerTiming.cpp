@@ -1,26 +1,37 @@
-// The metronome and the piano through a real sound server: a private PulseAudio daemon with a
-// null sink, the real audio engine on the program's own output to the server (PulseAudioDevice;
-// SDL's pulseaudio driver with --sdl 1, as before), and the sink's monitor recorded in this
-// process. The null sink consumes sound on the monotonic clock as a sound card would, so a
-// block the engine delivers late makes the server play silence, after which every later click
-// comes late by the same amount: a jump in the recorded clicks against their exact grid.
+// The metronome and the piano through a real sound server: a private PulseAudio daemon, or a
+// private PipeWire with its pulse server (--server pipewire), each with a null sink, the real
+// audio engine on the program's own output to the server (PulseAudioDevice; SDL's pulseaudio
+// driver with --sdl 1, as before), and the sink's monitor recorded in this process. The null
+// sink consumes sound on the monotonic clock as a sound card would, so a block the engine
+// delivers late makes the server play silence, after which every later click comes late by the
+// same amount: a jump in the recorded clicks against their exact grid.
 //
-//   server_timing [--seconds S] [--tempo T] [--mult M] [--load N] [--presses P] [--down-ms D]
-//                 [--sdl 1]
+//   server_timing [--server pulseaudio|pipewire] [--seconds S] [--tempo T] [--mult M] [--load N]
+//                 [--presses P] [--down-ms D] [--sdl 1] [--session]
 //
 // plays the metronome (its real step engine, clips with a sharp attack) for S seconds (600) at
 // tempo T (400) in 1/M notes (1: quarters) with N busy loops per core beside it (0), then sends P
 // Note Ons (20) to the built-in synth as a piano key does, 0.6 to 0.9 s apart, each held 0.3 s,
-// and last kills the daemon while the metronome plays and starts it again D ms later (2500; 0:
+// and last kills the server while the metronome plays and starts it again D ms later (2500; 0:
 // not). It prints the clicks, every jump with its size and moment, the largest distance of a
 // click from the grid between jumps, the block the engine uses at the end with its growths and
 // the late blocks it saw, the underruns the server logged, the key-to-sound times (median and
-// range), and how soon after the daemon's return the clicks are heard again.
+// range), and how soon after the server's return the clicks are heard again.
+//
+// --session is a practice session instead: for S seconds the metronome plays and the piano's
+// key is pressed throughout (as above), with a burst of load (two busy loops per core, or N
+// with --load N) in the last minute of every three (2:00 to 3:00, 5:00 to 6:00, ...). The clicks
+// sound on the left channel only and the piano on the right only, so each is found without the
+// other. It prints the clicks as above, then the key-to-sound times of all presses, of those in
+// quiet and of those under load: each the median and the share over 15 ms.
 //
 // A jump's size is as the monitor shows it: the null sink renders ahead of playing and renders
 // again what a late stream sends after all, and what it rendered first (silence) has already
 // reached the monitor, so the monitor may show up to one sink latency more silence than was
 // heard. Underruns between two clicks show as one jump.
+//
+// The monitor is recorded at the sink's own rate (PipeWire's graph runs at 48000 Hz), so that
+// nothing is resampled on the way from the sink to the recording.
 //
 // Key to sound: from the moment the Note On is sent (the steady clock just before the call; the
 // piano's own handling of the key, which piano_bench times, is not counted) to the moment the
@@ -33,7 +44,7 @@
 // millisecond on this machine when quiet), which bounds the error of the median.
 
 #include "../tests/support/ClickGrid.h"
-#include "../tests/support/PulseServer.h"
+#include "../tests/support/SoundServer.h"
 #include "ClickBench.h"
 #include "MonitorCapture.h"
 #include "app/BeatLights.h"
@@ -55,8 +66,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -88,9 +99,9 @@ std::int64_t steadyNanos()
         .count();
 }
 
-double framesToMs(std::int64_t frames)
+double framesToMs(std::int64_t frames, int rate = kRate)
 {
-    return static_cast<double>(frames) * 1000.0 / kRate;
+    return static_cast<double>(frames) * 1000.0 / rate;
 }
 
 class NoLights : public BeatLights
@@ -151,13 +162,31 @@ struct Options
     int presses = 20;
     int downMs = 2500;
     bool sdl = false;
+    bool session = false;
+    SoundServer::Kind server = SoundServer::Kind::PulseAudio;
+    bool valid = true;
 };
 
 Options parse(int argc, char** argv)
 {
     Options options;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; i += 2) {
         const std::string name = argv[i];
+        if (name == "--session") {
+            options.session = true;
+            --i;
+            continue;
+        }
+        if (i + 1 == argc) {
+            options.valid = false;
+            break;
+        }
+        if (name == "--server") {
+            const auto kind = SoundServer::named(argv[i + 1]);
+            options.valid = options.valid && kind.has_value();
+            options.server = kind.value_or(options.server);
+            continue;
+        }
         const int value = std::atoi(argv[i + 1]);
         if (name == "--seconds")
             options.seconds = value;
@@ -177,107 +206,21 @@ Options parse(int argc, char** argv)
     return options;
 }
 
-void printClicks(const std::vector<std::int16_t>& recorded, const Options& options)
+void printClicks(const std::vector<std::int16_t>& recorded, int rate, const Options& options)
 {
-    const auto onsets = findClickOnsets(recorded, kClickThreshold, clickbench::kMinGap);
+    const auto onsets = findResampledClickOnsets(recorded, kClickThreshold, clickbench::kMinGap);
     const GridFit fit = fitToGrid(onsets,
-        StepGrid::forRate(std::int64_t { options.tempo } * options.mult), 0, JumpsGo::Later);
-    std::printf(
-        "clicks: %zu, missing steps: %lld\n", fit.clicks, static_cast<long long>(fit.missingSteps));
+        StepGrid::forRate(std::int64_t { options.tempo } * options.mult, rate), 0, JumpsGo::Later);
+    std::printf("clicks: %zu, missing steps: %lld, extra clicks: %lld\n", fit.clicks,
+        static_cast<long long>(fit.missingSteps), static_cast<long long>(fit.extraClicks));
     std::printf("jumps: %zu, the grid %lld samples (%.1f ms) late at the end\n", fit.jumps.size(),
-        static_cast<long long>(fit.lateness()), framesToMs(fit.lateness()));
+        static_cast<long long>(fit.lateness()), framesToMs(fit.lateness(), rate));
     for (const GridJump& jump : fit.jumps)
         std::printf("  at %7.2f s (click %zu): %+lld samples (%+.2f ms)\n",
-            static_cast<double>(jump.at - onsets.front()) / kRate, jump.click,
-            static_cast<long long>(jump.frames), framesToMs(jump.frames));
+            static_cast<double>(jump.at - onsets.front()) / rate, jump.click,
+            static_cast<long long>(jump.frames), framesToMs(jump.frames, rate));
     std::printf("largest distance from the grid between jumps: %lld samples\n",
         static_cast<long long>(fit.largestOffGrid));
-}
-
-// Sends Note Ons as a piano key does and returns the moment of each (steady nanoseconds).
-std::vector<std::int64_t> pressKeys(AudioEngine& engine, int presses)
-{
-    std::vector<std::int64_t> pressed;
-    BuiltInSynthPort synth(engine, sharedSoundFont());
-    if (synth.open() != MidiResult::NoError) {
-        std::printf("the built-in synth did not open (no SoundFont?)\n");
-        return pressed;
-    }
-    std::mt19937 random(std::random_device {}());
-    std::uniform_int_distribution<int> gapMs(600, 900);
-    constexpr std::uint32_t kNoteOn = 0x90 | (60 << 8) | (100 << 16);
-    constexpr std::uint32_t kNoteOff = 0x80 | (60 << 8);
-    // The synth made and its first note played, before anything is timed.
-    synth.send(kNoteOn, std::nullopt, 0);
-    synth.send(kNoteOff, std::nullopt, 0);
-    for (int i = 0; i < presses; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(gapMs(random)));
-        engine.releaseFinishedClips();
-        pressed.push_back(steadyNanos());
-        synth.send(kNoteOn, std::nullopt, 0);
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        synth.send(kNoteOff, std::nullopt, 0);
-    }
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    return pressed;
-}
-
-void printKeyToSound(const std::vector<std::int16_t>& recorded,
-    const std::vector<std::int64_t>& pressed,
-    const MonitorCapture& capture)
-{
-    const auto frames = static_cast<std::int64_t>(recorded.size() / 2);
-    auto loud = [&](std::int64_t frame) {
-        const std::int16_t left = recorded[static_cast<std::size_t>(2 * frame)];
-        return left >= kSoundThreshold || -left >= kSoundThreshold;
-    };
-    std::vector<double> delays;
-    std::int64_t spread = 0;
-    std::int64_t middleSpread = 0;
-    int unheard = 0;
-    for (const std::int64_t press : pressed) {
-        const auto clock = capture.playClockNear(press - 100'000'000, press + 300'000'000);
-        if (!clock) {
-            ++unheard;
-            continue;
-        }
-        spread = std::max(spread, clock->spreadNanos);
-        middleSpread = std::max(middleSpread, clock->middleSpreadNanos);
-        const std::int64_t from = std::max<std::int64_t>(clock->frameAt(press) - kRate / 100, 0);
-        const std::int64_t to = std::min(frames, from + kRate / 5);
-        std::int64_t onset = from;
-        while (onset < to && !loud(onset))
-            ++onset;
-        // Sound at the very start of the window is the note before, still ringing.
-        if (onset == from || onset == to) {
-            ++unheard;
-            continue;
-        }
-        delays.push_back(static_cast<double>(clock->nanosOf(onset) - press) / 1e6);
-    }
-    if (delays.empty()) {
-        std::printf("key to sound: not measured (%d presses)\n", unheard);
-        return;
-    }
-    std::sort(delays.begin(), delays.end());
-    std::printf("key to sound over %zu presses: median %.2f ms, %.2f to %.2f ms (the server's "
-                "readings of its clock within %.2f ms, 80 %% of them within %.2f ms)",
-        delays.size(), delays[delays.size() / 2], delays.front(), delays.back(),
-        static_cast<double>(spread) / 1e6, static_cast<double>(middleSpread) / 1e6);
-    if (unheard > 0)
-        std::printf(", %d presses not measured", unheard);
-    std::printf("\n");
-}
-
-// The underruns of the engine's stream that the daemon has logged so far.
-int countUnderruns(const PulseServer& server)
-{
-    std::ifstream log(server.folder() + "/daemon.log");
-    int underruns = 0;
-    for (std::string line; std::getline(log, line);)
-        if (line.find("underrun of '") != std::string::npos)
-            ++underruns;
-    return underruns;
 }
 
 // Runs the event loop for `ms` milliseconds, as the program's own would.
@@ -288,10 +231,144 @@ void runEvents(int ms)
     loop.exec();
 }
 
+// The built-in synth played as a piano key does: middle C, each press 0.6 to 0.9 s after the last
+// release, held 0.3 s, with the event loop running meanwhile.
+class PianoKey
+{
+public:
+    // `rightOnly`: the note panned hard right with no reverb or chorus, so that the left channel
+    // stays the metronome's.
+    PianoKey(AudioEngine& engine, bool rightOnly)
+        : m_engine(engine)
+        , m_synth(engine, sharedSoundFont())
+    {
+        m_ready = m_synth.open() == MidiResult::NoError;
+        if (!m_ready) {
+            std::printf("the built-in synth did not open (no SoundFont?)\n");
+            return;
+        }
+        if (rightOnly) {
+            for (const std::uint32_t controller : { 10u, 91u, 93u })
+                m_synth.send(0xB0 | (controller << 8) | ((controller == 10 ? 127u : 0u) << 16),
+                    std::nullopt, 0);
+        }
+        // The synth made and its first note played, before anything is timed.
+        m_synth.send(kNoteOn, std::nullopt, 0);
+        m_synth.send(kNoteOff, std::nullopt, 0);
+    }
+
+    bool ready() const { return m_ready; }
+
+    // Waits, presses, holds and lets go; returns the moment of the press (steady nanoseconds).
+    std::int64_t press()
+    {
+        runEvents(m_gapMs(m_random));
+        m_engine.releaseFinishedClips();
+        const std::int64_t pressed = steadyNanos();
+        m_synth.send(kNoteOn, std::nullopt, 0);
+        runEvents(300);
+        m_synth.send(kNoteOff, std::nullopt, 0);
+        return pressed;
+    }
+
+private:
+    static constexpr std::uint32_t kNoteOn = 0x90 | (60 << 8) | (100 << 16);
+    static constexpr std::uint32_t kNoteOff = 0x80 | (60 << 8);
+
+    AudioEngine& m_engine;
+    BuiltInSynthPort m_synth;
+    bool m_ready = false;
+    std::mt19937 m_random { std::random_device {}() };
+    std::uniform_int_distribution<int> m_gapMs { 600, 900 };
+};
+
+struct KeyTimes
+{
+    std::vector<std::optional<double>> delaysMs; // one for each press; nullopt: not measured
+    std::int64_t spreadNanos = 0;
+    std::int64_t middleSpreadNanos = 0;
+};
+
+// Each press's key-to-sound time, the sound found on `channel` (0 left, 1 right).
+KeyTimes keyToSound(const std::vector<std::int16_t>& recorded,
+    const std::vector<std::int64_t>& pressed,
+    const MonitorCapture& capture,
+    int channel)
+{
+    const auto frames = static_cast<std::int64_t>(recorded.size() / 2);
+    auto loud = [&](std::int64_t frame) {
+        const std::int16_t sample = recorded[static_cast<std::size_t>(2 * frame + channel)];
+        return sample >= kSoundThreshold || -sample >= kSoundThreshold;
+    };
+    KeyTimes times;
+    for (const std::int64_t press : pressed) {
+        times.delaysMs.emplace_back();
+        const auto clock = capture.playClockNear(press - 100'000'000, press + 300'000'000);
+        if (!clock)
+            continue;
+        times.spreadNanos = std::max(times.spreadNanos, clock->spreadNanos);
+        times.middleSpreadNanos = std::max(times.middleSpreadNanos, clock->middleSpreadNanos);
+        const std::int64_t from =
+            std::max<std::int64_t>(clock->frameAt(press) - clock->rate / 100, 0);
+        const std::int64_t to = std::min(frames, from + clock->rate / 5);
+        std::int64_t onset = from;
+        while (onset < to && !loud(onset))
+            ++onset;
+        // Sound at the very start of the window is the note before, still ringing.
+        if (onset == from || onset == to)
+            continue;
+        times.delaysMs.back() = static_cast<double>(clock->nanosOf(onset) - press) / 1e6;
+    }
+    return times;
+}
+
+// The median, the range and the share over 15 ms of the presses `counted` picks.
+template <typename Counted>
+void printKeyToSound(const char* which, const KeyTimes& times, Counted counted)
+{
+    std::vector<double> delays;
+    int unheard = 0;
+    for (std::size_t i = 0; i < times.delaysMs.size(); ++i) {
+        if (!counted(i))
+            continue;
+        if (times.delaysMs[i])
+            delays.push_back(*times.delaysMs[i]);
+        else
+            ++unheard;
+    }
+    if (delays.empty()) {
+        std::printf("key to sound%s: not measured (%d presses)\n", which, unheard);
+        return;
+    }
+    std::sort(delays.begin(), delays.end());
+    const auto over = std::count_if(delays.begin(), delays.end(), [](double ms) {
+        return ms > 15.0;
+    });
+    std::printf("key to sound%s over %zu presses: median %.2f ms, %.2f to %.2f ms, %.1f %% over "
+                "15 ms (the server's readings of its clock within %.2f ms, 80 %% of them within "
+                "%.2f ms)",
+        which, delays.size(), delays[delays.size() / 2], delays.front(), delays.back(),
+        100.0 * static_cast<double>(over) / static_cast<double>(delays.size()),
+        static_cast<double>(times.spreadNanos) / 1e6,
+        static_cast<double>(times.middleSpreadNanos) / 1e6);
+    if (unheard > 0)
+        std::printf(", %d presses not measured", unheard);
+    std::printf("\n");
+}
+
+void printOutputState(const Platform& platform)
+{
+    std::printf("block in use at the end: %d frames (%d queued), after %d growths; late "
+                "blocks the engine saw: %lld; output latency %.1f ms\n",
+        platform.audio->blockFrames(), platform.audio->device().queueFrames(),
+        platform.audio->blockGrowths(), static_cast<long long>(platform.audio->lateBlocks()),
+        framesToMs(platform.audio->outputLatency()));
+}
+
 // Kills the daemon while the metronome plays and starts it again at the same address after
 // `downMs`: the time from the restart to the first click in the new daemon's monitor, with
 // nothing done meanwhile but the program's own event loop.
-void printSoundBack(PulseServer& server, const Platform& platform, frmFlam& flam, int downMs)
+void printSoundBack(SoundServer& server, const Platform& platform, frmFlam& flam, int downMs)
 {
     flam.Timer2.setEnabled(true);
     runEvents(1000);
@@ -302,14 +379,15 @@ void printSoundBack(PulseServer& server, const Platform& platform, frmFlam& flam
         std::printf("the daemon did not start again\n");
         return;
     }
-    MonitorCapture capture(server.address());
+    MonitorCapture capture(server.address(), server.sinkRate());
     if (!capture.start()) {
         std::printf("the new daemon's monitor could not be recorded\n");
         return;
     }
     while (Clock::now() - restarted < std::chrono::seconds(20)) {
         runEvents(20);
-        if (!findClickOnsets(capture.samples(), kClickThreshold, clickbench::kMinGap).empty()) {
+        if (!findResampledClickOnsets(capture.samples(), kClickThreshold, clickbench::kMinGap)
+                 .empty()) {
             std::printf("the daemon killed and back after %.1f s: clicks again %.2f s after its "
                         "return (the output came back by itself %d times)\n",
                 downMs / 1000.0, std::chrono::duration<double>(Clock::now() - restarted).count(),
@@ -324,20 +402,76 @@ void printSoundBack(PulseServer& server, const Platform& platform, frmFlam& flam
     flam.Timer2.setEnabled(false);
 }
 
+// A practice session: the metronome and the piano together, with the load in bursts.
+void runSession(const Options& options, Platform& platform, frmFlam& flam, MonitorCapture& capture)
+{
+    PianoKey key(*platform.audio, true);
+    if (!key.ready())
+        return;
+    const int cores = static_cast<int>(std::thread::hardware_concurrency());
+    const int perCore = options.load > 0 ? options.load : 2;
+    std::vector<std::int64_t> pressed;
+    std::vector<bool> underLoad;
+    std::unique_ptr<BusyLoops> load;
+    flam.Timer2.setEnabled(true);
+    const auto start = Clock::now();
+    for (;;) {
+        const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start);
+        if (elapsed.count() >= options.seconds)
+            break;
+        const bool burst = elapsed.count() % 180 >= 120;
+        if (burst && !load) {
+            load = std::make_unique<BusyLoops>(perCore * cores);
+            std::printf("load on at %lld s (%d busy loops)\n",
+                static_cast<long long>(elapsed.count()), perCore * cores);
+        } else if (!burst && load) {
+            load.reset();
+            std::printf("load off at %lld s\n", static_cast<long long>(elapsed.count()));
+        }
+        std::fflush(stdout);
+        pressed.push_back(key.press());
+        underLoad.push_back(load != nullptr);
+    }
+    load.reset();
+    flam.Timer2.setEnabled(false);
+    runEvents(1000);
+    capture.stop();
+    printOutputState(platform);
+    const std::vector<std::int16_t> recorded = capture.samples();
+    printClicks(recorded, capture.rate(), options);
+    const KeyTimes times = keyToSound(recorded, pressed, capture, 1);
+    printKeyToSound("", times, [](std::size_t) {
+        return true;
+    });
+    printKeyToSound(" in quiet", times, [&](std::size_t i) {
+        return !underLoad[i];
+    });
+    printKeyToSound(" under load", times, [&](std::size_t i) {
+        return underLoad[i];
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const Options options = parse(argc, argv);
-    if (!PulseServer::installed()) {
-        std::printf("PulseAudio is not installed (scripts/install-deps)\n");
+    if (!options.valid) {
+        std::printf("usage: server_timing [--server pulseaudio|pipewire] [--seconds S] [--tempo T] "
+                    "[--mult M] [--load N] [--presses P] [--down-ms D] [--sdl 1] [--session]\n");
+        return 2;
+    }
+    const char* serverName = SoundServer::name(options.server);
+    if (!SoundServer::installed(options.server)) {
+        std::printf("%s is not installed (scripts/install-deps)\n", serverName);
         return 1;
     }
-    PulseServer server;
+    const std::unique_ptr<SoundServer> owned = SoundServer::make(options.server);
+    SoundServer& server = *owned;
     server.setLogLevel("debug");
     if (!server.start()) {
-        std::printf(
-            "the private daemon did not start (see %s/daemon.log)\n", server.folder().c_str());
+        std::printf("the private %s did not start (see the logs in %s)\n", serverName,
+            server.folder().c_str());
         return 1;
     }
     server.useInThisProcess();
@@ -348,8 +482,8 @@ int main(int argc, char** argv)
 
     // Recorded from before the output opens: a monitor that starts while a stream plays makes
     // the server run that stream dry once, which would grow its queue before the run begins.
-    MonitorCapture capture(server.address());
-    if (!capture.start()) {
+    MonitorCapture capture(server.address(), server.sinkRate());
+    if (capture.rate() <= 0 || !capture.start()) {
         std::printf("the monitor could not be recorded\n");
         return 1;
     }
@@ -359,7 +493,7 @@ int main(int argc, char** argv)
         runEvents(20);
 
     QTemporaryDir dir;
-    clickbench::writeClips(dir.path());
+    clickbench::writeClips(dir.path(), options.session);
     Platform platform;
     clickbench::giveFilesAndSettings(platform, dir.path());
     platform.audio = std::make_unique<AudioEngine>(options.sdl
@@ -385,19 +519,17 @@ int main(int argc, char** argv)
                                                         : "normal");
     }
     const int cores = static_cast<int>(std::thread::hardware_concurrency());
-    std::printf("%d s at %d in 1/%d notes, %d busy loops (%d per core), block %d frames at the "
-                "start\n",
-        options.seconds, options.tempo, 4 * options.mult, options.load * cores, options.load,
+    std::printf("%s: %d s at %d in 1/%d notes, %s, block %d frames at the start\n", serverName,
+        options.seconds, options.tempo, 4 * options.mult,
+        options.session ? "a session with bursts of load"
+                        : (std::to_string(options.load * cores) + " busy loops").c_str(),
         platform.audio->blockFrames());
     std::fflush(stdout);
 
-    std::vector<std::int16_t> clicks;
-    std::vector<std::int64_t> pressed;
     {
         // The program's watch of the sound output.
         SoundOutputNotice notice(platform);
         notice.start();
-        BusyLoops load(options.load * cores);
         auto sounds = std::make_unique<ClickSounds>(platform, dir.path());
         sounds->LoadClickSoundIds();
         NoLights lights;
@@ -405,24 +537,38 @@ int main(int argc, char** argv)
         flam.setLights(&lights);
         flam.setLabel3(NumText(options.tempo * options.mult));
         flam.SvirajNormal(QStringLiteral("UDDD"));
-        const int underrunsBefore = countUnderruns(server);
-        flam.Timer2.setEnabled(true);
-        runEvents(options.seconds * 1000);
-        flam.Timer2.setEnabled(false);
+        const int underrunsBefore = server.underrunsLogged();
+        if (options.session) {
+            runSession(options, platform, flam, capture);
+            std::printf(
+                "underruns the server logged: %d\n", server.underrunsLogged() - underrunsBefore);
+            return 0;
+        }
+        std::vector<std::int16_t> clicks;
+        {
+            BusyLoops load(options.load * cores);
+            flam.Timer2.setEnabled(true);
+            runEvents(options.seconds * 1000);
+            flam.Timer2.setEnabled(false);
+        }
         // The last clicks through the server before the recording is taken.
         runEvents(200);
         clicks = capture.samples();
-        const int underruns = countUnderruns(server) - underrunsBefore;
-        std::printf("block in use at the end: %d frames (%d queued), after %d growths; late "
-                    "blocks the engine saw: %lld; output latency %.1f ms\n",
-            platform.audio->blockFrames(), platform.audio->device().queueFrames(),
-            platform.audio->blockGrowths(), static_cast<long long>(platform.audio->lateBlocks()),
-            framesToMs(platform.audio->outputLatency()));
-        std::printf("underruns the server logged while the metronome played: %d\n", underruns);
-        pressed = pressKeys(*platform.audio, options.presses);
+        printOutputState(platform);
+        std::printf("underruns the server logged while the metronome played: %d\n",
+            server.underrunsLogged() - underrunsBefore);
+        std::vector<std::int64_t> pressed;
+        {
+            PianoKey key(*platform.audio, false);
+            for (int i = 0; key.ready() && i < options.presses; ++i)
+                pressed.push_back(key.press());
+            runEvents(1000);
+        }
         capture.stop();
-        printClicks(clicks, options);
-        printKeyToSound(capture.samples(), pressed, capture);
+        printClicks(clicks, capture.rate(), options);
+        printKeyToSound("", keyToSound(capture.samples(), pressed, capture, 0), [](std::size_t) {
+            return true;
+        });
         if (options.downMs > 0)
             printSoundBack(server, platform, flam, options.downMs);
     }

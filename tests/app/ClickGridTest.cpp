@@ -67,6 +67,15 @@ TEST(ClickGridTest, ALongRunKeepsItsExactGridAndCountsStepsNotHeard)
     EXPECT_TRUE(fit.jumps.empty());
     EXPECT_EQ(fit.largestOffGrid, 0);
     EXPECT_EQ(fit.missingSteps, 3);
+    EXPECT_EQ(fit.extraClicks, 0);
+
+    // A click heard twice, the second time 100 samples on: one extra on its step, no jump.
+    onsets.insert(onsets.begin() + 101, onsets[100] + 100);
+    fit = fitToGrid(onsets, StepGrid::forRate(1404));
+    EXPECT_TRUE(fit.jumps.empty());
+    EXPECT_EQ(fit.extraClicks, 1);
+    EXPECT_EQ(fit.missingSteps, 3);
+    EXPECT_EQ(fit.largestOffGrid, 100);
 
     // A server gone for a while: the clicks after it are on a grid moved by more than a step,
     // told modulo the step.
@@ -142,6 +151,30 @@ TEST(ClickGridTest, OnsetsAreTheFirstLoudFrameAfterAQuietGap)
 
     const std::vector<float> floats { 0.0f, 0.0f, 0.06f, 0.0f, 0.0f, 0.0f };
     EXPECT_EQ(findClickOnsets(floats, 0.05f, 250), (std::vector<std::int64_t> { 1 }));
+}
+
+TEST(ClickGridTest, AResampledClickStartsWhereItReachesHalfItsPeakNotWhereItsRingingDoes)
+{
+    // As PipeWire's resampling returned a loud click (frame 5 on) and a quiet one (frame 400 on):
+    // the loud one's ringing ahead of it crosses the threshold first.
+    const std::int16_t loud[] = { -180, 120, 25, -245, 500, -718, 798, -579, -444, 13758, 20003,
+        16886, 18506 };
+    const std::int16_t quiet[] = { 40, -60, 620, 1100, 980, 1010 };
+    std::vector<std::int16_t> stereo(2 * 1000, 0);
+    for (std::size_t i = 0; i < std::size(loud); ++i)
+        stereo[2 * i] = loud[i];
+    for (std::size_t i = 0; i < std::size(quiet); ++i)
+        stereo[2 * (398 + i)] = quiet[i];
+    EXPECT_EQ(
+        findClickOnsets(stereo, std::int16_t(500), 250), (std::vector<std::int64_t> { 4, 400 }));
+    EXPECT_EQ(findResampledClickOnsets(stereo, std::int16_t(500), 250),
+        (std::vector<std::int64_t> { 9, 400 }));
+    // A click that was never resampled starts at full level: the same frame either way.
+    std::vector<std::int16_t> sharp(2 * 600, 0);
+    for (std::size_t n = 300; n < 320; ++n)
+        sharp[2 * n] = 1000;
+    EXPECT_EQ(findResampledClickOnsets(sharp, std::int16_t(500), 250),
+        (std::vector<std::int64_t> { 300 }));
 }
 
 } // namespace

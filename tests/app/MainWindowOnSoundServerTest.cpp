@@ -1,11 +1,12 @@
 // The main window's volume slider moving a real sound server's volume: a private PulseAudio
-// daemon reached through ALSA's pulse plugin. A process of its own, run alone: it points the
-// process at the daemon.
+// daemon, or PipeWire's pulse server, reached through ALSA's pulse plugin. A process of its own,
+// run alone: it points the process at the server.
 
 #include "EnvironmentOverride.h"
 #include "EventLoopScenario.h"
 #include "MainWindowRig.h"
 #include "PulseServer.h"
+#include "SoundServer.h"
 #include "app/SoundOutputNotice.h"
 #include "platform/audio/AudioDevice.h"
 #include "platform/audio/AudioEngine.h"
@@ -50,11 +51,16 @@ long sinkFor(int position)
 
 } // namespace
 
-TEST(MainWindowOnSoundServer, TheSinkFollowsTheSliderAtEveryPositionAndAfterTheServerRestarts)
+class MainWindowOnSoundServer : public testing::TestWithParam<SoundServer::Kind>
 {
-    if (!PulseServer::installed())
-        GTEST_SKIP() << "no PulseAudio here";
-    PulseServer server;
+};
+
+TEST_P(MainWindowOnSoundServer, TheSinkFollowsTheSliderAtEveryPositionAndAfterTheServerRestarts)
+{
+    if (!SoundServer::installed(GetParam()))
+        GTEST_SKIP() << SoundServer::name(GetParam()) << " is not installed";
+    const std::unique_ptr<SoundServer> serverOwned = SoundServer::make(GetParam());
+    SoundServer& server = *serverOwned;
     server.useInThisProcess();
     ASSERT_TRUE(server.start());
 
@@ -90,6 +96,13 @@ TEST(MainWindowOnSoundServer, TheSinkFollowsTheSliderAtEveryPositionAndAfterTheS
     EXPECT_EQ(mixer.reopens, 1) << "the reopened mixer is kept";
     EXPECT_TRUE(rig.fake.boxes().shown().empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers,
+    MainWindowOnSoundServer,
+    testing::Values(SoundServer::Kind::PulseAudio, SoundServer::Kind::PipeWire),
+    [](const testing::TestParamInfo<SoundServer::Kind>& info) {
+        return SoundServer::name(info.param);
+    });
 
 namespace {
 

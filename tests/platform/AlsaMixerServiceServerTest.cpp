@@ -1,8 +1,11 @@
-// The master volume through a real sound server: a private PulseAudio daemon reached through
-// ALSA's pulse plugin. A process of its own, run alone: it points the process at the daemon.
+// The master volume through a real sound server: a private PulseAudio daemon, or PipeWire's pulse
+// server, reached through ALSA's pulse plugin. A process of its own, run alone: it points the
+// process at the server.
 
-#include "PulseServer.h"
+#include "SoundServer.h"
 #include "platform/mixer/AlsaMixerService.h"
+
+#include <memory>
 
 #include <alsa/asoundlib.h>
 #include <gtest/gtest.h>
@@ -23,11 +26,16 @@ bool noSoundCard()
 // Started before its sound server, as at a desktop login: the process reads ALSA's shared
 // configuration while no server answers, which leaves its "default" without the server for
 // good. Then the server comes, dies and comes back.
-TEST(AlsaMixerServiceOnServer, AMixerOpenedAgainFollowsAServerThatCameLateOrCameBack)
+class AlsaMixerServiceOnServer : public testing::TestWithParam<SoundServer::Kind>
 {
-    if (!PulseServer::installed())
-        GTEST_SKIP() << "no PulseAudio here";
-    PulseServer server;
+};
+
+TEST_P(AlsaMixerServiceOnServer, AMixerOpenedAgainFollowsAServerThatCameLateOrCameBack)
+{
+    if (!SoundServer::installed(GetParam()))
+        GTEST_SKIP() << SoundServer::name(GetParam()) << " is not installed";
+    const std::unique_ptr<SoundServer> owned = SoundServer::make(GetParam());
+    SoundServer& server = *owned;
     server.useInThisProcess();
     ASSERT_GE(snd_config_update(), 0);
 
@@ -65,5 +73,12 @@ TEST(AlsaMixerServiceOnServer, AMixerOpenedAgainFollowsAServerThatCameLateOrCame
         EXPECT_FALSE(mixer.setMasterVolume(100));
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers,
+    AlsaMixerServiceOnServer,
+    testing::Values(SoundServer::Kind::PulseAudio, SoundServer::Kind::PipeWire),
+    [](const testing::TestParamInfo<SoundServer::Kind>& info) {
+        return SoundServer::name(info.param);
+    });
 
 } // namespace

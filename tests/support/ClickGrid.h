@@ -33,6 +33,32 @@ std::vector<std::int64_t> findClickOnsets(
     return onsets;
 }
 
+// The same for clicks that a server resampled on the way (PipeWire's graph runs at 48000 Hz): a
+// band-limited step rings ahead of itself (some 4 % of its height), so a loud click crosses a
+// fixed threshold a few frames early. Each click found as above is moved to the first frame, within
+// kRiseFrames, that reaches half of the click's peak there: the middle of the step, which the
+// resampling keeps in place.
+template <typename Sample>
+std::vector<std::int64_t> findResampledClickOnsets(
+    const std::vector<Sample>& stereo, Sample threshold, std::int64_t minGap)
+{
+    constexpr std::int64_t kRiseFrames = 16;
+    std::vector<std::int64_t> onsets = findClickOnsets(stereo, threshold, minGap);
+    const auto frames = static_cast<std::int64_t>(stereo.size() / 2);
+    auto level = [&](std::int64_t n) {
+        return std::abs(static_cast<double>(stereo[static_cast<std::size_t>(2 * n)]));
+    };
+    for (std::int64_t& onset : onsets) {
+        const std::int64_t end = std::min(frames, onset + kRiseFrames);
+        double peak = 0;
+        for (std::int64_t n = onset; n < end; ++n)
+            peak = std::max(peak, level(n));
+        while (onset + 1 < end && level(onset) < peak / 2)
+            ++onset;
+    }
+    return onsets;
+}
+
 // A rate's exact step grid: step k lies floor(k * numerator / denominator) frames after step 0,
 // as the step engine places its steps (60 s at 44100 Hz over the rate in steps per minute).
 struct StepGrid
@@ -40,8 +66,12 @@ struct StepGrid
     std::int64_t numerator = 0;
     std::int64_t denominator = 1;
 
-    // `rate` steps a minute at 44100 Hz (tempo 400 in quarters: 6615 frames a step).
-    static StepGrid forRate(std::int64_t rate) { return { 2'646'000, rate }; }
+    // `rate` steps a minute at `sampleRate` (tempo 400 in quarters: 6615 frames a step at
+    // 44100 Hz, 7200 at 48000).
+    static StepGrid forRate(std::int64_t rate, std::int64_t sampleRate = 44100)
+    {
+        return { 60 * sampleRate, rate };
+    }
 
     std::int64_t offsetOfStep(std::int64_t k) const
     {
@@ -74,6 +104,8 @@ struct GridFit
     std::int64_t largestOffGrid = 0;
     // Steps between the first and the last click that no click was heard on.
     std::int64_t missingSteps = 0;
+    // Clicks heard on a step that already had one (a stretch played twice).
+    std::int64_t extraClicks = 0;
 
     // All the jumps added up: how late the last click is against the grid of the first.
     std::int64_t lateness() const
@@ -128,6 +160,8 @@ inline GridFit fitToGrid(const std::vector<std::int64_t>& onsets,
         fit.largestOffGrid = std::max<std::int64_t>(fit.largestOffGrid, std::llabs(off));
         if (step > expected)
             fit.missingSteps += step - expected;
+        if (step < expected)
+            ++fit.extraClicks;
         expected = std::max(expected, step + 1);
     }
     return fit;
