@@ -1,9 +1,9 @@
 // The metronome through a real sound server: a private PulseAudio daemon or PipeWire (with its
-// pulse server), each with a null sink, the
-// real audio engine on the program's own output to the server (or on SDL's pulseaudio driver),
-// the real step engine on Qt's timers, and the sink's monitor recorded. The null sink consumes
-// sound on the clock as a sound card does, so a block delivered late makes the server play silence
-// and moves every later click: what the disk driver of the other tests can never show.
+// pulse server), each with a null sink, the real audio engine on the program's own output to the
+// server (or on SDL's pulseaudio driver), the real step engine on Qt's timers, and the sink's
+// monitor recorded. The null sink consumes sound on the clock as a sound card does, so a block
+// delivered late makes the server play silence and moves every later click: what the disk driver
+// of the other tests can never show.
 
 #include "SoundServer.h"
 

@@ -224,10 +224,13 @@ int SoundServer::runTool(const std::vector<std::string>& arguments, std::string*
 bool SoundServer::answers() const
 {
     // A pulse server that answers before its session manager has set the default sink would
-    // leave a new stream unlinked.
+    // leave a new stream unlinked; and PipeWire's may still fail a stream for a moment after
+    // that (1 open in 15 right after the sink was named): a stream that plays nothing and ends
+    // tells that one plays.
     std::string info;
     return runTool({ "pactl", "info" }, &info) == 0
-        && info.find("Default Sink: kadentor_sink\n") != std::string::npos;
+        && info.find("Default Sink: kadentor_sink\n") != std::string::npos
+        && runTool({ "pacat", "--playback", "--raw" }) == 0;
 }
 
 bool SoundServer::start(int timeoutMs)
