@@ -203,8 +203,8 @@ struct GridCheck
     std::string detail;
 };
 
-// Finds the heard clicks on the grid: each one's index from its distance to the first, the first
-// one's from the lengths (the index near where the recording began that makes the most clicks
+// Finds the heard clicks on the grid: each one's index from its distance to the one before, the
+// first one's from the lengths (the index near where the recording began that makes the most clicks
 // as long as the grid's are). From timeline sample `judgedFrom` on, the clicks should be the
 // grid's, one after another, each on its own sample, and the grid should move only where the
 // engine saw a late block or changed its output, up to kExcused samples of the timeline before
@@ -222,9 +222,13 @@ GridCheck checkGrid(const std::vector<Heard>& heard,
     const std::int64_t period = clicks.period();
     if (heard.empty())
         return check;
-    std::vector<std::int64_t> offsets;
-    for (const Heard& click : heard)
-        offsets.push_back((click.frame - heard[0].frame + period / 2) / period);
+    // Each click's place counted from the one before it: a new stream's first seconds may move
+    // the grid several times (PipeWire's by more than half a period in all), which a count from
+    // the first click alone would take for a click more or less.
+    std::vector<std::int64_t> offsets { 0 };
+    for (std::size_t i = 1; i < heard.size(); ++i)
+        offsets.push_back(
+            offsets.back() + (heard[i].frame - heard[i - 1].frame + period / 2) / period);
     int bestMatches = -1;
     const std::int64_t near = recordedFrom / period;
     for (std::int64_t candidate = std::max<std::int64_t>(near - kLengths / 2, 0);
