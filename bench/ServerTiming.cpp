@@ -206,11 +206,15 @@ Options parse(int argc, char** argv)
     return options;
 }
 
+// A recording at another rate than the engine's places a step that falls between two of its
+// frames (2000 in sixteenths: 330.75 frames at 44100 Hz) on the nearer one: a click one frame off
+// that grid is on it.
 void printClicks(const std::vector<std::int16_t>& recorded, int rate, const Options& options)
 {
     const auto onsets = findResampledClickOnsets(recorded, kClickThreshold, clickbench::kMinGap);
-    const GridFit fit = fitToGrid(onsets,
-        StepGrid::forRate(std::int64_t { options.tempo } * options.mult, rate), 0, JumpsGo::Later);
+    const GridFit fit =
+        fitToGrid(onsets, StepGrid::forRate(std::int64_t { options.tempo } * options.mult, rate),
+            rate == kRate ? 0 : 1, JumpsGo::Later);
     std::printf("clicks: %zu, missing steps: %lld, extra clicks: %lld\n", fit.clicks,
         static_cast<long long>(fit.missingSteps), static_cast<long long>(fit.extraClicks));
     std::printf("jumps: %zu, the grid %lld samples (%.1f ms) late at the end\n", fit.jumps.size(),
