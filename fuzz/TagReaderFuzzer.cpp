@@ -20,6 +20,10 @@ protected:
     MsgResult showMessage(const BoxRequest&) override { return MsgResult::OK; }
 
     QString showInput(const BoxRequest&) override { return {}; }
+
+    void showNotice(const BoxRequest&) override {}
+
+    void hideNotice() override {}
 };
 
 const QString& scratchFile()
