@@ -5,6 +5,7 @@
 namespace {
 
 constexpr std::int64_t kMs = 1'000'000;
+constexpr std::int64_t kQuietMs = BufferGrowth::kQuietNanos / kMs;
 
 // An underrun reported at `atMs` and what the growth must answer.
 struct Report
@@ -24,44 +25,64 @@ template <std::size_t N> void expectAnswers(BufferGrowth& growth, const Report (
     }
 }
 
+// The server's requests every 10 ms from `fromMs` until before `toMs`, each finding `ahead`
+// frames still queued; stops at the first step down.
+struct StepDown
+{
+    std::int64_t atMs = -1; // -1: none
+    int to = 0;
+};
+
+StepDown requests(BufferGrowth& growth, std::int64_t fromMs, std::int64_t toMs, std::int64_t ahead)
+{
+    for (std::int64_t ms = fromMs; ms < toMs; ms += 10) {
+        if (const int to = growth.onRequest(ms * kMs, ahead))
+            return { ms, to };
+    }
+    return {};
+}
+
 } // namespace
 
-TEST(BufferGrowthTest, UnderrunsGrowTheQueueTwiceAtMostAndRepeatsOfOneCountOnce)
+TEST(BufferGrowthTest, OnlyUnderrunsThatRepeatWithinTenSecondsGrowTheQueueAStepAtATime)
 {
-    // The server tells of one underrun again while the queue stays empty (within 200 ms); only
-    // a later one is new. After the second growth an underrun is counted but grows nothing.
+    // The server tells of one underrun again while the queue stays empty (within 200 ms): that
+    // is neither counted nor a repeat. Past the largest step an underrun is only counted.
     BufferGrowth growth;
+    growth.restart(0);
     EXPECT_EQ(growth.queueFrames(), 512);
     const Report reports[] = {
-        { 1000, true, 1536 },
-        { 1010, false, 0 },
-        { 1199, false, 0 },
-        { 1200, true, 3072 },
-        { 1250, false, 0 },
-        { 5000, true, 0 },
-        { 9000, true, 0 },
+        { 5000, true, 0 }, // lone: a dropout, no growth
+        { 5010, false, 0 },
+        { 5199, false, 0 },
+        { 5200, true, 1536 }, // the second within 10 s
+        { 15'201, true, 0 }, // 10.001 s after the last: lone again
+        { 25'201, true, 3072 }, // exactly 10 s after it
+        { 25'250, false, 0 },
+        { 26'000, true, 0 }, // at the largest
+        { 27'000, true, 0 },
     };
     expectAnswers(growth, reports);
-    EXPECT_EQ(growth.underruns(), 4);
+    EXPECT_EQ(growth.underruns(), 6);
     EXPECT_EQ(growth.growths(), 2);
     EXPECT_EQ(growth.queueFrames(), 3072);
 
-    // A new stream of the same output keeps the queue it reached and grows no further.
-    growth.restart(8000 * kMs);
+    // A new stream of the same output keeps the queue it reached and counts afresh: its first
+    // underrun (once settled) is lone, however soon after the old stream's.
+    growth.restart(28'000 * kMs);
     EXPECT_EQ(growth.underruns(), 0);
+    EXPECT_EQ(growth.growths(), 0);
     EXPECT_EQ(growth.queueFrames(), 3072);
-    EXPECT_EQ(growth.onUnderrun(9001 * kMs).growTo, 0);
-    EXPECT_EQ(growth.onUnderrun(9002 * kMs).counted, false) << "a repeat";
-
-    // One that replaces an output started from the step it reached.
     BufferGrowth replacing(1);
+    replacing.restart(0);
     EXPECT_EQ(replacing.queueFrames(), 1536);
-    EXPECT_EQ(replacing.onUnderrun(0).growTo, 3072);
-    EXPECT_EQ(replacing.onUnderrun(kMs * 1000).growTo, 0);
+    EXPECT_EQ(replacing.onUnderrun(4000 * kMs).growTo, 0);
+    EXPECT_EQ(replacing.onUnderrun(4500 * kMs).growTo, 3072);
     EXPECT_EQ(BufferGrowth(7).queueFrames(), 3072);
+    EXPECT_EQ(BufferGrowth(-1).queueFrames(), 512);
 }
 
-TEST(BufferGrowthTest, UnderrunsInAStreamsFirstSecondsAreCountedButGrowNothing)
+TEST(BufferGrowthTest, UnderrunsInAStreamsFirstSecondsAreCountedButNeitherGrowNorStartARepeat)
 {
     // Restarted at 10 s; settled from 13 s on.
     BufferGrowth growth;
@@ -69,12 +90,87 @@ TEST(BufferGrowthTest, UnderrunsInAStreamsFirstSecondsAreCountedButGrowNothing)
     const Report reports[] = {
         { 10'000, true, 0 },
         { 10'100, false, 0 },
+        { 11'000, true, 0 },
         { 12'999, true, 0 },
-        { 13'000, false, 0 }, // a repeat of the last, settled or not
-        { 13'200, true, 1536 },
-        { 20'000, true, 3072 },
+        { 13'100, false, 0 }, // a repeat of the last, settled or not
+        { 13'300, true, 0 }, // the first that may start a repeat
+        { 14'000, true, 1536 },
     };
     expectAnswers(growth, reports);
-    EXPECT_EQ(growth.underruns(), 4);
-    EXPECT_EQ(growth.growths(), 2);
+    EXPECT_EQ(growth.underruns(), 5);
+    EXPECT_EQ(growth.growths(), 1);
+}
+
+TEST(BufferGrowthTest, AQuietWhileBringsTheQueueBackOneStepAtATimeToTheSmallest)
+{
+    // Started at the largest (as an output that replaces one which grew), the sound each request
+    // finds queued being the usual of each step.
+    BufferGrowth growth(2);
+    growth.restart(0);
+    const std::int64_t usual[] = { 256, 768, 1536 };
+
+    StepDown down = requests(growth, 0, 3 * kQuietMs, usual[2]);
+    EXPECT_EQ(down.atMs, kQuietMs);
+    EXPECT_EQ(down.to, 1536);
+    EXPECT_EQ(growth.queueFrames(), 1536);
+    // The quiet time counts again from the step down.
+    down = requests(growth, down.atMs + 10, 3 * kQuietMs, usual[1]);
+    EXPECT_EQ(down.atMs, 2 * kQuietMs);
+    EXPECT_EQ(down.to, 512);
+    EXPECT_EQ(requests(growth, down.atMs + 10, 4 * kQuietMs, usual[0]).atMs, -1)
+        << "no step below the smallest";
+    EXPECT_EQ(growth.shrinks(), 2);
+
+    // An underrun starts the quiet time again, lone or not; so does a growth.
+    BufferGrowth grown(1);
+    grown.restart(0);
+    ASSERT_EQ(requests(grown, 0, 5000, usual[1]).atMs, -1);
+    EXPECT_TRUE(grown.onUnderrun(5000 * kMs).counted);
+    EXPECT_EQ(requests(grown, 5000, 6 * kQuietMs, usual[1]).atMs, 5000 + kQuietMs);
+    EXPECT_EQ(grown.queueFrames(), 512);
+    EXPECT_EQ(grown.onUnderrun((6000 + kQuietMs) * kMs).growTo, 0);
+    EXPECT_EQ(grown.onUnderrun((6500 + kQuietMs) * kMs).growTo, 1536);
+    EXPECT_EQ(requests(grown, 6500 + kQuietMs, 9 * kQuietMs, usual[1]).atMs, 6500 + 2 * kQuietMs);
+}
+
+TEST(BufferGrowthTest, TheStepDownWaitsWhileTheSmallerQueueWouldHaveRunDryTwiceWithinTenSeconds)
+{
+    // At step 1 the server's requests usually find 890 frames queued, at step 0 250 (as
+    // measured on a private PulseAudio with its monitor recorded): a request that finds less than
+    // 640 is a moment the smaller queue would have run dry. Two of those within 10 s would grow
+    // it back, so they start the quiet time again; one alone, or two apart, does not.
+    constexpr std::int64_t kQuiet = 30'000;
+    constexpr std::int64_t kFirst = 12'000;
+
+    struct Case
+    {
+        const char* name;
+        std::int64_t ahead; // found by the requests at kFirst and secondMs
+        std::int64_t secondMs;
+        bool holds;
+    };
+
+    const Case cases[] = {
+        { "short twice", 500, kFirst + 5000, true },
+        { "just short twice", 630, kFirst + 9990, true },
+        { "just enough twice", 650, kFirst + 5000, false },
+        { "short twice, 10.01 s apart", 500, kFirst + 10'010, false },
+        { "short twice within 200 ms", 500, kFirst + 150, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BufferGrowth growth(0, kQuiet * kMs);
+        growth.restart(0);
+        ASSERT_EQ(requests(growth, 0, 10'000, 250).atMs, -1);
+        ASSERT_EQ(growth.onUnderrun(10'000 * kMs).growTo, 0);
+        ASSERT_EQ(growth.onUnderrun(11'000 * kMs).growTo, 1536);
+        // Quiet from 11 s on.
+        ASSERT_EQ(requests(growth, 11'000, kFirst, 890).atMs, -1);
+        EXPECT_EQ(growth.onRequest(kFirst * kMs, c.ahead), 0);
+        ASSERT_EQ(requests(growth, kFirst + 10, c.secondMs, 890).atMs, -1);
+        EXPECT_EQ(growth.onRequest(c.secondMs * kMs, c.ahead), 0);
+        const StepDown down = requests(growth, c.secondMs + 10, 4 * kQuiet, 890);
+        EXPECT_EQ(down.atMs, c.holds ? c.secondMs + kQuiet : 11'000 + kQuiet);
+        EXPECT_EQ(down.to, 512);
+    }
 }

@@ -9,6 +9,7 @@
 #include "platform/audio/AudioClip.h"
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/AudioSource.h"
+#include "platform/audio/BufferGrowth.h"
 #include "platform/audio/LateBlockDetector.h"
 #include "platform/audio/OutputDevice.h"
 #include "platform/audio/PulseAudioDevice.h"
@@ -16,6 +17,7 @@
 #include "platform/audio/SdlAudioSubsystem.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -453,6 +455,230 @@ TEST_P(SoundServerOutputTest, WhatTheOutputWasGivenStillPlaysWhenItsBlockGrows)
     const std::vector<Heard> heard = clicksIn(SoundServer::readRecording(recording()));
     ASSERT_EQ(heard.size(), 1u);
     EXPECT_EQ(heard[0].length, 200);
+}
+
+namespace {
+
+// The queue's changes, judged on dense clicks: one every kDensePeriod frames, so that any
+// stretch of sound lost around a growth or a step down cuts or drops one. Click k lasts
+// denseLength(k) frames, a pattern that repeats only every 256 clicks (1.7 s), so that each click
+// heard tells its place on the timeline.
+constexpr std::int64_t kDensePeriod = 300;
+
+int denseLength(std::int64_t index)
+{
+    return 60 + 12 * static_cast<int>((index + index / 16) % 16);
+}
+
+// A server that resamples moves each edge of a click by up to a frame or two.
+bool nearly(std::int64_t heard, std::int64_t expected)
+{
+    return std::llabs(heard - expected) <= 2;
+}
+
+class DenseClicks : public AudioSource
+{
+public:
+    void render(float* mix, int frames, std::int64_t firstSample) override
+    {
+        for (int i = 0; i < frames; ++i) {
+            const std::int64_t sample = firstSample + i;
+            if (sample % kDensePeriod < denseLength(sample / kDensePeriod)) {
+                mix[2 * i] += kLevel;
+                mix[2 * i + 1] += kLevel;
+            }
+        }
+    }
+};
+
+// Holds up the render call that reaches each sample asked for, for `ms`: an audio thread the
+// system did not run in time, as often as asked. Keeps where each held call began.
+class Stalls : public AudioSource
+{
+public:
+    static constexpr std::size_t kMost = 4;
+
+    // Before the source is added.
+    void at(std::int64_t sample, int ms) { m_plan[m_count++] = { sample, ms }; }
+
+    // The first sample of the call held for the `i`th stall; -1 while it has not come.
+    std::int64_t heldAt(std::size_t i) const { return m_heldAt[i].load(std::memory_order_acquire); }
+
+    std::size_t count() const { return m_count; }
+
+    void render(float*, int frames, std::int64_t firstSample) override
+    {
+        for (std::size_t i = 0; i < m_count; ++i) {
+            if (m_heldAt[i].load(std::memory_order_relaxed) < 0
+                && firstSample + frames > m_plan[i].sample) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(m_plan[i].ms));
+                m_heldAt[i].store(firstSample, std::memory_order_release);
+            }
+        }
+    }
+
+private:
+    struct Stall
+    {
+        std::int64_t sample = 0;
+        int ms = 0;
+    };
+
+    std::array<Stall, kMost> m_plan {};
+    std::size_t m_count = 0;
+    std::array<std::atomic<std::int64_t>, kMost> m_heldAt { -1, -1, -1, -1 };
+};
+
+// Stretches of the timeline whose sound an underrun may have taken: from `from` to `to`.
+struct Lost
+{
+    std::int64_t from;
+    std::int64_t to;
+};
+
+bool overlaps(const std::vector<Lost>& lost, std::int64_t from, std::int64_t to)
+{
+    return std::any_of(lost.begin(), lost.end(), [&](const Lost& stretch) {
+        return stretch.from <= to && from <= stretch.to;
+    });
+}
+
+// Every dense click from timeline sample `judgedFrom` on is heard whole, after the one before and
+// at its distance from it (within a resampling's frame or two), except where a stretch in `lost`
+// may have taken it. Each click is told by the lengths of it and the 31 after it, near where the
+// recording began (`recordedFrom`). Returns what was wrong, empty when nothing was; `judged` counts
+// the clicks judged.
+std::string denseTrouble(const std::vector<Heard>& heard,
+    std::int64_t recordedFrom,
+    std::int64_t judgedFrom,
+    const std::vector<Lost>& lost,
+    int* judged)
+{
+    constexpr std::size_t kTold = 32;
+    *judged = 0;
+    if (heard.size() < kTold)
+        return "fewer than 32 clicks heard";
+    std::int64_t first = -1;
+    const std::int64_t near = recordedFrom / kDensePeriod;
+    for (std::int64_t candidate = std::max<std::int64_t>(near - 128, 0);
+         candidate < near + 128 && first < 0; ++candidate) {
+        bool all = true;
+        for (std::size_t i = 0; i < kTold && all; ++i) {
+            const std::int64_t gap = heard[i].frame - heard[0].frame;
+            all = nearly(gap, static_cast<std::int64_t>(i) * kDensePeriod)
+                && nearly(heard[i].length, denseLength(candidate + static_cast<std::int64_t>(i)));
+        }
+        if (all)
+            first = candidate;
+    }
+    if (first < 0)
+        return "the first clicks heard are not 32 whole ones in a row";
+    std::string trouble;
+    std::int64_t index = first;
+    for (std::size_t i = 1; i < heard.size(); ++i) {
+        const std::int64_t gap = heard[i].frame - heard[i - 1].frame;
+        const std::int64_t before = index;
+        index += (gap + kDensePeriod / 2) / kDensePeriod;
+        const std::int64_t at = index * kDensePeriod;
+        if (at < judgedFrom)
+            continue;
+        ++*judged;
+        std::string what;
+        if (!nearly(heard[i].length, denseLength(index)))
+            what = "heard " + std::to_string(heard[i].length) + " frames long";
+        else if (index != before + 1)
+            what = std::to_string(index - before - 1) + " before it missing";
+        else if (!nearly(gap, kDensePeriod))
+            what = "moved by " + std::to_string(gap - kDensePeriod);
+        if (!what.empty() && !overlaps(lost, before * kDensePeriod, at + denseLength(index)))
+            trouble += " click at " + std::to_string(at) + ": " + what + ";";
+    }
+    return trouble;
+}
+
+} // namespace
+
+TEST_P(
+    SoundServerOutputTest, OnlyRepeatedUnderrunsGrowTheQueueAndAQuietWhileBringsItBackLosingNoClick)
+{
+    ASSERT_TRUE(m_server->start());
+    // Recorded from before the output opens: a monitor that starts under a playing stream runs
+    // it dry once. A null sink renders its first 2 s at once, when the daemon starts, so that
+    // nothing reaches the monitor before then.
+    ASSERT_TRUE(m_server->startRecording(recording()));
+    const auto recordingBegun = Clock::now() + std::chrono::seconds(4);
+    while (SoundServer::readRecording(recording()).empty() && Clock::now() < recordingBegun)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+
+    // Past the stream's first seconds, whose underruns grow nothing, one stall; 1.5 s later
+    // another. Each is far longer than the smallest queue, so the server runs dry.
+    constexpr std::int64_t kQuietNanos = 3'000'000'000;
+    constexpr int kStallMs = 40;
+    const std::int64_t settled = BufferGrowth::kSettleNanos * kRate / 1'000'000'000;
+    auto output = std::make_unique<PulseAudioDevice>(PulseAudioDevice::Maker {}, 0, kQuietNanos);
+    PulseAudioDevice& device = *output;
+    AudioEngine engine(std::move(output));
+    ASSERT_FALSE(engine.silentFallback());
+    EngineWatch watch(engine);
+    DenseClicks clicks;
+    Stalls stalls;
+    stalls.at(settled + kRate / 2, kStallMs);
+    stalls.at(settled + 2 * kRate, kStallMs);
+    engine.addSource(&clicks);
+    engine.addSource(&stalls);
+
+    // The first stall's underrun, counted once however often the server tells of it, grows
+    // nothing. The machine may run the server dry by itself now and then: a growth needs an
+    // underrun within 10 s before the one it comes with, so there are never more growths than
+    // underruns since the stream settled, less one.
+    ASSERT_TRUE(watch.until(
+        [&] {
+            return stalls.heldAt(0) >= 0 && engine.lateBlocks() > 0;
+        },
+        std::chrono::seconds(10)));
+    watch.keepPolling(std::chrono::milliseconds(300));
+    ASSERT_LT(stalls.heldAt(1), 0) << "the machine held the test up for a second";
+    const auto settledUnderruns =
+        std::count_if(watch.events().begin(), watch.events().end(), [&](std::int64_t sample) {
+            return sample >= settled - kRate / 10;
+        });
+    EXPECT_LE(device.growths(), std::max<int>(static_cast<int>(settledUnderruns) - 1, 0))
+        << "underruns seen at " << ::testing::PrintToString(watch.events());
+
+    // The second, within 10 s of the first, grows it; a quiet while brings it back.
+    ASSERT_TRUE(watch.until(
+        [&] {
+            return device.growths() > 0;
+        },
+        std::chrono::seconds(5)))
+        << "two underruns within 10 s did not grow the queue";
+    ASSERT_TRUE(watch.until(
+        [&] {
+            return device.shrinks() > 0 && device.queueFrames() == BufferGrowth::kQueueFrames[0];
+        },
+        std::chrono::seconds(20)))
+        << "the queue did not come back down";
+    EXPECT_LE(device.grantedQueueFrames(), BufferGrowth::kQueueFrames[0]);
+    watch.keepPolling(std::chrono::seconds(1));
+    m_server->stopRecording();
+    engine.removeSource(&stalls);
+    engine.removeSource(&clicks);
+
+    // What the stalls and any other underrun took is let pass; nothing else may be missing, cut
+    // or moved, least of all where the queue grew or came back down.
+    std::vector<Lost> lost;
+    for (std::size_t i = 0; i < stalls.count(); ++i) {
+        const std::int64_t at = stalls.heldAt(i);
+        lost.push_back({ at - 512, at + kStallMs * kRate / 1000 + 1024 });
+    }
+    for (const std::int64_t sample : watch.events())
+        lost.push_back({ sample - 2048, sample + 2048 });
+    int judged = 0;
+    const std::string trouble =
+        denseTrouble(clicksIn(SoundServer::readRecording(recording())), 0, kRate, lost, &judged);
+    EXPECT_TRUE(trouble.empty()) << trouble << " the engine saw something at "
+                                 << ::testing::PrintToString(watch.events());
+    EXPECT_GE(judged, 1000);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers,

@@ -54,13 +54,16 @@ public:
     // open (the sound server it plays through has gone); null when there is none.
     virtual std::unique_ptr<AudioDevice> instead() const { return nullptr; }
 
-    // True for an output that answers its own late blocks by keeping more sound queued, its
-    // samples going on without a gap. An output that cannot is replaced by one with a larger
-    // block instead (another()).
+    // True for an output that answers its own late blocks by keeping more sound queued (and less
+    // again once they stop), its samples going on without a gap. An output that cannot is
+    // replaced by one with a larger block instead (another()).
     virtual bool growsInPlace() const { return false; }
 
-    // Any thread: the growths in place since it last opened.
+    // Any thread: the growths in place since it last opened, and the steps back down toward the
+    // queue it started with.
     virtual int growths() const { return 0; }
+
+    virtual int shrinks() const { return 0; }
 
     // Any thread: frames the output asks its system to keep queued ahead of the speakers.
     virtual int queueFrames() const { return blockFrames(); }

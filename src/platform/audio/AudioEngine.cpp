@@ -38,6 +38,7 @@ void AudioEngine::install(std::unique_ptr<AudioDevice> device)
     m_lostDevice = nullptr;
     m_fallback = false;
     m_growthsTold = 0;
+    m_shrinksTold = 0;
     std::unique_ptr<AudioDevice> opened;
     if (device && device->open()) {
         opened = std::move(device);
@@ -122,7 +123,7 @@ bool AudioEngine::checkDevice()
         install(std::move(m_device));
         changed = true;
     }
-    noteGrowthInPlace();
+    noteQueueChange();
     if (OutputOpener::Opened opened = m_opener.take(); opened.device) {
         adopt(std::move(opened));
         changed = true;
@@ -134,18 +135,23 @@ void AudioEngine::keepCounts(const AudioDevice& device)
 {
     m_lateOfReplaced += device.lateBlocks();
     m_growthsOfReplaced += device.growths();
+    m_shrinksOfReplaced += device.shrinks();
 }
 
-void AudioEngine::noteGrowthInPlace()
+void AudioEngine::noteQueueChange()
 {
-    // The output's own thread cannot log: told here, once per growth.
+    // The output's own thread cannot log: told here, once per change.
     const int growths = m_device->growths();
-    if (growths <= m_growthsTold)
+    const int shrinks = m_device->shrinks();
+    if (growths == m_growthsTold && shrinks == m_shrinksTold)
         return;
+    const bool grew = growths > m_growthsTold;
     m_growthsTold = growths;
+    m_shrinksTold = shrinks;
     std::fprintf(stderr,
-        "Kadentor: the sound output fell behind; it keeps %d frames (%.1f ms) queued from now "
-        "on.\n",
+        grew ? "Kadentor: the sound output fell behind; it keeps %d frames (%.1f ms) queued until "
+               "it keeps up again.\n"
+             : "Kadentor: the sound output keeps up; it keeps %d frames (%.1f ms) queued now.\n",
         m_device->queueFrames(), 1000.0 * m_device->queueFrames() / kSampleRate);
 }
 
@@ -197,6 +203,11 @@ std::int64_t AudioEngine::lateBlocks() const
 int AudioEngine::blockGrowths() const
 {
     return m_growths + m_growthsOfReplaced + m_device->growths();
+}
+
+int AudioEngine::blockShrinks() const
+{
+    return m_shrinksOfReplaced + m_device->shrinks();
 }
 
 AudioEngine::~AudioEngine()

@@ -31,7 +31,8 @@ struct AudioClip;
 // by the gap, and then holds. An output that falls behind (late blocks: its sound is interrupted
 // and every later click moves) is replaced by one of the same kind with the next larger block,
 // at most kMaxGrowths times a run and never back (an output that grows in place, keeping more
-// sound queued without a gap, does so itself and is only watched); an output that fails is
+// sound queued without a gap and less again once it keeps up, does so itself and is only
+// watched); an output that fails is
 // replaced by the paced silent fallback, and its kind is tried again every
 // OutputOpener::kRetryInterval until it opens (or, when its server has gone, the device it names
 // instead()).
@@ -94,11 +95,14 @@ public:
     bool outputWaiting() const { return m_opener.waiting(); }
 
     // For benchmarks and tests: late blocks seen on every output of this run, the times the block
-    // grew (by a new output, or by an output that keeps more sound queued in place), and the
-    // times the output came back by itself after the fallback.
+    // grew (by a new output, or by an output that keeps more sound queued in place), the times an
+    // output that grew in place went back a step, and the times the output came back by itself
+    // after the fallback.
     std::int64_t lateBlocks() const;
 
     int blockGrowths() const;
+
+    int blockShrinks() const;
 
     int outputReturns() const { return m_returns; }
 
@@ -175,7 +179,7 @@ private:
     // UI thread.
     void install(std::unique_ptr<AudioDevice> device);
     void keepCounts(const AudioDevice& device);
-    void noteGrowthInPlace();
+    void noteQueueChange();
     void adopt(OutputOpener::Opened opened);
     void holdUntilPlayedOut();
     void markSwitch(const AudioDevice& device);
@@ -205,8 +209,10 @@ private:
     int m_returns = 0;
     std::int64_t m_lateOfReplaced = 0;
     int m_growthsOfReplaced = 0;
-    // The in-place growths of the output playing that have been logged.
+    int m_shrinksOfReplaced = 0;
+    // The in-place growths and steps down of the output playing that have been logged.
     int m_growthsTold = 0;
+    int m_shrinksTold = 0;
     OutputOpener m_opener;
     // While set, render() gives silence and leaves the clock alone, so that an output about to be
     // replaced plays out what it was given.

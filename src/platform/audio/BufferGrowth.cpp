@@ -2,28 +2,80 @@
 
 #include <algorithm>
 
-BufferGrowth::BufferGrowth(int step)
-    : m_step(std::clamp(step, 0, kGrowths))
-{}
+namespace {
+
+// How far one request moves what is usual at a step: enough to follow a new step within a second
+// or two of requests, too little for one late request to count.
+constexpr std::int64_t kLearnFrames = 4;
+
+} // namespace
+
+BufferGrowth::Reports::Seen BufferGrowth::Reports::see(std::int64_t nanos, bool arms)
+{
+    if (have && nanos - last < kSameUnderrunNanos)
+        return Seen::Repeat;
+    const bool again = armed && nanos - last <= kRepeatNanos;
+    have = true;
+    last = nanos;
+    armed = arms;
+    return again ? Seen::Again : Seen::Lone;
+}
+
+BufferGrowth::BufferGrowth(int step, std::int64_t quietNanos)
+    : m_step(std::clamp(step, 0, kLargestStep))
+    , m_quietNanos(quietNanos)
+{
+    // A start for what is usual until the output has played at a step: the server keeps about
+    // half the queue asked for in its sink (PA_STREAM_ADJUST_LATENCY), and asks for more when
+    // the rest runs low.
+    for (std::size_t i = 0; i < kQueueFrames.size(); ++i)
+        m_usualAhead[i] = kQueueFrames[i] / 2;
+}
 
 BufferGrowth::Answer BufferGrowth::onUnderrun(std::int64_t nanos)
 {
-    if (m_haveLast && nanos - m_lastCounted < kSameUnderrunNanos)
+    const bool settled = nanos >= m_settledAt;
+    const Reports::Seen seen = m_underrunReports.see(nanos, settled);
+    if (seen == Reports::Seen::Repeat)
         return {};
-    m_haveLast = true;
-    m_lastCounted = nanos;
     ++m_underruns;
-    if (m_step == kGrowths || nanos < m_settledAt)
+    quietFrom(nanos);
+    if (!settled || seen == Reports::Seen::Lone || m_step == kLargestStep)
         return { true, 0 };
     ++m_step;
     ++m_growths;
     return { true, queueFrames() };
 }
 
+int BufferGrowth::onRequest(std::int64_t nanos, std::int64_t aheadFrames)
+{
+    std::int64_t& usual = m_usualAhead[static_cast<std::size_t>(m_step)];
+    usual += std::clamp(aheadFrames - usual, -kLearnFrames, kLearnFrames);
+    if (m_step == 0)
+        return 0;
+    const std::int64_t beyondSmaller = usual - m_usualAhead[static_cast<std::size_t>(m_step - 1)];
+    if (aheadFrames < beyondSmaller && m_shortfalls.see(nanos, true) == Reports::Seen::Again)
+        m_quietSince = nanos;
+    if (nanos - m_quietSince < m_quietNanos)
+        return 0;
+    --m_step;
+    ++m_shrinks;
+    quietFrom(nanos);
+    return queueFrames();
+}
+
 void BufferGrowth::restart(std::int64_t nanos)
 {
     m_settledAt = nanos + kSettleNanos;
-    m_haveLast = false;
+    m_underrunReports.forget();
+    quietFrom(nanos);
     m_underruns = 0;
     m_growths = 0;
+    m_shrinks = 0;
+}
+
+void BufferGrowth::quietFrom(std::int64_t nanos)
+{
+    m_quietSince = nanos;
+    m_shortfalls.forget();
 }

@@ -2,41 +2,56 @@
 
 #include <array>
 #include <cstdint>
-#include <limits>
 
-// How much sound an output asks its sound server to keep queued, and when it asks for more.
+// How much sound an output asks its sound server to keep queued: when it asks for more, and when
+// it goes back to less.
 //
 // A server that runs out of a stream's sound plays silence until the sound comes: a dropout, and
 // the sound that came late is lost (the output asks the server to drop it, so that what follows
-// keeps its place). The output starts with a small queue (a piano key sounds soon) and, on each
-// underrun the server reports, asks for the next larger one: at most kGrowths times, never back.
-// A larger queue is filled by rendering ahead, so the samples stay continuous: only the latency
-// grows, and the clicks never move for it.
+// keeps its place). One such dropout costs a few milliseconds of sound once; a larger queue costs
+// every piano key its latency for as long as it is kept. So:
+// - The output starts with the smallest queue (a piano key sounds soon).
+// - A lone underrun grows nothing. The machine now and then holds up the server's own threads for
+//   longer than the smallest queue lasts (measured: several milliseconds, a few times a minute,
+//   even for real-time threads), and one dropout says nothing about the minutes after it.
+// - An underrun within kRepeatNanos of the last one counted grows the queue one step
+//   (kQueueFrames), up to the largest: underruns that repeat are a load the queue must ride out.
+// - After quietNanos at a step with no underrun, the queue goes back one step, and again after
+//   each further quietNanos, down to the smallest: a burst of load costs latency only while it
+//   lasts. The step down waits while the smaller queue would not have held: each request tells
+//   how much sound was still queued (onRequest), and a request that finds less than this step
+//   keeps beyond the next smaller one (by the sound usual at each step, learnt as the output
+//   plays) is a moment the smaller queue would have run dry. Two such moments within
+//   kRepeatNanos, which would grow it back, start the quiet time again.
+// - The server may report one underrun more than once (it tells each time the queue is found
+//   empty, and the queue stays empty until the next block arrives): an underrun within
+//   kSameUnderrunNanos of the last one counted is the same one, neither counted nor grown for.
+//   The same holds for the moments the smaller queue would have run dry.
+// - An underrun in a stream's first kSettleNanos is counted but grows nothing and is not the first
+//   of a repeat: it comes while the program's other connections to the server are being made.
+// - A new stream of the same output (restart()) keeps the step reached, counts afresh, and waits
+//   quietNanos before its first step down.
+// A larger queue is filled by rendering ahead, and a smaller one by rendering nothing until the
+// server has played the queue down to it, so the samples stay continuous either way: only the
+// latency changes, and the clicks never move for it.
 //
-// The server may report one underrun more than once (it tells each time the stream's queue is
-// found empty, and the queue stays empty until the next block arrives): an underrun within
-// kSameUnderrunNanos of the last one counted is the same one, neither counted nor grown for.
-// The step reached is kept across a new stream of the same output (restart()), so a run grows
-// at most kGrowths times in all.
-//
-// An underrun in a stream's first kSettleNanos is counted but grows nothing: it comes while the
-// program's other connections to the server (the mixer, the capture) are being made, and says
-// nothing about the queue the rest of the run needs, which it would otherwise slow for good.
-//
-// Threads: one at a time (the output's own thread). Units: frames at 44100 Hz, monotonic
-// nanoseconds.
+// Threads: one at a time (the output's own thread); nothing here allocates or locks. Units:
+// frames at 44100 Hz, monotonic nanoseconds.
 class BufferGrowth
 {
 public:
     // The queue asked for at each step. The server grants about three quarters of the first
     // (it rounds to its own periods): 8 to 9 ms.
     static constexpr std::array<int, 3> kQueueFrames { 512, 1536, 3072 };
-    static constexpr int kGrowths = static_cast<int>(kQueueFrames.size()) - 1;
+    static constexpr int kLargestStep = static_cast<int>(kQueueFrames.size()) - 1;
     static constexpr std::int64_t kSameUnderrunNanos = 200'000'000;
+    static constexpr std::int64_t kRepeatNanos = 10'000'000'000;
     static constexpr std::int64_t kSettleNanos = 3'000'000'000;
+    static constexpr std::int64_t kQuietNanos = 15'000'000'000;
 
     // `step`: the step to start on (one of an output this one replaces), clamped to the steps.
-    explicit BufferGrowth(int step = 0);
+    // `quietNanos`: the quiet time before each step down.
+    explicit BufferGrowth(int step = 0, std::int64_t quietNanos = kQuietNanos);
 
     struct Answer
     {
@@ -47,24 +62,52 @@ public:
     // An underrun reported at `nanos`.
     Answer onUnderrun(std::int64_t nanos);
 
-    // A new stream, started at `nanos`: nothing counted yet, the step reached kept.
+    // A request of the server at `nanos`, which found `aheadFrames` of sound still queued ahead
+    // of the speakers. Returns the queue to ask for now (a step down), in frames; 0: keep it.
+    int onRequest(std::int64_t nanos, std::int64_t aheadFrames);
+
+    // A new stream, started at `nanos`: nothing counted yet, the step reached kept. Called as each
+    // stream starts, before its first report.
     void restart(std::int64_t nanos);
 
     int queueFrames() const { return kQueueFrames[static_cast<std::size_t>(m_step)]; }
 
     int step() const { return m_step; }
 
-    // Underruns counted and growths made since the last restart().
+    // Underruns counted, growths and steps down made since the last restart().
     std::int64_t underruns() const { return m_underruns; }
 
     int growths() const { return m_growths; }
 
+    int shrinks() const { return m_shrinks; }
+
 private:
+    // Reports of one kind told apart: repeats of one report, and reports that come again soon.
+    struct Reports
+    {
+        enum class Seen { Repeat, Lone, Again };
+        // A report at `nanos`; one that `arms` may be the first of two that come again soon.
+        Seen see(std::int64_t nanos, bool arms);
+
+        void forget() { have = armed = false; }
+
+        bool have = false;
+        std::int64_t last = 0;
+        bool armed = false;
+    };
+
+    void quietFrom(std::int64_t nanos);
+
     int m_step;
-    // Until restart(), no settling: an underrun at any time may grow the queue.
-    std::int64_t m_settledAt = std::numeric_limits<std::int64_t>::min();
-    bool m_haveLast = false;
-    std::int64_t m_lastCounted = 0;
+    std::int64_t m_quietNanos;
+    std::int64_t m_settledAt = 0;
+    std::int64_t m_quietSince = 0;
+    Reports m_underrunReports;
+    // Moments at which the next smaller queue would have run dry.
+    Reports m_shortfalls;
+    // The sound usually still queued when the server asks for more, at each step.
+    std::array<std::int64_t, kQueueFrames.size()> m_usualAhead {};
     std::int64_t m_underruns = 0;
     int m_growths = 0;
+    int m_shrinks = 0;
 };

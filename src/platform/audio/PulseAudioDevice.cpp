@@ -42,13 +42,15 @@ pa_buffer_attr queueAttributes(int queueFrames)
 
 struct PulseAudioDevice::State
 {
-    State(Maker maker, int step)
+    State(Maker maker, int step, std::int64_t quietNanos)
         : instead(std::move(maker))
-        , growth(step)
+        , quietNanos(quietNanos)
+        , growth(step, quietNanos)
         , step(growth.step())
     {}
 
     Maker instead;
+    std::int64_t quietNanos;
     pa_threaded_mainloop* mainloop = nullptr;
     pa_context* context = nullptr;
     pa_stream* stream = nullptr;
@@ -67,6 +69,7 @@ struct PulseAudioDevice::State
     std::atomic<std::int64_t> latency { 0 };
     std::atomic<std::int64_t> underruns { 0 };
     std::atomic<int> growths { 0 };
+    std::atomic<int> shrinks { 0 };
     std::atomic<int> granted { 0 };
     std::atomic<AudioThreadPriority> priority { AudioThreadPriority::Normal };
 
@@ -79,6 +82,7 @@ struct PulseAudioDevice::State
     static void attributesSet(pa_stream* stream, int success, void* state);
 
     void noteGranted();
+    void askForQueue(pa_stream* stream, int frames);
     std::int64_t aheadNow();
     void renderInto(float* out, int frames, std::int64_t ahead);
 };
@@ -151,7 +155,8 @@ void PulseAudioDevice::State::renderInto(float* out, int frames, std::int64_t ah
 void PulseAudioDevice::State::write(pa_stream* stream, std::size_t bytes, void* state)
 {
     auto& self = *static_cast<State*>(state);
-    std::int64_t ahead = self.aheadNow();
+    const std::int64_t before = self.aheadNow();
+    std::int64_t ahead = before;
     std::size_t frames = bytes / kFrameBytes;
     while (frames > 0) {
         void* lent = nullptr;
@@ -172,6 +177,12 @@ void PulseAudioDevice::State::write(pa_stream* stream, std::size_t bytes, void* 
         ahead += static_cast<std::int64_t>(count);
         frames -= count;
     }
+    // Asked for after this request is answered in full: a smaller queue is reached by the server
+    // playing what it holds down to it, so nothing written is dropped.
+    if (const int smaller = self.growth.onRequest(steadyNanos(), before)) {
+        self.shrinks.fetch_add(1, std::memory_order_release);
+        self.askForQueue(stream, smaller);
+    }
 }
 
 void PulseAudioDevice::State::underflow(pa_stream* stream, void* state)
@@ -183,11 +194,16 @@ void PulseAudioDevice::State::underflow(pa_stream* stream, void* state)
     self.underruns.fetch_add(1, std::memory_order_release);
     if (answer.growTo == 0)
         return;
-    self.step.store(self.growth.step(), std::memory_order_release);
     self.growths.fetch_add(1, std::memory_order_release);
-    const pa_buffer_attr attributes = queueAttributes(answer.growTo);
+    self.askForQueue(stream, answer.growTo);
+}
+
+void PulseAudioDevice::State::askForQueue(pa_stream* stream, int frames)
+{
+    step.store(growth.step(), std::memory_order_release);
+    const pa_buffer_attr attributes = queueAttributes(frames);
     if (pa_operation* operation =
-            pa_stream_set_buffer_attr(stream, &attributes, &State::attributesSet, &self))
+            pa_stream_set_buffer_attr(stream, &attributes, &State::attributesSet, this))
         pa_operation_unref(operation);
 }
 
@@ -201,8 +217,8 @@ void PulseAudioDevice::State::attributesSet(pa_stream*, int, void* state)
     static_cast<State*>(state)->noteGranted();
 }
 
-PulseAudioDevice::PulseAudioDevice(Maker instead, int growthStep)
-    : m_state(std::make_unique<State>(std::move(instead), growthStep))
+PulseAudioDevice::PulseAudioDevice(Maker instead, int growthStep, std::int64_t quietNanos)
+    : m_state(std::make_unique<State>(std::move(instead), growthStep, quietNanos))
 {}
 
 PulseAudioDevice::~PulseAudioDevice()
@@ -218,6 +234,7 @@ bool PulseAudioDevice::open()
     s.lost.store(false, std::memory_order_release);
     s.underruns.store(0, std::memory_order_release);
     s.growths.store(0, std::memory_order_release);
+    s.shrinks.store(0, std::memory_order_release);
     s.growth.restart(steadyNanos());
     s.timedOut = false;
     s.rendering = false;
@@ -361,7 +378,7 @@ bool PulseAudioDevice::lost() const
 std::unique_ptr<AudioDevice> PulseAudioDevice::another(int) const
 {
     return std::make_unique<PulseAudioDevice>(
-        m_state->instead, m_state->step.load(std::memory_order_acquire));
+        m_state->instead, m_state->step.load(std::memory_order_acquire), m_state->quietNanos);
 }
 
 std::unique_ptr<AudioDevice> PulseAudioDevice::instead() const
@@ -377,6 +394,11 @@ std::int64_t PulseAudioDevice::lateBlocks() const
 int PulseAudioDevice::growths() const
 {
     return m_state->growths.load(std::memory_order_acquire);
+}
+
+int PulseAudioDevice::shrinks() const
+{
+    return m_state->shrinks.load(std::memory_order_acquire);
 }
 
 std::int64_t PulseAudioDevice::clockNanos() const

@@ -2,6 +2,7 @@
 
 #include "platform/audio/AudioDevice.h"
 #include "platform/audio/AudioThreadPriority.h"
+#include "platform/audio/BufferGrowth.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,16 +18,19 @@
 // The server is asked to keep only BufferGrowth's first queue ahead (about 9 ms granted) and to
 // ask for more every kMinRequestFrames, with no prebuffering: when the queue runs dry the server
 // plays silence and drops the sound that comes late, so the sound after an underrun stays on its
-// own samples (the clicks keep their grid). Each underrun it reports grows the queue in place
-// (BufferGrowth: at most twice a run), so the samples go on without a gap and only the latency
-// grows; lateBlocks() counts the underruns, growths() the growths. latencyFrames() follows the
-// server's timing reports.
+// own samples (the clicks keep their grid). The queue changes in place as BufferGrowth decides on
+// the event thread, from the underruns the server reports and the sound each request finds still
+// queued: underruns that repeat grow it, a while without any brings it back a step. A growth is
+// filled by rendering ahead; a step down is asked for after a request is answered in full, and
+// the server plays what it holds down to the smaller queue; so the samples go on without a gap
+// and only the latency changes. lateBlocks() counts the underruns, growths() and shrinks() the
+// changes. latencyFrames() follows the server's timing reports.
 //
 // open() connects (at most kConnectMs: a server that answers does so in milliseconds) and starts
 // the stream, which plays silence until start()
 // hands it the renderer; a server that does not answer fails it, never spawns one. A server that
 // goes away or drops the stream while it plays makes lost() true; another() is then this
-// output again (the growth it reached kept), and instead() the output to try when no server
+// output again (the queue it reached kept), and instead() the output to try when no server
 // answers.
 //
 // Threads: as AudioDevice. Render calls come on the library's thread, each of at most
@@ -42,8 +46,11 @@ public:
     // Makes the output to try when this kind does not open.
     using Maker = std::function<std::unique_ptr<AudioDevice>()>;
 
-    // `growthStep`: the BufferGrowth step to start on.
-    explicit PulseAudioDevice(Maker instead = {}, int growthStep = 0);
+    // `growthStep`: the BufferGrowth step to start on; `quietNanos`: its quiet time before each
+    // step down (shorter only in tests).
+    explicit PulseAudioDevice(Maker instead = {},
+        int growthStep = 0,
+        std::int64_t quietNanos = BufferGrowth::kQuietNanos);
     ~PulseAudioDevice() override;
     PulseAudioDevice(const PulseAudioDevice&) = delete;
     PulseAudioDevice& operator=(const PulseAudioDevice&) = delete;
@@ -67,6 +74,7 @@ public:
     bool growsInPlace() const override { return true; }
 
     int growths() const override;
+    int shrinks() const override;
     int queueFrames() const override;
     std::int64_t clockNanos() const override;
 
