@@ -138,24 +138,27 @@ TEST(BufferGrowthTest, TheStepDownWaitsWhileTheSmallerQueueWouldHaveRunDryTwiceW
     // At step 1 the server's requests usually find 890 frames queued, at step 0 250 (as
     // measured on a private PulseAudio with its monitor recorded): a request that finds less than
     // 640 is a moment the smaller queue would have run dry. Two of those within 10 s would grow
-    // it back, so they start the quiet time again; one alone, or two apart, does not.
+    // it back, so they start the quiet time again; one alone, two apart, or two while the server
+    // still refills the queue just grown, do not.
     constexpr std::int64_t kQuiet = 30'000;
-    constexpr std::int64_t kFirst = 12'000;
+    constexpr std::int64_t kGrown = 11'000;
 
     struct Case
     {
         const char* name;
-        std::int64_t ahead; // found by the requests at kFirst and secondMs
+        std::int64_t ahead; // found by the requests at firstMs and secondMs
+        std::int64_t firstMs;
         std::int64_t secondMs;
         bool holds;
     };
 
     const Case cases[] = {
-        { "short twice", 500, kFirst + 5000, true },
-        { "just short twice", 630, kFirst + 9990, true },
-        { "just enough twice", 650, kFirst + 5000, false },
-        { "short twice, 10.01 s apart", 500, kFirst + 10'010, false },
-        { "short twice within 200 ms", 500, kFirst + 150, false },
+        { "short twice", 500, 20'000, 25'000, true },
+        { "just short twice", 630, 20'000, 29'990, true },
+        { "just enough twice", 650, 20'000, 25'000, false },
+        { "short twice, 10.01 s apart", 500, 20'000, 30'010, false },
+        { "short twice within 200 ms", 500, 20'000, 20'150, false },
+        { "short twice while refilling", 500, kGrown + 200, kGrown + 900, false },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -163,14 +166,13 @@ TEST(BufferGrowthTest, TheStepDownWaitsWhileTheSmallerQueueWouldHaveRunDryTwiceW
         growth.restart(0);
         ASSERT_EQ(requests(growth, 0, 10'000, 250).atMs, -1);
         ASSERT_EQ(growth.onUnderrun(10'000 * kMs).growTo, 0);
-        ASSERT_EQ(growth.onUnderrun(11'000 * kMs).growTo, 1536);
-        // Quiet from 11 s on.
-        ASSERT_EQ(requests(growth, 11'000, kFirst, 890).atMs, -1);
-        EXPECT_EQ(growth.onRequest(kFirst * kMs, c.ahead), 0);
-        ASSERT_EQ(requests(growth, kFirst + 10, c.secondMs, 890).atMs, -1);
+        ASSERT_EQ(growth.onUnderrun(kGrown * kMs).growTo, 1536);
+        ASSERT_EQ(requests(growth, kGrown, c.firstMs, 890).atMs, -1);
+        EXPECT_EQ(growth.onRequest(c.firstMs * kMs, c.ahead), 0);
+        ASSERT_EQ(requests(growth, c.firstMs + 10, c.secondMs, 890).atMs, -1);
         EXPECT_EQ(growth.onRequest(c.secondMs * kMs, c.ahead), 0);
         const StepDown down = requests(growth, c.secondMs + 10, 4 * kQuiet, 890);
-        EXPECT_EQ(down.atMs, c.holds ? c.secondMs + kQuiet : 11'000 + kQuiet);
+        EXPECT_EQ(down.atMs, c.holds ? c.secondMs + kQuiet : kGrown + kQuiet);
         EXPECT_EQ(down.to, 512);
     }
 }

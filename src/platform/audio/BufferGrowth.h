@@ -12,8 +12,8 @@
 // every piano key its latency for as long as it is kept. So:
 // - The output starts with the smallest queue (a piano key sounds soon).
 // - A lone underrun grows nothing. The machine now and then holds up the server's own threads for
-//   longer than the smallest queue lasts (measured: several milliseconds, a few times a minute,
-//   even for real-time threads), and one dropout says nothing about the minutes after it.
+//   longer than the smallest queue lasts (measured: 5 to 7 ms a few times a minute, even for a
+//   real-time thread), and one dropout says nothing about the minutes after it.
 // - An underrun within kRepeatNanos of the last one counted grows the queue one step
 //   (kQueueFrames), up to the largest: underruns that repeat are a load the queue must ride out.
 // - After quietNanos at a step with no underrun, the queue goes back one step, and again after
@@ -22,7 +22,10 @@
 //   how much sound was still queued (onRequest), and a request that finds less than this step
 //   keeps beyond the next smaller one (by the sound usual at each step, learnt as the output
 //   plays) is a moment the smaller queue would have run dry. Two such moments within
-//   kRepeatNanos, which would grow it back, start the quiet time again.
+//   kRepeatNanos, which would grow it back, start the quiet time again. For kSteadyNanos after
+//   an underrun or a change of the queue (and in a stream's first kSettleNanos) the server is
+//   still refilling or playing down the queue: what its requests find then is neither learnt
+//   nor judged.
 // - The server may report one underrun more than once (it tells each time the queue is found
 //   empty, and the queue stays empty until the next block arrives): an underrun within
 //   kSameUnderrunNanos of the last one counted is the same one, neither counted nor grown for.
@@ -40,13 +43,16 @@
 class BufferGrowth
 {
 public:
-    // The queue asked for at each step. The server grants about three quarters of the first
-    // (it rounds to its own periods): 8 to 9 ms.
+    // The queue asked for at each step, the whole way to the speakers. Of the first the server
+    // keeps about three quarters (8.7 ms) in the stream's own buffer and the rest in its sink
+    // (PA_STREAM_ADJUST_LATENCY); it asks for more each time a request's worth has played, so
+    // the smallest queue runs dry when the server's threads are held up for about 6 ms.
     static constexpr std::array<int, 3> kQueueFrames { 512, 1536, 3072 };
     static constexpr int kLargestStep = static_cast<int>(kQueueFrames.size()) - 1;
     static constexpr std::int64_t kSameUnderrunNanos = 200'000'000;
     static constexpr std::int64_t kRepeatNanos = 10'000'000'000;
     static constexpr std::int64_t kSettleNanos = 3'000'000'000;
+    static constexpr std::int64_t kSteadyNanos = 1'000'000'000;
     static constexpr std::int64_t kQuietNanos = 15'000'000'000;
 
     // `step`: the step to start on (one of an output this one replaces), clamped to the steps.
@@ -102,6 +108,8 @@ private:
     std::int64_t m_quietNanos;
     std::int64_t m_settledAt = 0;
     std::int64_t m_quietSince = 0;
+    // From when the requests show the queue as it usually is.
+    std::int64_t m_steadyFrom = 0;
     Reports m_underrunReports;
     // Moments at which the next smaller queue would have run dry.
     Reports m_shortfalls;
