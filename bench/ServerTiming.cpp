@@ -7,16 +7,18 @@
 // same amount: a jump in the recorded clicks against their exact grid.
 //
 //   server_timing [--server pulseaudio|pipewire] [--seconds S] [--tempo T] [--mult M] [--load N]
-//                 [--presses P] [--down-ms D] [--sdl 1] [--session]
+//                 [--quiet-after Q] [--presses P] [--down-ms D] [--sdl 1] [--session]
 //
 // plays the metronome (its real step engine, clips with a sharp attack) for S seconds (600) at
-// tempo T (400) in 1/M notes (1: quarters) with N busy loops per core beside it (0), then sends P
+// tempo T (400) in 1/M notes (1: quarters) with N busy loops per core beside it (0), and Q seconds
+// more without them (0), after which it prints the stream's queue as the server reports it, then
+// sends P
 // Note Ons (20) to the built-in synth as a piano key does, 0.6 to 0.9 s apart, each held 0.3 s,
 // and last kills the server while the metronome plays and starts it again D ms later (2500; 0:
 // not). It prints the clicks, every jump with its size and moment, the largest distance of a
-// click from the grid between jumps, the block the engine uses at the end with its growths and
-// the late blocks it saw, the underruns the server logged, the key-to-sound times (median and
-// range), and how soon after the server's return the clicks are heard again.
+// click from the grid between jumps, the block the engine uses at the end with the queue's growths
+// and steps back and the late blocks it saw, the underruns the server logged, the key-to-sound
+// times (median and range), and how soon after the server's return the clicks are heard again.
 //
 // --session is a practice session instead: for S seconds the metronome plays and the piano's
 // key is pressed throughout (as above), with a burst of load (two busy loops per core, or N
@@ -66,6 +68,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <random>
@@ -162,6 +165,7 @@ struct Options
     int presses = 20;
     int downMs = 2500;
     bool sdl = false;
+    int quietAfter = 0;
     bool session = false;
     SoundServer::Kind server = SoundServer::Kind::PulseAudio;
     bool valid = true;
@@ -202,6 +206,8 @@ Options parse(int argc, char** argv)
             options.downMs = value;
         else if (name == "--sdl")
             options.sdl = value != 0;
+        else if (name == "--quiet-after")
+            options.quietAfter = value;
     }
     return options;
 }
@@ -362,11 +368,32 @@ void printKeyToSound(const char* which, const KeyTimes& times, Counted counted)
 
 void printOutputState(const Platform& platform)
 {
-    std::printf("block in use at the end: %d frames (%d queued), after %d growths; late "
-                "blocks the engine saw: %lld; output latency %.1f ms\n",
+    std::printf("block in use at the end: %d frames (%d queued), after %d growths and %d steps "
+                "back; late blocks the engine saw: %lld; output latency %.1f ms\n",
         platform.audio->blockFrames(), platform.audio->device().queueFrames(),
-        platform.audio->blockGrowths(), static_cast<long long>(platform.audio->lateBlocks()),
+        platform.audio->blockGrowths(), platform.audio->blockShrinks(),
+        static_cast<long long>(platform.audio->lateBlocks()),
         framesToMs(platform.audio->outputLatency()));
+}
+
+// The queue of the engine's stream as the server reports it.
+void printServerQueue(const SoundServer& server)
+{
+    std::string listing;
+    if (server.runTool({ "pactl", "list", "sink-inputs" }, &listing) != 0) {
+        std::printf("the server's sink inputs could not be listed\n");
+        return;
+    }
+    auto usecAfter = [&](const char* label) {
+        const std::size_t at = listing.find(label);
+        return at == std::string::npos ? -1.0
+                                       : std::atof(listing.c_str() + at + std::strlen(label));
+    };
+    const double buffer = usecAfter("Buffer Latency:");
+    const double sink = usecAfter("Sink Latency:");
+    std::printf("the stream's queue as the server reports it: %.2f ms in its buffer and %.2f ms "
+                "in the sink, %.2f ms in all\n",
+        buffer / 1000, sink / 1000, (buffer + sink) / 1000);
 }
 
 // Kills the daemon while the metronome plays and starts it again at the same address after
@@ -462,7 +489,8 @@ int main(int argc, char** argv)
     const Options options = parse(argc, argv);
     if (!options.valid) {
         std::printf("usage: server_timing [--server pulseaudio|pipewire] [--seconds S] [--tempo T] "
-                    "[--mult M] [--load N] [--presses P] [--down-ms D] [--sdl 1] [--session]\n");
+                    "[--mult M] [--load N] [--quiet-after Q] [--presses P] [--down-ms D] [--sdl 1] "
+                    "[--session]\n");
         return 2;
     }
     const char* serverName = SoundServer::name(options.server);
@@ -550,9 +578,14 @@ int main(int argc, char** argv)
         }
         std::vector<std::int16_t> clicks;
         {
-            BusyLoops load(options.load * cores);
+            auto load = std::make_unique<BusyLoops>(options.load * cores);
             flam.Timer2.setEnabled(true);
             runEvents(options.seconds * 1000);
+            if (options.quietAfter > 0) {
+                load.reset();
+                runEvents(options.quietAfter * 1000);
+                printServerQueue(server);
+            }
             flam.Timer2.setEnabled(false);
         }
         // The last clicks through the server before the recording is taken.
