@@ -73,6 +73,10 @@ TEST(BufferGrowthTest, OnlyUnderrunsThatRepeatWithinTenSecondsGrowTheQueueAStepA
     EXPECT_EQ(growth.underruns(), 0);
     EXPECT_EQ(growth.growths(), 0);
     EXPECT_EQ(growth.queueFrames(), 3072);
+    const BufferGrowth::Answer first =
+        growth.onUnderrun((28'000 * kMs) + BufferGrowth::kSettleNanos);
+    EXPECT_TRUE(first.counted);
+    EXPECT_EQ(first.growTo, 0);
     BufferGrowth replacing(1);
     replacing.restart(0);
     EXPECT_EQ(replacing.queueFrames(), 1536);
@@ -84,20 +88,20 @@ TEST(BufferGrowthTest, OnlyUnderrunsThatRepeatWithinTenSecondsGrowTheQueueAStepA
 
 TEST(BufferGrowthTest, UnderrunsInAStreamsFirstSecondsAreCountedButNeitherGrowNorStartARepeat)
 {
-    // Restarted at 10 s; settled from 13 s on.
+    // Restarted at 10 s; settled from 10 s plus the settle time on.
+    constexpr std::int64_t kSettled = 10'000 + BufferGrowth::kSettleNanos / kMs;
     BufferGrowth growth;
     growth.restart(10'000 * kMs);
     const Report reports[] = {
         { 10'000, true, 0 },
         { 10'100, false, 0 },
-        { 11'000, true, 0 },
-        { 12'999, true, 0 },
-        { 13'100, false, 0 }, // a repeat of the last, settled or not
-        { 13'300, true, 0 }, // the first that may start a repeat
-        { 14'000, true, 1536 },
+        { kSettled - 1, true, 0 },
+        { kSettled + 99, false, 0 }, // a repeat of the last, settled or not
+        { kSettled + 299, true, 0 }, // the first that may start a repeat
+        { kSettled + 999, true, 1536 },
     };
     expectAnswers(growth, reports);
-    EXPECT_EQ(growth.underruns(), 5);
+    EXPECT_EQ(growth.underruns(), 4);
     EXPECT_EQ(growth.growths(), 1);
 }
 

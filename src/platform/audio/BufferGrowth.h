@@ -31,7 +31,9 @@
 //   kSameUnderrunNanos of the last one counted is the same one, neither counted nor grown for.
 //   The same holds for the moments the smaller queue would have run dry.
 // - An underrun in a stream's first kSettleNanos is counted but grows nothing and is not the first
-//   of a repeat: it comes while the program's other connections to the server are being made.
+//   of a repeat: the stream's own start runs it dry now and then (within its first 0.4 s, as
+//   measured), and the program's other connections to the server are made then (the mixer's
+//   30 ms after it).
 // - A new stream of the same output (restart()) keeps the step reached, counts afresh, and waits
 //   quietNanos before its first step down.
 // A larger queue is filled by rendering ahead, and a smaller one by rendering nothing until the
@@ -51,7 +53,7 @@ public:
     static constexpr int kLargestStep = static_cast<int>(kQueueFrames.size()) - 1;
     static constexpr std::int64_t kSameUnderrunNanos = 200'000'000;
     static constexpr std::int64_t kRepeatNanos = 10'000'000'000;
-    static constexpr std::int64_t kSettleNanos = 3'000'000'000;
+    static constexpr std::int64_t kSettleNanos = 1'000'000'000;
     static constexpr std::int64_t kSteadyNanos = 1'000'000'000;
     static constexpr std::int64_t kQuietNanos = 15'000'000'000;
 
