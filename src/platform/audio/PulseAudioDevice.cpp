@@ -180,8 +180,8 @@ void PulseAudioDevice::State::write(pa_stream* stream, std::size_t bytes, void* 
     // Asked for after this request is answered in full: a smaller queue is reached by the server
     // playing what it holds down to it, so nothing written is dropped.
     if (const int smaller = self.growth.onRequest(steadyNanos(), before)) {
-        self.shrinks.fetch_add(1, std::memory_order_release);
         self.askForQueue(stream, smaller);
+        self.shrinks.fetch_add(1, std::memory_order_release);
     }
 }
 
@@ -194,12 +194,13 @@ void PulseAudioDevice::State::underflow(pa_stream* stream, void* state)
     self.underruns.fetch_add(1, std::memory_order_release);
     if (answer.growTo == 0)
         return;
-    self.growths.fetch_add(1, std::memory_order_release);
     self.askForQueue(stream, answer.growTo);
+    self.growths.fetch_add(1, std::memory_order_release);
 }
 
 void PulseAudioDevice::State::askForQueue(pa_stream* stream, int frames)
 {
+    // Before the count that tells of it, so that whoever sees the count sees the new queue.
     step.store(growth.step(), std::memory_order_release);
     const pa_buffer_attr attributes = queueAttributes(frames);
     if (pa_operation* operation =
