@@ -25,18 +25,18 @@ template <std::size_t N> void expectAnswers(BufferGrowth& growth, const Report (
     }
 }
 
-// The server's requests every 10 ms from `fromMs` until before `toMs`, each finding `ahead`
-// frames still queued; stops at the first step down.
+// The server's requests every 10 ms from `fromMs` until before `toMs`; stops at the first step
+// down.
 struct StepDown
 {
     std::int64_t atMs = -1; // -1: none
     int to = 0;
 };
 
-StepDown requests(BufferGrowth& growth, std::int64_t fromMs, std::int64_t toMs, std::int64_t ahead)
+StepDown requests(BufferGrowth& growth, std::int64_t fromMs, std::int64_t toMs)
 {
     for (std::int64_t ms = fromMs; ms < toMs; ms += 10) {
-        if (const int to = growth.onRequest(ms * kMs, ahead))
+        if (const int to = growth.onRequest(ms * kMs))
             return { ms, to };
     }
     return {};
@@ -107,76 +107,37 @@ TEST(BufferGrowthTest, UnderrunsInAStreamsFirstSecondsAreCountedButNeitherGrowNo
 
 TEST(BufferGrowthTest, AQuietWhileBringsTheQueueBackOneStepAtATimeToTheSmallest)
 {
-    // Started at the largest (as an output that replaces one which grew), the sound each request
-    // finds queued being the usual of each step.
+    // Started at the largest, as an output that replaces one which grew.
     BufferGrowth growth(2);
     growth.restart(0);
-    const std::int64_t usual[] = { 256, 768, 1536 };
 
-    StepDown down = requests(growth, 0, 3 * kQuietMs, usual[2]);
+    StepDown down = requests(growth, 0, 3 * kQuietMs);
     EXPECT_EQ(down.atMs, kQuietMs);
     EXPECT_EQ(down.to, 1536);
     EXPECT_EQ(growth.queueFrames(), 1536);
     // The quiet time counts again from the step down.
-    down = requests(growth, down.atMs + 10, 3 * kQuietMs, usual[1]);
+    down = requests(growth, down.atMs + 10, 3 * kQuietMs);
     EXPECT_EQ(down.atMs, 2 * kQuietMs);
     EXPECT_EQ(down.to, 512);
-    EXPECT_EQ(requests(growth, down.atMs + 10, 4 * kQuietMs, usual[0]).atMs, -1)
+    EXPECT_EQ(requests(growth, down.atMs + 10, 4 * kQuietMs).atMs, -1)
         << "no step below the smallest";
     EXPECT_EQ(growth.shrinks(), 2);
 
     // An underrun starts the quiet time again, lone or not; so does a growth.
     BufferGrowth grown(1);
     grown.restart(0);
-    ASSERT_EQ(requests(grown, 0, 5000, usual[1]).atMs, -1);
+    ASSERT_EQ(requests(grown, 0, 5000).atMs, -1);
     EXPECT_TRUE(grown.onUnderrun(5000 * kMs).counted);
-    EXPECT_EQ(requests(grown, 5000, 6 * kQuietMs, usual[1]).atMs, 5000 + kQuietMs);
+    EXPECT_EQ(requests(grown, 5000, 6 * kQuietMs).atMs, 5000 + kQuietMs);
     EXPECT_EQ(grown.queueFrames(), 512);
     EXPECT_EQ(grown.onUnderrun((6000 + kQuietMs) * kMs).growTo, 0);
     EXPECT_EQ(grown.onUnderrun((6500 + kQuietMs) * kMs).growTo, 1536);
-    EXPECT_EQ(requests(grown, 6500 + kQuietMs, 9 * kQuietMs, usual[1]).atMs, 6500 + 2 * kQuietMs);
-}
+    EXPECT_EQ(requests(grown, 6500 + kQuietMs, 9 * kQuietMs).atMs, 6500 + 2 * kQuietMs);
 
-TEST(BufferGrowthTest, TheStepDownWaitsWhileTheSmallerQueueWouldHaveRunDryTwiceWithinTenSeconds)
-{
-    // At step 1 the server's requests usually find 890 frames queued, at step 0 250 (as
-    // measured on a private PulseAudio with its monitor recorded): a request that finds less than
-    // 640 is a moment the smaller queue would have run dry. Two of those within 10 s would grow
-    // it back, so they start the quiet time again; one alone, two apart, or two while the server
-    // still refills the queue just grown, do not.
-    constexpr std::int64_t kQuiet = 30'000;
-    constexpr std::int64_t kGrown = 11'000;
-
-    struct Case
-    {
-        const char* name;
-        std::int64_t ahead; // found by the requests at firstMs and secondMs
-        std::int64_t firstMs;
-        std::int64_t secondMs;
-        bool holds;
-    };
-
-    const Case cases[] = {
-        { "short twice", 500, 20'000, 25'000, true },
-        { "just short twice", 630, 20'000, 29'990, true },
-        { "just enough twice", 650, 20'000, 25'000, false },
-        { "short twice, 10.01 s apart", 500, 20'000, 30'010, false },
-        { "short twice within 200 ms", 500, 20'000, 20'150, false },
-        { "short twice while refilling", 500, kGrown + 200, kGrown + 900, false },
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        BufferGrowth growth(0, kQuiet * kMs);
-        growth.restart(0);
-        ASSERT_EQ(requests(growth, 0, 10'000, 250).atMs, -1);
-        ASSERT_EQ(growth.onUnderrun(10'000 * kMs).growTo, 0);
-        ASSERT_EQ(growth.onUnderrun(kGrown * kMs).growTo, 1536);
-        ASSERT_EQ(requests(growth, kGrown, c.firstMs, 890).atMs, -1);
-        EXPECT_EQ(growth.onRequest(c.firstMs * kMs, c.ahead), 0);
-        ASSERT_EQ(requests(growth, c.firstMs + 10, c.secondMs, 890).atMs, -1);
-        EXPECT_EQ(growth.onRequest(c.secondMs * kMs, c.ahead), 0);
-        const StepDown down = requests(growth, c.secondMs + 10, 4 * kQuiet, 890);
-        EXPECT_EQ(down.atMs, c.holds ? c.secondMs + kQuiet : kGrown + kQuiet);
-        EXPECT_EQ(down.to, 512);
-    }
+    // A new stream of the output waits the whole quiet time afresh.
+    BufferGrowth restarted(2);
+    restarted.restart(0);
+    ASSERT_EQ(requests(restarted, 0, kQuietMs - 10).atMs, -1);
+    restarted.restart(kQuietMs * kMs);
+    EXPECT_EQ(requests(restarted, kQuietMs, 3 * kQuietMs).atMs, 2 * kQuietMs);
 }

@@ -155,8 +155,7 @@ void PulseAudioDevice::State::renderInto(float* out, int frames, std::int64_t ah
 void PulseAudioDevice::State::write(pa_stream* stream, std::size_t bytes, void* state)
 {
     auto& self = *static_cast<State*>(state);
-    const std::int64_t before = self.aheadNow();
-    std::int64_t ahead = before;
+    std::int64_t ahead = self.aheadNow();
     std::size_t frames = bytes / kFrameBytes;
     while (frames > 0) {
         void* lent = nullptr;
@@ -179,7 +178,7 @@ void PulseAudioDevice::State::write(pa_stream* stream, std::size_t bytes, void* 
     }
     // Asked for after this request is answered in full: a smaller queue is reached by the server
     // playing what it holds down to it, so nothing written is dropped.
-    if (const int smaller = self.growth.onRequest(steadyNanos(), before)) {
+    if (const int smaller = self.growth.onRequest(steadyNanos())) {
         self.askForQueue(stream, smaller);
         self.shrinks.fetch_add(1, std::memory_order_release);
     }

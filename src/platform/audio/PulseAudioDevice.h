@@ -19,8 +19,8 @@
 // ask for more every kMinRequestFrames, with no prebuffering: when the queue runs dry the server
 // plays silence and drops the sound that comes late, so the sound after an underrun stays on its
 // own samples (the clicks keep their grid). The queue changes in place as BufferGrowth decides on
-// the event thread, from the underruns the server reports and the sound each request finds still
-// queued: underruns that repeat grow it, a while without any brings it back a step. A growth is
+// the event thread, from the underruns the server reports: underruns that repeat grow it, a while
+// without any brings it back a step. A growth is
 // filled by rendering ahead; a step down is asked for after a request is answered in full, and
 // the server plays what it holds down to the smaller queue; so the samples go on without a gap
 // and only the latency changes. lateBlocks() counts the underruns, growths() and shrinks() the
