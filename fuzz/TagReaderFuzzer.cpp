@@ -82,5 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)cMP3ID3v1::GenreName(editor.Genre());
     editor.Update();
     checkOnlyTheRecordChanged(bytes);
+    // The run ends between two inputs, with nothing of its own to clean up after it.
+    QFile::remove(scratchFile());
     return 0;
 }

@@ -21,8 +21,10 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -297,7 +299,36 @@ protected:
     EnvironmentOverride m_driver { "SDL_AUDIODRIVER", "pulseaudio" };
 };
 
+std::set<std::string> temporaryEntries()
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator("/tmp"))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
 } // namespace
+
+// Whatever kills the server, nothing of it stays in the shared temporary folder once the test is
+// done with it: a socket left by each run would pile up there by the thousand.
+TEST_P(SoundServerOutputTest, AServerKilledLeavesNothingInTheTemporaryFolder)
+{
+    for (const int signal : { SIGKILL, SIGTERM }) {
+        const std::set<std::string> before = temporaryEntries();
+        {
+            const std::unique_ptr<SoundServer> server = SoundServer::make(GetParam());
+            ASSERT_TRUE(server->start()) << "see the logs in " << server->folder();
+            server->stop(signal);
+        }
+        std::vector<std::string> left;
+        for (const std::string& name : temporaryEntries()) {
+            if (before.count(name) == 0)
+                left.push_back(name);
+        }
+        EXPECT_TRUE(left.empty()) << "after signal " << signal << ": "
+                                  << ::testing::PrintToString(left);
+    }
+}
 
 TEST_P(SoundServerOutputTest, AnOutputLostWithItsServerComesBackByItselfOnTheSameTimeline)
 {

@@ -28,6 +28,23 @@ PipeWireServer::PipeWireServer()
         "        }\n"
         "    }\n"
         "]\n");
+    // The bus's socket in this folder, not in /tmp: the bus is killed with the daemons and never
+    // gets to remove it.
+    writeFile(folder() + "/bus.conf",
+        "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+        " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+        "<busconfig>\n"
+        "  <type>session</type>\n"
+        "  <listen>unix:dir="
+            + folder()
+            + "</listen>\n"
+              "  <auth>EXTERNAL</auth>\n"
+              "  <policy context=\"default\">\n"
+              "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+              "    <allow eavesdrop=\"true\"/>\n"
+              "    <allow own=\"*\"/>\n"
+              "  </policy>\n"
+              "</busconfig>\n");
 }
 
 bool PipeWireServer::installed()
@@ -60,7 +77,8 @@ std::vector<std::string> PipeWireServer::daemonCommand() const
         + std::to_string(getpid())
         + " 2>/dev/null; do sleep 0.5; done\n"
           "kill -9 0\n";
-    return { "dbus-run-session", "--", "sh", "-c", script };
+    return { "dbus-run-session", "--config-file=" + folder() + "/bus.conf", "--", "sh", "-c",
+        script };
 }
 
 void PipeWireServer::addDaemonEnvironment(std::vector<std::string>& variables) const
