@@ -15,7 +15,9 @@
 // sends P
 // Note Ons (20) to the built-in synth as a piano key does, 0.6 to 0.9 s apart, each held 0.3 s,
 // and last kills the server while the metronome plays and starts it again D ms later (2500; 0:
-// not). It prints the clicks, every jump with its size and moment, the largest distance of a
+// not). It prints the wake-ups a second and the CPU of the output's own thread while the metronome
+// played (each request of the server wakes it, and on a virtual machine the wake-up costs more
+// than the render), the clicks, every jump with its size and moment, the largest distance of a
 // click from the grid between jumps, the block the engine uses at the end with the queue's growths
 // and steps back and the late blocks it saw, the underruns the server logged, the key-to-sound
 // times (median and range), and how soon after the server's return the clicks are heard again.
@@ -69,9 +71,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <random>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -121,6 +126,49 @@ public:
 private:
     bool m_imz = false;
 };
+
+// What the output's own thread ("kadentor-sound") has used so far: its CPU time and the times it
+// went to sleep by itself (each a wake-up by the server), from /proc.
+struct ThreadUse
+{
+    double cpuSeconds = 0;
+    long long sleeps = 0;
+
+    static ThreadUse ofSoundThread()
+    {
+        ThreadUse use;
+        for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+            std::ifstream comm(task.path() / "comm");
+            std::string name;
+            if (!std::getline(comm, name) || name != "kadentor-sound")
+                continue;
+            std::ifstream stat(task.path() / "stat");
+            std::string text((std::istreambuf_iterator<char>(stat)), {});
+            std::istringstream fields(text.substr(text.rfind(')') + 2));
+            std::string field;
+            long long ticks = 0;
+            // utime and stime are fields 14 and 15; the text after the name starts at field 3.
+            for (int i = 3; i <= 15 && fields >> field; ++i)
+                ticks += i >= 14 ? std::atoll(field.c_str()) : 0;
+            use.cpuSeconds = static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
+            std::ifstream status(task.path() / "status");
+            for (std::string line; std::getline(status, line);) {
+                if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+                    use.sleeps = std::atoll(line.c_str() + line.find(':') + 1);
+            }
+        }
+        return use;
+    }
+};
+
+void printSoundThreadUse(const ThreadUse& before, std::chrono::duration<double> span)
+{
+    const ThreadUse after = ThreadUse::ofSoundThread();
+    std::printf("the sound thread while the metronome played: %.0f wake-ups a second, %.2f %% "
+                "of a core\n",
+        static_cast<double>(after.sleeps - before.sleeps) / span.count(),
+        100.0 * (after.cpuSeconds - before.cpuSeconds) / span.count());
+}
 
 // Busy loops in child processes, as other programs load the machine; ended by their pids.
 class BusyLoops
@@ -580,7 +628,10 @@ int main(int argc, char** argv)
         {
             auto load = std::make_unique<BusyLoops>(options.load * cores);
             flam.Timer2.setEnabled(true);
+            const ThreadUse before = ThreadUse::ofSoundThread();
+            const auto playing = Clock::now();
             runEvents(options.seconds * 1000);
+            printSoundThreadUse(before, Clock::now() - playing);
             if (options.quietAfter > 0) {
                 load.reset();
                 runEvents(options.quietAfter * 1000);

@@ -26,8 +26,19 @@ void SoundOutputNotice::start()
     QTimer::singleShot(0, this, [this] {
         checkAtStart();
         m_timer.start();
-        m_waitingTimer.start();
+        lookForWaitingOutput();
     });
+}
+
+void SoundOutputNotice::lookForWaitingOutput()
+{
+    // The fast look wakes this thread 50 times a second, which at a slow tempo is most of what
+    // the program's UI does while it plays: it runs only while an output may open at all (an
+    // output that grows in place, as the sound server's does, never waits to be taken).
+    if (!m_platform.audio->outputMayOpen())
+        m_waitingTimer.stop();
+    else if (!m_waitingTimer.isActive())
+        m_waitingTimer.start();
 }
 
 void SoundOutputNotice::checkAtStart()
@@ -44,6 +55,8 @@ void SoundOutputNotice::checkAtStart()
 void SoundOutputNotice::poll()
 {
     const bool changed = m_platform.audio->checkDevice();
+    if (m_timer.isActive())
+        lookForWaitingOutput();
     if (!m_platform.audio->silentFallback()) {
         if (!m_told)
             return;

@@ -12,8 +12,8 @@ struct Platform;
 // does. The telling is a notice (MessageBoxService::notice), at most one at a time, that goes by
 // itself when the sound is back; standard error gets one line for each loss and each return.
 //
-// It also polls the sound output, so that a failed output is reopened, and looks often for an
-// output that opened in the background, so that it is taken at once (the beat goes on in time
+// It also polls the sound output, so that a failed output is reopened, and, while one may open in
+// the background, looks often for it, so that it is taken at once (the beat goes on in time
 // either way). Nothing it shows may wait for the user: while a slot of the poll's timer waited,
 // that timer would not fire again, and every later loss would go unseen. UI thread only.
 class SoundOutputNotice : public QObject
@@ -22,8 +22,9 @@ class SoundOutputNotice : public QObject
 
 public:
     static constexpr int kPollMs = 1000;
-    // How often the engine is asked (an atomic) whether an output waits to be taken: soon enough
-    // that a grown block follows its late block within one click.
+    // How often the engine is asked (an atomic) whether an output waits to be taken, while one
+    // may open (AudioEngine::outputMayOpen): soon enough that a grown block follows its late
+    // block within one click.
     static constexpr int kWaitingPollMs = 20;
 
     explicit SoundOutputNotice(Platform& platform, QObject* parent = nullptr);
@@ -35,6 +36,7 @@ public:
     void poll();
 
 private:
+    void lookForWaitingOutput();
     void tell(const QString& text, const char* line);
 
     Platform& m_platform;

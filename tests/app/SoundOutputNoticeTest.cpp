@@ -7,8 +7,10 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 
 #include <QCoreApplication>
+#include <QEvent>
 
 #include <gtest/gtest.h>
 
@@ -113,6 +115,50 @@ TEST(SoundOutputNotice, EachLossIsToldOnceAndTheSoundComesBackWithNothingDone)
         },
         std::chrono::milliseconds(1200));
     EXPECT_EQ(fake.boxes().shown().size(), 2u);
+}
+
+TEST(SoundOutputNotice, LooksOftenForAWaitingOutputOnlyWhileOneMayOpen)
+{
+    // Every timer that fires wakes the UI thread: counted as the event loop delivers them.
+    struct TimerCount : QObject
+    {
+        int fired = 0;
+
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            fired += event->type() == QEvent::Timer ? 1 : 0;
+            return false;
+        }
+    } timers;
+
+    auto spin = [&](std::chrono::milliseconds span) {
+        timers.fired = 0;
+        const auto deadline = std::chrono::steady_clock::now() + span;
+        while (std::chrono::steady_clock::now() < deadline)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return timers.fired;
+    };
+    QCoreApplication::instance()->installEventFilter(&timers);
+
+    // An output at the largest block grows no further, so nothing can open in the background:
+    // only the poll of the output wakes the thread, once a second.
+    FakePlatform fake;
+    auto largest = std::make_unique<OfflineAudioDevice>(AudioEngine::kLargestBlockFrames);
+    OfflineAudioDevice& output = *largest;
+    fake.platform.audio = std::make_unique<AudioEngine>(std::move(largest));
+    SoundOutputNotice notice(fake.platform);
+    notice.start();
+    spin(std::chrono::milliseconds(100));
+    EXPECT_LE(spin(std::chrono::milliseconds(2100)), 3);
+
+    // Lost for good: its kind is tried again in the background, and looked for often, so that it
+    // is taken as soon as it opens.
+    output.setLost(true);
+    output.setFailStart(true);
+    spin(std::chrono::milliseconds(1100));
+    ASSERT_TRUE(fake.platform.audio->silentFallback());
+    EXPECT_GE(spin(std::chrono::milliseconds(500)), 10);
+    QCoreApplication::instance()->removeEventFilter(&timers);
 }
 
 TEST(SoundOutputNotice, TheBoxesSayTheSoundComesBackByItself)

@@ -715,6 +715,37 @@ TEST_P(
     EXPECT_GE(judged, 500);
 }
 
+TEST_P(SoundServerOutputTest, TheServerAsksForSoundInPiecesThatKeepTheThreadsWakeUpsFew)
+{
+    // Each request wakes the output's thread, which costs more than the render: at the smallest
+    // queue no server may ask for less than 192 frames at a time (about 230 wake-ups a second).
+    constexpr int kFewestFrames = 192;
+    ASSERT_TRUE(m_server->start());
+    PulseAudioDevice device;
+    std::array<int, 2048> pieces {};
+    std::atomic<int> count { 0 };
+    ASSERT_TRUE(device.start([&](float* out, int frames) {
+        std::fill_n(out, frames * AudioEngine::kChannels, 0.0f);
+        const int at = count.load(std::memory_order_relaxed);
+        if (at < static_cast<int>(pieces.size()))
+            pieces[static_cast<std::size_t>(at)] = frames;
+        count.store(at + 1, std::memory_order_release);
+    }));
+    // A new null sink renders its first 2 s at once and asks for nothing meanwhile.
+    const auto begun = Clock::now() + std::chrono::seconds(5);
+    while (count.load(std::memory_order_acquire) == 0 && Clock::now() < begun)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    device.stop();
+    const int rendered = std::min(count.load(std::memory_order_acquire), 2048);
+    ASSERT_GE(rendered, 20);
+    // Past the stream's first fill, which asks for the whole queue.
+    std::vector<int> asked(pieces.begin() + 4, pieces.begin() + rendered);
+    std::nth_element(asked.begin(), asked.begin() + asked.size() / 2, asked.end());
+    EXPECT_GE(asked[asked.size() / 2], kFewestFrames)
+        << rendered << " requests in 2 s; the queue granted: " << device.grantedQueueFrames();
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers,
     SoundServerOutputTest,
     testing::Values(SoundServer::Kind::PulseAudio, SoundServer::Kind::PipeWire),

@@ -95,6 +95,7 @@ void AudioEngine::updatePlan()
         if (plan.growTo > 0)
             plan.watched = m_device.get();
     }
+    m_outputMayOpen = plan.lost || plan.watched;
     m_opener.setPlan(plan);
 }
 

@@ -94,6 +94,11 @@ public:
     // cheap look (an atomic), for a fast timer.
     bool outputWaiting() const { return m_opener.waiting(); }
 
+    // True while an output may open in the background (the lost output tried again, or one that
+    // may still grow by a new device): only then is outputWaiting() worth asking often. Changes
+    // only at construction and in checkDevice().
+    bool outputMayOpen() const { return m_outputMayOpen; }
+
     // For benchmarks and tests: late blocks seen on every output of this run, the times the block
     // grew (by a new output, or by an output that keeps more sound queued in place), the times an
     // output that grew in place went back a step, and the times the output came back by itself
@@ -205,6 +210,7 @@ private:
     std::unique_ptr<AudioDevice> m_lostDevice;
     // The block the last real output played with (0: none yet).
     int m_realBlockFrames = 0;
+    bool m_outputMayOpen = false;
     int m_growths = 0;
     int m_returns = 0;
     std::int64_t m_lateOfReplaced = 0;
