@@ -40,10 +40,11 @@
 class BufferGrowth
 {
 public:
-    // The queue asked for at each step, the whole way to the speakers. Of the first the server
-    // keeps about three quarters (8.7 ms) in the stream's own buffer and the rest in its sink
-    // (PA_STREAM_ADJUST_LATENCY); it asks for more each time a request's worth has played, so
-    // the smallest queue runs dry when the server's threads are held up for about 6 ms.
+    // The queue asked for at each step, the whole way to the speakers. Of the first a PulseAudio
+    // server keeps 448 frames (10.2 ms) in the stream's own buffer and the rest in its sink
+    // (PA_STREAM_ADJUST_LATENCY); it asks for more each time a request's worth (192 frames) has
+    // played, so the smallest queue runs dry when the server's threads are held up for about
+    // 6 ms.
     static constexpr std::array<int, 3> kQueueFrames { 512, 1536, 3072 };
     static constexpr int kLargestStep = static_cast<int>(kQueueFrames.size()) - 1;
     static constexpr std::int64_t kSameUnderrunNanos = 200'000'000;

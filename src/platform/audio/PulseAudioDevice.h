@@ -16,15 +16,15 @@
 // second wake-up stands between the server and the mix.
 //
 // The server is asked to keep only BufferGrowth's first queue ahead (about 10 ms granted) and to
-// ask for more every kMinRequestFrames, with no prebuffering: when the queue runs dry the server
-// plays silence and drops the sound that comes late, so the sound after an underrun stays on its
-// own samples (the clicks keep their grid). The queue changes in place as BufferGrowth decides on
-// the event thread, from the underruns the server reports: underruns that repeat grow it, a while
-// without any brings it back a step. A growth is
-// filled by rendering ahead; a step down is asked for after a request is answered in full, and
-// the server plays what it holds down to the smaller queue; so the samples go on without a gap
-// and only the latency changes. lateBlocks() counts the underruns, growths() and shrinks() the
-// changes. latencyFrames() follows the server's timing reports.
+// ask for more every kMinRequestFrames (kPipeWireRequestFrames on PipeWire), with no prebuffering:
+// when the queue runs dry the server plays silence and drops the sound that comes late, so the
+// sound after an underrun stays on its own samples (the clicks keep their grid). The queue changes
+// in place as BufferGrowth decides on the event thread, from the underruns the server reports:
+// underruns that repeat grow it, a while without any brings it back a step. A growth is filled by
+// rendering ahead; a step down is asked for after a request is answered in full, and the server
+// plays what it holds down to the smaller queue; so the samples go on without a gap and only the
+// latency changes. lateBlocks() counts the underruns, growths() and shrinks() the changes.
+// latencyFrames() follows the server's timing reports.
 //
 // open() connects (at most kConnectMs: a server that answers does so in milliseconds) and starts
 // the stream, which plays silence until start()
@@ -48,6 +48,9 @@ public:
     // queue into the sink's buffer and the stream's, with two requests' room in the stream's),
     // so at the first step it keeps about 10 ms in the stream and 1.5 ms in the sink.
     static constexpr int kMinRequestFrames = 192;
+    // PipeWire's pulse server asks once a graph cycle whatever this is; there the stream keeps the
+    // smaller request that it always had.
+    static constexpr int kPipeWireRequestFrames = 128;
     static constexpr int kConnectMs = 1000;
 
     // Makes the output to try when this kind does not open.
