@@ -89,6 +89,18 @@ struct PulseAudioDevice::State
     static void attributesSet(pa_stream* stream, int success, void* state);
     static void serverKnown(pa_context* context, const pa_server_info* info, void* state);
 
+    // Waits for the event thread's signals until `done`; false when `good` turns false or the
+    // connect deadline passes first. Under the mainloop's lock.
+    template <typename Done, typename Good> bool waitUntil(Done done, Good good)
+    {
+        while (!done()) {
+            if (timedOut || !good())
+                return false;
+            pa_threaded_mainloop_wait(mainloop);
+        }
+        return true;
+    }
+
     void noteGranted();
     void askForQueue(pa_stream* stream, int frames);
     std::int64_t aheadNow();
@@ -278,23 +290,28 @@ bool PulseAudioDevice::open()
         s.deadline = pa_context_rttime_new(s.context,
             pa_rtclock_now() + static_cast<pa_usec_t>(kConnectMs) * 1000, &State::timeUp, &s);
     }
-    while (ready && pa_context_get_state(s.context) != PA_CONTEXT_READY) {
-        ready = PA_CONTEXT_IS_GOOD(pa_context_get_state(s.context)) && !s.timedOut;
-        if (ready)
-            pa_threaded_mainloop_wait(s.mainloop);
-    }
+    const auto contextGood = [&s] {
+        return PA_CONTEXT_IS_GOOD(pa_context_get_state(s.context));
+    };
+    ready = ready
+        && s.waitUntil(
+            [&s] {
+                return pa_context_get_state(s.context) == PA_CONTEXT_READY;
+            },
+            contextGood);
     if (ready) {
         // Which server it is, for the request size (queueAttributes).
         if (pa_operation* asked = pa_context_get_server_info(s.context, &State::serverKnown, &s)) {
             s.serverAsked = true;
-            while (
-                s.serverAsked && !s.timedOut && PA_CONTEXT_IS_GOOD(pa_context_get_state(s.context)))
-                pa_threaded_mainloop_wait(s.mainloop);
+            ready = s.waitUntil(
+                [&s] {
+                    return !s.serverAsked;
+                },
+                contextGood);
             if (pa_operation_get_state(asked) == PA_OPERATION_RUNNING)
                 pa_operation_cancel(asked);
             pa_operation_unref(asked);
         }
-        ready = !s.timedOut && PA_CONTEXT_IS_GOOD(pa_context_get_state(s.context));
     }
     if (ready) {
         pa_sample_spec format {};
@@ -321,11 +338,14 @@ bool PulseAudioDevice::open()
         ready = pa_stream_connect_playback(s.stream, nullptr, &attributes, flags, nullptr, nullptr)
             == 0;
     }
-    while (ready && pa_stream_get_state(s.stream) != PA_STREAM_READY) {
-        ready = PA_STREAM_IS_GOOD(pa_stream_get_state(s.stream)) && !s.timedOut;
-        if (ready)
-            pa_threaded_mainloop_wait(s.mainloop);
-    }
+    ready = ready
+        && s.waitUntil(
+            [&s] {
+                return pa_stream_get_state(s.stream) == PA_STREAM_READY;
+            },
+            [&s] {
+                return PA_STREAM_IS_GOOD(pa_stream_get_state(s.stream));
+            });
     if (ready) {
         s.noteGranted();
         s.latency.store(s.granted.load(std::memory_order_relaxed), std::memory_order_release);
