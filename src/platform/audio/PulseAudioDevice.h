@@ -49,7 +49,14 @@ public:
     // so at the first step it keeps about 10 ms in the stream and 1.5 ms in the sink.
     static constexpr int kMinRequestFrames = 192;
     // PipeWire's pulse server asks once a graph cycle whatever this is; there the stream keeps the
-    // smaller request that it always had.
+    // smaller request that it always had. That server raises the request to a minimum of its own
+    // (256 frames at its 48000 Hz) and keeps two of them queued besides the graph's cycle, so a
+    // piano key sounds some 21 ms after it is pressed there. Neither way the client may lower it
+    // holds the clicks: allowed this request as the minimum (the client property
+    // "pulse.min.req"), it keeps 2.5 ms less queued and the key sounds in about 18 ms, but the
+    // clicks then moved a whole cycle now and then (6 times in 10 quiet minutes at 2000 x 1/16,
+    // none with the server's own minimum); allowed a 128-frame cycle ("pulse.min.quantum"), about
+    // 13 ms, but under load the graph missed cycles and moved every stream playing.
     static constexpr int kPipeWireRequestFrames = 128;
     static constexpr int kConnectMs = 1000;
 
