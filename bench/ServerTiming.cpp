@@ -7,7 +7,8 @@
 // same amount: a jump in the recorded clicks against their exact grid.
 //
 //   server_timing [--server pulseaudio|pipewire] [--seconds S] [--tempo T] [--mult M] [--load N]
-//                 [--quiet-after Q] [--presses P] [--down-ms D] [--sdl 1] [--session]
+//                 [--quiet-after Q] [--presses P] [--down-ms D] [--sdl 1] [--reference MS]
+//                 [--session]
 //
 // plays the metronome (its real step engine, clips with a sharp attack) for S seconds (600) at
 // tempo T (400) in 1/M notes (1: quarters) with N busy loops per core beside it (0), and Q seconds
@@ -21,6 +22,11 @@
 // click from the grid between jumps, the block the engine uses at the end with the queue's growths
 // and steps back and the late blocks it saw, the underruns the server logged, the key-to-sound
 // times (median and range), and how soon after the server's return the clicks are heard again.
+//
+// --reference MS plays another program's stream beside the engine's (pacat with MS ms of
+// latency, a click every quarter of a second on the right channel only) and prints its clicks
+// apart, with the moments the engine's stream ran dry: a jump of the engine's clicks that the
+// reference does not share is the engine's stream's own, not the server's.
 //
 // --session is a practice session instead: for S seconds the metronome plays and the piano's
 // key is pressed throughout (as above), with a burst of load (two busy loops per core, or N
@@ -204,6 +210,144 @@ private:
     std::vector<pid_t> m_pids;
 };
 
+// Another program's stream beside the engine's: pacat, with its own latency, playing a click
+// every quarter of a second at the sink's rate on the right channel only. The right channel less
+// the left is that stream alone, so a move of its clicks is the whole server's, and a move of the
+// engine's clicks that it does not share is the engine's stream's own.
+class ReferenceTrain
+{
+public:
+    static constexpr std::int64_t kStepsPerMinute = 240;
+
+    ReferenceTrain(int rate, int latencyMs)
+        : m_rate(rate)
+    {
+        // Its pipe is broken when pacat is killed, which must end the feed, not this process.
+        signal(SIGPIPE, SIG_IGN);
+        int ends[2];
+        if (pipe(ends) != 0)
+            return;
+        const std::string rateOption = "--rate=" + std::to_string(rate);
+        const std::string latencyOption = "--latency-msec=" + std::to_string(latencyMs);
+        m_pid = fork();
+        if (m_pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            dup2(ends[0], 0);
+            close(ends[0]);
+            close(ends[1]);
+            execlp("pacat", "pacat", "--playback", "--raw", "--format=s16le", "--channels=2",
+                rateOption.c_str(), latencyOption.c_str(), "--client-name=reference",
+                static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(ends[0]);
+        if (m_pid < 0) {
+            close(ends[1]);
+            return;
+        }
+        m_pipe = ends[1];
+        m_feeder = std::thread([this] {
+            feed();
+        });
+    }
+
+    ~ReferenceTrain()
+    {
+        if (m_pid > 0)
+            kill(m_pid, SIGKILL);
+        if (m_feeder.joinable())
+            m_feeder.join();
+        if (m_pipe >= 0)
+            close(m_pipe);
+        if (m_pid > 0)
+            waitpid(m_pid, nullptr, 0);
+    }
+
+    ReferenceTrain(const ReferenceTrain&) = delete;
+    ReferenceTrain& operator=(const ReferenceTrain&) = delete;
+
+private:
+    // pacat reads as the server asks, so the pipe being full is what paces this.
+    void feed()
+    {
+        const auto frames = static_cast<std::size_t>(m_rate * 60 / kStepsPerMinute);
+        std::vector<std::int16_t> step(2 * frames, 0);
+        for (std::size_t n = 0; n < 48; ++n)
+            step[2 * n + 1] = 20000;
+        const auto* bytes = reinterpret_cast<const char*>(step.data());
+        const std::size_t size = step.size() * sizeof(std::int16_t);
+        for (;;) {
+            for (std::size_t done = 0; done < size;) {
+                const ssize_t wrote = write(m_pipe, bytes + done, size - done);
+                if (wrote <= 0)
+                    return;
+                done += static_cast<std::size_t>(wrote);
+            }
+        }
+    }
+
+    int m_rate;
+    pid_t m_pid = -1;
+    int m_pipe = -1;
+    std::thread m_feeder;
+};
+
+// The moments the engine's stream ran dry, as the output counts them, watched on the event loop.
+class UnderrunMoments
+{
+public:
+    explicit UnderrunMoments(const AudioEngine& engine)
+        : m_engine(engine)
+        , m_seen(engine.lateBlocks())
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            const std::int64_t now = m_engine.lateBlocks();
+            for (; m_seen < now; ++m_seen)
+                m_moments.push_back(steadyNanos());
+        });
+        m_timer.start(5);
+    }
+
+    // Each moment as seconds into the recording, by the sink's play clock around it.
+    void print(const MonitorCapture& capture) const
+    {
+        std::printf("underruns of the engine's stream: %zu", m_moments.size());
+        for (const std::int64_t moment : m_moments) {
+            const auto clock = capture.playClockNear(moment - 500'000'000, moment + 500'000'000);
+            if (clock)
+                std::printf(", %.2f s", static_cast<double>(clock->frameAt(moment)) / clock->rate);
+            else
+                std::printf(", (not placed)");
+        }
+        std::printf(" into the recording\n");
+    }
+
+private:
+    const AudioEngine& m_engine;
+    std::int64_t m_seen;
+    std::vector<std::int64_t> m_moments;
+    QTimer m_timer;
+};
+
+// The reference's clicks (the right channel less the left) against their own grid, each jump
+// read as the smaller move, with its moment into the recording.
+void printReference(const std::vector<std::int16_t>& recorded, int rate)
+{
+    std::vector<std::int16_t> alone(recorded.size(), 0);
+    for (std::size_t n = 0; n + 1 < recorded.size(); n += 2)
+        alone[n] =
+            static_cast<std::int16_t>(std::clamp(recorded[n + 1] - recorded[n], -32768, 32767));
+    const auto onsets = findClickOnsets(alone, kClickThreshold, clickbench::kMinGap);
+    const GridFit fit =
+        fitToGrid(onsets, StepGrid::forRate(ReferenceTrain::kStepsPerMinute, rate), 0);
+    std::printf("the reference: %zu clicks, missing steps: %lld, extra clicks: %lld, jumps: %zu\n",
+        fit.clicks, static_cast<long long>(fit.missingSteps),
+        static_cast<long long>(fit.extraClicks), fit.jumps.size());
+    for (const GridJump& jump : fit.jumps)
+        std::printf("  at %7.2f s into the recording: %+lld samples\n",
+            static_cast<double>(jump.at) / rate, static_cast<long long>(jump.frames));
+}
+
 struct Options
 {
     int seconds = 600;
@@ -214,6 +358,7 @@ struct Options
     int downMs = 2500;
     bool sdl = false;
     int quietAfter = 0;
+    int referenceMs = 0;
     bool session = false;
     SoundServer::Kind server = SoundServer::Kind::PulseAudio;
     bool valid = true;
@@ -256,6 +401,8 @@ Options parse(int argc, char** argv)
             options.sdl = value != 0;
         else if (name == "--quiet-after")
             options.quietAfter = value;
+        else if (name == "--reference")
+            options.referenceMs = value;
     }
     return options;
 }
@@ -274,9 +421,11 @@ void printClicks(const std::vector<std::int16_t>& recorded, int rate, const Opti
     std::printf("jumps: %zu, the grid %lld samples (%.1f ms) late at the end\n", fit.jumps.size(),
         static_cast<long long>(fit.lateness()), framesToMs(fit.lateness(), rate));
     for (const GridJump& jump : fit.jumps)
-        std::printf("  at %7.2f s (click %zu): %+lld samples (%+.2f ms)\n",
+        std::printf(
+            "  at %7.2f s (click %zu, %.2f s into the recording): %+lld samples (%+.2f ms)\n",
             static_cast<double>(jump.at - onsets.front()) / rate, jump.click,
-            static_cast<long long>(jump.frames), framesToMs(jump.frames, rate));
+            static_cast<double>(jump.at) / rate, static_cast<long long>(jump.frames),
+            framesToMs(jump.frames, rate));
     std::printf("largest distance from the grid between jumps: %lld samples\n",
         static_cast<long long>(fit.largestOffGrid));
 }
@@ -538,7 +687,7 @@ int main(int argc, char** argv)
     if (!options.valid) {
         std::printf("usage: server_timing [--server pulseaudio|pipewire] [--seconds S] [--tempo T] "
                     "[--mult M] [--load N] [--quiet-after Q] [--presses P] [--down-ms D] [--sdl 1] "
-                    "[--session]\n");
+                    "[--reference MS] [--session]\n");
         return 2;
     }
     const char* serverName = SoundServer::name(options.server);
@@ -571,6 +720,9 @@ int main(int argc, char** argv)
     // monitor before then.
     while (capture.samples().empty())
         runEvents(20);
+    std::unique_ptr<ReferenceTrain> reference;
+    if (options.referenceMs > 0)
+        reference = std::make_unique<ReferenceTrain>(capture.rate(), options.referenceMs);
 
     QTemporaryDir dir;
     clickbench::writeClips(dir.path(), options.session);
@@ -625,8 +777,10 @@ int main(int argc, char** argv)
             return 0;
         }
         std::vector<std::int16_t> clicks;
+        std::optional<UnderrunMoments> underruns;
         {
             auto load = std::make_unique<BusyLoops>(options.load * cores);
+            underruns.emplace(*platform.audio);
             flam.Timer2.setEnabled(true);
             const ThreadUse before = ThreadUse::ofSoundThread();
             const auto playing = Clock::now();
@@ -642,6 +796,7 @@ int main(int argc, char** argv)
         // The last clicks through the server before the recording is taken.
         runEvents(200);
         clicks = capture.samples();
+        reference.reset();
         printOutputState(platform);
         std::printf("underruns the server logged while the metronome played: %d\n",
             server.underrunsLogged() - underrunsBefore);
@@ -654,6 +809,9 @@ int main(int argc, char** argv)
         }
         capture.stop();
         printClicks(clicks, capture.rate(), options);
+        underruns->print(capture);
+        if (options.referenceMs > 0)
+            printReference(clicks, capture.rate());
         printKeyToSound("", keyToSound(capture.samples(), pressed, capture, 0), [](std::size_t) {
             return true;
         });
