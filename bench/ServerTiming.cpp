@@ -92,8 +92,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -219,33 +221,17 @@ class ReferenceTrain
 public:
     static constexpr std::int64_t kStepsPerMinute = 240;
 
-    ReferenceTrain(int rate, int latencyMs)
-        : m_rate(rate)
+    ReferenceTrain(SoundServer& server, int rate, int latencyMs)
+        : m_server(server)
+        , m_rate(rate)
+        , m_pipe(server.folder() + "/reference.pipe")
     {
-        // Its pipe is broken when pacat is killed, which must end the feed, not this process.
+        // The pipe breaks when pacat is stopped, which must end the feed, not this process.
         signal(SIGPIPE, SIG_IGN);
-        int ends[2];
-        if (pipe(ends) != 0)
-            return;
-        const std::string rateOption = "--rate=" + std::to_string(rate);
-        const std::string latencyOption = "--latency-msec=" + std::to_string(latencyMs);
-        m_pid = fork();
-        if (m_pid == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGKILL);
-            dup2(ends[0], 0);
-            close(ends[0]);
-            close(ends[1]);
-            execlp("pacat", "pacat", "--playback", "--raw", "--format=s16le", "--channels=2",
-                rateOption.c_str(), latencyOption.c_str(), "--client-name=reference",
-                static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(ends[0]);
-        if (m_pid < 0) {
-            close(ends[1]);
+        if (mkfifo(m_pipe.c_str(), 0600) != 0 || !server.startPlaying(m_pipe, rate, latencyMs)) {
+            std::printf("the reference could not be played\n");
             return;
         }
-        m_pipe = ends[1];
         m_feeder = std::thread([this] {
             feed();
         });
@@ -253,14 +239,11 @@ public:
 
     ~ReferenceTrain()
     {
-        if (m_pid > 0)
-            kill(m_pid, SIGKILL);
+        m_stopping = true;
+        m_server.stopPlaying();
         if (m_feeder.joinable())
             m_feeder.join();
-        if (m_pipe >= 0)
-            close(m_pipe);
-        if (m_pid > 0)
-            waitpid(m_pid, nullptr, 0);
+        std::remove(m_pipe.c_str());
     }
 
     ReferenceTrain(const ReferenceTrain&) = delete;
@@ -270,25 +253,37 @@ private:
     // pacat reads as the server asks, so the pipe being full is what paces this.
     void feed()
     {
+        // Opened once pacat has its end open; without waiting, so that a pacat that never got
+        // that far leaves nothing blocked.
+        int out = -1;
+        while (out < 0 && !m_stopping) {
+            out = open(m_pipe.c_str(), O_WRONLY | O_NONBLOCK);
+            if (out < 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (out < 0)
+            return;
+        fcntl(out, F_SETFL, 0);
         const auto frames = static_cast<std::size_t>(m_rate * 60 / kStepsPerMinute);
         std::vector<std::int16_t> step(2 * frames, 0);
         for (std::size_t n = 0; n < 48; ++n)
             step[2 * n + 1] = 20000;
         const auto* bytes = reinterpret_cast<const char*>(step.data());
         const std::size_t size = step.size() * sizeof(std::int16_t);
-        for (;;) {
-            for (std::size_t done = 0; done < size;) {
-                const ssize_t wrote = write(m_pipe, bytes + done, size - done);
-                if (wrote <= 0)
-                    return;
-                done += static_cast<std::size_t>(wrote);
+        for (bool open = true; open;) {
+            for (std::size_t done = 0; open && done < size;) {
+                const ssize_t wrote = write(out, bytes + done, size - done);
+                open = wrote > 0;
+                done += open ? static_cast<std::size_t>(wrote) : 0;
             }
         }
+        close(out);
     }
 
+    SoundServer& m_server;
     int m_rate;
-    pid_t m_pid = -1;
-    int m_pipe = -1;
+    std::string m_pipe;
+    std::atomic<bool> m_stopping { false };
     std::thread m_feeder;
 };
 
@@ -328,25 +323,6 @@ private:
     std::vector<std::int64_t> m_moments;
     QTimer m_timer;
 };
-
-// The reference's clicks (the right channel less the left) against their own grid, each jump
-// read as the smaller move, with its moment into the recording.
-void printReference(const std::vector<std::int16_t>& recorded, int rate)
-{
-    std::vector<std::int16_t> alone(recorded.size(), 0);
-    for (std::size_t n = 0; n + 1 < recorded.size(); n += 2)
-        alone[n] =
-            static_cast<std::int16_t>(std::clamp(recorded[n + 1] - recorded[n], -32768, 32767));
-    const auto onsets = findClickOnsets(alone, kClickThreshold, clickbench::kMinGap);
-    const GridFit fit =
-        fitToGrid(onsets, StepGrid::forRate(ReferenceTrain::kStepsPerMinute, rate), 0);
-    std::printf("the reference: %zu clicks, missing steps: %lld, extra clicks: %lld, jumps: %zu\n",
-        fit.clicks, static_cast<long long>(fit.missingSteps),
-        static_cast<long long>(fit.extraClicks), fit.jumps.size());
-    for (const GridJump& jump : fit.jumps)
-        std::printf("  at %7.2f s into the recording: %+lld samples\n",
-            static_cast<double>(jump.at) / rate, static_cast<long long>(jump.frames));
-}
 
 struct Options
 {
@@ -407,27 +383,48 @@ Options parse(int argc, char** argv)
     return options;
 }
 
-// A recording at another rate than the engine's places a step that falls between two of its
-// frames (2000 in sixteenths: 330.75 frames at 44100 Hz) on the nearer one: a click one frame off
-// that grid is on it.
-void printClicks(const std::vector<std::int16_t>& recorded, int rate, const Options& options)
+// Clicks laid on their grid: the counts, each jump with its moment (from the first click and
+// into the recording), and the largest distance from the grid between jumps; `which` names them.
+void printFit(
+    const char* which, const std::vector<std::int64_t>& onsets, const GridFit& fit, int rate)
 {
-    const auto onsets = findResampledClickOnsets(recorded, kClickThreshold, clickbench::kMinGap);
-    const GridFit fit =
-        fitToGrid(onsets, StepGrid::forRate(std::int64_t { options.tempo } * options.mult, rate),
-            rate == kRate ? 0 : 1, JumpsGo::Later);
-    std::printf("clicks: %zu, missing steps: %lld, extra clicks: %lld\n", fit.clicks,
+    std::printf("%sclicks: %zu, missing steps: %lld, extra clicks: %lld\n", which, fit.clicks,
         static_cast<long long>(fit.missingSteps), static_cast<long long>(fit.extraClicks));
-    std::printf("jumps: %zu, the grid %lld samples (%.1f ms) late at the end\n", fit.jumps.size(),
-        static_cast<long long>(fit.lateness()), framesToMs(fit.lateness(), rate));
+    std::printf("%sjumps: %zu, the grid %lld samples (%.1f ms) late at the end\n", which,
+        fit.jumps.size(), static_cast<long long>(fit.lateness()), framesToMs(fit.lateness(), rate));
     for (const GridJump& jump : fit.jumps)
         std::printf(
             "  at %7.2f s (click %zu, %.2f s into the recording): %+lld samples (%+.2f ms)\n",
             static_cast<double>(jump.at - onsets.front()) / rate, jump.click,
             static_cast<double>(jump.at) / rate, static_cast<long long>(jump.frames),
             framesToMs(jump.frames, rate));
-    std::printf("largest distance from the grid between jumps: %lld samples\n",
+    std::printf("%slargest distance from the grid between jumps: %lld samples\n", which,
         static_cast<long long>(fit.largestOffGrid));
+}
+
+// A recording at another rate than the engine's places a step that falls between two of its
+// frames (2000 in sixteenths: 330.75 frames at 44100 Hz) on the nearer one: a click one frame off
+// that grid is on it.
+void printClicks(const std::vector<std::int16_t>& recorded, int rate, const Options& options)
+{
+    const auto onsets = findResampledClickOnsets(recorded, kClickThreshold, clickbench::kMinGap);
+    printFit("", onsets,
+        fitToGrid(onsets, StepGrid::forRate(std::int64_t { options.tempo } * options.mult, rate),
+            rate == kRate ? 0 : 1, JumpsGo::Later),
+        rate);
+}
+
+// The reference's clicks (the right channel less the left) against their own grid. It plays at
+// the sink's rate, so nothing is resampled, and each jump is read as the smaller move.
+void printReference(const std::vector<std::int16_t>& recorded, int rate)
+{
+    std::vector<std::int16_t> alone(recorded.size(), 0);
+    for (std::size_t n = 0; n + 1 < recorded.size(); n += 2)
+        alone[n] =
+            static_cast<std::int16_t>(std::clamp(recorded[n + 1] - recorded[n], -32768, 32767));
+    const auto onsets = findClickOnsets(alone, kClickThreshold, clickbench::kMinGap);
+    printFit("the reference's ", onsets,
+        fitToGrid(onsets, StepGrid::forRate(ReferenceTrain::kStepsPerMinute, rate)), rate);
 }
 
 // Runs the event loop for `ms` milliseconds, as the program's own would.
@@ -722,7 +719,7 @@ int main(int argc, char** argv)
         runEvents(20);
     std::unique_ptr<ReferenceTrain> reference;
     if (options.referenceMs > 0)
-        reference = std::make_unique<ReferenceTrain>(capture.rate(), options.referenceMs);
+        reference = std::make_unique<ReferenceTrain>(server, capture.rate(), options.referenceMs);
 
     QTemporaryDir dir;
     clickbench::writeClips(dir.path(), options.session);

@@ -42,6 +42,16 @@ int waitChild(pid_t pid, int timeoutMs)
     }
 }
 
+// Ends a tool started in the background (none when `pid` is not positive) and forgets it.
+void endChild(pid_t& pid, int signal)
+{
+    if (pid <= 0)
+        return;
+    kill(pid, signal);
+    waitChild(pid, 5000);
+    pid = -1;
+}
+
 } // namespace
 
 std::string SoundServer::commandPath(const char* name)
@@ -98,6 +108,7 @@ SoundServer::SoundServer(const std::string& prefix)
 SoundServer::~SoundServer()
 {
     stopRecording();
+    stopPlaying();
     stop();
     if (!m_folder.empty()) {
         const std::string command = "rm -rf '" + m_folder + "'";
@@ -166,8 +177,10 @@ std::vector<std::string> SoundServer::environment(bool daemon) const
     return variables;
 }
 
-pid_t SoundServer::spawn(
-    const std::vector<std::string>& arguments, const std::string& outputPath, bool daemon) const
+pid_t SoundServer::spawn(const std::vector<std::string>& arguments,
+    const std::string& outputPath,
+    bool daemon,
+    const std::string& inputPath) const
 {
     // Everything the child needs is made before the fork: between fork and exec a child of a
     // threaded process may only make async-signal-safe calls.
@@ -198,7 +211,7 @@ pid_t SoundServer::spawn(
     // Its own process group: a signal meant for the test never reaches it by the terminal, and
     // stop() reaches every process of a server at once.
     setpgid(0, 0);
-    const int in = open("/dev/null", O_RDONLY);
+    const int in = open(inputPath.c_str(), O_RDONLY);
     const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
     if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
@@ -282,11 +295,23 @@ bool SoundServer::startRecording(const std::string& path)
 
 void SoundServer::stopRecording()
 {
-    if (m_recorder <= 0)
-        return;
-    kill(m_recorder, SIGINT);
-    waitChild(m_recorder, 5000);
-    m_recorder = -1;
+    // parec writes out what it holds on SIGINT.
+    endChild(m_recorder, SIGINT);
+}
+
+bool SoundServer::startPlaying(const std::string& path, int rate, int latencyMs)
+{
+    stopPlaying();
+    m_player = spawn(
+        { "pacat", "--playback", "--format=s16le", "--rate=" + std::to_string(rate), "--channels=2",
+            "--raw", "--latency-msec=" + std::to_string(latencyMs), "--client-name=reference" },
+        "", false, path);
+    return m_player > 0;
+}
+
+void SoundServer::stopPlaying()
+{
+    endChild(m_player, SIGKILL);
 }
 
 std::vector<std::int16_t> SoundServer::readRecording(const std::string& path)

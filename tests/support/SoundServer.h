@@ -72,6 +72,12 @@ public:
     bool startRecording(const std::string& path);
     void stopRecording();
 
+    // Plays raw interleaved 16-bit stereo at `rate` from `path` (a file, or a named pipe that
+    // another thread feeds) through pacat with `latencyMs` of latency, as another program would
+    // beside the one measured, until stopPlaying() or the end of the input.
+    bool startPlaying(const std::string& path, int rate, int latencyMs);
+    void stopPlaying();
+
     // The monitor recording as interleaved stereo samples.
     static std::vector<std::int16_t> readRecording(const std::string& path);
 
@@ -115,12 +121,14 @@ protected:
 private:
     pid_t spawn(const std::vector<std::string>& arguments,
         const std::string& outputPath,
-        bool daemon) const;
+        bool daemon,
+        const std::string& inputPath = "/dev/null") const;
     std::vector<std::string> environment(bool daemon) const;
     bool answers() const;
 
     std::string m_folder;
     pid_t m_daemon = -1;
     pid_t m_recorder = -1;
+    pid_t m_player = -1;
     std::string m_logLevel = "notice";
 };
