@@ -143,6 +143,13 @@ frmMtroNew* AppWindows::loadMainWindow()
     MultimediaControl& player = frmCD::load(m_platform, *m_tempoLabels).mmControl1();
     m_platform.mci->addOtherDevice(&player);
     frmMtroNew* window = loadMainWindow(m_platform, *m_player, *this);
+    // A close or a signal that came while the load had a box up (no mixer to open at the start)
+    // ended the program there, before its event loop ran, where a quit does nothing: the null
+    // ends it.
+    if (window && window->unloaded()) {
+        frmMtroNew::unload();
+        window = nullptr;
+    }
     if (!window) {
         m_platform.mci->removeOtherDevice(&player);
         frmCD::unload();

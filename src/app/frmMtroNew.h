@@ -55,6 +55,9 @@ public:
     // and the window is then to be unloaded.
     bool Form_Load();
 
+    // Whether the window has been unloaded (closed, or the program ended).
+    bool unloaded() const { return m_unloaded; }
+
     Metronome& metronome() { return *m_metronome; }
 
     ClickSounds& sounds();

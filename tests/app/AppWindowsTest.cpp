@@ -20,8 +20,10 @@
 #include "platform/mci/EngineWaveAudio.h"
 #include "platform/mci/FakeWaveAudio.h"
 #include "platform/mci/MciCommandInterpreter.h"
+#include "platform/mixer/FakeMixerService.h"
 #include "platform/shell/EndSignals.h"
 #include "platform/shell/HtmlHelp.h"
+#include "players/frmCD.h"
 #include "recorder/EncoderSession.h"
 #include "recorder/EncodingRun.h"
 #include "recorder/frmID3.h"
@@ -550,6 +552,42 @@ TEST(AppWindows, ASigtermMidTakeEndsAskingNothingAndTheNextStartOffersTheTake)
         "A recording from a session that ended unexpectedly was found: 1.0 s, recorded on "));
     EXPECT_EQ(fileBytes(rescued), wave);
     EXPECT_TRUE(takes().isEmpty());
+}
+
+// A signal or the main window's close while the main window's load has a box up (at a start
+// with no sound server there is no mixer to open) ends the program there, before its event loop
+// runs, where a quit does nothing: the load gives no window to show and run, and nothing of it
+// stays loaded.
+TEST(AppWindows, ASignalOrACloseWhileTheMainWindowLoadsEndsTheProgramThere)
+{
+    for (const bool bySignal : { true, false }) {
+        SCOPED_TRACE(bySignal ? "a signal" : "the main window's close");
+        FakePlatform fake;
+        fake.mixer().failOpen = true;
+        AppWindows windows(fake.platform);
+        bool received = false;
+        const EndSignals endSignals([&windows, &received](int) {
+            received = true;
+            windows.endWithoutAsking();
+        });
+        fake.boxes().duringNextBox([&received, bySignal] {
+            if (!bySignal) {
+                frmMtroNew::instance().close();
+                return;
+            }
+            ::kill(::getpid(), SIGTERM);
+            QElapsedTimer waited;
+            waited.start();
+            while (!received && waited.elapsed() < 5000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        });
+        EXPECT_EQ(windows.loadMainWindow(), nullptr);
+        EXPECT_EQ(received, bySignal);
+        ASSERT_GE(fake.boxes().shown().size(), 1u);
+        EXPECT_EQ(fake.boxes().shown()[0].text, "Couldn't open the mixer.");
+        EXPECT_FALSE(frmMtroNew::isLoaded());
+        EXPECT_FALSE(frmCD::isLoaded());
+    }
 }
 
 // A signal while the next start's question is up ends the program there. The program's end
